@@ -1,0 +1,89 @@
+#ifndef _DATA_IO_H
+#define _DATA_IO_H
+
+#include <SupportDefs.h>
+
+class BDataIO {
+public:
+	BDataIO();
+	virtual ~BDataIO();
+
+	virtual ssize_t Read(void* buffer, size_t size);
+	virtual ssize_t Write(const void* buffer, size_t size);
+
+private:
+	BDataIO(const BDataIO&) = delete;
+	BDataIO& operator=(const BDataIO&) = delete;
+};
+
+class BPositionIO : public BDataIO {
+public:
+	BPositionIO();
+	virtual ~BPositionIO();
+
+	// Read and Write go through ReadAt/WriteAt at Position() and move it.
+	virtual ssize_t Read(void* buffer, size_t size);
+	virtual ssize_t Write(const void* buffer, size_t size);
+
+	virtual ssize_t ReadAt(off_t position, void* buffer, size_t size) = 0;
+	virtual ssize_t WriteAt(off_t position, const void* buffer, size_t size) = 0;
+
+	virtual off_t Seek(off_t position, uint32 seekMode) = 0;
+	virtual off_t Position() const = 0;
+
+	virtual status_t SetSize(off_t size);
+	virtual status_t GetSize(off_t* size) const;
+};
+
+// A stream over memory the caller owns; never grows.
+class BMemoryIO : public BPositionIO {
+public:
+	BMemoryIO(void* data, size_t length);
+	BMemoryIO(const void* data, size_t length);
+	virtual ~BMemoryIO();
+
+	virtual ssize_t ReadAt(off_t position, void* buffer, size_t size);
+	virtual ssize_t WriteAt(off_t position, const void* buffer, size_t size);
+
+	virtual off_t Seek(off_t position, uint32 seekMode);
+	virtual off_t Position() const;
+
+	virtual status_t SetSize(off_t size);
+
+private:
+	bool fReadOnly;
+	char* fBuffer;
+	size_t fLength;
+	size_t fBufferSize;
+	off_t fPosition;
+};
+
+// A stream over memory it allocates and grows as it is written.
+class BMallocIO : public BPositionIO {
+public:
+	BMallocIO();
+	virtual ~BMallocIO();
+
+	virtual ssize_t ReadAt(off_t position, void* buffer, size_t size);
+	virtual ssize_t WriteAt(off_t position, const void* buffer, size_t size);
+
+	virtual off_t Seek(off_t position, uint32 seekMode);
+	virtual off_t Position() const;
+
+	virtual status_t SetSize(off_t size);
+
+	void SetBlockSize(size_t blockSize);
+	const void* Buffer() const;
+	size_t BufferLength() const;
+
+private:
+	status_t _Reserve(size_t size);
+
+	size_t fBlockSize;
+	size_t fMallocSize;
+	size_t fLength;
+	char* fData;
+	off_t fPosition;
+};
+
+#endif

@@ -1,0 +1,22 @@
+#ifndef _TRANSLATOR_FORMATS_H
+#define _TRANSLATOR_FORMATS_H
+
+#include <GraphicsDefs.h>
+#include <Rect.h>
+
+enum {
+	B_TRANSLATOR_BITMAP = 0x62697473,  // 'bits'
+};
+
+// Header of a Be bitmap stream; every field is big-endian in the stream.
+struct TranslatorBitmap {
+	uint32 magic;
+	BRect bounds;
+	uint32 rowBytes;
+	color_space colors;
+	uint32 dataSize;
+};
+
+#define B_TRANSLATOR_EXT_BITMAP_COLOR_SPACE "/bitmap_color_space"
+
+#endif
