@@ -21,4 +21,7 @@ typedef int64 bigtime_t;
 typedef uint32 type_code;
 typedef int32 thread_id;
 
+// Marks what a shared object (libbe, an add-on) makes visible to others.
+#define _EXPORT __attribute__((visibility("default")))
+
 #endif

@@ -13,18 +13,18 @@ class BView;
 // are optional.
 extern "C" {
 
-extern char translatorName[];
-extern char translatorInfo[];
-extern int32 translatorVersion;
-extern translation_format inputFormats[];
-extern translation_format outputFormats[];
+_EXPORT extern char translatorName[];
+_EXPORT extern char translatorInfo[];
+_EXPORT extern int32 translatorVersion;
+_EXPORT extern translation_format inputFormats[];
+_EXPORT extern translation_format outputFormats[];
 
-status_t Identify(BPositionIO* inSource, const translation_format* inFormat,
+_EXPORT status_t Identify(BPositionIO* inSource, const translation_format* inFormat,
 	BMessage* ioExtension, translator_info* outInfo, uint32 outType);
-status_t Translate(BPositionIO* inSource, const translator_info* inInfo,
+_EXPORT status_t Translate(BPositionIO* inSource, const translator_info* inInfo,
 	BMessage* ioExtension, uint32 outType, BPositionIO* outDestination);
-status_t MakeConfig(BMessage* ioExtension, BView** outView, BRect* outExtent);
-status_t GetConfigMessage(BMessage* ioExtension);
+_EXPORT status_t MakeConfig(BMessage* ioExtension, BView** outView, BRect* outExtent);
+_EXPORT status_t GetConfigMessage(BMessage* ioExtension);
 }
 
 #endif
