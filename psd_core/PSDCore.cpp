@@ -1,0 +1,97 @@
+#include "PSDCore.h"
+
+#include "PSDFileBuffer.h"
+#include "PSDImageData.h"
+
+#include <ByteOrder.h>
+
+#include <cstdio>
+#include <cstring>
+
+static bool readBig16(BPositionIO* in, uint16* value)
+{
+	uint16 raw;
+	if (in->Read(&raw, sizeof(raw)) != (ssize_t)sizeof(raw))
+		return false;
+	*value = B_BENDIAN_TO_HOST_INT16(raw);
+	return true;
+}
+
+static bool readBig32(BPositionIO* in, uint32* value)
+{
+	uint32 raw;
+	if (in->Read(&raw, sizeof(raw)) != (ssize_t)sizeof(raw))
+		return false;
+	*value = B_BENDIAN_TO_HOST_INT32(raw);
+	return true;
+}
+
+status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
+{
+	uint8 signature[4];
+	if (in->Read(signature, sizeof(signature)) != (ssize_t)sizeof(signature)
+		|| memcmp(signature, "8BPS", sizeof(signature)) != 0)
+		return B_NO_TRANSLATOR;
+	uint16 version;
+	if (!readBig16(in, &version) || version != 1)
+		return B_NO_TRANSLATOR;
+	*isPSD = true;
+	return B_OK;
+}
+
+status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32* channels,
+	uint16* depth, uint16* mode)
+{
+	in->Seek(12, SEEK_SET);
+	uint16 channelCount;
+	if (!readBig16(in, &channelCount))
+		return B_ERROR;
+	*channels = channelCount;
+	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth)
+		|| !readBig16(in, mode))
+		return B_ERROR;
+	return B_OK;
+}
+
+status_t psdCoreSkipSection(BPositionIO* in)
+{
+	uint32 length;
+	if (!readBig32(in, &length))
+		return B_ERROR;
+	if (length != 0)
+		in->Seek((off_t)length, SEEK_CUR);
+	return B_OK;
+}
+
+status_t psdCoreSkipSections(BPositionIO* in, int count)
+{
+	for (int i = 0; i < count; i++) {
+		if (psdCoreSkipSection(in) != B_OK)
+			return B_ERROR;
+	}
+	return B_OK;
+}
+
+status_t psdCoreReadCompression(BPositionIO* in, uint16* compression)
+{
+	return readBig16(in, compression) ? B_OK : B_ERROR;
+}
+
+status_t psdCoreImageCompression(BPositionIO* in, uint16* compression)
+{
+	in->Seek(PSD_HEADER_SIZE, SEEK_SET);
+	if (psdCoreSkipSections(in, 3) != B_OK)
+		return B_ERROR;
+	return psdCoreReadCompression(in, compression);
+}
+
+bool psdCoreStartPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
+{
+	if (compression != PSD_COMPRESSION_RAW && compression != PSD_COMPRESSION_PACKBITS)
+		return false;
+	// The row byte counts are never needed: planes end by their sample count.
+	if (compression == PSD_COMPRESSION_PACKBITS)
+		in->Seek((off_t)(rowCounts * 2), SEEK_CUR);
+	psdCoreFileBufferInit(in);
+	return true;
+}

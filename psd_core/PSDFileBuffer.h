@@ -1,0 +1,45 @@
+#ifndef PSD_FILE_BUFFER_H
+#define PSD_FILE_BUFFER_H
+
+#include <DataIO.h>
+#include <SupportDefs.h>
+
+const uint32 PSD_FILE_BUFFER_SIZE = 16384;
+
+// The block buffer that all image data is read through. Every thread has its
+// own, so decodes on different threads never see each other's bytes.
+struct PSDFileBuffer {
+	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE];
+	uint32 fileBufferOffset;  // next byte to hand out
+	uint32 fileBufferLength;  // bytes at the front of fileBuffer that the stream delivered
+	BPositionIO* fileBufferFile;
+	bool fileBufferEnded;  // a short read ended the data; later refills read nothing
+};
+
+// The calling thread's buffer. Decoders look it up once per call, not per byte.
+PSDFileBuffer& psdCoreFileBufferState();
+
+// Reads the next block; false when the data has ended and nothing was delivered.
+bool psdCoreFileBufferRefill(PSDFileBuffer& buffer);
+
+// Makes offset < length true, refilling if needed; false once the data has ended.
+// Decoders keep offset and length in locals so that pixel stores cannot alias them.
+inline bool psdCoreFileBufferEnsure(PSDFileBuffer& buffer, uint32& offset, uint32& length)
+{
+	if (offset < length)
+		return true;
+	bool delivered = psdCoreFileBufferRefill(buffer);
+	offset = buffer.fileBufferOffset;
+	length = buffer.fileBufferLength;
+	return delivered;
+}
+
+// Binds the calling thread's buffer to the stream and reads the first block;
+// nothing of an earlier decode stays readable.
+void psdCoreFileBufferInit(BPositionIO* in);
+// The next byte of the data, or 0 once the data has ended.
+uint8 psdCoreFileBufferReadUint8();
+// The next length bytes; zeros for any part beyond the end of the data.
+void psdCoreFileBufferRead(uint32 length, uint8* destination);
+
+#endif

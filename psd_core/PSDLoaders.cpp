@@ -1,0 +1,216 @@
+#include "PSDCore.h"
+
+#include "PSDChannels.h"
+#include "PSDFileBuffer.h"
+#include "PSDImageData.h"
+#include "PSDPlaneDecoding.h"
+
+#include <cstdio>
+
+// Where planes 0 to 3 land in a B_RGBA32 pixel word (memory order B, G, R, A).
+static const size_t kPlaneByte[4] = {2, 1, 0, 3};
+
+enum { PSD_PALETTE_SIZE = 768 };
+
+// From the header to the first plane. *decode is false for a compression the
+// core cannot read; the loader then writes no colour byte.
+static status_t openPlanes(BPositionIO* in, uint64 rowCounts, bool* packed, bool* decode)
+{
+	uint16 compression;
+	status_t status = psdCoreImageCompression(in, &compression);
+	if (status != B_OK)
+		return status;
+	*packed = compression == PSD_COMPRESSION_PACKBITS;
+	*decode = psdCoreStartPlanes(in, compression, rowCounts);
+	return B_OK;
+}
+
+static void readBytePlane(uint32 width, uint32 height, uint32* pixels, int plane, bool packed,
+	bool is16Bits)
+{
+	uint8* first = (uint8*)pixels + kPlaneByte[plane];
+	if (packed && is16Bits)
+		psdCoreReadChannel16BitsCompressed(width, height, first);
+	else if (packed)
+		psdCoreReadChannel8BitsCompressed(width, height, first);
+	else if (is16Bits)
+		psdCoreReadChannel16Bits(width, height, first);
+	else
+		psdCoreReadChannel8Bits(width, height, first);
+}
+
+static void readMappedPlane(uint32 width, uint32 height, uint32* pixels, const uint32* table,
+	bool packed, bool is16Bits)
+{
+	if (packed)
+		psdCoreReadChannelMappedCompressed(width, height, pixels, table, is16Bits);
+	else
+		psdCoreReadChannelMapped(width, height, pixels, table, is16Bits);
+}
+
+static void buildGrayRamp(uint32* ramp)
+{
+	for (uint32 v = 0; v < 256; v++)
+		ramp[v] = psdCorePixel(v, v, v, 255);
+}
+
+// Gray, duotone and the lightness of Lab: plane 0 through the gray ramp.
+static status_t loadGrayPlane(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
+	uint32* pixels, bool is16Bits)
+{
+	uint32 ramp[256];
+	buildGrayRamp(ramp);
+	bool packed, decode;
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
+	if (status == B_OK && decode)
+		readMappedPlane(width, height, pixels, ramp, packed, is16Bits);
+	return status;
+}
+
+status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
+	uint32* pixels, bool alpha, bool is16Bits)
+{
+	bool packed, decode;
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
+	if (status != B_OK)
+		return status;
+	if (decode) {
+		int planes = alpha ? 4 : 3;
+		for (int plane = 0; plane < planes; plane++)
+			readBytePlane(width, height, pixels, plane, packed, is16Bits);
+	}
+	if (!alpha)
+		psdCoreFillAlpha(width, height, pixels);
+	return B_OK;
+}
+
+status_t psdCoreLoadImageGrayscale(BPositionIO* in, uint32 width, uint32 height,
+	uint16 channels, uint32* pixels, bool is16Bits)
+{
+	return loadGrayPlane(in, width, height, channels, pixels, is16Bits);
+}
+
+// The colour mode data of an indexed image: 256 reds, 256 greens, 256 blues.
+// Bytes the stream cannot deliver count as 0.
+static status_t readPalette(BPositionIO* in, uint32* palette)
+{
+	uint8 length[4];
+	if (in->Read(length, sizeof(length)) != (ssize_t)sizeof(length))
+		return B_ERROR;
+	uint32 size = (uint32)length[0] << 24 | (uint32)length[1] << 16 | (uint32)length[2] << 8
+		| length[3];
+	if (size != PSD_PALETTE_SIZE)
+		return B_ERROR;
+
+	uint8 bytes[PSD_PALETTE_SIZE] = {};
+	in->Read(bytes, sizeof(bytes));
+	for (int i = 0; i < 256; i++)
+		palette[i] = psdCorePixel(bytes[512 + i], bytes[256 + i], bytes[i], 255);
+	return B_OK;
+}
+
+status_t psdCoreLoadImageIndexed(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
+	uint32* pixels)
+{
+	in->Seek(PSD_HEADER_SIZE, SEEK_SET);
+	uint32 palette[256];
+	uint16 compression;
+	if (readPalette(in, palette) != B_OK || psdCoreSkipSections(in, 2) != B_OK
+		|| psdCoreReadCompression(in, &compression) != B_OK)
+		return B_ERROR;
+	if (psdCoreStartPlanes(in, compression, (uint64)channels * height)) {
+		readMappedPlane(width, height, pixels, palette,
+			compression == PSD_COMPRESSION_PACKBITS, false);
+	}
+	psdCoreFillAlpha(width, height, pixels);
+	return B_OK;
+}
+
+// Red = cyan x black >> 8 and so on, in place; the samples are used as stored.
+static void convertCMYK(uint32 width, uint32 height, uint32* pixels)
+{
+	uint8* bytes = (uint8*)pixels;
+	uint64 total = (uint64)width * height;
+	for (uint64 i = 0; i < total; i++, bytes += 4) {
+		uint32 black = bytes[3];
+		bytes[0] = (uint8)((bytes[0] * black) >> 8);
+		bytes[1] = (uint8)((bytes[1] * black) >> 8);
+		bytes[2] = (uint8)((bytes[2] * black) >> 8);
+		bytes[3] = 255;
+	}
+}
+
+status_t psdCoreLoadImageCMYK(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
+	uint32* pixels, bool is16Bits)
+{
+	bool packed, decode;
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
+	if (status != B_OK)
+		return status;
+	if (decode) {
+		for (int plane = 0; plane < 4; plane++)
+			readBytePlane(width, height, pixels, plane, packed, is16Bits);
+	}
+	convertCMYK(width, height, pixels);
+	return B_OK;
+}
+
+status_t pscCoreLoadImageLab(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
+	uint32* pixels, bool is16Bits)
+{
+	return loadGrayPlane(in, width, height, channels, pixels, is16Bits);
+}
+
+namespace {
+
+// Expands bitmap bytes, most significant bit first, into black (1) and white
+// (0) pixels. Rows start on a byte boundary; bits past the width are dropped.
+struct BitmapSink {
+	uint32* next;
+	uint32 rowBytes;
+	uint32 lastBits;  // pixels in a row's last byte
+	uint32 column;  // byte index within the row
+
+	void PutByte(uint8 byte)
+	{
+		static const uint32 kWhite = psdCorePixel(255, 255, 255, 255);
+		static const uint32 kBlack = psdCorePixel(0, 0, 0, 255);
+		uint32 bits = ++column == rowBytes ? lastBits : 8;
+		if (column == rowBytes)
+			column = 0;
+		for (uint32 bit = 0; bit < bits; bit++)
+			*next++ = (byte & (0x80 >> bit)) ? kBlack : kWhite;
+	}
+
+	void Put(const uint8* bytes, uint32 count)
+	{
+		for (uint32 i = 0; i < count; i++)
+			PutByte(bytes[i]);
+	}
+
+	void Fill(uint8 value, uint64 count)
+	{
+		for (uint64 i = 0; i < count; i++)
+			PutByte(value);
+	}
+};
+
+}  // namespace
+
+status_t psdCoreLoadImageBitmap(BPositionIO* in, uint32 width, uint32 height, uint32* pixels)
+{
+	bool packed, decode;
+	status_t status = openPlanes(in, height, &packed, &decode);
+	if (status != B_OK || !decode || width == 0)
+		return status;
+
+	uint32 rowBytes = (uint32)(((uint64)width + 7) / 8);
+	BitmapSink sink = {pixels, rowBytes, width - 8 * (rowBytes - 1), 0};
+	PSDFileBuffer& buffer = psdCoreFileBufferState();
+	uint64 count = (uint64)rowBytes * height;
+	if (packed)
+		psdCoreDecodePackBits(buffer, count, sink);
+	else
+		psdCoreDecodeRaw(buffer, count, sink);
+	return B_OK;
+}
