@@ -1,0 +1,79 @@
+#include "BitmapImage.h"
+
+#include <ByteOrder.h>
+#include <TranslatorFormats.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A bounds edge pair as a pixel count: both whole numbers, at least one pixel.
+bool extent(float low, float high, uint32* count)
+{
+	if (!std::isfinite(low) || !std::isfinite(high) || low != std::floor(low)
+		|| high != std::floor(high) || high < low || high - low >= (float)0x7FFFFFFF)
+		return false;
+	*count = (uint32)(high - low) + 1;
+	return true;
+}
+
+}  // namespace
+
+uint32 bytes_per_pixel(color_space colors)
+{
+	switch (colors) {
+		case B_RGBA32: return 4;
+		case B_CMAP8: return 1;
+		default: return 0;
+	}
+}
+
+bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
+	std::string* reason)
+{
+	TranslatorBitmap header;
+	if (stream == nullptr || length < sizeof(header)) {
+		*reason = "its output is shorter than a bitmap header";
+		return false;
+	}
+	memcpy(&header, stream, sizeof(header));
+	swap_data(B_UINT32_TYPE, &header.magic, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
+	swap_data(B_RECT_TYPE, &header.bounds, sizeof(BRect), B_SWAP_BENDIAN_TO_HOST);
+	swap_data(B_UINT32_TYPE, &header.rowBytes, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
+	swap_data(B_UINT32_TYPE, &header.colors, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
+	swap_data(B_UINT32_TYPE, &header.dataSize, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
+
+	if (header.magic != B_TRANSLATOR_BITMAP) {
+		*reason = "its output is not a Be bitmap stream";
+		return false;
+	}
+	uint32 width, height;
+	if (!extent(header.bounds.left, header.bounds.right, &width)
+		|| !extent(header.bounds.top, header.bounds.bottom, &height)) {
+		*reason = "its bitmap has invalid bounds";
+		return false;
+	}
+	uint32 bpp = bytes_per_pixel(header.colors);
+	if (bpp == 0) {
+		char text[80];
+		snprintf(text, sizeof(text), "its bitmap has colour space 0x%04x, which cannot be written",
+			(unsigned)header.colors);
+		*reason = text;
+		return false;
+	}
+	uint64 rowsSize = (uint64)header.rowBytes * height;
+	if ((uint64)header.rowBytes < (uint64)width * bpp || header.dataSize != rowsSize
+		|| rowsSize > length - sizeof(header)) {
+		*reason = "its bitmap's row bytes, data size and length do not agree";
+		return false;
+	}
+
+	image->colors = header.colors;
+	image->width = width;
+	image->height = height;
+	image->rowBytes = header.rowBytes;
+	image->bits = (const uint8*)stream + sizeof(header);
+	return true;
+}

@@ -1,0 +1,19 @@
+#ifndef TRANSLATE_CONVERT_H
+#define TRANSLATE_CONVERT_H
+
+#include "OutputFormat.h"
+
+#include <TranslatorRoster.h>
+
+#include <string>
+
+// Converts one file, writing to output only once the conversion succeeded;
+// on failure prints one line on stderr saying which file and why.
+bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
+	OutputFormat format);
+
+// "the translator Tarnwick reported an error" and the like.
+std::string describe_translate_failure(BTranslatorRoster& roster, translator_id id,
+	status_t status);
+
+#endif

@@ -1,0 +1,218 @@
+#include "Options.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Parsed {
+	bool help = false;
+	bool version = false;
+	bool identify = false;
+	bool list = false;
+	bool formatGiven = false;
+	OutputFormat format = OutputFormat::kPng;
+	std::string directory;
+	bool directoryGiven = false;
+	std::vector<std::string> addonDirectories;
+	std::vector<std::string> operands;
+};
+
+// Splits "--name=value"; a value-taking option may also take the next argument.
+bool take_value(int argc, char** argv, int* i, const std::string& name,
+	const std::string& inlineValue, bool hasInline, std::string* value, std::string* error)
+{
+	if (hasInline) {
+		*value = inlineValue;
+		return true;
+	}
+	if (*i + 1 >= argc) {
+		*error = "option '" + name + "' needs a value";
+		return false;
+	}
+	*value = argv[++*i];
+	return true;
+}
+
+bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
+{
+	bool optionsEnded = false;
+	for (int i = 1; i < argc; i++) {
+		std::string arg = argv[i];
+		if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+			p->operands.push_back(arg);
+			continue;
+		}
+		if (arg == "--") {
+			optionsEnded = true;
+			continue;
+		}
+		std::string name = arg, inlineValue;
+		bool hasInline = false;
+		size_t equals = arg.find('=');
+		if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+			name = arg.substr(0, equals);
+			inlineValue = arg.substr(equals + 1);
+			hasInline = true;
+		}
+
+		bool isFlag = name == "-h" || name == "--help" || name == "--version"
+			|| name == "--identify" || name == "--list";
+		if (isFlag && hasInline) {
+			*error = "option '" + name + "' takes no value";
+			return false;
+		}
+
+		std::string value;
+		if (name == "-h" || name == "--help") {
+			p->help = true;
+		} else if (name == "--version") {
+			p->version = true;
+		} else if (name == "--identify") {
+			p->identify = true;
+		} else if (name == "--list") {
+			p->list = true;
+		} else if (name == "-d" || name == "--directory") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
+				return false;
+			p->directory = value;
+			p->directoryGiven = true;
+		} else if (name == "-f" || name == "--format") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
+				return false;
+			if (!format_from_name(value, &p->format)) {
+				*error = "unknown format '" + value + "' (use png or bits)";
+				return false;
+			}
+			p->formatGiven = true;
+		} else if (name == "--addons") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
+				return false;
+			p->addonDirectories.push_back(value);
+		} else {
+			*error = "unknown option '" + arg + "'";
+			return false;
+		}
+	}
+	return true;
+}
+
+// Output name in a directory: the input's file name with its extension
+// replaced (or the format's extension added when it has none).
+std::string output_in_directory(const std::string& directory, const std::string& input,
+	OutputFormat format)
+{
+	size_t slash = input.find_last_of('/');
+	std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
+	size_t dot = base.find_last_of('.');
+	if (dot != std::string::npos && dot > 0)
+		base.erase(dot);
+	std::string prefix = directory;
+	if (prefix.empty() || prefix.back() != '/')
+		prefix += '/';
+	return prefix + base + format_extension(format);
+}
+
+bool plan_conversions(const Parsed& p, Options* options, std::string* error)
+{
+	if (p.directoryGiven) {
+		if (p.directory.empty() || p.directory == "-") {
+			*error = "-d needs a directory";
+			return false;
+		}
+		if (p.operands.empty()) {
+			*error = "no input files given";
+			return false;
+		}
+		options->format = p.formatGiven ? p.format : OutputFormat::kPng;
+		for (const std::string& input : p.operands) {
+			if (input == "-" || input.empty() || input.back() == '/') {
+				*error = "'" + input + "' has no file name to name its output after; "
+						 "convert it as IN OUT instead";
+				return false;
+			}
+			options->jobs.push_back({input, output_in_directory(p.directory, input, options->format)});
+		}
+		return true;
+	}
+
+	if (p.operands.size() != 2) {
+		*error = p.operands.size() < 2 ? "expected IN and OUT" : "too many files; to convert several, give -d DIR";
+		return false;
+	}
+	const std::string& output = p.operands[1];
+	if (p.formatGiven)
+		options->format = p.format;
+	else if (output == "-") {
+		*error = "writing to standard output needs --format png or --format bits";
+		return false;
+	} else if (!format_from_path(output, &options->format)) {
+		*error = "cannot tell the output format from '" + output + "' (use .png or .bits, or --format)";
+		return false;
+	}
+	options->jobs.push_back({p.operands[0], output});
+	return true;
+}
+
+}  // namespace
+
+bool parse_options(int argc, char** argv, Options* options, std::string* error)
+{
+	Parsed p;
+	if (!parse_arguments(argc, argv, &p, error))
+		return false;
+	options->addonDirectories = p.addonDirectories;
+
+	if (p.help || p.version) {
+		options->mode = p.help ? Mode::kHelp : Mode::kVersion;
+		return true;
+	}
+	if (p.identify + p.list > 1) {
+		*error = "--identify and --list cannot be combined";
+		return false;
+	}
+	if (p.identify || p.list) {
+		if (p.directoryGiven || p.formatGiven) {
+			*error = "-d and --format apply only to conversion";
+			return false;
+		}
+		if (p.list && !p.operands.empty()) {
+			*error = "--list takes no files";
+			return false;
+		}
+		if (p.identify && p.operands.empty()) {
+			*error = "--identify needs at least one file";
+			return false;
+		}
+		options->mode = p.list ? Mode::kList : Mode::kIdentify;
+		options->files = p.operands;
+		return true;
+	}
+	options->mode = Mode::kConvert;
+	return plan_conversions(p, options, error);
+}
+
+void print_usage(FILE* out)
+{
+	fputs("Usage: translate [OPTION]... IN OUT\n"
+		  "       translate [OPTION]... -d DIR IN...\n"
+		  "       translate --identify FILE...\n"
+		  "       translate --list\n"
+		  "Convert images to PNG or Be bitmap streams through translator add-ons.\n"
+		  "\n"
+		  "  -d, --directory DIR  write each IN into DIR, named after IN with the format's\n"
+		  "                       extension\n"
+		  "  -f, --format FORMAT  png or bits; by default taken from OUT's extension\n"
+		  "                       (png with -d)\n"
+		  "      --identify       tell which add-on and format would read each FILE\n"
+		  "      --list           list the add-ons with their input and output formats\n"
+		  "      --addons DIR     load add-ons from DIR instead of the default\n"
+		  "                       directories (may be repeated)\n"
+		  "  -h, --help           show this help and exit\n"
+		  "      --version        show the version and exit\n"
+		  "\n"
+		  "IN, OUT and FILE may be '-' for standard input or output. By default add-ons\n"
+		  "come from ../translators and ../lib/translators beside this program.\n"
+		  "Exit status: 0 if every file succeeded, 1 if any failed, 2 for a usage error.\n",
+		out);
+}

@@ -1,0 +1,32 @@
+#ifndef TRANSLATE_OPTIONS_H
+#define TRANSLATE_OPTIONS_H
+
+#include "OutputFormat.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum class Mode { kConvert, kIdentify, kList, kHelp, kVersion };
+
+// One file to convert and where its result goes ("-" is a standard stream).
+struct Job {
+	std::string input;
+	std::string output;
+};
+
+struct Options {
+	Mode mode = Mode::kConvert;
+	std::vector<std::string> addonDirectories;  // empty: the default ones
+	OutputFormat format = OutputFormat::kPng;
+	std::vector<Job> jobs;                      // for kConvert
+	std::vector<std::string> files;             // for kIdentify
+};
+
+// Fills options from the command line; on a usage error returns false with
+// the reason in words.
+bool parse_options(int argc, char** argv, Options* options, std::string* error);
+
+void print_usage(FILE* out);
+
+#endif
