@@ -11,16 +11,16 @@
 static bool readBig16(BPositionIO* in, uint16* value)
 {
 	uint16 raw;
-	if (in->Read(&raw, sizeof(raw)) != (ssize_t)sizeof(raw))
+	if (psdCoreReadFully(in, &raw, sizeof(raw)) != sizeof(raw))
 		return false;
 	*value = B_BENDIAN_TO_HOST_INT16(raw);
 	return true;
 }
 
-static bool readBig32(BPositionIO* in, uint32* value)
+bool psdCoreReadBig32(BPositionIO* in, uint32* value)
 {
 	uint32 raw;
-	if (in->Read(&raw, sizeof(raw)) != (ssize_t)sizeof(raw))
+	if (psdCoreReadFully(in, &raw, sizeof(raw)) != sizeof(raw))
 		return false;
 	*value = B_BENDIAN_TO_HOST_INT32(raw);
 	return true;
@@ -29,7 +29,7 @@ static bool readBig32(BPositionIO* in, uint32* value)
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 {
 	uint8 signature[4];
-	if (in->Read(signature, sizeof(signature)) != (ssize_t)sizeof(signature)
+	if (psdCoreReadFully(in, signature, sizeof(signature)) != sizeof(signature)
 		|| memcmp(signature, "8BPS", sizeof(signature)) != 0)
 		return B_NO_TRANSLATOR;
 	uint16 version;
@@ -47,7 +47,7 @@ status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32
 	if (!readBig16(in, &channelCount))
 		return B_ERROR;
 	*channels = channelCount;
-	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth)
+	if (!psdCoreReadBig32(in, height) || !psdCoreReadBig32(in, width) || !readBig16(in, depth)
 		|| !readBig16(in, mode))
 		return B_ERROR;
 	return B_OK;
@@ -56,7 +56,7 @@ status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32
 status_t psdCoreSkipSection(BPositionIO* in)
 {
 	uint32 length;
-	if (!readBig32(in, &length))
+	if (!psdCoreReadBig32(in, &length))
 		return B_ERROR;
 	if (length != 0)
 		in->Seek((off_t)length, SEEK_CUR);

@@ -10,6 +10,18 @@ PSDFileBuffer& psdCoreFileBufferState()
 	return sFileBuffer;
 }
 
+size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size)
+{
+	size_t done = 0;
+	while (done < size) {
+		ssize_t got = in->Read((uint8*)destination + done, size - done);
+		if (got <= 0)
+			break;
+		done += (size_t)got > size - done ? size - done : (size_t)got;
+	}
+	return done;
+}
+
 bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
 {
 	buffer.fileBufferOffset = 0;
@@ -17,13 +29,12 @@ bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
 	if (buffer.fileBufferEnded || buffer.fileBufferFile == nullptr)
 		return false;
 
-	ssize_t got = buffer.fileBufferFile->Read(buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
-	// A positioned stream gives a short count only at its end (or on an error,
-	// which ends the data just the same and keeps the result deterministic).
-	if (got < (ssize_t)PSD_FILE_BUFFER_SIZE)
+	// A stream that cannot fill a block has ended (or failed, which ends the
+	// data just the same and keeps the result deterministic).
+	buffer.fileBufferLength
+		= (uint32)psdCoreReadFully(buffer.fileBufferFile, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+	if (buffer.fileBufferLength < PSD_FILE_BUFFER_SIZE)
 		buffer.fileBufferEnded = true;
-	if (got > 0)
-		buffer.fileBufferLength = got > (ssize_t)PSD_FILE_BUFFER_SIZE ? PSD_FILE_BUFFER_SIZE : (uint32)got;
 	return buffer.fileBufferLength > 0;
 }
 

@@ -34,6 +34,9 @@ inline bool psdCoreFileBufferEnsure(PSDFileBuffer& buffer, uint32& offset, uint3
 	return delivered;
 }
 
+// Reads until size bytes have come or the stream gives no more; the count read.
+size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size);
+
 // Binds the calling thread's buffer to the stream and reads the first block;
 // nothing of an earlier decode stays readable.
 void psdCoreFileBufferInit(BPositionIO* in);

@@ -12,6 +12,8 @@ enum {
 	PSD_COMPRESSION_PACKBITS = 1,
 };
 
+// A big-endian number read in full; false when the stream ends first.
+bool psdCoreReadBig32(BPositionIO* in, uint32* value);
 status_t psdCoreSkipSections(BPositionIO* in, int count);
 status_t psdCoreReadCompression(BPositionIO* in, uint16* compression);
 

@@ -91,19 +91,16 @@ status_t psdCoreLoadImageGrayscale(BPositionIO* in, uint32 width, uint32 height,
 }
 
 // The colour mode data of an indexed image: 256 reds, 256 greens, 256 blues.
-// Bytes the stream cannot deliver count as 0.
+// Bytes the stream cannot deliver count as 0 (the sections behind them
+// cannot be read either, so the loader then fails).
 static status_t readPalette(BPositionIO* in, uint32* palette)
 {
-	uint8 length[4];
-	if (in->Read(length, sizeof(length)) != (ssize_t)sizeof(length))
-		return B_ERROR;
-	uint32 size = (uint32)length[0] << 24 | (uint32)length[1] << 16 | (uint32)length[2] << 8
-		| length[3];
-	if (size != PSD_PALETTE_SIZE)
+	uint32 size;
+	if (!psdCoreReadBig32(in, &size) || size != PSD_PALETTE_SIZE)
 		return B_ERROR;
 
 	uint8 bytes[PSD_PALETTE_SIZE] = {};
-	in->Read(bytes, sizeof(bytes));
+	psdCoreReadFully(in, bytes, sizeof(bytes));
 	for (int i = 0; i < 256; i++)
 		palette[i] = psdCorePixel(bytes[512 + i], bytes[256 + i], bytes[i], 255);
 	return B_OK;

@@ -1,0 +1,97 @@
+#ifndef PSD_TEST_SUPPORT_H
+#define PSD_TEST_SUPPORT_H
+
+#include "PSDFileBuffer.h"
+#include "PsdWriter.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace psdtest {
+
+// A memory stream that counts the reads a decoder makes and, like a pipe,
+// may deliver fewer bytes than asked for before its end.
+class CountingIO : public BMemoryIO {
+public:
+	CountingIO(const Bytes& data, size_t chunk = SIZE_MAX)
+		: BMemoryIO(data.data(), data.size()), fChunk(chunk)
+	{
+	}
+	ssize_t Read(void* buffer, size_t size) override
+	{
+		reads++;
+		return BMemoryIO::Read(buffer, size < fChunk ? size : fChunk);
+	}
+	int reads = 0;
+
+private:
+	size_t fChunk;
+};
+
+// Binds the calling thread's read buffer to bytes it keeps alive.
+class BoundBytes {
+public:
+	explicit BoundBytes(Bytes bytes) : fBytes(std::move(bytes)), fIO(fBytes)
+	{
+		psdCoreFileBufferInit(&fIO);
+	}
+	CountingIO& IO() { return fIO; }
+
+private:
+	Bytes fBytes;
+	CountingIO fIO;
+};
+
+// Pixel words whose last one ends right before an inaccessible page, so any
+// write past the buffer faults, under a sanitizer or not. Starts filled with
+// `fill`.
+class GuardedPixels {
+public:
+	GuardedPixels(size_t count, uint8_t fill = 0xA5) : fCount(count)
+	{
+		const size_t page = (size_t)sysconf(_SC_PAGESIZE);
+		fDataPages = (count * 4 + page - 1) / page * page;
+		fMapping = mmap(nullptr, fDataPages + page, PROT_READ | PROT_WRITE,
+			MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+		if (fMapping == MAP_FAILED)
+			throw std::runtime_error("mmap");
+		mprotect((uint8_t*)fMapping + fDataPages, page, PROT_NONE);
+		fPixels = (uint32_t*)((uint8_t*)fMapping + fDataPages - count * 4);
+		memset(fPixels, fill, count * 4);
+	}
+	~GuardedPixels() { munmap(fMapping, fDataPages + (size_t)sysconf(_SC_PAGESIZE)); }
+	GuardedPixels(const GuardedPixels&) = delete;
+	GuardedPixels& operator=(const GuardedPixels&) = delete;
+
+	uint32_t* Data() { return fPixels; }
+	std::vector<uint32_t> Copy() const { return std::vector<uint32_t>(fPixels, fPixels + fCount); }
+
+private:
+	size_t fCount;
+	size_t fDataPages;
+	void* fMapping;
+	uint32_t* fPixels;
+};
+
+// Pixel word from memory-order bytes, as the core writes them.
+inline uint32_t pixel(uint8_t blue, uint8_t green, uint8_t red, uint8_t alpha)
+{
+	const uint8_t bytes[4] = {blue, green, red, alpha};
+	uint32_t word;
+	memcpy(&word, bytes, 4);
+	return word;
+}
+
+inline uint8_t byteOf(uint32_t word, int index)
+{
+	return ((const uint8_t*)&word)[index];
+}
+
+}  // namespace psdtest
+
+#endif
