@@ -1,11 +1,17 @@
 #include <Message.h>
 
+#include "ReplyTarget.h"
+
 #include <cstring>
 
 BMessage::BMessage() : what(0) {}
 BMessage::BMessage(uint32 code) : what(code) {}
 BMessage::BMessage(const BMessage& other) : what(other.what), fFields(other.fFields) {}
-BMessage::~BMessage() {}
+BMessage::~BMessage()
+{
+	if (fReplyTarget != nullptr)
+		fReplyTarget->Abandon();
+}
 
 BMessage& BMessage::operator=(const BMessage& other)
 {
@@ -209,4 +215,24 @@ bool BMessage::HasInt8(const char* name, int32 index) const
 bool BMessage::HasInt32(const char* name, int32 index) const
 {
 	return HasData(name, B_INT32_TYPE, index);
+}
+
+status_t BMessage::SendReply(BMessage* reply)
+{
+	if (reply == nullptr)
+		return B_BAD_VALUE;
+	if (fReplyTarget == nullptr)
+		return B_BAD_REPLY;
+	return fReplyTarget->Deliver(*reply);
+}
+
+status_t BMessage::SendReply(uint32 command)
+{
+	BMessage reply(command);
+	return SendReply(&reply);
+}
+
+bool BMessage::IsSourceWaiting() const
+{
+	return fReplyTarget != nullptr && fReplyTarget->IsSourceWaiting();
 }

@@ -6,12 +6,17 @@
 #include <SupportDefs.h>
 #include <TypeConstants.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class BHandler;
 class BLooper;
 class BMessenger;
+
+namespace BPrivate {
+class ReplyTarget;
+}
 
 // A message: a code and named, typed fields. Each name holds one type.
 class BMessage {
@@ -55,7 +60,17 @@ public:
 	bool HasInt8(const char* name, int32 index = 0) const;
 	bool HasInt32(const char* name, int32 index = 0) const;
 
+	// Replies go to whoever sent the message through a messenger or looper;
+	// a sender that waits gets B_NO_REPLY if the message is deleted
+	// unanswered. Copies of a message carry no return address.
+	status_t SendReply(BMessage* reply);
+	status_t SendReply(uint32 command);
+	bool IsSourceWaiting() const;
+
 private:
+	friend class BLooper;
+	friend class BMessenger;
+
 	struct Field {
 		std::string name;
 		type_code type;
@@ -65,6 +80,7 @@ private:
 	const Field* _Find(const char* name) const;
 
 	std::vector<Field> fFields;
+	std::shared_ptr<BPrivate::ReplyTarget> fReplyTarget;
 };
 
 #endif
