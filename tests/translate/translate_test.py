@@ -1,0 +1,422 @@
+#!/usr/bin/python3
+"""The translate command end to end: conversions, failures, usage errors,
+--identify and --list, and the committed samples.
+
+Run by ctest with TRANSLATE, TRANSLATORS_DIR, TEST_ADDON_DIR and
+EXAMPLES_DIR in the environment; the argument names the TestCase to run.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+TRANSLATE = os.environ.get("TRANSLATE", "")
+TRANSLATORS_DIR = os.environ.get("TRANSLATORS_DIR", "")
+TEST_ADDON_DIR = os.environ.get("TEST_ADDON_DIR", "")
+EXAMPLES_DIR = os.environ.get("EXAMPLES_DIR", "")
+SAMPLES = ["testcard.scr", "checker.scr", "circle.scr"]
+SCREEN_OFFSET = {6912: 0, 6921: 9, 6924: 12, 7396: 265}
+
+
+def run(*args, stdin=b"", addons=True):
+    """Runs translate with the real add-ons and the test add-on."""
+    command = [TRANSLATE]
+    if addons:
+        command += ["--addons", TRANSLATORS_DIR, "--addons", TEST_ADDON_DIR]
+    result = subprocess.run(command + list(args), input=stdin, capture_output=True, timeout=60)
+    # Other add-ons may warn about themselves; only translate's own lines matter.
+    result.errors = [line for line in result.stderr.decode().splitlines()
+                     if not line.startswith("warning: ")]
+    return result
+
+
+def decode_png(data):
+    """An independent PNG reader for 8-bit palette and RGBA images: returns
+    (width, height, colour type, palette, transparency, rows of bytes)."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "PNG signature"
+    pos, chunks = 8, []
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
+        assert zlib.crc32(kind + body) == crc, "CRC of " + kind.decode()
+        chunks.append((kind, body))
+        pos += 12 + length
+    assert chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND"
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
+    assert depth == 8 and interlace == 0
+    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
+    trns = b"".join(body for kind, body in chunks if kind == b"tRNS")
+    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+    bpp = {3: 1, 6: 4}[colour]
+    stride = width * bpp
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - bpp] if i >= bpp else 0
+            up = previous[i]
+            corner = previous[i - bpp] if i >= bpp else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                predictor = left if pa <= pb and pa <= pc else up if pb <= pc else corner
+                line[i] = (line[i] + predictor) & 255
+            else:
+                assert kind == 0, "filter type %d" % kind
+        rows.append(bytes(line))
+        previous = line
+    return width, height, colour, palette, trns, rows
+
+
+def spectrum_rgb(number):
+    level = 255 if number & 8 else 170
+    return (level if number & 2 else 0, level if number & 4 else 0, level if number & 1 else 0)
+
+
+def screen_picture(path):
+    """The RGB colour of every pixel of a SCREEN$ file, from the Spectrum's layout."""
+    with open(path, "rb") as f:
+        data = f.read()
+    screen = data[SCREEN_OFFSET[len(data)]:][:6912]
+    picture = []
+    for y in range(192):
+        row = []
+        for x in range(256):
+            byte = screen[2048 * (y // 64) + 256 * (y % 8) + 32 * ((y // 8) % 8) + x // 8]
+            attribute = screen[6144 + 32 * (y // 8) + x // 8]
+            bright = 8 if attribute & 0x40 else 0
+            ink = byte & (0x80 >> (x % 8))
+            row.append(spectrum_rgb((attribute & 7 if ink else (attribute >> 3) & 7) + bright))
+        picture.append(row)
+    return picture
+
+
+def test_image(width, height):
+    """A TESTIMG stream for the test add-on and the RGBA pixels it stands for."""
+    pixels = [[((x * 40) & 255, (y * 60) & 255, (x * y * 7) & 255, (x + y) * 30 & 255)
+               for x in range(width)] for y in range(height)]
+    body = b"".join(bytes(p) for row in pixels for p in row)
+    return b"TESTIMGR" + bytes([width, height]) + body, pixels
+
+
+class Workspace(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="translate_test_")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+        return self.path(name)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def sample(self, name):
+        return os.path.join(EXAMPLES_DIR, name)
+
+    def assertOnlyFiles(self, names):
+        """No stray results or temporary files were left in the workspace."""
+        self.assertEqual(sorted(os.listdir(self.dir)), sorted(names))
+
+    def assertPngcheckPasses(self, path):
+        if shutil.which("pngcheck"):
+            check = subprocess.run(["pngcheck", path], capture_output=True)
+            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+
+
+class ConvertTest(Workspace):
+    def test_sample_png_shows_the_screen_and_matches_the_bits(self):
+        for name in SAMPLES:
+            with self.subTest(name):
+                result = run(self.sample(name), self.path("out.png"))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.errors, [])
+                result = run(self.sample(name), self.path("out.bits"))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertPngcheckPasses(self.path("out.png"))
+
+                width, height, colour, palette, trns, rows = decode_png(self.read("out.png"))
+                self.assertEqual((width, height, colour), (256, 192, 3))
+                self.assertEqual(len(palette), 768)
+                bits = self.read("out.bits")
+                self.assertEqual(len(bits), 32 + 49152)
+                self.assertEqual(bits[:4], b"bits")
+                # The palette indices are the bitmap's bytes...
+                self.assertEqual(b"".join(rows), bits[32:])
+                # ...and through the palette they show the Spectrum's colours.
+                picture = screen_picture(self.sample(name))
+                for y in range(192):
+                    for x in range(256):
+                        index = rows[y][x]
+                        shown = tuple(palette[3 * index:3 * index + 3])
+                        alpha = trns[index] if index < len(trns) else 255
+                        self.assertEqual((shown, alpha), (picture[y][x], 255), (x, y))
+
+    def test_rgba_png_keeps_alpha_and_skips_row_padding(self):
+        stream, pixels = test_image(5, 3)
+        source = self.write("image.test", stream)
+        result = run(source, self.path("image.png"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertPngcheckPasses(self.path("image.png"))
+        width, height, colour, _, _, rows = decode_png(self.read("image.png"))
+        self.assertEqual((width, height, colour), (5, 3, 6))
+        self.assertEqual(rows, [b"".join(bytes(p) for p in row) for row in pixels])
+
+    def test_bits_output_is_the_add_on_stream_exactly(self):
+        stream, pixels = test_image(2, 2)
+        source = self.write("image.test", stream)
+        result = run(source, self.path("image.bits"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        bits = self.read("image.bits")
+        header = struct.pack(">4sffffIII", b"bits", 0, 0, 1, 1, 12, 0x2008, 24)
+        row = lambda y: b"".join(bytes((p[2], p[1], p[0], p[3])) for p in pixels[y])
+        self.assertEqual(bits, header + row(0) + b"\xee" * 4 + row(1) + b"\xee" * 4)
+
+    def test_format_option_overrides_the_extension(self):
+        result = run(self.sample("testcard.scr"), self.path("out.png"), "--format", "bits")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.read("out.png")[:4], b"bits")
+        result = run("--format=png", self.sample("testcard.scr"), self.path("out.data"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.read("out.data")[:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_standard_input_and_output(self):
+        with open(self.sample("checker.scr"), "rb") as f:
+            screen = f.read()
+        piped = run("-", "-", "--format", "bits", stdin=screen)
+        self.assertEqual(piped.returncode, 0, piped.stderr)
+        run(self.sample("checker.scr"), self.path("checker.bits"))
+        self.assertEqual(piped.stdout, self.read("checker.bits"))
+
+        png = run("--format", "png", self.sample("checker.scr"), "-")
+        self.assertEqual(png.returncode, 0, png.stderr)
+        self.assertEqual(decode_png(png.stdout)[5][0], self.read("checker.bits")[32:32 + 256])
+
+        written = run("-", self.path("from_stdin.png"), stdin=screen)
+        self.assertEqual(written.returncode, 0, written.stderr)
+        self.assertEqual(decode_png(self.read("from_stdin.png"))[0], 256)
+
+    def test_several_files_into_a_directory(self):
+        os.mkdir(self.path("out"))
+        inputs = [self.sample(name) for name in SAMPLES]
+        result = run("-d", self.path("out"), *inputs)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(sorted(os.listdir(self.path("out"))),
+                         ["checker.png", "circle.png", "testcard.png"])
+        result = run("-d", self.path("out"), "--format", "bits", self.sample("circle.scr"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(os.path.getsize(self.path("out/circle.bits")), 32 + 49152)
+
+    def test_replaces_an_existing_output_with_ordinary_permissions(self):
+        self.write("out.png", b"old")
+        old_umask = os.umask(0o022)
+        try:
+            result = run(self.sample("testcard.scr"), self.path("out.png"))
+        finally:
+            os.umask(old_umask)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.read("out.png")[:4], b"\x89PNG")
+        self.assertEqual(os.stat(self.path("out.png")).st_mode & 0o777, 0o644)
+        self.assertOnlyFiles(["out.png"])
+
+
+class FailureTest(Workspace):
+    def assertFails(self, result, *fragments):
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertEqual(len(result.errors), 1, result.errors)
+        self.assertTrue(result.errors[0].startswith("translate: "), result.errors[0])
+        for fragment in fragments:
+            self.assertIn(fragment, result.errors[0])
+
+    def test_missing_input(self):
+        result = run(self.path("missing.scr"), self.path("out.png"))
+        self.assertFails(result, "cannot open " + self.path("missing.scr"),
+                         "No such file or directory")
+        self.assertOnlyFiles([])
+
+    def test_unrecognised_input(self):
+        source = self.write("notes.txt", b"just some text\n")
+        result = run(source, self.path("out.png"))
+        self.assertFails(result, source + ": no translator recognises this file")
+        self.assertOnlyFiles(["notes.txt"])
+        # A SCREEN$ one byte too long is no SCREEN$.
+        with open(self.sample("testcard.scr"), "rb") as f:
+            source = self.write("long.scr", f.read() + b"\0")
+        self.assertFails(run(source, self.path("out.png")), "no translator recognises")
+        self.assertOnlyFiles(["notes.txt", "long.scr"])
+
+    def test_add_on_error_leaves_the_old_output_alone(self):
+        source = self.write("broken.test", b"TESTIMGE")
+        self.write("out.png", b"previous result")
+        result = run(source, self.path("out.png"))
+        self.assertFails(result, source + ": the translator TestImage reported an error")
+        self.assertEqual(self.read("out.png"), b"previous result")
+        self.assertOnlyFiles(["broken.test", "out.png"])
+
+        source = self.write("hungry.test", b"TESTIMGM")
+        self.assertFails(run(source, self.path("x.bits")), "TestImage ran out of memory")
+        self.assertOnlyFiles(["broken.test", "out.png", "hungry.test"])
+
+    def test_bitmaps_png_cannot_take(self):
+        source = self.write("rgb24.test", b"TESTIMGS")
+        self.assertFails(run(source, self.path("out.png")), "colour space 0x0003")
+        self.assertOnlyFiles(["rgb24.test"])
+        # As a Be bitmap stream it is written as the add-on made it.
+        self.assertEqual(run(source, self.path("out.bits")).returncode, 0)
+
+        source = self.write("bad.test", b"TESTIMGB")
+        self.assertFails(run(source, self.path("bad.png")), "do not agree")
+        self.assertFalse(os.path.exists(self.path("bad.png")))
+
+    def test_one_failure_among_several(self):
+        os.mkdir(self.path("out"))
+        bad = self.write("bad.scr", b"x" * 6913)
+        result = run("-d", self.path("out"), self.sample("testcard.scr"), bad,
+                     self.sample("circle.scr"))
+        self.assertFails(result, bad + ": no translator recognises this file")
+        self.assertEqual(sorted(os.listdir(self.path("out"))), ["circle.png", "testcard.png"])
+
+    def test_unwritable_outputs(self):
+        result = run(self.sample("testcard.scr"), self.path("no/such/dir/out.png"))
+        self.assertFails(result, "cannot write " + self.path("no/such/dir/out.png"),
+                         "No such file or directory")
+        # Renaming the finished file over a directory fails: no temporary file may stay.
+        os.mkdir(self.path("taken.png"))
+        result = run(self.sample("testcard.scr"), self.path("taken.png"))
+        self.assertFails(result, "cannot write " + self.path("taken.png"), "Is a directory")
+        self.assertOnlyFiles(["taken.png"])
+        self.assertEqual(os.listdir(self.path("taken.png")), [])
+        with open("/dev/full", "wb") as full:
+            result = subprocess.run(
+                [TRANSLATE, "--addons", TRANSLATORS_DIR, "--format", "png",
+                 self.sample("testcard.scr"), "-"], stdout=full, capture_output=False,
+                stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("cannot write standard output: No space left on device",
+                      result.stderr.decode())
+
+    def test_bad_add_on_directory(self):
+        result = run("--addons", self.path("nowhere"), self.sample("testcard.scr"),
+                     self.path("out.png"), addons=False)
+        self.assertFails(result, "cannot read add-on directory " + self.path("nowhere"))
+        result = run("--addons", self.dir, "--list", addons=False)
+        self.assertFails(result, "no translator add-ons found in " + self.dir)
+
+
+class UsageTest(Workspace):
+    def assertUsageError(self, *args, fragment=""):
+        result = run(*args)
+        self.assertEqual(result.returncode, 2, (args, result.stderr))
+        self.assertTrue(result.errors and result.errors[0].startswith("translate: "), args)
+        self.assertIn(fragment, result.errors[0])
+        self.assertEqual(result.stdout, b"")
+
+    def test_usage_errors(self):
+        scr = self.sample("testcard.scr")
+        self.assertUsageError(fragment="expected IN and OUT")
+        self.assertUsageError(scr, fragment="expected IN and OUT")
+        self.assertUsageError(scr, self.path("a.png"), self.path("b.png"), fragment="-d DIR")
+        self.assertUsageError("--bogus", scr, self.path("a.png"), fragment="'--bogus'")
+        self.assertUsageError("--format", "jpeg", scr, self.path("a.png"), fragment="'jpeg'")
+        self.assertUsageError("--format", fragment="needs a value")
+        self.assertUsageError(scr, self.path("a.jpg"), fragment="a.jpg")
+        self.assertUsageError(scr, "-", fragment="--format")
+        self.assertUsageError("-d", self.dir, "-", fragment="'-'")
+        self.assertUsageError("-d", self.dir, fragment="no input files")
+        self.assertUsageError("--identify", fragment="at least one file")
+        self.assertUsageError("--list", scr, fragment="no files")
+        self.assertUsageError("--list", "--identify", scr)
+        self.assertUsageError("--list=yes")
+        self.assertOnlyFiles([])
+
+    def test_help_and_version(self):
+        result = run("--help", addons=False)
+        self.assertEqual(result.returncode, 0)
+        self.assertIn(b"Usage: translate", result.stdout)
+        self.assertIn(b"--identify", result.stdout)
+        result = run("--version", addons=False)
+        self.assertEqual(result.returncode, 0)
+        self.assertRegex(result.stdout.decode(), r"^translate \d+\.\d+\n$")
+
+    def test_double_dash_ends_options(self):
+        source = self.write("-odd.scr", open(self.sample("testcard.scr"), "rb").read())
+        result = subprocess.run([TRANSLATE, "--addons", TRANSLATORS_DIR, "--", "-odd.scr",
+                                 "-odd.png"], cwd=self.dir, capture_output=True, timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(os.path.exists(self.path("-odd.png")))
+        self.assertTrue(os.path.exists(source))
+
+
+class ReportTest(Workspace):
+    def test_identify(self):
+        other = self.write("other.txt", b"nothing to see")
+        image = self.write("image.test", test_image(1, 1)[0])
+        result = run("--identify", self.sample("testcard.scr"), other, image)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout.decode().splitlines(), [
+            self.sample("testcard.scr") + ": Wendral, 'ZX  ', image/x-zx, ZX Spectrum SCREEN$",
+            image + ": TestImage, 'TEST', test/x-image, Test image",
+        ])
+        self.assertEqual(result.errors, ["translate: " + other +
+                                         ": no translator recognises this file"])
+        with open(self.sample("circle.scr"), "rb") as f:
+            piped = run("--identify", "-", stdin=f.read())
+        self.assertEqual(piped.returncode, 0)
+        self.assertTrue(piped.stdout.decode().startswith("-: Wendral, 'ZX  '"))
+
+    def test_list(self):
+        result = run("--list")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.decode().splitlines()
+        start = lines.index(next(l for l in lines if l.startswith("Wendral ")))
+        self.assertRegex(lines[start], r"^Wendral 2\.10: \S.*$")
+        self.assertEqual(lines[start + 1].split(), ["input", "'ZX", "'", "image/x-zx", "ZX",
+                                                    "Spectrum", "SCREEN$", "(quality", "0.90,",
+                                                    "capability", "0.80)"])
+        self.assertIn("'bits'  image/x-be-bitmap  Be bitmap  (quality 0.30, capability 0.50)",
+                      lines[start + 2])
+        self.assertIn("TestImage 1.05: Test images for the translate command", lines)
+
+
+class SamplesTest(unittest.TestCase):
+    def test_committed_samples_are_what_the_generator_draws(self):
+        with tempfile.TemporaryDirectory() as fresh:
+            subprocess.run([sys.executable, os.path.join(EXAMPLES_DIR, "make_screens.py"), fresh],
+                           check=True, timeout=120)
+            for name in SAMPLES:
+                with open(os.path.join(fresh, name), "rb") as a, \
+                        open(os.path.join(EXAMPLES_DIR, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+
+    def test_samples_cover_bare_and_prefixed_layouts(self):
+        sizes = {os.path.getsize(os.path.join(EXAMPLES_DIR, name)) for name in SAMPLES}
+        self.assertIn(6912, sizes)
+        self.assertTrue(sizes & {6921, 6924})
+
+
+if __name__ == "__main__":
+    missing = [name for name in ("TRANSLATE", "TRANSLATORS_DIR", "TEST_ADDON_DIR", "EXAMPLES_DIR")
+               if not os.environ.get(name)]
+    if missing:
+        sys.exit("translate_test.py: set " + ", ".join(missing))
+    unittest.main(argv=[sys.argv[0]] + sys.argv[1:], verbosity=2)
