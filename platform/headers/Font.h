@@ -50,7 +50,7 @@ private:
 	float fSize;
 };
 
-// DejaVu Sans and DejaVu Sans Bold at 12 pixels.
+// DejaVu Sans and DejaVu Sans Bold at 10.5 pixels.
 extern const BFont* be_plain_font;
 extern const BFont* be_bold_font;
 

@@ -273,8 +273,12 @@ int32 create_window(const char* title, BRect frame, bool resizable,
 		Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
 		SDL_Window* window = SDL_CreateWindow(name.c_str(), (int)frame.left, (int)frame.top,
 			frame.IntegerWidth() + 1, frame.IntegerHeight() + 1, flags);
-		if (window != nullptr)
-			gWindows[id] = NativeWindow{window, framebuffer, target};
+		if (window == nullptr)
+			return;
+		// Made while hidden: made after showing, the surface puts an X11
+		// window back at its creation position.
+		SDL_GetWindowSurface(window);
+		gWindows[id] = NativeWindow{window, framebuffer, target};
 	});
 	return id;
 }

@@ -21,7 +21,9 @@ const BFont kBoldFont = make_font("DejaVu Sans", "Bold");
 const BFont* be_plain_font = &kPlainFont;
 const BFont* be_bold_font = &kBoldFont;
 
-BFont::BFont() : fFamily("DejaVu Sans"), fStyle("Book"), fSize(12.0f) {}
+// 10.5 pixels: layouts made for the platform's fonts give a label like
+// "Multichannel:" 71 pixels, which DejaVu Sans just fills at this size.
+BFont::BFont() : fFamily("DejaVu Sans"), fStyle("Book"), fSize(10.5f) {}
 
 BFont::BFont(const BFont& font) : fFamily(font.fFamily), fStyle(font.fStyle), fSize(font.fSize) {}
 

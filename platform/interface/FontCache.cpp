@@ -56,7 +56,7 @@ cairo_scaled_font_t* scaled_font_for(const BFont& font)
 	cairo_font_options_t* options = cairo_font_options_create();
 	cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
 	cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-	cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+	cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
 	cairo_scaled_font_t* scaled =
 		cairo_scaled_font_create(face_for(std::get<0>(key), std::get<1>(key)), &size, &identity,
 			options);

@@ -353,7 +353,8 @@ void BView::DrawString(const char* string, BPoint baseline)
 		return;
 	cairo_set_scaled_font(fContext, BPrivate::scaled_font_for(fFont));
 	set_source(fContext, fHighColor);
-	cairo_move_to(fContext, baseline.x, baseline.y);
+	// Baselines on pixel rows keep the text sharp.
+	cairo_move_to(fContext, baseline.x, std::round(baseline.y));
 	cairo_show_text(fContext, string);
 }
 
