@@ -92,14 +92,21 @@ status_t BMessenger::_Send(BMessage* message,
 		// alive for as long as this lock finds the looper.
 		std::lock_guard<std::mutex> guard(BPrivate::handler_registry_lock());
 		BLooper* owner = nullptr;
+		status_t status = B_BAD_PORT_ID;
 		if (BPrivate::lookup_handler(fLooperToken, &owner) != nullptr && owner != nullptr) {
+			BLooper* handlerOwner = owner;
+			if (fHandlerToken != BPrivate::B_PREFERRED_TOKEN)
+				BPrivate::lookup_handler(fHandlerToken, &handlerOwner);
+			status = handlerOwner == owner ? B_OK : B_BAD_HANDLER;
+		}
+		if (status == B_OK) {
 			owner->Queue()->Push(BPrivate::Envelope{copy, fHandlerToken});
 			return B_OK;
 		}
+		copy->fReplyTarget = nullptr;
+		delete copy;
+		return status;
 	}
-	copy->fReplyTarget = nullptr;
-	delete copy;
-	return B_BAD_PORT_ID;
 }
 
 status_t BMessenger::SendMessage(uint32 command, BHandler* replyTo) const

@@ -16,7 +16,8 @@ class ReplyTarget;
 #define B_INFINITE_TIMEOUT (9223372036854775807LL)
 
 // An address of a handler in a looper. It stays safe to use after either is
-// gone: sending then fails with B_BAD_PORT_ID.
+// gone: sending then fails with B_BAD_PORT_ID (looper gone) or
+// B_BAD_HANDLER (handler gone or moved to another looper).
 class BMessenger {
 public:
 	BMessenger();
