@@ -343,11 +343,13 @@ class UsageTest(Workspace):
         self.assertUsageError(scr, "-", fragment="--format")
         self.assertUsageError("-d", self.dir, "-", fragment="'-'")
         self.assertUsageError("-d", self.dir, fragment="no input files")
+        self.assertUsageError("-d", self.dir, scr, self.write("testcard.bits", b""),
+                              fragment="both be written")
         self.assertUsageError("--identify", fragment="at least one file")
         self.assertUsageError("--list", scr, fragment="no files")
         self.assertUsageError("--list", "--identify", scr)
         self.assertUsageError("--list=yes")
-        self.assertOnlyFiles([])
+        self.assertOnlyFiles(["testcard.bits"])
 
     def test_help_and_version(self):
         result = run("--help", addons=False)

@@ -2,7 +2,7 @@
 
 #include "BitmapImage.h"
 #include "BitsWriter.h"
-#include "InputSource.h"
+#include "IdentifiedInput.h"
 #include "OutputFile.h"
 #include "PngWriter.h"
 
@@ -19,24 +19,14 @@ bool fail(const std::string& message)
 	return false;
 }
 
-std::string shown_name(const std::string& path)
-{
-	return path == "-" ? "standard input" : path;
-}
-
-std::string shown_output(const std::string& path)
+std::string output_display_name(const std::string& path)
 {
 	return path == "-" ? "standard output" : path;
 }
 
-}  // namespace
-
-std::string describe_translate_failure(BTranslatorRoster& roster, translator_id id,
-	status_t status)
+std::string describe_failure(const std::string& translator, status_t status)
 {
-	const char* name = "?";
-	roster.GetTranslatorInfo(id, &name, nullptr, nullptr);
-	std::string who = std::string("the translator ") + name;
+	std::string who = "the translator " + translator;
 	switch (status) {
 		case B_NO_TRANSLATOR: return who + " recognised the file but could not convert it";
 		case B_NO_MEMORY: return who + " ran out of memory";
@@ -44,42 +34,41 @@ std::string describe_translate_failure(BTranslatorRoster& roster, translator_id 
 	}
 }
 
+}  // namespace
+
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
 	OutputFormat format)
 {
-	std::string reason;
 	InputSource source;
-	if (!source.Open(input, &reason))
-		return fail("cannot open " + shown_name(input) + ": " + reason);
-
 	translator_info info;
-	if (roster.Identify(source.Stream(), nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP) != B_OK)
-		return fail(shown_name(input) + ": no translator recognises this file");
+	if (!open_identified(roster, input, &source, &info))
+		return false;
+	std::string shownInput = input_display_name(input);
+	std::string translator = translator_name(roster, info.translator);
 
 	BMallocIO bitmap;
 	status_t status =
 		roster.Translate(source.Stream(), &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP);
 	if (status != B_OK)
-		return fail(shown_name(input) + ": " + describe_translate_failure(roster, info.translator, status));
+		return fail(shownInput + ": " + describe_failure(translator, status));
 
+	std::string reason;
 	BitmapImage image;
 	if (format == OutputFormat::kPng
 		&& !read_bitmap_image(bitmap.Buffer(), bitmap.BufferLength(), &image, &reason)) {
-		const char* name = "?";
-		roster.GetTranslatorInfo(info.translator, &name, nullptr, nullptr);
-		return fail(shown_name(input) + ": the translator " + name + " produced a bitmap that "
-			+ "cannot be written as PNG: " + reason);
+		return fail(shownInput + ": the translator " + translator
+			+ " produced a bitmap that cannot be written as PNG: " + reason);
 	}
 
 	OutputFile out;
 	if (!out.Open(output, &reason))
-		return fail("cannot write " + shown_output(output) + ": " + reason);
+		return fail("cannot write " + output_display_name(output) + ": " + reason);
 	bool written;
 	if (format == OutputFormat::kPng)
 		written = write_png(image, *BScreen().ColorMap(), out.Stream(), &reason);
 	else
 		written = write_bits(bitmap.Buffer(), bitmap.BufferLength(), out.Stream(), &reason);
 	if (!written || !out.Commit(&reason))
-		return fail("cannot write " + shown_output(output) + ": " + reason);
+		return fail("cannot write " + output_display_name(output) + ": " + reason);
 	return true;
 }

@@ -12,8 +12,4 @@
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
 	OutputFormat format);
 
-// "the translator Tarnwick reported an error" and the like.
-std::string describe_translate_failure(BTranslatorRoster& roster, translator_id id,
-	status_t status);
-
 #endif

@@ -131,7 +131,15 @@ bool plan_conversions(const Parsed& p, Options* options, std::string* error)
 						 "convert it as IN OUT instead";
 				return false;
 			}
-			options->jobs.push_back({input, output_in_directory(p.directory, input, options->format)});
+			std::string output = output_in_directory(p.directory, input, options->format);
+			for (const Job& earlier : options->jobs) {
+				if (earlier.output == output) {
+					*error = "'" + earlier.input + "' and '" + input + "' would both be written to '"
+						+ output + "'";
+					return false;
+				}
+			}
+			options->jobs.push_back({input, output});
 		}
 		return true;
 	}

@@ -1,6 +1,6 @@
 #include "Report.h"
 
-#include "InputSource.h"
+#include "IdentifiedInput.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,22 +39,12 @@ void print_formats(const char* label, const translation_format* formats, int32 c
 
 bool identify_file(BTranslatorRoster& roster, const std::string& path)
 {
-	std::string reason;
 	InputSource source;
-	std::string shown = path == "-" ? "standard input" : path;
-	if (!source.Open(path, &reason)) {
-		fprintf(stderr, "translate: cannot open %s: %s\n", shown.c_str(), reason.c_str());
-		return false;
-	}
 	translator_info info;
-	if (roster.Identify(source.Stream(), nullptr, &info) != B_OK) {
-		fprintf(stderr, "translate: %s: no translator recognises this file\n", shown.c_str());
+	if (!open_identified(roster, path, &source, &info))
 		return false;
-	}
-	const char* name = "?";
-	roster.GetTranslatorInfo(info.translator, &name, nullptr, nullptr);
-	printf("%s: %s, '%s', %s, %s\n", path.c_str(), name, type_text(info.type).c_str(),
-		info.MIME, info.name);
+	printf("%s: %s, '%s', %s, %s\n", path.c_str(), translator_name(roster, info.translator).c_str(),
+		type_text(info.type).c_str(), info.MIME, info.name);
 	return true;
 }
 
