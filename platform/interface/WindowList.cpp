@@ -81,7 +81,8 @@ BWindow* window_at(int32 index)
 
 bool ask_windows_to_quit()
 {
-	for (const BMessenger& messenger : running_windows()) {
+	std::vector<BMessenger> asked = running_windows();
+	for (const BMessenger& messenger : asked) {
 		BMessage reply;
 		bool agreed = true;
 		if (messenger.SendMessage(B_QUIT_REQUESTED, &reply) == B_OK && reply.what == B_REPLY
@@ -89,6 +90,13 @@ bool ask_windows_to_quit()
 			return false;
 		}
 	}
+	// A window answers before it is deleted: wait until all of them are.
+	std::unique_lock<std::mutex> guard(gLock);
+	gChanged.wait(guard, [&asked] {
+		return std::none_of(gWindows.begin(), gWindows.end(), [&asked](const WindowEntry& entry) {
+			return std::find(asked.begin(), asked.end(), entry.messenger) != asked.end();
+		});
+	});
 	return true;
 }
 
