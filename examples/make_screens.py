@@ -2,8 +2,9 @@
 """Draws the sample ZX Spectrum SCREEN$ files in this folder.
 
 Run it from anywhere; it rewrites testcard.scr, checker.scr and circle.scr
-beside itself, or in the directory given as its argument. Standard library only, and deterministic, so the committed
-files can be checked against a fresh run.
+beside itself, or in the directory given as its argument. Standard library
+only, and deterministic, so the committed files can be checked against a
+fresh run.
 """
 
 import math

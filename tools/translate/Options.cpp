@@ -145,7 +145,8 @@ bool plan_conversions(const Parsed& p, Options* options, std::string* error)
 	}
 
 	if (p.operands.size() != 2) {
-		*error = p.operands.size() < 2 ? "expected IN and OUT" : "too many files; to convert several, give -d DIR";
+		*error = p.operands.size() < 2 ? "expected IN and OUT"
+									   : "too many files; to convert several, give -d DIR";
 		return false;
 	}
 	const std::string& output = p.operands[1];
