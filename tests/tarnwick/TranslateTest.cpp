@@ -286,6 +286,26 @@ TEST(TarnwickTranslate, ShortHeaderWriteFailsWithoutWritingPixels)
 	EXPECT_EQ(Bytes(header.begin(), header.begin() + 10), result.output);
 }
 
+// Image data cut short decodes the same whatever the file decoded before it:
+// nothing of an earlier image shows through the missing part.
+TEST(TarnwickTranslate, TruncatedImageDataShowsNothingOfTheImageBefore)
+{
+	TarnwickAddOn addOn;
+	ASSERT_EQ("", addOn.Error());
+	psdtest::PsdLayout layout;
+	layout.width = 64;
+	layout.height = 64;
+	const Bytes bright = psdtest::psdRaw(layout,
+		{Bytes(64 * 64, 0xEE), Bytes(64 * 64, 0xDD), Bytes(64 * 64, 0xCC)});
+	const Bytes cutShort = cut(psdtest::psdRaw(layout,
+		{Bytes(64 * 64, 0x01), Bytes(64 * 64, 0x02), Bytes(64 * 64, 0x03)}), 40 + 64 * 64 + 100);
+
+	const translation alone = translate_with(addOn.translate, cutShort);
+	ASSERT_EQ(B_OK, alone.status);
+	ASSERT_EQ(B_OK, translate_with(addOn.translate, bright).status);
+	EXPECT_EQ(alone.output, translate_with(addOn.translate, cutShort).output);
+}
+
 // Translate may run on several host threads at once: each decode must see
 // only its own stream.
 TEST(TarnwickTranslate, ConcurrentTranslationsKeepTheirImagesApart)
