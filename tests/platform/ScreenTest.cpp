@@ -30,18 +30,6 @@ TEST(Screen, EveryOpaqueEntryMapsToItselfOrAnEqualEarlierOne)
 	}
 }
 
-TEST(Screen, SpectrumColoursAreInTheMapExactly)
-{
-	BScreen screen;
-	for (uint8 level : {170, 255}) {
-		for (int n = 0; n < 8; n++) {
-			uint8 r = (n & 2) ? level : 0, g = (n & 4) ? level : 0, b = (n & 1) ? level : 0;
-			rgb_color found = screen.ColorForIndex(screen.IndexForColor(r, g, b));
-			EXPECT_EQ(found, make_color(r, g, b)) << "colour " << n << " level " << (int)level;
-		}
-	}
-}
-
 TEST(Screen, OtherColoursGetTheNearestEntryLowestIndexFirst)
 {
 	BScreen screen;
