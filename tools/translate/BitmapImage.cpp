@@ -30,14 +30,10 @@ uint32 bytes_per_pixel(color_space colors)
 	}
 }
 
-bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
+bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize,
 	std::string* reason)
 {
 	TranslatorBitmap header;
-	if (stream == nullptr || length < sizeof(header)) {
-		*reason = "its output is shorter than a bitmap header";
-		return false;
-	}
 	memcpy(&header, stream, sizeof(header));
 	swap_data(B_UINT32_TYPE, &header.magic, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
 	swap_data(B_RECT_TYPE, &header.bounds, sizeof(BRect), B_SWAP_BENDIAN_TO_HOST);
@@ -63,10 +59,9 @@ bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
 		*reason = text;
 		return false;
 	}
-	uint64 rowsSize = (uint64)header.rowBytes * height;
-	if ((uint64)header.rowBytes < (uint64)width * bpp || header.dataSize != rowsSize
-		|| rowsSize > length - sizeof(header)) {
-		*reason = "its bitmap's row bytes, data size and length do not agree";
+	if ((uint64)header.rowBytes < (uint64)width * bpp
+		|| header.dataSize != (uint64)header.rowBytes * height) {
+		*reason = "its bitmap's row bytes and data size do not agree";
 		return false;
 	}
 
@@ -74,6 +69,25 @@ bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
 	image->width = width;
 	image->height = height;
 	image->rowBytes = header.rowBytes;
-	image->bits = (const uint8*)stream + sizeof(header);
+	image->bits = nullptr;
+	*dataSize = header.dataSize;
+	return true;
+}
+
+bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
+	std::string* reason)
+{
+	if (stream == nullptr || length < sizeof(TranslatorBitmap)) {
+		*reason = "its output is shorter than a bitmap header";
+		return false;
+	}
+	uint32 dataSize;
+	if (!read_bitmap_header(stream, image, &dataSize, reason))
+		return false;
+	if (dataSize > length - sizeof(TranslatorBitmap)) {
+		*reason = "its bitmap's row bytes, data size and length do not agree";
+		return false;
+	}
+	image->bits = (const uint8*)stream + sizeof(TranslatorBitmap);
 	return true;
 }

@@ -14,6 +14,12 @@ struct BitmapImage {
 	const uint8* bits;
 };
 
+// Reads the 32-byte header at stream alone and checks that its fields agree; bits is
+// left null and dataSize gets the byte count of the rows that follow. For
+// hosts that receive the rows later, as a stream.
+bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize,
+	std::string* reason);
+
 // Reads the 32-byte header of the stream and checks that it describes
 // pixel rows that are all present; false with the reason in words if not.
 bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
