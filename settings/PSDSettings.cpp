@@ -117,10 +117,11 @@ static void read_settings_line(const char* line, psd_settings* settings)
 		return;
 	}
 
-	// A key with no "=" after it has no value: reported, nothing changes.
+	// A key with no "=" after it has no value: reported with just the line's
+	// end, so that the message still ends its line; nothing changes.
 	const char* equals = strchr(text + strlen(name), '=');
 	if (equals == nullptr) {
-		fprintf(stderr, key->illegalValueMessage, "");
+		fprintf(stderr, key->illegalValueMessage, text + strcspn(text, "\r\n"));
 		return;
 	}
 	const char* value = equals + 1;

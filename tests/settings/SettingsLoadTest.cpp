@@ -119,9 +119,10 @@ INSTANTIATE_TEST_SUITE_P(Messages, SettingsDiagnostic,
 			"illegal multichannelRead value in Tarnwick settings:  4294967298\n"},
 		diagnostic_case{"multichannelRead = x\r\n",
 			"illegal multichannelRead value in Tarnwick settings:  x\r\n"},
-		// A recognised key without "=": reported with an empty value.
-		diagnostic_case{"alpha4\n", "illegal alpha4 value in Tarnwick settings: "},
-		diagnostic_case{"window_pos 1,2\n", "illegal window position in Tarnwick settings: "},
+		// A recognised key without "=": reported with an empty value and the line's end.
+		diagnostic_case{"alpha4\n", "illegal alpha4 value in Tarnwick settings: \n"},
+		diagnostic_case{"alpha4 1\r\n", "illegal alpha4 value in Tarnwick settings: \r\n"},
+		diagnostic_case{"window_pos 1,2\n", "illegal window position in Tarnwick settings: \n"},
 		diagnostic_case{"multichannelRead", "illegal multichannelRead value in Tarnwick settings: "}));
 
 TEST(SettingsLoad, SeveralBadLinesPrintOneMessageEach)
