@@ -1,0 +1,128 @@
+#include "DecodeImage.h"
+
+#include "BitmapSink.h"
+#include "SharedRoster.h"
+
+#include <Screen.h>
+#include <TranslatorFormats.h>
+
+#include <string>
+
+namespace {
+
+void fail(GError** error, GdkPixbufError code, const std::string& message)
+{
+	g_set_error_literal(error, GDK_PIXBUF_ERROR, code, message.c_str());
+}
+
+std::string joined(const std::vector<std::string>& items)
+{
+	std::string text;
+	for (const std::string& item : items)
+		text += (text.empty() ? "" : ", ") + item;
+	return text;
+}
+
+std::string translator_name(const BTranslatorRoster& roster, translator_id id)
+{
+	const char* name = "?";
+	roster.GetTranslatorInfo(id, &name, nullptr, nullptr);
+	return std::string("The translator ") + name;
+}
+
+// The sink's refusal explains a failed Translate better than the add-on's
+// status, which only echoes the failed Write.
+void report_sink_failure(const BitmapSink& sink, const std::string& who, GError** error)
+{
+	switch (sink.Failed()) {
+		case BitmapSink::kBadHeader:
+			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+				who + " produced a bitmap this loader cannot use: " + sink.Reason());
+			break;
+		case BitmapSink::kTooLarge:
+			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+				"The image is " + std::to_string(sink.Width()) + " × "
+					+ std::to_string(sink.Height()) + " pixels, more than the "
+					+ std::to_string(kMaxPixbufPixels) + " pixels (1 GiB as RGBA) that this "
+					+ "loader opens");
+			break;
+		case BitmapSink::kDeclined:
+			fail(error, GDK_PIXBUF_ERROR_FAILED,
+				"Loading stopped: the size asked for the image has no pixels");
+			break;
+		case BitmapSink::kNoMemory:
+			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+				"Not enough memory for an image of " + std::to_string(sink.Width()) + " × "
+					+ std::to_string(sink.Height()) + " pixels");
+			break;
+		case BitmapSink::kNone:
+			break;
+	}
+}
+
+void report_translate_failure(status_t status, const std::string& who, GError** error)
+{
+	switch (status) {
+		case B_NO_MEMORY:
+			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY, who + " ran out of memory");
+			break;
+		case B_NO_TRANSLATOR:
+			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+				who + " recognised the image but could not convert it");
+			break;
+		default:
+			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+				who + " could not read the image: it is damaged or of a kind it does not "
+					+ "support");
+			break;
+	}
+}
+
+BitmapSink::SizeCheck size_check(SizeFunc sizeFunc, void* userData)
+{
+	if (sizeFunc == nullptr)
+		return BitmapSink::SizeCheck();
+	return [sizeFunc, userData](uint32 width, uint32 height) {
+		int w = (int)width, h = (int)height;
+		sizeFunc(&w, &h, userData);
+		return w > 0 && h > 0;
+	};
+}
+
+}  // namespace
+
+GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
+	GError** error)
+{
+	SharedRoster& shared = shared_roster();
+	std::lock_guard<std::mutex> hold(shared.lock);
+	BTranslatorRoster& roster = shared.roster;
+
+	std::string names = addon_names(roster);
+	if (names.empty()) {
+		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
+			"No translator add-ons were found (looked in " + joined(shared.directories) + ")");
+		return nullptr;
+	}
+
+	BMemoryIO source(data, length);
+	translator_info info;
+	if (roster.Identify(&source, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP) != B_OK) {
+		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
+			"None of the translator add-ons (" + names + ") recognises this image");
+		return nullptr;
+	}
+
+	BitmapSink sink(*BScreen().ColorMap(), size_check(sizeFunc, userData));
+	status_t status = roster.Translate(&source, &info, nullptr, &sink, B_TRANSLATOR_BITMAP);
+	std::string who = translator_name(roster, info.translator);
+	if (sink.Failed() != BitmapSink::kNone)
+		report_sink_failure(sink, who, error);
+	else if (status != B_OK)
+		report_translate_failure(status, who, error);
+	else if (!sink.Complete())
+		fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, who + " produced an incomplete bitmap");
+	else
+		return sink.TakePixbuf();
+	return nullptr;
+}

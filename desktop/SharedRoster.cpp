@@ -1,0 +1,73 @@
+#include "SharedRoster.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool is_directory(const std::string& path)
+{
+	struct stat st;
+	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string parent(const std::string& path)
+{
+	size_t slash = path.find_last_of('/');
+	if (slash == std::string::npos)
+		return ".";
+	return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// MODULE_DIR_DEPTH: how many directories the loader module directory lies
+// below the prefix (5 for lib/x86_64-linux-gnu/gdk-pixbuf-2.0/2.10.0/loaders),
+// the same in the build tree and when installed.
+std::string module_prefix()
+{
+	Dl_info self;
+	if (dladdr((const void*)&module_prefix, &self) == 0 || self.dli_fname == nullptr)
+		return std::string();
+	std::string prefix = parent(self.dli_fname);
+	for (int i = 0; i < MODULE_DIR_DEPTH; i++)
+		prefix = parent(prefix);
+	return prefix == "/" ? std::string() : prefix;
+}
+
+SharedRoster* load_roster()
+{
+	SharedRoster* shared = new SharedRoster;
+	std::string prefix = module_prefix();
+	for (const char* leaf : {"/translators", "/lib/translators"}) {
+		std::string candidate = prefix + leaf;
+		shared->directories.push_back(candidate);
+		if (is_directory(candidate))
+			shared->roster.AddTranslators(candidate.c_str());
+	}
+	return shared;
+}
+
+}  // namespace
+
+SharedRoster& shared_roster()
+{
+	// Never deleted: unloading add-ons while the host program exits could
+	// race with a decode on another of its threads.
+	static SharedRoster* shared = load_roster();
+	return *shared;
+}
+
+std::string addon_names(const BTranslatorRoster& roster)
+{
+	std::string names;
+	translator_id* ids = nullptr;
+	int32 count = 0;
+	if (roster.GetAllTranslators(&ids, &count) != B_OK)
+		return names;
+	for (int32 i = 0; i < count; i++) {
+		const char* name = nullptr;
+		if (roster.GetTranslatorInfo(ids[i], &name, nullptr, nullptr) == B_OK)
+			names += (names.empty() ? "" : ", ") + std::string(name);
+	}
+	delete[] ids;
+	return names;
+}

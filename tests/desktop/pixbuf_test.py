@@ -1,0 +1,389 @@
+#!/usr/bin/python3
+"""The gdk-pixbuf loader module in real clients: GdkPixbuf through PyGObject
+and gdk-pixbuf-thumbnailer, compared with what translate makes of the same
+files.
+
+Run by ctest with PIXBUF_CACHE (the build tree's loaders cache), MIME_DATA
+(the build tree's share/ with its MIME database), TRANSLATE, EXAMPLES_DIR
+and THUMBNAILER in the environment; the argument names the TestCase to run.
+Exits with 77 (skipped) where PyGObject or GdkPixbuf is missing.
+"""
+
+import atexit
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+
+PIXBUF_CACHE = os.environ.get("PIXBUF_CACHE", "")
+MIME_DATA = os.environ.get("MIME_DATA", "")
+TRANSLATE = os.environ.get("TRANSLATE", "")
+EXAMPLES_DIR = os.environ.get("EXAMPLES_DIR", "")
+THUMBNAILER = os.environ.get("THUMBNAILER", "")
+SKIP = 77
+
+# gdk-pixbuf reads these once, when it first needs a loader; the settings
+# directory is a fresh one so that the user's Tarnwick settings change nothing.
+WORK = tempfile.mkdtemp(prefix="pixbuf-test-")
+os.environ["GDK_PIXBUF_MODULE_FILE"] = PIXBUF_CACHE
+os.environ["XDG_DATA_DIRS"] = MIME_DATA + ":/usr/local/share:/usr/share"
+os.environ["XDG_DATA_HOME"] = os.path.join(WORK, "data")
+os.environ["XDG_CONFIG_HOME"] = os.path.join(WORK, "config")
+os.makedirs(os.environ["XDG_CONFIG_HOME"])
+
+try:
+    import gi
+    gi.require_version("GdkPixbuf", "2.0")
+    from gi.repository import GdkPixbuf, Gio, GLib
+except (ImportError, ValueError) as missing:
+    print("skipped: PyGObject with GdkPixbuf 2.0 is not available:", missing)
+    sys.exit(SKIP)
+
+SCREENS = ["testcard.scr", "checker.scr", "circle.scr"]
+LIMIT = 1 << 28
+
+
+# --- PSD files, made here -----------------------------------------------------
+
+def pack_bits(row):
+    out, i = bytearray(), 0
+    while i < len(row):
+        run = 1
+        while i + run < len(row) and run < 128 and row[i + run] == row[i]:
+            run += 1
+        if run >= 3:
+            out += bytes([257 - run, row[i]])
+            i += run
+            continue
+        start = i
+        while i < len(row) and i - start < 128 and not (
+                i + 2 < len(row) and row[i] == row[i + 1] == row[i + 2]):
+            i += 1
+        out += bytes([i - start - 1]) + row[start:i]
+    return bytes(out)
+
+
+def psd(width, height, planes, mode=3, packed=False):
+    """An 8-bit PSD; planes: one bytes object of width*height per channel."""
+    out = b"8BPS" + struct.pack(">H6xHIIHH", 1, len(planes), height, width, 8, mode)
+    out += struct.pack(">III", 0, 0, 0)
+    rows = [plane[y * width:(y + 1) * width] for plane in planes for y in range(height)]
+    if not packed:
+        return out + struct.pack(">H", 0) + b"".join(rows)
+    packed_rows = [pack_bits(row) for row in rows]
+    return (out + struct.pack(">H", 1) + b"".join(struct.pack(">H", len(r)) for r in packed_rows)
+            + b"".join(packed_rows))
+
+
+def gradient_psd(width, height, channels=3, packed=True):
+    planes = []
+    for c in range(channels):
+        planes.append(bytes((x * (c + 3) + y * (7 - c) + (x // 9) * 40) & 255
+                            for y in range(height) for x in range(width)))
+    return psd(width, height, planes, packed=packed)
+
+
+def quadrant_psd(width, height):
+    """Red, green, blue and white quarters: what scaling cannot blur."""
+    colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)]
+    planes = [bytes(colours[(x >= width // 2) + 2 * (y >= height // 2)][c]
+                    for y in range(height) for x in range(width)) for c in range(3)]
+    return psd(width, height, planes, packed=True)
+
+
+def write(name, data):
+    path = os.path.join(WORK, name)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+# --- What translate makes of a file -------------------------------------------
+
+def run_translate(source, target, env=None):
+    result = subprocess.run([TRANSLATE, source, target], capture_output=True, timeout=60,
+                            env=env)
+    assert result.returncode == 0, result.stderr.decode()
+
+
+def png_palette(path):
+    """The PLTE and tRNS chunks of translate's palette PNG, as RGBA entries."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, plte, trns = 8, b"", b""
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"PLTE":
+            plte = body
+        elif kind == b"tRNS":
+            trns = body
+        pos += 12 + length
+    return [bytes(plte[3 * i:3 * i + 3]) + bytes([trns[i] if i < len(trns) else 255])
+            for i in range(len(plte) // 3)]
+
+
+def translated_rgba(source, env=None):
+    """(width, height, RGBA rows) from translate's Be bitmap stream; colour
+    mapped bitmaps through the colour map that translate writes as PNG."""
+    bits = source + ".bits"
+    run_translate(source, bits, env)
+    with open(bits, "rb") as f:
+        data = f.read()
+    magic, left, top, right, bottom, row_bytes, colors, size = struct.unpack(
+        ">I4fIII", data[:32])
+    assert magic == 0x62697473 and left == 0 and top == 0
+    width, height = int(right) + 1, int(bottom) + 1
+    assert size == row_bytes * height == len(data) - 32
+    rows = [data[32 + y * row_bytes:32 + (y + 1) * row_bytes] for y in range(height)]
+    out = bytearray()
+    if colors == 0x2008:
+        for row in rows:
+            for x in range(width):
+                b, g, r, a = row[4 * x:4 * x + 4]
+                out += bytes((r, g, b, a))
+    else:
+        assert colors == 0x0004
+        run_translate(source, source + ".png", env)
+        palette = png_palette(source + ".png")
+        for row in rows:
+            out += b"".join(palette[i] for i in row[:width])
+    return width, height, bytes(out)
+
+
+def pixbuf_rgba(pixbuf):
+    width, height = pixbuf.get_width(), pixbuf.get_height()
+    assert pixbuf.get_has_alpha() and pixbuf.get_n_channels() == 4
+    stride, data = pixbuf.get_rowstride(), pixbuf.get_pixels()
+    return width, height, b"".join(data[y * stride:y * stride + 4 * width]
+                                   for y in range(height))
+
+
+def load_in_pieces(data, piece, mime=None):
+    loader = (GdkPixbuf.PixbufLoader.new_with_mime_type(mime) if mime
+              else GdkPixbuf.PixbufLoader())
+    sizes = []
+    loader.connect("size-prepared", lambda _, w, h: sizes.append((w, h)))
+    try:
+        for at in range(0, len(data), piece):
+            loader.write(data[at:at + piece])
+    finally:
+        loader.close()
+    return loader.get_pixbuf(), sizes
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class LoadTest(unittest.TestCase):
+    """Pixels through every way a program loads, equal to translate's."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.psds = [write("gradient.psd", gradient_psd(203, 97)),
+                    write("raw-odd.psd", gradient_psd(37, 5, packed=False))]
+        cls.screens = [write(name, read(os.path.join(EXAMPLES_DIR, name))) for name in SCREENS]
+
+    def test_psd_files_open_as_translate_converts_them(self):
+        for path in self.psds:
+            pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
+            self.assertEqual(pixbuf_rgba(pixbuf), translated_rgba(path), path)
+
+    def test_screens_open_as_translate_converts_them(self):
+        for path in self.screens:
+            pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
+            expected = translated_rgba(path)
+            self.assertEqual(expected[:2], (256, 192))
+            self.assertEqual(pixbuf_rgba(pixbuf), expected, path)
+
+    def test_loading_piece_by_piece_by_content_or_by_mime_type(self):
+        gradient = read(self.psds[0])
+        screen = read(self.screens[0])
+        cases = [(gradient, None, self.psds[0]),
+                 (gradient, "image/vnd.adobe.photoshop", self.psds[0]),
+                 (gradient, "image/x-psd", self.psds[0]),
+                 (screen, "image/x-zx-screen", self.screens[0]),
+                 (screen, "image/x-zx", self.screens[0])]
+        for data, mime, path in cases:
+            for piece in (1000, 4096, len(data)):
+                pixbuf, sizes = load_in_pieces(data, piece, mime)
+                expected = translated_rgba(path)
+                self.assertEqual(sizes, [expected[:2]], (mime, piece))
+                self.assertEqual(pixbuf_rgba(pixbuf), expected, (mime, piece))
+
+    def test_scaled_loading_and_file_info(self):
+        pixbuf = GdkPixbuf.Pixbuf.new_from_file_at_scale(self.screens[0], 64, 64, True)
+        self.assertEqual((pixbuf.get_width(), pixbuf.get_height()), (64, 48))
+        fmt, width, height = GdkPixbuf.Pixbuf.get_file_info(self.psds[0])
+        self.assertEqual((fmt.get_name(), width, height), ("translators", 203, 97))
+        self.assertIn("image/x-zx-screen", fmt.get_mime_types())
+        self.assertIn("psd", fmt.get_extensions())
+
+    def test_loads_on_many_threads_at_once_keep_apart(self):
+        # Programs load on worker threads; each load must keep to its own
+        # file, whatever the add-ons share between calls.
+        paths = [write("thread-a.psd", gradient_psd(640, 400)),
+                 write("thread-b.psd", gradient_psd(500, 500, packed=False)),
+                 self.screens[0]]
+        expected = {path: translated_rgba(path) for path in paths}
+        failures = []
+
+        def work(offset):
+            for i in range(6):
+                path = paths[(i + offset) % len(paths)]
+                try:
+                    got = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(path))
+                    if got != expected[path]:
+                        failures.append(path + ": other pixels")
+                except GLib.Error as error:
+                    failures.append(path + ": " + error.message)
+
+        threads = [threading.Thread(target=work, args=(n,)) for n in range(4)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(failures, [])
+
+
+class FailureTest(unittest.TestCase):
+    """Files the add-ons refuse are errors with a reason, never a picture."""
+
+    def assertLoadFails(self, path, code, *words):
+        with self.assertRaises(GLib.Error) as caught:
+            GdkPixbuf.Pixbuf.new_from_file(path)
+        self.assertEqual(caught.exception.domain, "gdk-pixbuf-error-quark", path)
+        self.assertEqual(caught.exception.code, int(code), caught.exception.message)
+        for word in words:
+            self.assertIn(word, caught.exception.message)
+        # The same through a loader fed piece by piece.
+        with self.assertRaises(GLib.Error) as caught:
+            load_in_pieces(read(path), 512)
+        self.assertEqual(caught.exception.code, int(code), caught.exception.message)
+
+    def test_damaged_psd_files_are_corrupt_images(self):
+        whole = gradient_psd(20, 10)
+        header_cut = write("cut.psd", whole[:20])
+        mode5 = bytearray(whole)
+        mode5[24:26] = b"\x00\x05"  # a colour mode number that PSD does not use
+        unknown_mode = write("mode5.psd", bytes(mode5))
+        for path in (header_cut, unknown_mode):
+            self.assertLoadFails(path, GdkPixbuf.PixbufError.CORRUPT_IMAGE, "PSD Images")
+
+    def test_files_no_add_on_recognises_are_unknown(self):
+        junk = write("junk.psd", b"this is no image at all\n" * 20)
+        wrong_version = write("v2.psd", b"8BPS\x00\x02" + gradient_psd(4, 4)[6:])
+        short_screen = write("short.scr", read(os.path.join(EXAMPLES_DIR, SCREENS[0]))[:6911])
+        empty = write("empty.scr", b"")
+        for path in (junk, wrong_version, short_screen):
+            self.assertLoadFails(path, GdkPixbuf.PixbufError.UNKNOWN_TYPE, "recognises")
+        with self.assertRaises(GLib.Error):
+            GdkPixbuf.Pixbuf.new_from_file(empty)
+
+    def test_images_over_the_pixel_limit_are_refused(self):
+        # 16385 x 16385 is just over 2^28 pixels. The PSD add-on decodes it
+        # into its own buffer before the loader sees the size (about a
+        # second and 1 GiB here); the loader then refuses it before
+        # allocating anything of its own.
+        big = write("big.psd", psd(16385, 16385, [b""], mode=1))
+        with self.assertRaises(GLib.Error) as caught:
+            GdkPixbuf.Pixbuf.new_from_file(big)
+        self.assertEqual(caught.exception.code, int(GdkPixbuf.PixbufError.INSUFFICIENT_MEMORY))
+        self.assertIn("16385 × 16385", caught.exception.message)
+        self.assertIn(str(LIMIT), caught.exception.message)
+
+
+class SettingsTest(unittest.TestCase):
+    """The module reads Tarnwick's settings file, as translate does."""
+
+    def test_alpha4_setting_reaches_the_module(self):
+        rgba = write("rgba.psd", gradient_psd(16, 8, channels=4))
+        show = ("import sys, gi; gi.require_version('GdkPixbuf', '2.0');"
+                "from gi.repository import GdkPixbuf;"
+                "p = GdkPixbuf.Pixbuf.new_from_file(sys.argv[1]);"
+                "sys.stdout.buffer.write(p.get_pixels())")
+        results = {}
+        for alpha4 in (0, 1):
+            config = os.path.join(WORK, "settings%d" % alpha4)
+            os.makedirs(config)
+            with open(os.path.join(config, "Tarnwick_Settings"), "w") as f:
+                f.write("alpha4 = %d\n" % alpha4)
+            env = dict(os.environ, XDG_CONFIG_HOME=config)
+            shown = subprocess.run(["/usr/bin/python3", "-c", show, rgba], env=env,
+                                   capture_output=True, timeout=60)
+            self.assertEqual(shown.returncode, 0, shown.stderr.decode())
+            expected = translated_rgba(rgba, env)
+            self.assertEqual(shown.stdout, expected[2], "alpha4 = %d" % alpha4)
+            results[alpha4] = shown.stdout
+        alphas = [set(results[n][3::4]) for n in (0, 1)]
+        self.assertEqual(alphas[0], {255})
+        self.assertGreater(len(alphas[1]), 1)
+
+
+class ThumbnailTest(unittest.TestCase):
+    """gdk-pixbuf-thumbnailer, as file managers run it, and the MIME type."""
+
+    def setUp(self):
+        if not THUMBNAILER:
+            self.skipTest("gdk-pixbuf-thumbnailer is not installed")
+
+    def thumbnail(self, path):
+        out = path + ".thumb.png"
+        result = subprocess.run([THUMBNAILER, "-s", "128", path, out], capture_output=True,
+                                timeout=60)
+        return result, out
+
+    def test_psd_thumbnail_keeps_its_quarters(self):
+        result, out = self.thumbnail(write("quadrants.psd", quadrant_psd(400, 300)))
+        self.assertEqual(result.returncode, 0, result.stderr.decode())
+        thumb = GdkPixbuf.Pixbuf.new_from_file(out)
+        width, height, pixels = pixbuf_rgba(thumb)
+        self.assertEqual((width, height), (128, 96))
+
+        def at(x, y):
+            i = 4 * (y * width + x)
+            return tuple(pixels[i:i + 3])
+        self.assertEqual(at(32, 24), (255, 0, 0))
+        self.assertEqual(at(96, 24), (0, 255, 0))
+        self.assertEqual(at(32, 72), (0, 0, 255))
+        self.assertEqual(at(96, 72), (255, 255, 255))
+
+    def test_screen_thumbnail_is_the_picture_made_smaller(self):
+        for name in SCREENS:
+            path = write(name, read(os.path.join(EXAMPLES_DIR, name)))
+            result, out = self.thumbnail(path)
+            self.assertEqual(result.returncode, 0, result.stderr.decode())
+            width, height, pixels = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(out))
+            self.assertEqual((width, height), (128, 96))
+            # Scaling down keeps each channel's mean, whatever the filter.
+            _, _, full = translated_rgba(path)
+            for channel in range(3):
+                mean_full = sum(full[channel::4]) / (len(full) / 4)
+                mean_thumb = sum(pixels[channel::4]) / (len(pixels) / 4)
+                self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=name)
+
+    def test_damaged_file_makes_no_thumbnail(self):
+        result, out = self.thumbnail(write("broken.psd", gradient_psd(20, 10)[:20]))
+        self.assertNotEqual(result.returncode, 0)
+        self.assertFalse(os.path.exists(out))
+
+    def test_screen_files_have_a_mime_type_by_extension(self):
+        guessed, _ = Gio.content_type_guess("picture.scr", None)
+        self.assertEqual(guessed, "image/x-zx-screen")
+        self.assertTrue(Gio.content_type_equals("image/x-zx", guessed))
+        guessed, _ = Gio.content_type_guess("picture.psd", None)
+        self.assertTrue(Gio.content_type_equals("image/x-psd", guessed))
+
+
+if __name__ == "__main__":
+    if not os.path.isfile(PIXBUF_CACHE):
+        print("skipped: no gdk-pixbuf loaders cache in the build tree")
+        sys.exit(SKIP)
+    atexit.register(shutil.rmtree, WORK, True)
+    unittest.main(verbosity=2)
