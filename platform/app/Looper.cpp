@@ -198,9 +198,11 @@ void BLooper::Quit()
 		return;
 	}
 	std::shared_ptr<BPrivate::LooperExit> exit = fExit;
+	int32 locks = fLock.CountLocks();
 	fQueue->Push(BPrivate::Envelope{new BMessage(BPrivate::B_QUIT_LOOPER),
 		BPrivate::B_PREFERRED_TOKEN});
-	while (fLock.IsLocked())
+	// The last unlock lets the thread delete the looper: touch nothing after.
+	while (locks-- > 0)
 		fLock.Unlock();
 	exit->Wait();
 }

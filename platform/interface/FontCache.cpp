@@ -14,9 +14,14 @@ namespace BPrivate {
 
 namespace {
 
-std::mutex gLock;
-std::map<std::pair<std::string, std::string>, cairo_font_face_t*> gFaces;
-std::map<std::tuple<std::string, std::string, float>, cairo_scaled_font_t*> gScaledFonts;
+typedef std::map<std::pair<std::string, std::string>, cairo_font_face_t*> FaceMap;
+typedef std::map<std::tuple<std::string, std::string, float>, cairo_scaled_font_t*> ScaledFontMap;
+
+// Kept for the life of the process, static destruction included: views may
+// still draw or measure text while it runs.
+std::mutex& gLock = *new std::mutex;
+FaceMap& gFaces = *new FaceMap;
+ScaledFontMap& gScaledFonts = *new ScaledFontMap;
 
 cairo_font_face_t* face_for(const std::string& family, const std::string& style)
 {
