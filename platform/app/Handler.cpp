@@ -49,21 +49,3 @@ BHandler* BHandler::NextHandler() const
 {
 	return fNextHandler;
 }
-
-bool BHandler::LockLooper()
-{
-	BLooper* looper = fLooper;
-	if (looper == nullptr || !looper->Lock())
-		return false;
-	if (fLooper != looper) {
-		looper->Unlock();
-		return false;
-	}
-	return true;
-}
-
-void BHandler::UnlockLooper()
-{
-	if (fLooper != nullptr)
-		fLooper->Unlock();
-}

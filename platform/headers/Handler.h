@@ -26,9 +26,6 @@ public:
 	void SetNextHandler(BHandler* handler);
 	BHandler* NextHandler() const;
 
-	bool LockLooper();
-	void UnlockLooper();
-
 private:
 	friend class BLooper;
 	friend class BMessenger;

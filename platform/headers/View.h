@@ -74,7 +74,6 @@ public:
 
 	void AddChild(BView* child, BView* before = nullptr);
 	bool RemoveChild(BView* child);
-	bool RemoveSelf();
 	int32 CountChildren() const;
 	BView* ChildAt(int32 index) const;
 	BView* FindView(const char* name) const;
@@ -103,8 +102,6 @@ public:
 	void SetHighColor(rgb_color color);
 	void SetHighColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255);
 	rgb_color HighColor() const;
-	void SetLowColor(rgb_color color);
-	rgb_color LowColor() const;
 
 	void SetFont(const BFont* font, uint32 mask = B_FONT_ALL);
 	void GetFont(BFont* font) const;
@@ -141,7 +138,6 @@ private:
 	std::vector<BView*> fChildren;
 	rgb_color fViewColor;
 	rgb_color fHighColor;
-	rgb_color fLowColor;
 	BFont fFont;
 	float fPenSize;
 	cairo_t* fContext;

@@ -55,7 +55,6 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	  fWindow(nullptr),
 	  fViewColor(make_color(255, 255, 255)),
 	  fHighColor(make_color(0, 0, 0)),
-	  fLowColor(make_color(255, 255, 255)),
 	  fFont(be_plain_font),
 	  fPenSize(1.0f),
 	  fContext(nullptr)
@@ -112,11 +111,6 @@ bool BView::RemoveChild(BView* child)
 	fChildren.erase(std::find(fChildren.begin(), fChildren.end(), child));
 	child->fParent = nullptr;
 	return true;
-}
-
-bool BView::RemoveSelf()
-{
-	return fParent != nullptr && fParent->RemoveChild(this);
 }
 
 int32 BView::CountChildren() const
@@ -300,16 +294,6 @@ void BView::SetHighColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
 rgb_color BView::HighColor() const
 {
 	return fHighColor;
-}
-
-void BView::SetLowColor(rgb_color color)
-{
-	fLowColor = color;
-}
-
-rgb_color BView::LowColor() const
-{
-	return fLowColor;
 }
 
 void BView::SetFont(const BFont* font, uint32 mask)
