@@ -41,6 +41,8 @@ public:
 	status_t FindTranslator(const char* name, translator_id* outId) const;
 	status_t GetTranslatorInfo(translator_id id, const char** outName, const char** outInfo,
 		int32* outVersion) const;
+	// The file the add-on was loaded from.
+	status_t GetTranslatorPath(translator_id id, const char** outPath) const;
 	// The add-on's own table, without its terminating row.
 	status_t GetInputFormats(translator_id id, const translation_format** outFormats,
 		int32* outCount) const;

@@ -62,6 +62,7 @@ std::vector<std::string> addon_files(DIR* dir, const char* directory)
 
 struct BTranslatorRoster::AddOn {
 	void* handle;
+	std::string path;
 	const char* name;
 	const char* info;
 	int32 version;
@@ -117,6 +118,7 @@ status_t BTranslatorRoster::_Load(const char* path)
 
 	AddOn addOn;
 	addOn.handle = handle;
+	addOn.path = path;
 	addOn.name = (const char*)dlsym(handle, "translatorName");
 	addOn.info = (const char*)dlsym(handle, "translatorInfo");
 	if (addOn.info == nullptr)
@@ -244,6 +246,17 @@ status_t BTranslatorRoster::GetTranslatorInfo(translator_id id, const char** out
 		*outInfo = addOn->info;
 	if (outVersion != nullptr)
 		*outVersion = addOn->version;
+	return B_OK;
+}
+
+status_t BTranslatorRoster::GetTranslatorPath(translator_id id, const char** outPath) const
+{
+	const AddOn* addOn = _Find(id);
+	if (addOn == nullptr)
+		return B_NO_TRANSLATOR;
+	if (outPath == nullptr)
+		return B_BAD_VALUE;
+	*outPath = addOn->path.c_str();
 	return B_OK;
 }
 

@@ -10,6 +10,8 @@ struct Parsed {
 	bool version = false;
 	bool identify = false;
 	bool list = false;
+	std::string configure;
+	bool configureGiven = false;
 	bool formatGiven = false;
 	OutputFormat format = OutputFormat::kPng;
 	std::string directory;
@@ -72,6 +74,11 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			p->identify = true;
 		} else if (name == "--list") {
 			p->list = true;
+		} else if (name == "--configure") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
+				return false;
+			p->configure = value;
+			p->configureGiven = true;
 		} else if (name == "-d" || name == "--directory") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
 				return false;
@@ -176,9 +183,18 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 		options->mode = p.help ? Mode::kHelp : Mode::kVersion;
 		return true;
 	}
-	if (p.identify + p.list > 1) {
-		*error = "--identify and --list cannot be combined";
+	if (p.identify + p.list + p.configureGiven > 1) {
+		*error = "--identify, --list and --configure cannot be combined";
 		return false;
+	}
+	if (p.configureGiven) {
+		if (p.directoryGiven || p.formatGiven || !p.operands.empty()) {
+			*error = "--configure takes no files or conversion options";
+			return false;
+		}
+		options->mode = Mode::kConfigure;
+		options->configure = p.configure;
+		return true;
 	}
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven) {
@@ -207,6 +223,7 @@ void print_usage(FILE* out)
 		  "       translate [OPTION]... -d DIR IN...\n"
 		  "       translate --identify FILE...\n"
 		  "       translate --list\n"
+		  "       translate --configure NAME\n"
 		  "Convert images to PNG or Be bitmap streams through translator add-ons.\n"
 		  "\n"
 		  "  -d, --directory DIR  write each IN into DIR, named after IN with the format's\n"
@@ -215,6 +232,8 @@ void print_usage(FILE* out)
 		  "                       (png with -d)\n"
 		  "      --identify       tell which add-on and format would read each FILE\n"
 		  "      --list           list the add-ons with their input and output formats\n"
+		  "      --configure NAME open the settings window of the add-on NAME (its name\n"
+		  "                       as --list shows it, or its file name, e.g. Tarnwick)\n"
 		  "      --addons DIR     load add-ons from DIR instead of the default\n"
 		  "                       directories (may be repeated)\n"
 		  "  -h, --help           show this help and exit\n"

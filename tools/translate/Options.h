@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class Mode { kConvert, kIdentify, kList, kHelp, kVersion };
+enum class Mode { kConvert, kIdentify, kList, kConfigure, kHelp, kVersion };
 
 // One file to convert and where its result goes ("-" is a standard stream).
 struct Job {
@@ -21,6 +21,7 @@ struct Options {
 	OutputFormat format = OutputFormat::kPng;
 	std::vector<Job> jobs;                      // for kConvert
 	std::vector<std::string> files;             // for kIdentify
+	std::string configure;                      // for kConfigure: the add-on's name
 };
 
 // Fills options from the command line; on a usage error returns false with

@@ -2,6 +2,7 @@
 // translator add-ons.
 
 #include "AddonDirectories.h"
+#include "Configure.h"
 #include "Convert.h"
 #include "Options.h"
 #include "Report.h"
@@ -78,6 +79,9 @@ int main(int argc, char** argv)
 	switch (options.mode) {
 		case Mode::kList:
 			list_translators(roster);
+			break;
+		case Mode::kConfigure:
+			allSucceeded = configure_translator(roster, options.configure);
 			break;
 		case Mode::kIdentify:
 			for (const std::string& file : options.files)
