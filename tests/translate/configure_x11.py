@@ -5,7 +5,7 @@ the settings file the unloaded add-on leaves; and the message for an add-on
 without settings.
 
 Usage: configure_x11.py TRANSLATE
-Exits 77 (skipped) when Xvfb or xdotool is missing."""
+Exits 77 (skipped) when Xvfb, xdotool or ImageMagick's import is missing."""
 
 import os
 import shutil
@@ -15,6 +15,23 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "settings_ui"))
 import settings_program_x11 as x11  # noqa: E402
+
+
+def pixel(display, point):
+    return subprocess.run(["import", "-display", display, "-window", "root", "-crop",
+                           "1x1+%d+%d" % point, "txt:-"], capture_output=True).stdout
+
+
+def radio_pixels(display, corner):
+    """The pixels of a radio button's mark, as text."""
+    return subprocess.run(["import", "-display", display, "-window", "root", "-crop",
+                           "16x20+%d+%d" % corner, "txt:-"], capture_output=True).stdout
+
+
+def click_changes(display, corner, before):
+    x11.xdotool("mousemove", corner[0] + 30, corner[1] + 10, "click", 1)
+    x11.time.sleep(0.2)
+    return radio_pixels(display, corner) != before
 
 
 def main():
@@ -28,8 +45,8 @@ def main():
         if result.returncode != 1 or "translate: Wendral has no settings\n" not in result.stderr:
             x11.fail("--configure Wendral: status %d, %r" % (result.returncode, result.stderr))
 
-        if shutil.which("Xvfb") is None or shutil.which("xdotool") is None:
-            print("Xvfb or xdotool missing: the window part is skipped")
+        if any(shutil.which(tool) is None for tool in ("Xvfb", "xdotool", "import")):
+            print("Xvfb, xdotool or import missing: the window part is skipped")
             return x11.SKIP
         server, display = x11.start_xvfb()
         try:
@@ -43,9 +60,14 @@ def main():
                 x11.window_geometry(window)), 5, "the window's geometry")
             if size != (x11.WIDTH, x11.HEIGHT):
                 x11.fail("window is %s, expected %dx%d" % (size, x11.WIDTH, x11.HEIGHT))
-            # The "Grayscale" radio button, by its place in the layout.
-            x11.xdotool("mousemove", origin[0] + 180, origin[1] + 111, "click", 1)
-            x11.time.sleep(0.5)
+            # The "Grayscale" radio button, by its place in the layout; clicked
+            # until its mark shows, since a loaded machine may be slow to draw.
+            x11.wait_for(lambda: b"DCDCDC" in pixel(display, (origin[0] + 235, origin[1] + 215)),
+                         10, "the window to be drawn")
+            mark = (origin[0] + 150, origin[1] + 101)
+            before = radio_pixels(display, mark)
+            x11.wait_for(lambda: click_changes(display, mark, before), 10,
+                         "the Grayscale button to take the click")
             x11.close_like_a_window_manager(display, window)
             try:
                 status = program.wait(10)
