@@ -1,0 +1,39 @@
+#ifndef BENCH_INPUTS_H
+#define BENCH_INPUTS_H
+
+// The PSD files the benchmarks decode, made in memory by the project's
+// test-side PSD writer.
+
+#include "PsdWriter.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class Content {
+	kPhoto,     // smooth gradients under noise: PackBits gains almost nothing
+	kGraphics,  // flat tiles with thin borders: long runs
+};
+
+struct BenchCase {
+	std::string name;
+	uint16_t mode;
+	uint16_t channels;
+	uint16_t depth;
+	bool packed;
+	Content content;
+	uint32_t side;  // width and height
+	// stb_image reads RGB mode, but not 16-bit PackBits (it unpacks those as
+	// 8-bit planes); with four channels it also unmattes the colours.
+	bool stbReads;
+
+	uint64_t Pixels() const { return (uint64_t)side * side; }
+};
+
+// Every case, 8-bit ones `side` pixels square, 16-bit ones half that.
+std::vector<BenchCase> bench_cases(uint32_t side);
+
+// The file of a case; deterministic, the same bytes on every call.
+psdtest::Bytes bench_psd(const BenchCase& benchCase);
+
+#endif

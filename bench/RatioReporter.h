@@ -1,0 +1,31 @@
+#ifndef BENCH_RATIO_REPORTER_H
+#define BENCH_RATIO_REPORTER_H
+
+#include "BenchInputs.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The console report, followed by a table of each case's Translate time as
+// a ratio to the peers and floors measured in the same run: medians where
+// the run has repetitions, else the single result.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+	explicit RatioReporter(std::vector<BenchCase> cases) : fCases(std::move(cases)) {}
+
+	void ReportRuns(const std::vector<Run>& runs) override;
+	void Finalize() override;
+
+private:
+	// Seconds per iteration; negative when the benchmark did not run.
+	double Seconds(const std::string& name) const;
+
+	std::vector<BenchCase> fCases;
+	std::map<std::string, double> fMedians;
+	std::map<std::string, double> fSingles;
+};
+
+#endif
