@@ -1,0 +1,47 @@
+# The fuzz targets and what each one is built from. Included by fuzz/ (the
+# libFuzzer executables) and by tests/hostile/ (the same targets replaying
+# their seeds and regression files in the normal suite).
+
+set(FUZZ_DIR ${CMAKE_SOURCE_DIR}/fuzz)
+set(FUZZ_TARGETS tarnwick wendral settings packbits)
+set(FUZZ_SEEDS_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds)
+
+# add_fuzz_harness(TARGET EXECUTABLE [extra sources...]): EXECUTABLE runs the
+# fuzz target TARGET through the driver given as extra sources (or libFuzzer's).
+function(add_fuzz_harness target executable)
+  file(GLOB tarnwick_translator CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/translator/*.cpp)
+  set(settings_source ${CMAKE_SOURCE_DIR}/settings/PSDSettings.cpp)
+  if(target STREQUAL "tarnwick")
+    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${tarnwick_translator} ${settings_source}
+      $<TARGET_OBJECTS:psd_core>)
+  elseif(target STREQUAL "wendral")
+    set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/zx/Wendral.cpp)
+  elseif(target STREQUAL "settings")
+    set(sources ${FUZZ_DIR}/SettingsFuzzer.cpp ${settings_source})
+  elseif(target STREQUAL "packbits")
+    set(sources ${FUZZ_DIR}/PackBitsFuzzer.cpp $<TARGET_OBJECTS:psd_core>)
+  else()
+    message(FATAL_ERROR "unknown fuzz target ${target}")
+  endif()
+  add_executable(${executable} ${sources} ${ARGN})
+  target_include_directories(${executable} PRIVATE ${FUZZ_DIR} ${CMAKE_SOURCE_DIR}/psd_core
+    ${CMAKE_SOURCE_DIR}/translator ${CMAKE_SOURCE_DIR}/settings)
+  target_link_libraries(${executable} PRIVATE be)
+endfunction()
+
+# The seed corpus, generated into the build tree: PSD streams of every colour
+# mode, depth and compression, the project's example files, settings files and
+# packed planes. The target fuzz_seeds writes FUZZ_SEEDS_DIR/<target>/.
+if(NOT TARGET fuzz_seeds)
+  add_executable(fuzz_make_seeds ${FUZZ_DIR}/MakeSeeds.cpp)
+  target_include_directories(fuzz_make_seeds PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  file(GLOB FUZZ_EXAMPLE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*.psd
+    ${CMAKE_SOURCE_DIR}/examples/*.scr)
+  add_custom_command(OUTPUT ${FUZZ_SEEDS_DIR}/stamp
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${FUZZ_SEEDS_DIR}
+    COMMAND fuzz_make_seeds ${FUZZ_SEEDS_DIR} ${FUZZ_EXAMPLE_FILES}
+    COMMAND ${CMAKE_COMMAND} -E touch ${FUZZ_SEEDS_DIR}/stamp
+    DEPENDS fuzz_make_seeds ${FUZZ_EXAMPLE_FILES}
+    COMMENT "Writing the fuzz seed corpus")
+  add_custom_target(fuzz_seeds ALL DEPENDS ${FUZZ_SEEDS_DIR}/stamp)
+endif()

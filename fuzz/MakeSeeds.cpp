@@ -1,0 +1,214 @@
+// Writes the seed corpus of every fuzz target into OUT/<target>/:
+//   fuzz_make_seeds OUT [example files...]
+// PSD streams of every colour mode, depth and compression (with the settings
+// byte the Tarnwick target reads first), SCREEN$ streams of the accepted and
+// nearby lengths, settings files, and packed planes for the plane decoders.
+// Example files (.psd, .scr) are added as they are.
+
+#include "PsdWriter.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+
+using namespace psdtest;
+
+namespace {
+
+std::string gOut;
+
+bool writeSeed(const std::string& target, const std::string& name, const Bytes& bytes)
+{
+	const std::string folder = gOut + "/" + target;
+	mkdir(gOut.c_str(), 0777);
+	mkdir(folder.c_str(), 0777);
+	std::ofstream file(folder + "/" + name, std::ios::binary);
+	file.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+	return (bool)file;
+}
+
+Bytes text(const std::string& s)
+{
+	return Bytes(s.begin(), s.end());
+}
+
+// Rows with runs and noise, so that PackBits makes both kinds of packet.
+Bytes planeBytes(size_t size, unsigned seed)
+{
+	std::mt19937 random(seed);
+	Bytes plane(size);
+	for (size_t i = 0; i < size; i++)
+		plane[i] = (i / 7) % 2 ? (uint8_t)(seed * 31 + i / 7) : (uint8_t)random();
+	return plane;
+}
+
+Bytes psdSeed(uint8_t settings, const PsdLayout& layout, bool packed)
+{
+	std::vector<Bytes> planes;
+	for (unsigned p = 0; p < layout.channels; p++)
+		planes.push_back(planeBytes(layout.RowBytes() * layout.height, p + layout.mode * 8));
+	Bytes file = packed ? psdPackBits(layout, planes) : psdRaw(layout, planes);
+	file.insert(file.begin(), settings);
+	return file;
+}
+
+struct ModeSeed {
+	uint16_t mode;
+	uint16_t depth;
+	uint16_t channels;
+	uint8_t settings;  // bit 0 alpha4, bits 1-2 multichannelRead - 1
+};
+
+bool writeTarnwickSeeds()
+{
+	const ModeSeed modes[] = {
+		{0, 1, 1, 0}, {1, 8, 1, 0}, {1, 16, 2, 0}, {2, 8, 1, 0}, {3, 8, 3, 0}, {3, 16, 3, 0},
+		{3, 8, 4, 1}, {3, 16, 4, 0}, {4, 8, 4, 0}, {4, 8, 5, 0}, {4, 16, 4, 0}, {7, 8, 3, 0},
+		{7, 8, 4, 2}, {7, 16, 2, 4}, {7, 8, 5, 6}, {8, 8, 1, 0}, {9, 8, 3, 0}, {9, 16, 3, 0},
+	};
+	bool ok = true;
+	for (const ModeSeed& m : modes) {
+		PsdLayout layout;
+		layout.mode = m.mode;
+		layout.depth = m.depth;
+		layout.channels = m.channels;
+		layout.width = 13;
+		layout.height = 5;
+		layout.imageResources = text("8BIM resource stand-in");
+		if (m.mode == 2)
+			layout.colorModeData = planeBytes(768, 2);
+		for (bool packed : {false, true}) {
+			char name[64];
+			snprintf(name, sizeof(name), "mode%u-depth%u-ch%u-set%u-%s", m.mode, m.depth,
+				m.channels, m.settings, packed ? "packbits" : "raw");
+			ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, packed));
+		}
+	}
+	// Planes that span read blocks.
+	PsdLayout wide;
+	wide.width = 150;
+	wide.height = 60;
+	ok &= writeSeed("tarnwick", "rgb-150x60-packbits", psdSeed(0, wide, true));
+	return ok;
+}
+
+Bytes screen(size_t size, unsigned seed)
+{
+	std::mt19937 random(seed);
+	Bytes bytes(size);
+	for (uint8_t& b : bytes)
+		b = (uint8_t)random();
+	return bytes;
+}
+
+bool writeWendralSeeds()
+{
+	bool ok = true;
+	for (size_t size : {6912, 6921, 6924, 7396, 6911, 6913, 7397})
+		ok &= writeSeed("wendral", "screen-" + std::to_string(size), screen(size, (unsigned)size));
+	return ok;
+}
+
+bool writeSettingsSeeds()
+{
+	const char* files[][2] = {
+		{"saved", "# Tarnwick settings version 1.00\nwindow_pos = 100.5,40\nalpha4 = 0\n"
+				  "multichannelRead = 1\n"},
+		{"all-keys", "window_pos = -12.5, 3e2\nalpha4 = 7\nmultichannelRead = 3\n"},
+		{"bad-values", "alpha4 = x\nmultichannelRead = 4\nmultichannelRead = 0\n"
+					   "window_pos = 12.5 ,40\nwindow_pos = nan,inf\n"},
+		{"bad-lines", "=1\nAlpha4 = 1\nalpha4\nthis_key_is_longer_than_thirty_one_characters = 1\n"
+					  "   # comment\n\n\tmultichannelRead=2.5 trailing words\n"},
+		{"crlf", "alpha4 = 1\r\nmultichannelRead = 2\r\nwindow_pos = 1,2\r\n"},
+	};
+	bool ok = true;
+	for (const auto& file : files)
+		ok &= writeSeed("settings", file[0], text(file[1]));
+	Bytes longLine = text("window_pos = ");
+	longLine.resize(1500, '9');
+	longLine.push_back('\n');
+	ok &= writeSeed("settings", "long-line", longLine);
+	return ok;
+}
+
+// The five-byte choice of decoder and size, then the data.
+Bytes planeSeed(uint8_t kind, uint16_t width, uint8_t height, uint8_t lead, const Bytes& data)
+{
+	Bytes seed = {kind, (uint8_t)((width - 1) >> 8), (uint8_t)(width - 1), (uint8_t)(height - 1),
+		lead};
+	seed.insert(seed.end(), data.begin(), data.end());
+	return seed;
+}
+
+bool writePackBitsSeeds()
+{
+	const uint16_t width = 37;
+	const uint8_t height = 9;
+	bool ok = true;
+	for (uint8_t kind = 0; kind < 16; kind++) {
+		const bool wide = kind & 1, bitmap = kind & 4, packed = !(kind & 8);
+		const size_t rowBytes = bitmap ? (width + 7) / 8 : width * (wide ? 2u : 1u);
+		const size_t planes = bitmap ? 1 : 2;
+		Bytes data;
+		for (size_t p = 0; p < planes; p++) {
+			Bytes plane = planeBytes(rowBytes * height, (unsigned)(kind + 16 * p));
+			if (packed) {
+				for (size_t row = 0; row < height; row++) {
+					Bytes packedRow = packBits(plane.data() + row * rowBytes, rowBytes);
+					data.insert(data.end(), packedRow.begin(), packedRow.end());
+				}
+			} else {
+				data.insert(data.end(), plane.begin(), plane.end());
+			}
+		}
+		// Also starting 5 bytes before a read block ends.
+		for (uint8_t lead : {0x00, 0x85}) {
+			char name[32];
+			snprintf(name, sizeof(name), "kind%u-lead%02x", kind, lead);
+			ok &= writeSeed("packbits", name, planeSeed(kind, width, height, lead, data));
+		}
+	}
+	ok &= writeSeed("packbits", "no-op-headers", planeSeed(0, 16, 4, 0, Bytes(300, 0x80)));
+	return ok;
+}
+
+bool endsWith(const std::string& s, const std::string& suffix)
+{
+	return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool writeExample(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	Bytes bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+	if (!file.eof() && !file)
+		return false;
+	const std::string name = "example-" + path.substr(path.find_last_of('/') + 1);
+	if (endsWith(path, ".scr"))
+		return writeSeed("wendral", name, bytes);
+	bytes.insert(bytes.begin(), 0);  // default settings
+	return writeSeed("tarnwick", name, bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+	if (argc < 2) {
+		fprintf(stderr, "usage: %s OUT [example files...]\n", argv[0]);
+		return 2;
+	}
+	gOut = argv[1];
+	bool ok = writeTarnwickSeeds() && writeWendralSeeds() && writeSettingsSeeds()
+		&& writePackBitsSeeds();
+	for (int i = 2; i < argc && ok; i++)
+		ok = writeExample(argv[i]);
+	if (!ok) {
+		fprintf(stderr, "%s: cannot write the seeds into %s\n", argv[0], gOut.c_str());
+		return 1;
+	}
+	return 0;
+}

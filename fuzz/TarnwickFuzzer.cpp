@@ -1,0 +1,168 @@
+// Tarnwick's Identify and Translate on any bytes. The first byte chooses the
+// settings (bit 0: alpha4; bits 1-2: multichannelRead 1 to 4, 4 standing for
+// a value only a host can store); the rest is the stream. The status is
+// checked against an independent reading of the header and sections, the
+// output against the header, and a second translation after an unrelated
+// decode must give the same bytes.
+
+#include "FuzzSupport.h"
+
+#include <PSDSettings.h>
+#include <TranslatorAddOn.h>
+#include <TranslatorFormats.h>
+
+#include <vector>
+
+namespace {
+
+const uint32 kPSDType = 0x70736420;  // 'psd '
+const uint32 kHeaderSize = 26;
+// Larger images are not translated, so that the fuzzer explores rather than
+// allocates: every loader already crosses several read blocks below this, and
+// the hostile suite translates huge images whole.
+const uint64_t kMaxPixels = (uint64_t)1 << 16;
+
+struct Geometry {
+	uint32_t channels, height, width, depth, mode;
+};
+
+Geometry readGeometry(const uint8_t* psd)
+{
+	return {fuzzBig16(psd + 12), fuzzBig32(psd + 14), fuzzBig32(psd + 18), fuzzBig16(psd + 22),
+		fuzzBig16(psd + 24)};
+}
+
+bool depthDefined(uint32_t mode, uint32_t depth)
+{
+	switch (mode) {
+		case 0: return depth == 1;
+		case 2: return depth == 8;
+		case 1: case 3: case 4: case 7: case 8: case 9: return depth == 8 || depth == 16;
+		default: return false;
+	}
+}
+
+// B_OK exactly when Translate has an image to write: readable sections, a
+// compression of 0 or 1, a size that fits, a depth and channels the mode
+// allows, and (indexed) a palette of 768 bytes.
+status_t expectedStatus(const uint8_t* psd, size_t size)
+{
+	if (size < kHeaderSize)
+		return B_ERROR;
+	const Geometry g = readGeometry(psd);
+	if (!depthDefined(g.mode, g.depth) || g.width == 0 || g.height == 0
+		|| (uint64_t)g.width * g.height * 4 > UINT32_MAX || (g.mode == 4 && g.channels < 4))
+		return B_ERROR;
+	uint64_t at = kHeaderSize;
+	for (int section = 0; section < 3; section++) {
+		if (at + 4 > size)
+			return B_ERROR;
+		uint32_t length = fuzzBig32(psd + at);
+		if (section == 0 && g.mode == 2 && length != 768)
+			return B_ERROR;
+		at += 4 + (uint64_t)length;
+	}
+	if (at + 2 > size || fuzzBig16(psd + at) > 1)
+		return B_ERROR;
+	return B_OK;
+}
+
+bool isVersionOnePSD(const uint8_t* psd, size_t size)
+{
+	return size >= 6 && memcmp(psd, "8BPS", 4) == 0 && fuzzBig16(psd + 4) == 1;
+}
+
+// Any bitmap header field as it must appear, big-endian.
+void expectedHeader(const Geometry& g, uint8_t out[32])
+{
+	const float right = (float)(g.width - 1), bottom = (float)(g.height - 1);
+	uint32_t words[8] = {B_TRANSLATOR_BITMAP, 0, 0, 0, 0, g.width * 4, 0x2008,
+		g.width * g.height * 4};
+	memcpy(&words[3], &right, 4);
+	memcpy(&words[4], &bottom, 4);
+	for (int i = 0; i < 8; i++) {
+		for (int b = 0; b < 4; b++)
+			out[4 * i + b] = (uint8_t)(words[i] >> (24 - 8 * b));
+	}
+}
+
+// A 1 x 1 RGB image followed by a whole read block of 0xA5 bytes: decoding it
+// fills the read buffer with them, so that a later decode that used stale
+// buffer bytes would show them.
+std::vector<uint8_t> poisonImage()
+{
+	const uint8_t front[] = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0,
+		0, 1, 0, 8, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+	static_assert(sizeof(front) == 40, "header, three empty sections, compression 0");
+	std::vector<uint8_t> image(front, front + sizeof(front));
+	image.resize(sizeof(front) + 16384, 0xA5);
+	return image;
+}
+
+void translate(const uint8_t* psd, size_t size, CountingOutput* out, status_t* status)
+{
+	BMemoryIO in(psd, size);
+	*status = Translate(&in, nullptr, nullptr, B_TRANSLATOR_BITMAP, out);
+}
+
+void checkIdentify(const uint8_t* psd, size_t size)
+{
+	BMemoryIO in(psd, size);
+	translator_info info = {};
+	status_t status = Identify(&in, nullptr, nullptr, &info, 0);
+	FUZZ_CHECK((status == B_OK) == isVersionOnePSD(psd, size));
+	FUZZ_CHECK(status == B_OK || status == B_NO_TRANSLATOR);
+	if (status == B_OK) {
+		FUZZ_CHECK(info.type == kPSDType && info.group == B_TRANSLATOR_BITMAP);
+	}
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	if (size < 1)
+		return 0;
+	g_settings_lock.Lock();
+	g_settings.alpha4 = data[0] & 1;
+	g_settings.multichannelRead = (int8)(1 + ((data[0] >> 1) & 3));
+	g_settings_lock.Unlock();
+	const uint8_t* psd = data + 1;
+	size--;
+
+	checkIdentify(psd, size);
+
+	const status_t expected = expectedStatus(psd, size);
+	if (expected == B_OK) {
+		const Geometry g = readGeometry(psd);
+		if ((uint64_t)g.width * g.height > kMaxPixels)
+			return 0;
+	}
+
+	CountingOutput first;
+	status_t status;
+	translate(psd, size, &first, &status);
+	FUZZ_CHECK(status == expected);
+	if (status != B_OK) {
+		FUZZ_CHECK(first.writes == 0 && first.BufferLength() == 0);
+		return 0;
+	}
+
+	const Geometry g = readGeometry(psd);
+	uint8_t header[32];
+	expectedHeader(g, header);
+	FUZZ_CHECK(first.writes == 2);
+	FUZZ_CHECK(first.BufferLength() == 32 + (uint64_t)g.width * g.height * 4);
+	FUZZ_CHECK(memcmp(first.Bytes(), header, sizeof(header)) == 0);
+
+	static const std::vector<uint8_t> poison = poisonImage();
+	CountingOutput poisoned, second;
+	status_t poisonStatus;
+	translate(poison.data(), poison.size(), &poisoned, &poisonStatus);
+	FUZZ_CHECK(poisonStatus == B_OK);
+	translate(psd, size, &second, &status);
+	FUZZ_CHECK(status == B_OK);
+	FUZZ_CHECK(second.BufferLength() == first.BufferLength());
+	FUZZ_CHECK(memcmp(second.Bytes(), first.Bytes(), first.BufferLength()) == 0);
+	return 0;
+}
