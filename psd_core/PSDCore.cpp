@@ -85,13 +85,20 @@ status_t psdCoreImageCompression(BPositionIO* in, uint16* compression)
 	return psdCoreReadCompression(in, compression);
 }
 
-bool psdCoreStartPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
+bool psdCoreSkipToPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
 {
 	if (compression != PSD_COMPRESSION_RAW && compression != PSD_COMPRESSION_PACKBITS)
 		return false;
 	// The row byte counts are never needed: planes end by their sample count.
 	if (compression == PSD_COMPRESSION_PACKBITS)
 		in->Seek((off_t)(rowCounts * 2), SEEK_CUR);
+	return true;
+}
+
+bool psdCoreStartPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
+{
+	if (!psdCoreSkipToPlanes(in, compression, rowCounts))
+		return false;
 	psdCoreFileBufferInit(in);
 	return true;
 }

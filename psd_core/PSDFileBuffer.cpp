@@ -22,6 +22,18 @@ size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size)
 	return done;
 }
 
+size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, size_t size)
+{
+	size_t done = 0;
+	while (done < size) {
+		ssize_t got = in->ReadAt(position + (off_t)done, (uint8*)destination + done, size - done);
+		if (got <= 0)
+			break;
+		done += (size_t)got > size - done ? size - done : (size_t)got;
+	}
+	return done;
+}
+
 bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
 {
 	buffer.fileBufferOffset = 0;
@@ -31,8 +43,14 @@ bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
 
 	// A stream that cannot fill a block has ended (or failed, which ends the
 	// data just the same and keeps the result deterministic).
-	buffer.fileBufferLength
-		= (uint32)psdCoreReadFully(buffer.fileBufferFile, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+	if (buffer.fileBufferPositioned) {
+		buffer.fileBufferLength = (uint32)psdCoreReadFullyAt(buffer.fileBufferFile,
+			buffer.fileBufferNext, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+		buffer.fileBufferNext += buffer.fileBufferLength;
+	} else {
+		buffer.fileBufferLength = (uint32)psdCoreReadFully(buffer.fileBufferFile,
+			buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+	}
 	if (buffer.fileBufferLength < PSD_FILE_BUFFER_SIZE)
 		buffer.fileBufferEnded = true;
 	return buffer.fileBufferLength > 0;
@@ -43,6 +61,16 @@ void psdCoreFileBufferInit(BPositionIO* in)
 	PSDFileBuffer& buffer = sFileBuffer;
 	buffer.fileBufferFile = in;
 	buffer.fileBufferEnded = false;
+	buffer.fileBufferPositioned = false;
+	psdCoreFileBufferRefill(buffer);
+}
+
+void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position)
+{
+	buffer.fileBufferFile = in;
+	buffer.fileBufferEnded = position < 0;
+	buffer.fileBufferPositioned = true;
+	buffer.fileBufferNext = position;
 	psdCoreFileBufferRefill(buffer);
 }
 

@@ -5,15 +5,24 @@
 #include <SupportDefs.h>
 
 const uint32 PSD_FILE_BUFFER_SIZE = 16384;
+// Bytes behind the block that may be read but never count as data, so that
+// a literal packet can be copied in one fixed-size piece wherever it starts.
+const uint32 PSD_FILE_BUFFER_SLACK = 128;
 
 // The block buffer that all image data is read through. Every thread has its
 // own, so decodes on different threads never see each other's bytes.
+//
+// A buffer bound with psdCoreFileBufferInit reads on from the stream's
+// position; one bound with psdCoreFileBufferInitAt reads with ReadAt from a
+// position of its own, so several can walk one stream side by side.
 struct PSDFileBuffer {
-	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE];
+	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE + PSD_FILE_BUFFER_SLACK];
 	uint32 fileBufferOffset;  // next byte to hand out
 	uint32 fileBufferLength;  // bytes at the front of fileBuffer that the stream delivered
 	BPositionIO* fileBufferFile;
 	bool fileBufferEnded;  // a short read ended the data; later refills read nothing
+	bool fileBufferPositioned;
+	off_t fileBufferNext;  // positioned: where the next block starts in the stream
 };
 
 // The calling thread's buffer. Decoders look it up once per call, not per byte.
@@ -36,10 +45,18 @@ inline bool psdCoreFileBufferEnsure(PSDFileBuffer& buffer, uint32& offset, uint3
 
 // Reads until size bytes have come or the stream gives no more; the count read.
 size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size);
+size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, size_t size);
 
 // Binds the calling thread's buffer to the stream and reads the first block;
 // nothing of an earlier decode stays readable.
 void psdCoreFileBufferInit(BPositionIO* in);
+// Binds a buffer of the caller's to the stream's bytes from `position` on.
+void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position);
+// The stream position of a positioned buffer's next byte.
+inline off_t psdCoreFileBufferPosition(const PSDFileBuffer& buffer)
+{
+	return buffer.fileBufferNext - buffer.fileBufferLength + buffer.fileBufferOffset;
+}
 // The next byte of the data, or 0 once the data has ended.
 uint8 psdCoreFileBufferReadUint8();
 // The next length bytes; zeros for any part beyond the end of the data.

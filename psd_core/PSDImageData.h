@@ -18,8 +18,10 @@ status_t psdCoreSkipSections(BPositionIO* in, int count);
 status_t psdCoreReadCompression(BPositionIO* in, uint16* compression);
 
 // With the stream just past the compression word: passes the row byte counts
-// (rowCounts entries) of PackBits data and binds the read buffer to the first
-// plane. False for a compression the core does not decode; nothing is read then.
+// (rowCounts entries) of PackBits data, leaving the stream at the first plane.
+// False for a compression the core does not decode; nothing is read then.
+bool psdCoreSkipToPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts);
+// The same, then binds the calling thread's read buffer to the first plane.
 bool psdCoreStartPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts);
 
 #endif

@@ -3,40 +3,28 @@
 #include "PSDChannels.h"
 #include "PSDFileBuffer.h"
 #include "PSDImageData.h"
+#include "PSDInterleave.h"
 #include "PSDPlaneDecoding.h"
+#include "PSDPlaneSet.h"
 
 #include <cstdio>
 
-// Where planes 0 to 3 land in a B_RGBA32 pixel word (memory order B, G, R, A).
-static const size_t kPlaneByte[4] = {2, 1, 0, 3};
-
 enum { PSD_PALETTE_SIZE = 768 };
 
-// From the header to the first plane. *decode is false for a compression the
-// core cannot read; the loader then writes no colour byte.
-static status_t openPlanes(BPositionIO* in, uint64 rowCounts, bool* packed, bool* decode)
+// From the header to the first plane, binding the thread's read buffer to it
+// unless the loader reads its planes side by side. *decode is false for a
+// compression the core cannot read; the loader then writes no colour byte.
+static status_t openPlanes(BPositionIO* in, uint64 rowCounts, bool* packed, bool* decode,
+	bool bindBuffer = true)
 {
 	uint16 compression;
 	status_t status = psdCoreImageCompression(in, &compression);
 	if (status != B_OK)
 		return status;
 	*packed = compression == PSD_COMPRESSION_PACKBITS;
-	*decode = psdCoreStartPlanes(in, compression, rowCounts);
+	*decode = bindBuffer ? psdCoreStartPlanes(in, compression, rowCounts)
+						 : psdCoreSkipToPlanes(in, compression, rowCounts);
 	return B_OK;
-}
-
-static void readBytePlane(uint32 width, uint32 height, uint32* pixels, int plane, bool packed,
-	bool is16Bits)
-{
-	uint8* first = (uint8*)pixels + kPlaneByte[plane];
-	if (packed && is16Bits)
-		psdCoreReadChannel16BitsCompressed(width, height, first);
-	else if (packed)
-		psdCoreReadChannel8BitsCompressed(width, height, first);
-	else if (is16Bits)
-		psdCoreReadChannel16Bits(width, height, first);
-	else
-		psdCoreReadChannel8Bits(width, height, first);
 }
 
 static void readMappedPlane(uint32 width, uint32 height, uint32* pixels, const uint32* table,
@@ -67,20 +55,55 @@ static status_t loadGrayPlane(BPositionIO* in, uint32 width, uint32 height, uint
 	return status;
 }
 
+namespace {
+
+// Writes each pixel word once, from the first three or four planes.
+class RGBSpans : public PSDPlaneSpanSink {
+public:
+	RGBSpans(uint32* pixels, bool alpha) : fPixels(pixels), fAlpha(alpha) {}
+	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
+		uint32 count) override
+	{
+		if (fAlpha)
+			psdCoreInterleaveRGBA(planes, count, fPixels + first);
+		else
+			psdCoreInterleaveRGB(planes, count, fPixels + first);
+	}
+
+private:
+	uint32* fPixels;
+	bool fAlpha;
+};
+
+class CMYKSpans : public PSDPlaneSpanSink {
+public:
+	explicit CMYKSpans(uint32* pixels) : fPixels(pixels) {}
+	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
+		uint32 count) override
+	{
+		psdCoreInterleaveCMYK(planes, count, fPixels + first);
+	}
+
+private:
+	uint32* fPixels;
+};
+
+}  // namespace
+
 status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
 	uint32* pixels, bool alpha, bool is16Bits)
 {
 	bool packed, decode;
-	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode, false);
 	if (status != B_OK)
 		return status;
-	if (decode) {
-		int planes = alpha ? 4 : 3;
-		for (int plane = 0; plane < planes; plane++)
-			readBytePlane(width, height, pixels, plane, packed, is16Bits);
+	if (!decode) {
+		if (!alpha)
+			psdCoreFillAlpha(width, height, pixels);
+		return B_OK;
 	}
-	if (!alpha)
-		psdCoreFillAlpha(width, height, pixels);
+	RGBSpans spans(pixels, alpha);
+	psdCoreReadPlaneSet(in, packed, is16Bits, alpha ? 4 : 3, (uint64)width * height, spans);
 	return B_OK;
 }
 
@@ -141,14 +164,15 @@ status_t psdCoreLoadImageCMYK(BPositionIO* in, uint32 width, uint32 height, uint
 	uint32* pixels, bool is16Bits)
 {
 	bool packed, decode;
-	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode, false);
 	if (status != B_OK)
 		return status;
-	if (decode) {
-		for (int plane = 0; plane < 4; plane++)
-			readBytePlane(width, height, pixels, plane, packed, is16Bits);
+	if (!decode) {
+		convertCMYK(width, height, pixels);
+		return B_OK;
 	}
-	convertCMYK(width, height, pixels);
+	CMYKSpans spans(pixels);
+	psdCoreReadPlaneSet(in, packed, is16Bits, 4, (uint64)width * height, spans);
 	return B_OK;
 }
 

@@ -1,0 +1,155 @@
+#include "PSDInterleave.h"
+
+#include "PSDChannels.h"
+#include "PSDVectorCode.h"
+
+#if PSD_CORE_HAS_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+inline uint8 multiplyByBlack(uint8 sample, uint8 black)
+{
+	return (uint8)(((uint32)sample * black) >> 8);
+}
+
+// Each takes pixels [from, count): the vector forms leave their tails here.
+
+void narrowPlain(uint8* samples, uint32 from, uint32 count)
+{
+	for (uint32 i = from; i < count; i++)
+		samples[i] = samples[2 * i];
+}
+
+void interleavePlain(const uint8* red, const uint8* green, const uint8* blue,
+	const uint8* alpha, uint32 from, uint32 count, uint32* pixels)
+{
+	for (uint32 i = from; i < count; i++)
+		pixels[i] = psdCorePixel(blue[i], green[i], red[i], alpha != nullptr ? alpha[i] : 255);
+}
+
+void cmykPlain(const uint8* const planes[4], uint32 from, uint32 count, uint32* pixels)
+{
+	for (uint32 i = from; i < count; i++) {
+		uint8 black = planes[3][i];
+		pixels[i] = psdCorePixel(multiplyByBlack(planes[2][i], black),
+			multiplyByBlack(planes[1][i], black), multiplyByBlack(planes[0][i], black), 255);
+	}
+}
+
+#if PSD_CORE_HAS_SSE2
+
+inline __m128i load(const uint8* p)
+{
+	return _mm_loadu_si128((const __m128i*)p);
+}
+
+// Sixteen pixels from sixteen samples of each of the four bytes.
+inline void store16(uint32* pixels, __m128i blue, __m128i green, __m128i red, __m128i alpha)
+{
+	__m128i blueGreenLow = _mm_unpacklo_epi8(blue, green);
+	__m128i blueGreenHigh = _mm_unpackhi_epi8(blue, green);
+	__m128i redAlphaLow = _mm_unpacklo_epi8(red, alpha);
+	__m128i redAlphaHigh = _mm_unpackhi_epi8(red, alpha);
+	__m128i* out = (__m128i*)pixels;
+	_mm_storeu_si128(out, _mm_unpacklo_epi16(blueGreenLow, redAlphaLow));
+	_mm_storeu_si128(out + 1, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
+	_mm_storeu_si128(out + 2, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
+	_mm_storeu_si128(out + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
+}
+
+uint32 narrowVector(uint8* samples, uint32 count)
+{
+	const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+	uint32 i = 0;
+	// Sample i comes from byte 2i, so writing 16 at i never overwrites
+	// bytes that a later step still reads.
+	for (; i + 16 <= count; i += 16) {
+		__m128i first = _mm_and_si128(load(samples + 2 * i), lowBytes);
+		__m128i second = _mm_and_si128(load(samples + 2 * i + 16), lowBytes);
+		_mm_storeu_si128((__m128i*)(samples + i), _mm_packus_epi16(first, second));
+	}
+	return i;
+}
+
+uint32 interleaveVector(const uint8* red, const uint8* green, const uint8* blue,
+	const uint8* alpha, uint32 count, uint32* pixels)
+{
+	const __m128i opaque = _mm_set1_epi8((char)0xFF);
+	uint32 i = 0;
+	for (; i + 16 <= count; i += 16) {
+		store16(pixels + i, load(blue + i), load(green + i), load(red + i),
+			alpha != nullptr ? load(alpha + i) : opaque);
+	}
+	return i;
+}
+
+// (sample x black) >> 8 for sixteen samples.
+inline __m128i multiplyByBlack16(__m128i samples, __m128i blackLow, __m128i blackHigh)
+{
+	const __m128i zero = _mm_setzero_si128();
+	__m128i low = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(samples, zero), blackLow), 8);
+	__m128i high = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(samples, zero), blackHigh), 8);
+	return _mm_packus_epi16(low, high);
+}
+
+uint32 cmykVector(const uint8* const planes[4], uint32 count, uint32* pixels)
+{
+	const __m128i zero = _mm_setzero_si128();
+	const __m128i opaque = _mm_set1_epi8((char)0xFF);
+	uint32 i = 0;
+	for (; i + 16 <= count; i += 16) {
+		__m128i black = load(planes[3] + i);
+		__m128i blackLow = _mm_unpacklo_epi8(black, zero);
+		__m128i blackHigh = _mm_unpackhi_epi8(black, zero);
+		store16(pixels + i, multiplyByBlack16(load(planes[2] + i), blackLow, blackHigh),
+			multiplyByBlack16(load(planes[1] + i), blackLow, blackHigh),
+			multiplyByBlack16(load(planes[0] + i), blackLow, blackHigh), opaque);
+	}
+	return i;
+}
+
+#endif
+
+}  // namespace
+
+void psdCoreNarrowSamples(uint8* samples, uint32 count)
+{
+	uint32 done = 0;
+#if PSD_CORE_HAS_SSE2
+	if (psdCoreVectorCode())
+		done = narrowVector(samples, count);
+#endif
+	narrowPlain(samples, done, count);
+}
+
+void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_CORE_HAS_SSE2
+	if (psdCoreVectorCode())
+		done = interleaveVector(planes[0], planes[1], planes[2], nullptr, count, pixels);
+#endif
+	interleavePlain(planes[0], planes[1], planes[2], nullptr, done, count, pixels);
+}
+
+void psdCoreInterleaveRGBA(const uint8* const planes[4], uint32 count, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_CORE_HAS_SSE2
+	if (psdCoreVectorCode())
+		done = interleaveVector(planes[0], planes[1], planes[2], planes[3], count, pixels);
+#endif
+	interleavePlain(planes[0], planes[1], planes[2], planes[3], done, count, pixels);
+}
+
+void psdCoreInterleaveCMYK(const uint8* const planes[4], uint32 count, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_CORE_HAS_SSE2
+	if (psdCoreVectorCode())
+		done = cmykVector(planes, count, pixels);
+#endif
+	cmykPlain(planes, done, count, pixels);
+}

@@ -1,0 +1,18 @@
+#ifndef PSD_INTERLEAVE_H
+#define PSD_INTERLEAVE_H
+
+// Turns spans of plane samples, one contiguous byte array per plane, into
+// B_RGBA32 pixel words. Plane 0 lands in red, 1 in green, 2 in blue, 3 in
+// alpha (opaque when there is no plane 3).
+
+#include <SupportDefs.h>
+
+// Keeps the high (first) byte of each of count 16-bit samples, in place.
+void psdCoreNarrowSamples(uint8* samples, uint32 count);
+
+void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels);
+void psdCoreInterleaveRGBA(const uint8* const planes[4], uint32 count, uint32* pixels);
+// Red = cyan x black >> 8 and so on, opaque; the samples are used as stored.
+void psdCoreInterleaveCMYK(const uint8* const planes[4], uint32 count, uint32* pixels);
+
+#endif
