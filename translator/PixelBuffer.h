@@ -3,9 +3,9 @@
 
 #include <SupportDefs.h>
 
-// The pixel words of one translation. This is the one place that decides how
-// they are allocated; they are released when the buffer goes out of scope, on
-// every path out of Translate.
+// The pixel words of one translation, zeroed. This is the one place that
+// decides how they are allocated; they are released when the buffer goes out
+// of scope, on every path out of Translate.
 class PixelBuffer {
 public:
 	explicit PixelBuffer(size_t size);
@@ -19,6 +19,7 @@ private:
 	PixelBuffer& operator=(const PixelBuffer&) = delete;
 
 	uint32* fPixels;
+	size_t fMappedSize;  // 0 when fPixels came from calloc
 };
 
 #endif
