@@ -103,7 +103,7 @@ status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint
 		return B_OK;
 	}
 	RGBSpans spans(pixels, alpha);
-	psdCoreReadPlaneSet(in, packed, is16Bits, alpha ? 4 : 3, (uint64)width * height, spans);
+	psdCoreReadPlaneSet(in, {packed, is16Bits, alpha ? 4 : 3, width, height, channels}, spans);
 	return B_OK;
 }
 
@@ -172,7 +172,7 @@ status_t psdCoreLoadImageCMYK(BPositionIO* in, uint32 width, uint32 height, uint
 		return B_OK;
 	}
 	CMYKSpans spans(pixels);
-	psdCoreReadPlaneSet(in, packed, is16Bits, 4, (uint64)width * height, spans);
+	psdCoreReadPlaneSet(in, {packed, is16Bits, 4, width, height, channels}, spans);
 	return B_OK;
 }
 

@@ -6,9 +6,12 @@
 // so a loader can write each pixel word once, whole.
 //
 // The result is the same as decoding the planes one after the other: a
-// PackBits plane starts right behind the last packet of the plane before
-// (found by walking that plane's packets first), a raw plane at its fixed
-// offset, and once the data has ended every sample still owed is 0.
+// PackBits plane starts right behind the last packet of the plane before, a
+// raw plane at its fixed offset, and once the data has ended every sample
+// still owed is 0. PackBits planes are first taken to start where the row
+// byte counts say; if a plane's packets then end elsewhere, as only in
+// damaged files, the planes are found by walking the packets and decoded
+// again.
 
 #include <DataIO.h>
 #include <SupportDefs.h>
@@ -26,8 +29,17 @@ protected:
 	~PSDPlaneSpanSink() {}
 };
 
-// `in` stands at the first byte of plane 0 (after the row byte counts).
-void psdCoreReadPlaneSet(BPositionIO* in, bool packed, bool is16Bits, int planes,
-	uint64 samples, PSDPlaneSpanSink& sink);
+struct PSDPlaneSetLayout {
+	bool packed;
+	bool is16Bits;
+	int planes;  // read, at most PSD_PLANE_SET_MAX_PLANES
+	uint32 width;
+	uint32 height;
+	uint32 channels;  // in the file: the row byte counts have channels x height entries
+};
+
+// `in` stands at the first byte of plane 0, behind the row byte counts.
+void psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
+	PSDPlaneSpanSink& sink);
 
 #endif
