@@ -29,6 +29,12 @@ void interleavePlain(const uint8* red, const uint8* green, const uint8* blue,
 		pixels[i] = psdCorePixel(blue[i], green[i], red[i], alpha != nullptr ? alpha[i] : 255);
 }
 
+void grayPlain(const uint8* gray, uint32 from, uint32 count, uint32* pixels)
+{
+	for (uint32 i = from; i < count; i++)
+		pixels[i] = psdCorePixel(gray[i], gray[i], gray[i], 255);
+}
+
 void cmykPlain(const uint8* const planes[4], uint32 from, uint32 count, uint32* pixels)
 {
 	for (uint32 i = from; i < count; i++) {
@@ -85,6 +91,17 @@ uint32 interleaveVector(const uint8* red, const uint8* green, const uint8* blue,
 	return i;
 }
 
+uint32 grayVector(const uint8* gray, uint32 count, uint32* pixels)
+{
+	const __m128i opaque = _mm_set1_epi8((char)0xFF);
+	uint32 i = 0;
+	for (; i + 16 <= count; i += 16) {
+		__m128i value = load(gray + i);
+		store16(pixels + i, value, value, value, opaque);
+	}
+	return i;
+}
+
 // (sample x black) >> 8 for sixteen samples.
 inline __m128i multiplyByBlack16(__m128i samples, __m128i blackLow, __m128i blackHigh)
 {
@@ -122,6 +139,16 @@ void psdCoreNarrowSamples(uint8* samples, uint32 count)
 		done = narrowVector(samples, count);
 #endif
 	narrowPlain(samples, done, count);
+}
+
+void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_CORE_HAS_SSE2
+	if (psdCoreVectorCode())
+		done = grayVector(plane, count, pixels);
+#endif
+	grayPlain(plane, done, count, pixels);
 }
 
 void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels)

@@ -36,26 +36,22 @@ static void readMappedPlane(uint32 width, uint32 height, uint32* pixels, const u
 		psdCoreReadChannelMapped(width, height, pixels, table, is16Bits);
 }
 
-static void buildGrayRamp(uint32* ramp)
-{
-	for (uint32 v = 0; v < 256; v++)
-		ramp[v] = psdCorePixel(v, v, v, 255);
-}
-
-// Gray, duotone and the lightness of Lab: plane 0 through the gray ramp.
-static status_t loadGrayPlane(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
-	uint32* pixels, bool is16Bits)
-{
-	uint32 ramp[256];
-	buildGrayRamp(ramp);
-	bool packed, decode;
-	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode);
-	if (status == B_OK && decode)
-		readMappedPlane(width, height, pixels, ramp, packed, is16Bits);
-	return status;
-}
-
 namespace {
+
+// Gray, duotone and the lightness of Lab: each sample v of plane 0 becomes
+// the opaque gray pixel (v, v, v).
+class GraySpans : public PSDPlaneSpanSink {
+public:
+	explicit GraySpans(uint32* pixels) : fPixels(pixels) {}
+	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
+		uint32 count) override
+	{
+		psdCoreInterleaveGray(planes[0], count, fPixels + first);
+	}
+
+private:
+	uint32* fPixels;
+};
 
 // Writes each pixel word once, from the first three or four planes.
 class RGBSpans : public PSDPlaneSpanSink {
@@ -89,6 +85,18 @@ private:
 };
 
 }  // namespace
+
+static status_t loadGrayPlane(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
+	uint32* pixels, bool is16Bits)
+{
+	bool packed, decode;
+	status_t status = openPlanes(in, (uint64)channels * height, &packed, &decode, false);
+	if (status == B_OK && decode) {
+		GraySpans spans(pixels);
+		psdCoreReadPlaneSet(in, {packed, is16Bits, 1, width, height, channels}, spans);
+	}
+	return status;
+}
 
 status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
 	uint32* pixels, bool alpha, bool is16Bits)
@@ -138,11 +146,13 @@ status_t psdCoreLoadImageIndexed(BPositionIO* in, uint32 width, uint32 height, u
 	if (readPalette(in, palette) != B_OK || psdCoreSkipSections(in, 2) != B_OK
 		|| psdCoreReadCompression(in, &compression) != B_OK)
 		return B_ERROR;
+	// Every palette entry is opaque, so only pixels left undecoded need alpha.
 	if (psdCoreStartPlanes(in, compression, (uint64)channels * height)) {
 		readMappedPlane(width, height, pixels, palette,
 			compression == PSD_COMPRESSION_PACKBITS, false);
+	} else {
+		psdCoreFillAlpha(width, height, pixels);
 	}
-	psdCoreFillAlpha(width, height, pixels);
 	return B_OK;
 }
 

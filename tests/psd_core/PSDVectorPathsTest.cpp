@@ -78,7 +78,9 @@ std::vector<uint32_t> reference(const Kind& kind, const PsdLayout& layout, bool 
 	std::vector<uint32_t> out;
 	for (size_t i = 0; i < samples; i++) {
 		auto s = [&](int p) { return planes[p][i * step]; };
-		if (kind.mode == 4)
+		if (kind.mode == 1)
+			out.push_back(pixel(s(0), s(0), s(0), 255));
+		else if (kind.mode == 4)
 			out.push_back(pixel(s(2) * s(3) >> 8, s(1) * s(3) >> 8, s(0) * s(3) >> 8, 255));
 		else
 			out.push_back(pixel(s(2), s(1), s(0), kind.alpha ? s(3) : 255));
@@ -92,7 +94,10 @@ std::vector<uint32_t> decode(const Kind& kind, const PsdLayout& layout, const By
 	psdCoreSetVectorCode(vector);
 	GuardedPixels pixels((size_t)layout.width * layout.height);
 	BMemoryIO in(file.data(), file.size());
-	status_t status = kind.mode == 4
+	status_t status = kind.mode == 1
+		? psdCoreLoadImageGrayscale(&in, layout.width, layout.height, layout.channels,
+			pixels.Data(), layout.depth == 16)
+		: kind.mode == 4
 		? psdCoreLoadImageCMYK(&in, layout.width, layout.height, layout.channels, pixels.Data(),
 			layout.depth == 16)
 		: psdCoreLoadImageRGBA(&in, layout.width, layout.height, layout.channels, pixels.Data(),
@@ -117,6 +122,7 @@ Bytes planeBytes(std::mt19937& random, size_t size)
 TEST(PSDVectorPaths, BothFormsDecodeAsThePlanesOneAfterTheOther)
 {
 	const Kind kinds[] = {
+		{"gray of 2 channels", 1, 2, 1, false},
 		{"RGB", 3, 3, 3, false},
 		{"RGB of 5 channels", 3, 5, 3, false},
 		{"RGBA", 3, 4, 4, true},
