@@ -12,7 +12,7 @@ function(add_fuzz_harness target executable)
   file(GLOB tarnwick_translator CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/translator/*.cpp)
   set(settings_source ${CMAKE_SOURCE_DIR}/settings/PSDSettings.cpp)
   if(target STREQUAL "tarnwick")
-    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${tarnwick_translator} ${settings_source}
+    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp ${tarnwick_translator} ${settings_source}
       $<TARGET_OBJECTS:psd_core>)
   elseif(target STREQUAL "wendral")
     set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/zx/Wendral.cpp)

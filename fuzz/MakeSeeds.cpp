@@ -172,6 +172,25 @@ bool writePackBitsSeeds()
 		}
 	}
 	ok &= writeSeed("packbits", "no-op-headers", planeSeed(0, 16, 4, 0, Bytes(300, 0x80)));
+	// The side-by-side reader: row byte counts, then the packed planes.
+	for (uint8_t planes = 1; planes <= 4; planes++) {
+		for (bool wide : {false, true}) {
+			const size_t rowBytes = width * (wide ? 2u : 1u);
+			Bytes table, packets;
+			for (uint8_t p = 0; p < planes; p++) {
+				Bytes plane = planeBytes(rowBytes * height, 40u + p);
+				for (size_t row = 0; row < height; row++) {
+					Bytes packedRow = packBits(plane.data() + row * rowBytes, rowBytes);
+					appendBig16(table, (uint32_t)packedRow.size());
+					packets.insert(packets.end(), packedRow.begin(), packedRow.end());
+				}
+			}
+			table.insert(table.end(), packets.begin(), packets.end());
+			const uint8_t kind = (uint8_t)(0x10 | (planes - 1) << 5 | (wide ? 1 : 0));
+			ok &= writeSeed("packbits", "plane-set-" + std::to_string(planes)
+					+ (wide ? "-16bit" : "-8bit"), planeSeed(kind, width, height, 0, table));
+		}
+	}
 	return ok;
 }
 

@@ -5,16 +5,20 @@
 //
 // Input: byte 0 picks the decoder (bit 0: 16-bit samples, bit 1: mapped
 // through a table, bit 2: the bitmap loader instead, bit 3: raw instead of
-// PackBits); bytes 1-2 and 3 give the width (1 to 2048) and height (1 to 64);
-// byte 4, when its top bit is set, starts the plane that many bytes (low
-// seven bits) before the end of the first read block; the rest is the data.
+// PackBits, bit 4: the side-by-side reader of 1 to 4 planes (bits 5-6 + 1)
+// instead, its data starting with the row byte counts); bytes 1-2 and 3 give
+// the width (1 to 2048) and height (1 to 64); byte 4, when its top bit is
+// set, starts the plane that many bytes (low seven bits) before the end of
+// the first read block; the rest is the data.
 
 #include "FuzzSupport.h"
 
 #include <PSDChannels.h>
 #include <PSDCore.h>
 #include <PSDFileBuffer.h>
+#include <PSDPlaneSet.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -161,6 +165,43 @@ void decodeBitmap(uint32_t width, uint32_t height, bool packed, const uint8_t* d
 	}
 }
 
+// Keeps every plane's samples, each in a vector of exactly width x height.
+class PlaneCollector : public PSDPlaneSpanSink {
+public:
+	PlaneCollector(int planes, size_t count) : samples(planes, Bytes(count, 0xA5)) {}
+
+	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
+		uint32 count) override
+	{
+		FUZZ_CHECK(first + count <= samples[0].size());
+		for (size_t p = 0; p < samples.size(); p++)
+			memcpy(samples[p].data() + first, planes[p], count);
+	}
+
+	std::vector<Bytes> samples;
+};
+
+// The reader takes the row byte counts as a guess of where each plane
+// starts; wrong counts must change nothing.
+void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool packed,
+	const uint8_t* data, size_t size)
+{
+	const size_t table = packed ? (size_t)planes * height * 2 : 0;
+	BMemoryIO in(data, size);
+	in.Seek((off_t)table, SEEK_SET);
+	const size_t count = (size_t)width * height;
+	PlaneCollector collector(planes, count);
+	psdCoreReadPlaneSet(&in, {packed, wide, planes, width, height, (uint32)planes}, collector);
+
+	const uint8_t* planeData = data + std::min(table, size);
+	const size_t planeSize = size - std::min(table, size);
+	size_t at = 0;
+	for (int p = 0; p < planes; p++) {
+		const Bytes expected = referenceSamples(planeData, planeSize, &at, count, wide, packed);
+		FUZZ_CHECK(collector.samples[p] == expected);
+	}
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
@@ -174,6 +215,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 	const uint8_t* data = input + kInputHeader;
 	const size_t size = inputSize - kInputHeader;
 
+	if (input[0] & 0x10) {
+		readPlaneSet(width, height, 1 + ((input[0] >> 5) & 3), wide, packed, data, size);
+		return 0;
+	}
 	if (bitmap) {
 		decodeBitmap(width, height, packed, data, size);
 		return 0;

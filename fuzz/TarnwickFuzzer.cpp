@@ -2,10 +2,12 @@
 // settings (bit 0: alpha4; bits 1-2: multichannelRead 1 to 4, 4 standing for
 // a value only a host can store); the rest is the stream. The status is
 // checked against an independent reading of the header and sections, the
-// output against the header, and a second translation after an unrelated
-// decode must give the same bytes.
+// output header against the PSD header, the pixels against a plain reference
+// decoding, and a second translation after an unrelated decode must give the
+// same bytes.
 
 #include "FuzzSupport.h"
+#include "PsdReference.h"
 
 #include <PSDSettings.h>
 #include <TranslatorAddOn.h>
@@ -123,9 +125,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 	if (size < 1)
 		return 0;
+	const PsdReferenceSettings settings = {(data[0] & 1) != 0, 1 + ((data[0] >> 1) & 3)};
 	g_settings_lock.Lock();
-	g_settings.alpha4 = data[0] & 1;
-	g_settings.multichannelRead = (int8)(1 + ((data[0] >> 1) & 3));
+	g_settings.alpha4 = settings.alpha4;
+	g_settings.multichannelRead = (int8)settings.multichannelRead;
 	g_settings_lock.Unlock();
 	const uint8_t* psd = data + 1;
 	size--;
@@ -154,6 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	FUZZ_CHECK(first.writes == 2);
 	FUZZ_CHECK(first.BufferLength() == 32 + (uint64_t)g.width * g.height * 4);
 	FUZZ_CHECK(memcmp(first.Bytes(), header, sizeof(header)) == 0);
+	const std::vector<uint32_t> reference = psdReferencePixels(psd, size, settings);
+	FUZZ_CHECK(memcmp(first.Bytes() + 32, reference.data(), 4 * reference.size()) == 0);
 
 	static const std::vector<uint8_t> poison = poisonImage();
 	CountingOutput poisoned, second;
