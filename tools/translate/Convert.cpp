@@ -1,10 +1,8 @@
 #include "Convert.h"
 
-#include "BitmapImage.h"
-#include "BitsWriter.h"
+#include "BitmapOutput.h"
 #include "IdentifiedInput.h"
 #include "OutputFile.h"
-#include "PngWriter.h"
 
 #include <Screen.h>
 #include <TranslatorFormats.h>
@@ -37,7 +35,7 @@ std::string describe_failure(const std::string& translator, status_t status)
 }  // namespace
 
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format)
+	OutputFormat format, const PngCompression& compression)
 {
 	InputSource source;
 	translator_info info;
@@ -46,29 +44,30 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	std::string shownInput = input_display_name(input);
 	std::string translator = translator_name(roster, info.translator);
 
-	BMallocIO bitmap;
-	status_t status =
-		roster.Translate(source.Stream(), &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP);
-	if (status != B_OK)
-		return fail(shownInput + ": " + describe_failure(translator, status));
-
 	std::string reason;
-	BitmapImage image;
-	if (format == OutputFormat::kPng
-		&& !read_bitmap_image(bitmap.Buffer(), bitmap.BufferLength(), &image, &reason)) {
-		return fail(shownInput + ": the translator " + translator
-			+ " produced a bitmap that cannot be written as PNG: " + reason);
-	}
-
 	OutputFile out;
 	if (!out.Open(output, &reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
-	bool written;
-	if (format == OutputFormat::kPng)
-		written = write_png(image, *BScreen().ColorMap(), out.Stream(), &reason);
-	else
-		written = write_bits(bitmap.Buffer(), bitmap.BufferLength(), out.Stream(), &reason);
-	if (!written || !out.Commit(&reason))
+	BitmapOutput bitmap(format, out.Stream(), *BScreen().ColorMap(), compression);
+	status_t status;
+	if (output == "-") {
+		// Nothing reaches standard output before the add-on has succeeded.
+		BMallocIO memory;
+		status = roster.Translate(source.Stream(), &info, nullptr, &memory, B_TRANSLATOR_BITMAP);
+		if (status == B_OK && memory.BufferLength() > 0)
+			bitmap.Write(memory.Buffer(), memory.BufferLength());
+	} else {
+		status = roster.Translate(source.Stream(), &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP);
+	}
+
+	if (!bitmap.OutputFailed() && status != B_OK)
+		return fail(shownInput + ": " + describe_failure(translator, status));
+	BitmapOutput::Failure failure = bitmap.Finish(&reason);
+	if (failure == BitmapOutput::Failure::kBitmap) {
+		return fail(shownInput + ": the translator " + translator
+			+ " produced a bitmap that cannot be written as PNG: " + reason);
+	}
+	if (failure == BitmapOutput::Failure::kOutput || !out.Commit(&reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
 	return true;
 }

@@ -2,14 +2,17 @@
 #define TRANSLATE_CONVERT_H
 
 #include "OutputFormat.h"
+#include "PngDeflate.h"
 
 #include <TranslatorRoster.h>
 
 #include <string>
 
-// Converts one file, writing to output only once the conversion succeeded;
-// on failure prints one line on stderr saying which file and why.
+// Converts one file; the output appears only once the conversion succeeded
+// (a file is renamed into place, standard output is written at the end). On
+// failure prints one line on stderr saying which file and why. Safe to call
+// on several threads at once with one roster.
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format);
+	OutputFormat format, const PngCompression& compression);
 
 #endif

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,7 +19,25 @@ struct Parsed {
 	bool directoryGiven = false;
 	std::vector<std::string> addonDirectories;
 	std::vector<std::string> operands;
+	int threads = 0;
+	int pngLevel = 1;
+	bool conversionOptionGiven = false;  // -j or --png-level
 };
+
+// A whole decimal number from low to high; false with the reason otherwise.
+bool parse_number(const std::string& name, const std::string& text, int low, int high,
+	int* value, std::string* error)
+{
+	char* end = nullptr;
+	long number = text.empty() ? 0 : strtol(text.c_str(), &end, 10);
+	if (text.empty() || *end != '\0' || number < low || number > high) {
+		*error = "option '" + name + "' takes a number from " + std::to_string(low) + " to "
+			+ std::to_string(high) + ", not '" + text + "'";
+		return false;
+	}
+	*value = (int)number;
+	return true;
+}
 
 // Splits "--name=value"; a value-taking option may also take the next argument.
 bool take_value(int argc, char** argv, int* i, const std::string& name,
@@ -56,6 +75,10 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			name = arg.substr(0, equals);
 			inlineValue = arg.substr(equals + 1);
 			hasInline = true;
+		} else if (arg.size() > 2 && arg.compare(0, 2, "-j") == 0) {
+			name = "-j";  // -j4, as make takes it
+			inlineValue = arg.substr(2);
+			hasInline = true;
 		}
 
 		bool isFlag = name == "-h" || name == "--help" || name == "--version"
@@ -92,6 +115,16 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 				return false;
 			}
 			p->formatGiven = true;
+		} else if (name == "-j" || name == "--jobs") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
+				|| !parse_number(name, value, 1, 1024, &p->threads, error))
+				return false;
+			p->conversionOptionGiven = true;
+		} else if (name == "--png-level") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
+				|| !parse_number(name, value, 0, 9, &p->pngLevel, error))
+				return false;
+			p->conversionOptionGiven = true;
 		} else if (name == "--addons") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
 				return false;
@@ -188,7 +221,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 		return false;
 	}
 	if (p.configureGiven) {
-		if (p.directoryGiven || p.formatGiven || !p.operands.empty()) {
+		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven || !p.operands.empty()) {
 			*error = "--configure takes no files or conversion options";
 			return false;
 		}
@@ -197,8 +230,8 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 		return true;
 	}
 	if (p.identify || p.list) {
-		if (p.directoryGiven || p.formatGiven) {
-			*error = "-d and --format apply only to conversion";
+		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
+			*error = "-d, --format, -j and --png-level apply only to conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -214,6 +247,8 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 		return true;
 	}
 	options->mode = Mode::kConvert;
+	options->threads = p.threads;
+	options->pngLevel = p.pngLevel;
 	return plan_conversions(p, options, error);
 }
 
@@ -230,6 +265,10 @@ void print_usage(FILE* out)
 		  "                       extension\n"
 		  "  -f, --format FORMAT  png or bits; by default taken from OUT's extension\n"
 		  "                       (png with -d)\n"
+		  "  -j, --jobs N         convert up to N files at once (default: one per core)\n"
+		  "      --png-level N    PNG compression, 0 (none) to 9; 1, the default, is fast\n"
+		  "                       and about as small as zlib's level 6; 2 to 9 are\n"
+		  "                       zlib's levels\n"
 		  "      --identify       tell which add-on and format would read each FILE\n"
 		  "      --list           list the add-ons with their input and output formats\n"
 		  "      --configure NAME open the settings window of the add-on NAME (its name\n"

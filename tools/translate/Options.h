@@ -20,6 +20,8 @@ struct Options {
 	std::vector<std::string> addonDirectories;  // empty: the default ones
 	OutputFormat format = OutputFormat::kPng;
 	std::vector<Job> jobs;                      // for kConvert
+	int threads = 0;                            // files converted at once; 0: one per core
+	int pngLevel = 1;                           // --png-level, 0 to 9
 	std::vector<std::string> files;             // for kIdentify
 	std::string configure;                      // for kConfigure: the add-on's name
 };

@@ -1,115 +1,158 @@
 #include "PngWriter.h"
 
+#include "PngRows.h"
+
+#include <zlib.h>
+
 #include <cerrno>
 #include <cstring>
-#include <png.h>
+#include <vector>
 
 namespace {
 
-// A middle zlib level: most of the size gain for a fraction of the time.
-const int kCompressionLevel = 6;
-
-// What the libpng callbacks report back; plain data, since libpng leaves
-// through longjmp.
-struct WriteState {
-	FILE* out;
-	int writeErrno;
-	char message[200];
-};
-
-void on_error(png_structp png, png_const_charp message)
+void put_big32(uint8* out, uint32 value)
 {
-	WriteState* state = (WriteState*)png_get_error_ptr(png);
-	snprintf(state->message, sizeof(state->message), "%s", message);
-	png_longjmp(png, 1);
+	out[0] = (uint8)(value >> 24);
+	out[1] = (uint8)(value >> 16);
+	out[2] = (uint8)(value >> 8);
+	out[3] = (uint8)value;
 }
 
-void on_warning(png_structp, png_const_charp) {}
+// Chunks straight to the file: length, type, data, CRC of type and data.
+class ChunkWriter {
+public:
+	explicit ChunkWriter(FILE* out) : fOut(out) {}
 
-void on_write(png_structp png, png_bytep data, size_t length)
-{
-	WriteState* state = (WriteState*)png_get_io_ptr(png);
-	if (fwrite(data, 1, length, state->out) != length) {
-		state->writeErrno = errno != 0 ? errno : EIO;
-		png_error(png, "write failed");
+	bool Signature()
+	{
+		static const uint8 kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+		return _Put(kSignature, sizeof(kSignature));
 	}
-}
 
-void on_flush(png_structp) {}
+	bool Chunk(const char type[4], const uint8* data, size_t size)
+	{
+		uint8 head[8];
+		put_big32(head, (uint32)size);
+		memcpy(head + 4, type, 4);
+		uLong crc = crc32(crc32(0, nullptr, 0), head + 4, 4);
+		if (size > 0)  // a null buffer would restart the CRC
+			crc = crc32(crc, data, (uInt)size);
+		uint8 tail[4];
+		put_big32(tail, (uint32)crc);
+		return _Put(head, sizeof(head)) && _Put(data, size) && _Put(tail, sizeof(tail));
+	}
 
-// The colour map as PNG palette and transparency chunks; the latter runs
-// to the last entry that is not opaque.
-struct Palette {
-	png_color colors[256];
-	png_byte alphas[256];
-	int transparentCount;
+	int Error() const { return fError; }
+
+private:
+	bool _Put(const uint8* data, size_t size)
+	{
+		if (fError == 0 && size > 0 && fwrite(data, 1, size, fOut) != size)
+			fError = errno != 0 ? errno : EIO;
+		return fError == 0;
+	}
+
+	FILE* fOut;
+	int fError = 0;
 };
 
-void make_palette(const color_map& map, Palette* palette)
+// The compressed stream as IDAT chunks, one per piece the compressor hands on.
+class IdatSink : public PngStreamSink {
+public:
+	explicit IdatSink(ChunkWriter& writer) : fWriter(writer) {}
+	bool Data(const uint8* bytes, size_t size) override
+	{
+		return size == 0 || fWriter.Chunk("IDAT", bytes, size);
+	}
+
+private:
+	ChunkWriter& fWriter;
+};
+
+// Converts and filters bands of rows; each call has its own scratch, since
+// bands are filtered on several threads at once.
+class FilteredRows : public PngRowSource {
+public:
+	FilteredRows(const BitmapImage& image, PngColorType type)
+		: fImage(image), fType(type), fRowBytes(image.width * png_pixel_bytes(type))
+	{
+	}
+
+	void Rows(uint32 first, uint32 count, uint8* out) override
+	{
+		// Palette indices are no quantities to predict.
+		PngRowFilter filter(fRowBytes, png_pixel_bytes(fType),
+			fType == kPngPalette ? kPngFilterNone : kPngFilterAdaptive);
+		std::vector<uint8> rows[2] = {std::vector<uint8>(fRowBytes), std::vector<uint8>(fRowBytes)};
+		const uint8* above = nullptr;
+		if (first > 0) {
+			png_row_samples(fImage, fType, first - 1, rows[1].data());
+			above = rows[1].data();
+		}
+		for (uint32 i = 0; i < count; i++) {
+			uint8* row = rows[i % 2].data();
+			png_row_samples(fImage, fType, first + i, row);
+			filter.Filter(row, above, out + (size_t)i * (fRowBytes + 1));
+			above = row;
+		}
+	}
+
+private:
+	const BitmapImage& fImage;
+	PngColorType fType;
+	uint32 fRowBytes;
+};
+
+bool write_palette(ChunkWriter& writer, const color_map& map)
 {
-	palette->transparentCount = 0;
+	uint8 colors[256 * 3];
+	uint8 alphas[256];
+	size_t transparent = 0;
 	for (int i = 0; i < 256; i++) {
 		const rgb_color& c = map.color_list[i];
-		palette->colors[i].red = c.red;
-		palette->colors[i].green = c.green;
-		palette->colors[i].blue = c.blue;
-		palette->alphas[i] = c.alpha;
+		colors[3 * i] = c.red;
+		colors[3 * i + 1] = c.green;
+		colors[3 * i + 2] = c.blue;
+		alphas[i] = c.alpha;
 		if (c.alpha != 255)
-			palette->transparentCount = i + 1;
+			transparent = i + 1;
 	}
-}
-
-// Everything between setjmp and the last libpng call lives here, with no
-// object that has a destructor, since an error returns by longjmp.
-bool encode(png_structp png, png_infop info, const BitmapImage& image, const Palette& palette)
-{
-	if (setjmp(png_jmpbuf(png)))
-		return false;
-
-	png_set_compression_level(png, kCompressionLevel);
-	bool mapped = image.colors == B_CMAP8;
-	png_set_IHDR(png, info, image.width, image.height, 8,
-		mapped ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-		PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-	if (mapped) {
-		png_set_PLTE(png, info, palette.colors, 256);
-		if (palette.transparentCount > 0)
-			png_set_tRNS(png, info, palette.alphas, palette.transparentCount, nullptr);
-	}
-	png_write_info(png, info);
-	if (!mapped)
-		png_set_bgr(png);  // B_RGBA32 is blue, green, red, alpha in memory
-	for (uint32 y = 0; y < image.height; y++)
-		png_write_row(png, image.bits + (size_t)y * image.rowBytes);
-	png_write_end(png, info);
-	return true;
+	// Transparency runs to the last entry that is not opaque.
+	return writer.Chunk("PLTE", colors, sizeof(colors))
+		&& (transparent == 0 || writer.Chunk("tRNS", alphas, transparent));
 }
 
 }  // namespace
 
-bool write_png(const BitmapImage& image, const color_map& palette, FILE* out,
-	std::string* reason)
+bool write_png(const BitmapImage& image, const color_map& palette,
+	const PngCompression& compression, FILE* out, std::string* reason)
 {
 	if (image.colors != B_CMAP8 && image.colors != B_RGBA32) {
 		*reason = "PNG output takes only 8-bit colour-mapped or 32-bit RGBA bitmaps";
 		return false;
 	}
-	WriteState state = {out, 0, ""};
-	png_structp png =
-		png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, on_error, on_warning);
-	png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-	if (info == nullptr) {
-		png_destroy_write_struct(&png, nullptr);
-		*reason = strerror(ENOMEM);
-		return false;
-	}
-	png_set_write_fn(png, &state, on_write, on_flush);
+	const PngColorType type = png_color_type(image);
+	const uint32 rowBytes = image.width * png_pixel_bytes(type);
 
-	Palette pngPalette;
-	make_palette(palette, &pngPalette);
-	bool ok = encode(png, info, image, pngPalette);
-	png_destroy_write_struct(&png, &info);
-	if (!ok)
-		*reason = state.writeErrno != 0 ? strerror(state.writeErrno) : state.message;
-	return ok;
+	ChunkWriter writer(out);
+	uint8 header[13];
+	put_big32(header, image.width);
+	put_big32(header + 4, image.height);
+	header[8] = 8;  // bits per sample
+	header[9] = (uint8)type;
+	header[10] = header[11] = header[12] = 0;  // deflate, adaptive filters, not interlaced
+	bool written = writer.Signature() && writer.Chunk("IHDR", header, sizeof(header))
+		&& (type != kPngPalette || write_palette(writer, palette));
+
+	if (written) {
+		FilteredRows rows(image, type);
+		IdatSink idat(writer);
+		if (!png_deflate_rows(rows, image.height, rowBytes + 1, compression, idat, reason)
+			&& writer.Error() == 0)
+			return false;
+		written = writer.Error() == 0 && writer.Chunk("IEND", nullptr, 0);
+	}
+	if (!written)
+		*reason = strerror(writer.Error());
+	return written;
 }

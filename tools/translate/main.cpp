@@ -2,8 +2,8 @@
 // translator add-ons.
 
 #include "AddonDirectories.h"
+#include "Batch.h"
 #include "Configure.h"
-#include "Convert.h"
 #include "Options.h"
 #include "Report.h"
 
@@ -88,8 +88,7 @@ int main(int argc, char** argv)
 				allSucceeded &= identify_file(roster, file);
 			break;
 		default:
-			for (const Job& job : options.jobs)
-				allSucceeded &= convert_file(roster, job.input, job.output, options.format);
+			allSucceeded = convert_files(roster, options);
 			break;
 	}
 	if (fflush(stdout) != 0) {
