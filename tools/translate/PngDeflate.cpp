@@ -47,7 +47,9 @@ public:
 		: fSource(source), fRowBytes(rowBytes), fLevel(level), fReady(false)
 	{
 		fStream = {};
-		fReady = deflateInit2(&fStream, zlib_level(level), Z_DEFLATED, -15, 8,
+		// The largest memory level: longer blocks, fewer Huffman tables to
+		// build and send.
+		fReady = deflateInit2(&fStream, zlib_level(level), Z_DEFLATED, -15, 9,
 					 zlib_strategy(level)) == Z_OK;
 	}
 	~BandCompressor()
