@@ -10,11 +10,16 @@
 namespace {
 
 // The permissions a newly created file would get: 0666 less the umask.
+// Reading the umask means setting it for a moment, so it is read once: files
+// are opened on several threads at once.
 mode_t new_file_mode()
 {
-	mode_t mask = umask(0);
-	umask(mask);
-	return 0666 & ~mask;
+	static const mode_t mode = [] {
+		mode_t mask = umask(0);
+		umask(mask);
+		return 0666 & ~mask;
+	}();
+	return mode;
 }
 
 }  // namespace
