@@ -1,0 +1,96 @@
+#!/usr/bin/python3
+"""The translate command against ImageMagick on the benchmark's PSD files:
+PSD -> PNG time and size, peak memory of .bits and PNG conversions, and
+the throughput of -j 2 against -j 1 on a few hundred files. Prints the
+figures and their ratios; it is a measurement, not a test.
+
+    cli_compare.py BUILD_DIR [SIDE]
+"""
+
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def timed(command, runs):
+    """Median wall time of the command over the runs, in seconds."""
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        times.append(time.perf_counter() - start)
+    return statistics.median(times)
+
+
+def peak_rss_mib(command):
+    result = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, check=True,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    return int(result.stderr.decode().split()[-1]) / 1024
+
+
+def main():
+    build = sys.argv[1]
+    side = sys.argv[2] if len(sys.argv) > 2 else "4096"
+    translate = os.path.join(build, "bin", "translate")
+    work = tempfile.mkdtemp(prefix="bench-cli-")
+    try:
+        subprocess.run([os.path.join(build, "bin", "bench_inputs"), work, side], check=True)
+        convert = shutil.which("convert")
+        print("\ntranslate x.psd x.png against ImageMagick's convert x.psd[0] x.png (medians):\n")
+        print("%-26s %9s %9s %7s %12s %12s %7s" % ("case", "translate", "convert", "ratio",
+                                                   "PNG bytes", "IM bytes", "ratio"))
+        for case in ["rgb8_photo_packbits", "rgb8_graphics_packbits"]:
+            psd = os.path.join(work, case + ".psd")
+            ours, theirs = os.path.join(work, case + ".png"), os.path.join(work, case + ".im.png")
+            t = timed([translate, psd, ours], 5)
+            if convert:
+                c = timed([convert, psd + "[0]", theirs], 3)
+                print("%-26s %8.3fs %8.3fs %7.3f %12d %12d %7.3f" % (
+                    case, t, c, t / c, os.path.getsize(ours), os.path.getsize(theirs),
+                    os.path.getsize(ours) / os.path.getsize(theirs)))
+            else:
+                print("%-26s %8.3fs  (ImageMagick's convert is not installed)" % (case, t))
+
+        print("\nPeak RSS of translate (limits: .bits 1.1 x output + 16 MiB, "
+              "PNG 1.25 x RGBA size + 32 MiB):\n")
+        for case in ["rgb8_photo_packbits", "rgb8_graphics_packbits", "cmyk8_photo_packbits"]:
+            psd = os.path.join(work, case + ".psd")
+            bits = os.path.join(work, case + ".bits")
+            rss = peak_rss_mib([translate, psd, bits])
+            output = os.path.getsize(bits) / 2**20
+            print("%-26s .bits %7.1f MiB  limit %7.1f MiB" % (case, rss, 1.1 * output + 16))
+            rgba = (output * 2**20 - 32) / 2**20
+            rss = peak_rss_mib([translate, psd, os.path.join(work, case + ".png")])
+            print("%-26s PNG   %7.1f MiB  limit %7.1f MiB" % (case, rss, 1.25 * rgba + 32))
+
+        batch = os.path.join(work, "batch")
+        os.mkdir(batch)
+        subprocess.run([os.path.join(build, "bin", "bench_inputs"), batch, "256"], check=True)
+        sources = sorted(os.path.join(batch, name) for name in os.listdir(batch))
+        files = []
+        for i in range(300):
+            source = sources[i % len(sources)]
+            copy = os.path.join(batch, "%03d-%s" % (i, os.path.basename(source)))
+            shutil.copyfile(source, copy)
+            files.append(copy)
+        print("\ntranslate -d OUT -j N on %d PSD files of 128 x 128 to 256 x 256 pixels "
+              "(medians):\n" % len(files))
+        for format in ["png", "bits"]:
+            results = {}
+            for jobs in ["1", "2"]:
+                out = os.path.join(work, "out-%s-%s" % (format, jobs))
+                os.mkdir(out)
+                results[jobs] = timed([translate, "-d", out, "-f", format, "-j", jobs] + files, 5)
+            print("%-5s -j 1 %7.3fs (%5.0f files/s)  -j 2 %7.3fs (%5.0f files/s)  speed-up %.2f" % (
+                format, results["1"], len(files) / results["1"], results["2"],
+                len(files) / results["2"], results["1"] / results["2"]))
+    finally:
+        shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()
