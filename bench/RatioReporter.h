@@ -14,7 +14,11 @@
 // the run has repetitions, else the single result.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-	explicit RatioReporter(std::vector<BenchCase> cases) : fCases(std::move(cases)) {}
+	// Colours only on a terminal.
+	RatioReporter(std::vector<BenchCase> cases, bool colour)
+		: ConsoleReporter(colour ? OO_Defaults : OO_Tabular), fCases(std::move(cases))
+	{
+	}
 
 	void ReportRuns(const std::vector<Run>& runs) override;
 	void Finalize() override;

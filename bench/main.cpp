@@ -13,6 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,7 +90,7 @@ int main(int argc, char** argv)
 		}
 		register_screen_benchmark(roster);
 
-		RatioReporter reporter(cases);
+		RatioReporter reporter(cases, isatty(STDOUT_FILENO));
 		if (benchmark::RunSpecifiedBenchmarks(&reporter) == 0)
 			status = 1;
 		benchmark::Shutdown();
