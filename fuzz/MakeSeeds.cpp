@@ -196,7 +196,8 @@ bool writePackBitsSeeds()
 
 bool endsWith(const std::string& s, const std::string& suffix)
 {
-	return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+	return s.size() >= suffix.size()
+		&& s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool writeExample(const std::string& path)

@@ -88,8 +88,8 @@ std::string savedText(const psd_settings& record)
 	snprintf(text, sizeof(text),
 		"# Tarnwick settings version %.2f\nwindow_pos = %g,%g\nalpha4 = %d\n"
 		"multichannelRead = %d\n",
-		kTarnwickVersion / 100.0, (double)record.window_pos.x, (double)record.window_pos.y, record.alpha4 ? 1 : 0,
-		record.multichannelRead);
+		kTarnwickVersion / 100.0, (double)record.window_pos.x, (double)record.window_pos.y,
+		record.alpha4 ? 1 : 0, record.multichannelRead);
 	return text;
 }
 

@@ -2,9 +2,9 @@
 // settings (bit 0: alpha4; bits 1-2: multichannelRead 1 to 4, 4 standing for
 // a value only a host can store); the rest is the stream. The status is
 // checked against an independent reading of the header and sections, the
-// output header against the PSD header, the pixels against a plain reference
-// decoding, and a second translation after an unrelated decode must give the
-// same bytes.
+// output header against the PSD header, and the pixels against a plain
+// reference decoding, right after a decode that left other bytes in the read
+// buffer.
 
 #include "FuzzSupport.h"
 #include "PsdReference.h"
@@ -74,7 +74,7 @@ bool isVersionOnePSD(const uint8_t* psd, size_t size)
 	return size >= 6 && memcmp(psd, "8BPS", 4) == 0 && fuzzBig16(psd + 4) == 1;
 }
 
-// Any bitmap header field as it must appear, big-endian.
+// The bitmap header as it must appear, big-endian.
 void expectedHeader(const Geometry& g, uint8_t out[32])
 {
 	const float right = (float)(g.width - 1), bottom = (float)(g.height - 1);
@@ -88,23 +88,24 @@ void expectedHeader(const Geometry& g, uint8_t out[32])
 	}
 }
 
-// A 1 x 1 RGB image followed by a whole read block of 0xA5 bytes: decoding it
-// fills the read buffer with them, so that a later decode that used stale
-// buffer bytes would show them.
-std::vector<uint8_t> poisonImage()
+// A 1 x 1 image followed by a whole read block of 0xA5 bytes: decoding it
+// fills the read buffers it uses with them. CMYK reads four planes side by
+// side, each through a buffer of its own; bitmap reads through the one
+// buffer of the plane-by-plane decoders.
+std::vector<uint8_t> poisonImage(uint8_t mode, uint8_t channels, uint8_t depth)
 {
-	const uint8_t front[] = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0,
-		0, 1, 0, 8, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+	const uint8_t front[] = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, channels, 0, 0, 0,
+		1, 0, 0, 0, 1, 0, depth, 0, mode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 	static_assert(sizeof(front) == 40, "header, three empty sections, compression 0");
 	std::vector<uint8_t> image(front, front + sizeof(front));
 	image.resize(sizeof(front) + 16384, 0xA5);
 	return image;
 }
 
-void translate(const uint8_t* psd, size_t size, CountingOutput* out, status_t* status)
+status_t translate(const uint8_t* psd, size_t size, CountingOutput* out)
 {
 	BMemoryIO in(psd, size);
-	*status = Translate(&in, nullptr, nullptr, B_TRANSLATOR_BITMAP, out);
+	return Translate(&in, nullptr, nullptr, B_TRANSLATOR_BITMAP, out);
 }
 
 void checkIdentify(const uint8_t* psd, size_t size)
@@ -142,32 +143,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			return 0;
 	}
 
-	CountingOutput first;
-	status_t status;
-	translate(psd, size, &first, &status);
+	// The read buffers hold whole blocks of 0xA5 bytes when the decode
+	// starts: none of them may show in the image.
+	static const std::vector<uint8_t> poisons[] = {poisonImage(4, 4, 8), poisonImage(0, 1, 1)};
+	for (const std::vector<uint8_t>& poison : poisons) {
+		CountingOutput poisoned;
+		FUZZ_CHECK(translate(poison.data(), poison.size(), &poisoned) == B_OK);
+	}
+
+	CountingOutput out;
+	const status_t status = translate(psd, size, &out);
 	FUZZ_CHECK(status == expected);
 	if (status != B_OK) {
-		FUZZ_CHECK(first.writes == 0 && first.BufferLength() == 0);
+		FUZZ_CHECK(out.writes == 0 && out.BufferLength() == 0);
 		return 0;
 	}
 
 	const Geometry g = readGeometry(psd);
 	uint8_t header[32];
 	expectedHeader(g, header);
-	FUZZ_CHECK(first.writes == 2);
-	FUZZ_CHECK(first.BufferLength() == 32 + (uint64_t)g.width * g.height * 4);
-	FUZZ_CHECK(memcmp(first.Bytes(), header, sizeof(header)) == 0);
+	FUZZ_CHECK(out.writes == 2);
+	FUZZ_CHECK(out.BufferLength() == 32 + (uint64_t)g.width * g.height * 4);
+	FUZZ_CHECK(memcmp(out.Bytes(), header, sizeof(header)) == 0);
 	const std::vector<uint32_t> reference = psdReferencePixels(psd, size, settings);
-	FUZZ_CHECK(memcmp(first.Bytes() + 32, reference.data(), 4 * reference.size()) == 0);
-
-	static const std::vector<uint8_t> poison = poisonImage();
-	CountingOutput poisoned, second;
-	status_t poisonStatus;
-	translate(poison.data(), poison.size(), &poisoned, &poisonStatus);
-	FUZZ_CHECK(poisonStatus == B_OK);
-	translate(psd, size, &second, &status);
-	FUZZ_CHECK(status == B_OK);
-	FUZZ_CHECK(second.BufferLength() == first.BufferLength());
-	FUZZ_CHECK(memcmp(second.Bytes(), first.Bytes(), first.BufferLength()) == 0);
+	FUZZ_CHECK(memcmp(out.Bytes() + 32, reference.data(), 4 * reference.size()) == 0);
 	return 0;
 }

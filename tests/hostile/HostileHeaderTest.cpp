@@ -212,12 +212,11 @@ TEST(HostileHeader, SectionLengthsOfAllOnesAreRefused)
 	for (size_t section = 0; section < 3; section++) {
 		for (uint16_t mode : kModes) {
 			SCOPED_TRACE(testing::Message() << "section " << section << ", mode " << mode);
-			Bytes file = psdFile(mode, usualDepth(mode), mode == 4 ? 4 : 3, 8, 8, 0, Bytes(256, 7));
-			// The section's length field, counted from the first section at 26.
-			size_t at = 26;
-			for (size_t s = 0; s < section; s++)
-				at += 4 + ((size_t)file[at] << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3]);
-			memset(&file[at], 0xFF, 4);
+			Bytes file = psdFile(mode, usualDepth(mode), 4, 8, 8, 0, Bytes(256, 7));
+			// Only the colour mode data (an indexed image's palette) has contents.
+			const size_t colorModeData = mode == 2 ? 768 : 0;
+			const size_t lengthAt[3] = {26, 30 + colorModeData, 34 + colorModeData};
+			memset(&file[lengthAt[section]], 0xFF, 4);
 
 			const Outcome outcome = translatePSD(file);
 			EXPECT_EQ(B_ERROR, outcome.status);

@@ -45,7 +45,8 @@ DataLayout dataLayout(const Bytes& file)
 	const size_t dataStart = (size_t)at + 2;
 	const uint64 rows = (uint64)big(file, 12, 2) * big(file, 14, 4);
 	const bool packed = big(file, (size_t)at, 2) == 1;
-	return {dataStart, packed ? (size_t)std::min<uint64>(dataStart + 2 * rows, SIZE_MAX) : dataStart};
+	const uint64 tableEnd = packed ? dataStart + 2 * rows : dataStart;
+	return {dataStart, (size_t)std::min<uint64>(tableEnd, SIZE_MAX)};
 }
 
 // Every length through the header and the first section length, a few on
