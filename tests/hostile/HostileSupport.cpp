@@ -92,11 +92,13 @@ static float bigFloat(const uint8_t* p)
 	const uint32 bytesPerPixel = colors == B_RGBA32 ? 4 : 1;
 	const float left = bigFloat(&b[4]), top = bigFloat(&b[8]);
 	const float right = bigFloat(&b[12]), bottom = bigFloat(&b[16]);
-	const uint64 width = (uint64)right + 1, height = (uint64)bottom + 1;
-	const uint32 rowBytes = big32(&b[20]), dataSize = big32(&b[28]);
-	if (big32(&b[0]) != B_TRANSLATOR_BITMAP || left != 0 || top != 0 || right < 0 || bottom < 0
+	const float limit = 4294967296.0f;  // NaN fails every comparison
+	if (big32(&b[0]) != B_TRANSLATOR_BITMAP || left != 0 || top != 0
+		|| !(right >= 0 && right < limit) || !(bottom >= 0 && bottom < limit)
 		|| right != (float)(uint64)right || bottom != (float)(uint64)bottom)
 		return ::testing::AssertionFailure() << "bad magic or bounds";
+	const uint64 width = (uint64)right + 1, height = (uint64)bottom + 1;
+	const uint32 rowBytes = big32(&b[20]), dataSize = big32(&b[28]);
 	if (big32(&b[24]) != (uint32)colors)
 		return ::testing::AssertionFailure() << "colour space " << big32(&b[24]);
 	if (rowBytes != width * bytesPerPixel || dataSize != (uint64)rowBytes * height)
