@@ -5,6 +5,7 @@
 //   'M': reports running out of memory
 //   'S': a bitmap in B_RGB24, which PNG output does not take
 //   'B': a header whose data size disagrees with its rows
+//   'H': the header of a 30000 x 30000 bitmap, then one row of it
 
 #include <ByteOrder.h>
 #include <TranslatorAddOn.h>
@@ -114,6 +115,9 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uin
 			return write_bitmap(outDestination, 2, 2, B_RGB24, 6, std::vector<uint8>(12, 7), 12);
 		case 'B':
 			return write_bitmap(outDestination, 2, 2, B_RGBA32, 8, std::vector<uint8>(16, 7), 99);
+		case 'H':
+			return write_bitmap(outDestination, 30000, 30000, B_RGBA32, 120000,
+				std::vector<uint8>(120000, 7), 120000u * 30000u);
 		default:
 			return B_ERROR;
 	}

@@ -10,6 +10,7 @@ libpng reader; the argument names the TestCase to run.
 
 import os
 import random
+import resource
 import struct
 import subprocess
 import sys
@@ -173,6 +174,18 @@ class PngTest(Workspace):
             sizes[level] = len(self.convert(self.path("rgb.psd"), "rgb.png", "--png-level=" + level))
         self.assertLess(sizes["1"], sizes["0"] * 0.8)
         self.assertLess(sizes["9"], sizes["0"] * 0.8)
+
+    def test_rows_missing_behind_a_huge_header_fail_without_taking_its_size(self):
+        # The header claims 3.6 GB of rows; one row of 120 kB follows.
+        source = self.write("huge.test", b"TESTIMGH")
+        result = run(source, self.path("huge.png"))
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(len(result.errors), 1)
+        self.assertIn("row bytes, data size and length do not agree", result.errors[0])
+        self.assertOnlyFiles(["huge.test"])
+        # No translate run of these tests came near the size the header claims.
+        peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss * 1024
+        self.assertLess(peak, 1 << 30)
 
     def test_png_level_takes_zero_to_nine(self):
         for bad in ["10", "-1", "x", ""]:

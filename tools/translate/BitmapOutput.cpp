@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -97,13 +98,22 @@ void BitmapOutput::_TakeRows(off_t position, const uint8* bytes, size_t size)
 	if (fEncoded || end <= kHeaderSize || position >= dataEnd)
 		return;
 	if (position <= kHeaderSize && end >= dataEnd && fRows.empty()) {
+		// All rows in one write, as the add-ons write them: no copy.
 		_Encode(bytes + (kHeaderSize - position));
 		return;
 	}
-	if (fRows.empty())
-		fRows.resize(fDataSize);
 	off_t from = std::max(position, kHeaderSize);
 	off_t to = std::min(end, dataEnd);
+	// Grown only as far as rows arrive: the header alone must not make us
+	// allocate what it claims.
+	if (fRows.size() < (size_t)(to - kHeaderSize)) {
+		try {
+			fRows.resize((size_t)(to - kHeaderSize));
+		} catch (const std::bad_alloc&) {
+			_Fail(Failure::kOutput, strerror(ENOMEM));
+			return;
+		}
+	}
 	memcpy(fRows.data() + (from - kHeaderSize), bytes + (from - position), (size_t)(to - from));
 }
 
@@ -130,7 +140,7 @@ BitmapOutput::Failure BitmapOutput::Finish(std::string* reason)
 	if (fFormat == OutputFormat::kPng && fFailure == Failure::kNone && !fEncoded) {
 		if (fEnd < kHeaderSize)
 			_Fail(Failure::kBitmap, "its output is shorter than a bitmap header");
-		else if (fEnd < kHeaderSize + (off_t)fDataSize)
+		else if (fRows.size() < fDataSize)
 			_Fail(Failure::kBitmap, "its bitmap's row bytes, data size and length do not agree");
 		else
 			_Encode(fRows.data());
