@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -56,13 +57,19 @@ private:
 	int fError = 0;
 };
 
-// The compressed stream as IDAT chunks, one per piece the compressor hands on.
+// The compressed stream as IDAT chunks, one per piece the compressor hands
+// on, split where a piece outgrows what a chunk's length may say.
 class IdatSink : public PngStreamSink {
 public:
 	explicit IdatSink(ChunkWriter& writer) : fWriter(writer) {}
 	bool Data(const uint8* bytes, size_t size) override
 	{
-		return size == 0 || fWriter.Chunk("IDAT", bytes, size);
+		const size_t kLargest = (size_t)1 << 30;
+		for (size_t done = 0; done < size; done += kLargest) {
+			if (!fWriter.Chunk("IDAT", bytes + done, std::min(kLargest, size - done)))
+				return false;
+		}
+		return true;
 	}
 
 private:
