@@ -132,8 +132,10 @@ thread_id BLooper::Run()
 	std::thread thread(_ThreadMain, this, fExit);
 	fThreadId = thread.get_id();
 	thread.detach();
+	// Once unlocked, the looper may run, quit and delete itself at once.
+	thread_id id = fThread;
 	Unlock();
-	return fThread;
+	return id;
 }
 
 void BLooper::_ThreadMain(BLooper* looper, std::shared_ptr<BPrivate::LooperExit> exit)
