@@ -69,16 +69,18 @@ def main():
 
         batch = os.path.join(work, "batch")
         os.mkdir(batch)
-        subprocess.run([os.path.join(build, "bin", "bench_inputs"), batch, "256"], check=True)
+        batch_side = str(min(512, int(side)))
+        subprocess.run([os.path.join(build, "bin", "bench_inputs"), batch, batch_side],
+                       check=True)
         sources = sorted(os.path.join(batch, name) for name in os.listdir(batch))
         files = []
-        for i in range(300):
+        for i in range(304):
             source = sources[i % len(sources)]
             copy = os.path.join(batch, "%03d-%s" % (i, os.path.basename(source)))
             shutil.copyfile(source, copy)
             files.append(copy)
-        print("\ntranslate -d OUT -j N on %d PSD files of 128 x 128 to 256 x 256 pixels "
-              "(medians):\n" % len(files))
+        print("\ntranslate -d OUT -j N on %d PSD files of up to %s x %s pixels (medians):\n"
+              % (len(files), batch_side, batch_side))
         for format in ["png", "bits"]:
             results = {}
             for jobs in ["1", "2"]:
