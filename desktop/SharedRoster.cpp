@@ -1,23 +1,10 @@
 #include "SharedRoster.h"
 
+#include <AddOnDirectories.h>
+
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 namespace {
-
-bool is_directory(const std::string& path)
-{
-	struct stat st;
-	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string parent(const std::string& path)
-{
-	size_t slash = path.find_last_of('/');
-	if (slash == std::string::npos)
-		return ".";
-	return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // MODULE_DIR_DEPTH: how many directories the loader module directory lies
 // below the prefix (5 for lib/x86_64-linux-gnu/gdk-pixbuf-2.0/2.10.0/loaders),
@@ -27,20 +14,15 @@ std::string module_prefix()
 	Dl_info self;
 	if (dladdr((const void*)&module_prefix, &self) == 0 || self.dli_fname == nullptr)
 		return std::string();
-	std::string prefix = parent(self.dli_fname);
-	for (int i = 0; i < MODULE_DIR_DEPTH; i++)
-		prefix = parent(prefix);
-	return prefix == "/" ? std::string() : prefix;
+	return BPrivate::ancestor_directory(self.dli_fname, 1 + MODULE_DIR_DEPTH);
 }
 
 SharedRoster* load_roster()
 {
 	SharedRoster* shared = new SharedRoster;
-	std::string prefix = module_prefix();
-	for (const char* leaf : {"/translators", "/lib/translators"}) {
-		std::string candidate = prefix + leaf;
-		shared->directories.push_back(candidate);
-		if (is_directory(candidate))
+	shared->directories = BPrivate::translator_directories(module_prefix());
+	for (const std::string& candidate : shared->directories) {
+		if (BPrivate::is_directory(candidate))
 			shared->roster.AddTranslators(candidate.c_str());
 	}
 	return shared;

@@ -15,63 +15,15 @@ import struct
 import subprocess
 import sys
 import unittest
-import zlib
 
-from translate_test import Workspace, run, test_image
+from translate_test import Workspace, decode_png, run, test_image
 
 PNG_PIXELS = os.environ.get("PNG_PIXELS", "")
-CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
-
-
-def unfilter(raw, width, height, bpp):
-    stride = width * bpp
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            left = line[i - bpp] if i >= bpp else 0
-            up = previous[i]
-            corner = previous[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                predictor = left if pa <= pb and pa <= pc else up if pb <= pc else corner
-                line[i] = (line[i] + predictor) & 255
-            else:
-                assert kind == 0, "filter type %d" % kind
-        rows.append(bytes(line))
-        previous = line
-    return rows
 
 
 def read_png(data):
     """(width, height, colour type, RGBA bytes) by Python's zlib alone."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "PNG signature"
-    pos, chunks = 8, []
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
-        assert zlib.crc32(kind + body) == crc, "CRC of " + kind.decode()
-        chunks.append((kind, body))
-        pos += 12 + length
-    assert chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND"
-    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
-    assert depth == 8 and interlace == 0
-    # zlib checks the joined stream's Adler-32 and that nothing follows it.
-    inflater = zlib.decompressobj()
-    raw = inflater.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
-    assert inflater.eof and not inflater.unused_data, "one complete zlib stream"
-    rows = unfilter(raw, width, height, CHANNELS[colour])
-    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
-    trns = b"".join(body for kind, body in chunks if kind == b"tRNS")
+    width, height, colour, palette, trns, rows = decode_png(data)
     out = bytearray()
     for row in rows:
         for x in range(width):

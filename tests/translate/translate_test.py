@@ -35,25 +35,8 @@ def run(*args, stdin=b"", addons=True):
     return result
 
 
-def decode_png(data):
-    """An independent PNG reader for 8-bit palette and RGBA images: returns
-    (width, height, colour type, palette, transparency, rows of bytes)."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "PNG signature"
-    pos, chunks = 8, []
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
-        assert zlib.crc32(kind + body) == crc, "CRC of " + kind.decode()
-        chunks.append((kind, body))
-        pos += 12 + length
-    assert chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND"
-    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
-    assert depth == 8 and interlace == 0
-    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
-    trns = b"".join(body for kind, body in chunks if kind == b"tRNS")
-    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
-    bpp = {3: 1, 6: 4}[colour]
+def unfilter(raw, width, height, bpp):
+    """The rows of a PNG image's inflated data, its filters undone."""
     stride = width * bpp
     rows, previous = [], bytearray(stride)
     for y in range(height):
@@ -78,7 +61,35 @@ def decode_png(data):
                 assert kind == 0, "filter type %d" % kind
         rows.append(bytes(line))
         previous = line
-    return width, height, colour, palette, trns, rows
+    return rows
+
+
+# Bytes per pixel of each 8-bit PNG colour type.
+CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
+
+
+def decode_png(data):
+    """An 8-bit PNG read with Python's zlib and struct alone:
+    (width, height, colour type, palette, transparency, rows of bytes)."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "PNG signature"
+    pos, chunks = 8, []
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
+        assert zlib.crc32(kind + body) == crc, "CRC of " + kind.decode()
+        chunks.append((kind, body))
+        pos += 12 + length
+    assert chunks[0][0] == b"IHDR" and chunks[-1][0] == b"IEND"
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[0][1])
+    assert depth == 8 and interlace == 0
+    palette = b"".join(body for kind, body in chunks if kind == b"PLTE")
+    trns = b"".join(body for kind, body in chunks if kind == b"tRNS")
+    # zlib checks the joined stream's Adler-32 and that nothing follows it.
+    inflater = zlib.decompressobj()
+    raw = inflater.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+    assert inflater.eof and not inflater.unused_data, "one complete zlib stream"
+    return width, height, colour, palette, trns, unfilter(raw, width, height, CHANNELS[colour])
 
 
 def spectrum_rgb(number):
