@@ -16,7 +16,7 @@ const uint32 kZXType = 0x5A582020;  // 'ZX  '
 const int kWidth = 256;
 const int kHeight = 192;
 const size_t kBitmapBytes = 6144;
-const size_t kScreenBytes = 6912;
+const ssize_t kScreenBytes = 6912;
 const size_t kPixelBytes = kWidth * kHeight;
 // One byte more than the longest accepted stream, so that a single Read
 // tells a 7396-byte stream from a longer one.
@@ -27,10 +27,10 @@ const size_t kReadBytes = 7397;
 long screen_offset(ssize_t length)
 {
 	switch (length) {
-		case 6912: return 0;
-		case 6921: return 9;
-		case 6924: return 12;
-		case 7396: return 265;
+		case kScreenBytes: return 0;
+		case kScreenBytes + 9: return 9;
+		case kScreenBytes + 12: return 12;
+		case kScreenBytes + 265 + 219: return 265;
 		default: return -1;
 	}
 }
@@ -146,6 +146,8 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 {
 	if (outType != 0 && outType != B_TRANSLATOR_BITMAP)
 		return B_NO_TRANSLATOR;
+	if (inSource == nullptr || outInfo == nullptr)
+		return B_BAD_VALUE;
 
 	uint8 scratch[kReadBytes];
 	ssize_t length = inSource->Read(scratch, sizeof(scratch));
@@ -165,6 +167,8 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessage*,
 	uint32 outType, BPositionIO* outDestination)
 {
+	if (inSource == nullptr || inInfo == nullptr || outDestination == nullptr)
+		return B_BAD_VALUE;
 	if (inInfo->type != kZXType)
 		return B_NO_TRANSLATOR;
 	if (outType == 0)
