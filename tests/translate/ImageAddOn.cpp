@@ -6,12 +6,14 @@
 //   'S': a bitmap in B_RGB24, which PNG output does not take
 //   'B': a header whose data size disagrees with its rows
 //   'H': the header of a 30000 x 30000 bitmap, then one row of it
+//   'W': the header and a row of a bitmap, then a wait of 30 s for a signal
 
 #include <ByteOrder.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
 
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -118,6 +120,11 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uin
 		case 'H':
 			return write_bitmap(outDestination, 30000, 30000, B_RGBA32, 120000,
 				std::vector<uint8>(120000, 7), 120000u * 30000u);
+		case 'W':
+			write_bitmap(outDestination, 64, 64, B_RGBA32, 256, std::vector<uint8>(256, 7),
+				256 * 64);
+			sleep(30);
+			return B_ERROR;
 		default:
 			return B_ERROR;
 	}

@@ -8,10 +8,12 @@ EXAMPLES_DIR in the environment; the argument names the TestCase to run.
 
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import zlib
 
@@ -287,6 +289,20 @@ class FailureTest(Workspace):
         source = self.write("hungry.test", b"TESTIMGM")
         self.assertFails(run(source, self.path("x.bits")), "TestImage ran out of memory")
         self.assertOnlyFiles(["broken.test", "out.png", "hungry.test"])
+
+    def test_interrupted_conversion_leaves_no_temporary_file(self):
+        source = self.write("slow.test", b"TESTIMGW")
+        for signal_number in (signal.SIGINT, signal.SIGTERM):
+            process = subprocess.Popen([TRANSLATE, "--addons", TEST_ADDON_DIR, "--addons",
+                                        TRANSLATORS_DIR, source, self.path("out.bits")],
+                                       stderr=subprocess.DEVNULL)
+            deadline = time.time() + 10
+            while not any(name.startswith(".out.bits.") for name in os.listdir(self.dir)):
+                self.assertLess(time.time(), deadline, "no temporary file appeared")
+                time.sleep(0.02)
+            process.send_signal(signal_number)
+            self.assertEqual(process.wait(10), -signal_number)
+            self.assertOnlyFiles(["slow.test"])
 
     def test_bitmaps_png_cannot_take(self):
         source = self.write("rgb24.test", b"TESTIMGS")

@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "InterruptCleanup.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -50,6 +52,7 @@ bool OutputFile::Open(const std::string& path, std::string* reason)
 		return false;
 	}
 	fTempPath = name.data();
+	fInterruptSlot = register_temporary_file(name.data());
 	fchmod(fd, new_file_mode());
 	fFile = fdopen(fd, "wb");
 	if (fFile == nullptr) {
@@ -89,6 +92,8 @@ bool OutputFile::Commit(std::string* reason)
 		return false;
 	}
 	fTempPath.clear();
+	unregister_temporary_file(fInterruptSlot);
+	fInterruptSlot = -1;
 	return true;
 }
 
@@ -100,4 +105,6 @@ void OutputFile::_Discard()
 	if (!fTempPath.empty())
 		unlink(fTempPath.c_str());
 	fTempPath.clear();
+	unregister_temporary_file(fInterruptSlot);
+	fInterruptSlot = -1;
 }

@@ -22,6 +22,7 @@ private:
 
 	std::string fPath;
 	std::string fTempPath;
+	int fInterruptSlot = -1;
 	FILE* fFile = nullptr;
 
 	OutputFile(const OutputFile&) = delete;

@@ -4,6 +4,7 @@
 #include "AddonDirectories.h"
 #include "Batch.h"
 #include "Configure.h"
+#include "InterruptCleanup.h"
 #include "Options.h"
 #include "Report.h"
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv)
 		return 0;
 	}
 
+	if (options.mode == Mode::kConvert)
+		remove_temporary_files_on_interrupt();
 	BTranslatorRoster roster;
 	if (!load_addons(roster, options.addonDirectories))
 		return 1;
