@@ -59,6 +59,8 @@ private:
 	struct AddOn;
 
 	const AddOn* _Find(translator_id id) const;
+	status_t _GetFormats(translator_id id, bool input, const translation_format** outFormats,
+		int32* outCount) const;
 	status_t _Load(const char* path);
 
 	std::vector<AddOn*> fAddOns;

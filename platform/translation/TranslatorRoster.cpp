@@ -260,7 +260,7 @@ status_t BTranslatorRoster::GetTranslatorPath(translator_id id, const char** out
 	return B_OK;
 }
 
-status_t BTranslatorRoster::GetInputFormats(translator_id id,
+status_t BTranslatorRoster::_GetFormats(translator_id id, bool input,
 	const translation_format** outFormats, int32* outCount) const
 {
 	const AddOn* addOn = _Find(id);
@@ -268,22 +268,21 @@ status_t BTranslatorRoster::GetInputFormats(translator_id id,
 		return B_NO_TRANSLATOR;
 	if (outFormats == nullptr || outCount == nullptr)
 		return B_BAD_VALUE;
-	*outFormats = addOn->inputFormats;
-	*outCount = count_formats(addOn->inputFormats);
+	*outFormats = input ? addOn->inputFormats : addOn->outputFormats;
+	*outCount = count_formats(*outFormats);
 	return B_OK;
+}
+
+status_t BTranslatorRoster::GetInputFormats(translator_id id,
+	const translation_format** outFormats, int32* outCount) const
+{
+	return _GetFormats(id, true, outFormats, outCount);
 }
 
 status_t BTranslatorRoster::GetOutputFormats(translator_id id,
 	const translation_format** outFormats, int32* outCount) const
 {
-	const AddOn* addOn = _Find(id);
-	if (addOn == nullptr)
-		return B_NO_TRANSLATOR;
-	if (outFormats == nullptr || outCount == nullptr)
-		return B_BAD_VALUE;
-	*outFormats = addOn->outputFormats;
-	*outCount = count_formats(addOn->outputFormats);
-	return B_OK;
+	return _GetFormats(id, false, outFormats, outCount);
 }
 
 status_t BTranslatorRoster::MakeConfigurationView(translator_id id, BMessage* ioExtension,
