@@ -1,10 +1,10 @@
 // Decodes every file of the shared corpus as the add-on would for each
 // settings case and compares the SHA-256 of the whole Be bitmap stream.
 
+#include "CorpusTable.h"
 #include "PSDCore.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <cstring>
 #include <fstream>
@@ -17,47 +17,10 @@ namespace {
 
 const std::string kCorpus = std::string(SHARED_CORPUS_DIR) + "/psd";
 
-struct ExpectedRow {
-	std::string file;
-	std::string settings;
-	std::string digest;
-	uint32 width, height, mode, depth, compression, channels;
-};
-
-std::vector<ExpectedRow> readExpected(const std::string& path)
-{
-	std::vector<ExpectedRow> rows;
-	std::ifstream in(path);
-	std::string line;
-	std::getline(in, line);  // column names
-	while (std::getline(in, line)) {
-		std::istringstream fields(line);
-		ExpectedRow row;
-		if (fields >> row.file >> row.settings >> row.digest >> row.width >> row.height >> row.mode
-			>> row.depth >> row.compression >> row.channels)
-			rows.push_back(row);
-	}
-	return rows;
-}
-
 std::vector<uint8> readFile(const std::string& path)
 {
 	std::ifstream in(path, std::ios::binary);
 	return std::vector<uint8>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string sha256Hex(const std::vector<uint8>& data)
-{
-	unsigned char digest[EVP_MAX_MD_SIZE];
-	unsigned int size = 0;
-	EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha256(), nullptr);
-	static const char kHex[] = "0123456789abcdef";
-	std::string hex;
-	for (unsigned int i = 0; i < size; i++) {
-		hex += kHex[digest[i] >> 4];
-		hex += kHex[digest[i] & 15];
-	}
-	return hex;
 }
 
 void appendBig32(std::vector<uint8>& out, uint32 value)
@@ -121,11 +84,11 @@ bool decodeLikeAddOn(BPositionIO* in, uint32 width, uint32 height, uint32 channe
 
 TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 {
-	const std::vector<ExpectedRow> rows = readExpected(kCorpus + "/expected.tsv");
+	const std::vector<CorpusRow> rows = read_corpus_table(kCorpus + "/expected.tsv");
 	if (rows.empty())
 		GTEST_SKIP() << "no corpus at " << kCorpus;
 
-	for (const ExpectedRow& row : rows) {
+	for (const CorpusRow& row : rows) {
 		SCOPED_TRACE(row.file + " " + row.settings);
 		const std::vector<uint8> file = readFile(kCorpus + "/" + row.file);
 		ASSERT_FALSE(file.empty());
@@ -166,7 +129,7 @@ TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 		ASSERT_TRUE(decoded) << "a corpus file the add-on would refuse";
 		const uint8* bytes = (const uint8*)pixels.data();
 		stream.insert(stream.end(), bytes, bytes + pixels.size() * 4);
-		EXPECT_EQ(row.digest, sha256Hex(stream));
+		EXPECT_EQ(row.digest, sha256_hex(stream.data(), stream.size()));
 	}
 }
 
