@@ -1,6 +1,7 @@
 #include "Display.h"
 
 #include "Framebuffer.h"
+#include "SdlLibrary.h"
 
 #include <AppDefs.h>
 #include <Application.h>
@@ -8,7 +9,6 @@
 #include <Message.h>
 #include <Screen.h>
 
-#include <SDL.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -23,6 +23,9 @@ namespace display {
 
 namespace {
 
+// Set while the display is open.
+const SdlLibrary* gSdl = nullptr;
+
 struct NativeWindow {
 	SDL_Window* window = nullptr;
 	std::shared_ptr<Framebuffer> framebuffer;
@@ -34,7 +37,7 @@ public:
 	BRect MainScreenFrame() override
 	{
 		SDL_Rect bounds;
-		if (SDL_GetDisplayBounds(0, &bounds) != 0)
+		if (gSdl->SDL_GetDisplayBounds(0, &bounds) != 0)
 			return BRect(0, 0, B_VIRTUAL_SCREEN_WIDTH - 1, B_VIRTUAL_SCREEN_HEIGHT - 1);
 		return BRect(bounds.x, bounds.y, bounds.x + bounds.w - 1, bounds.y + bounds.h - 1);
 	}
@@ -103,7 +106,7 @@ uint32 buttons_from_sdl(Uint32 state)
 void update_mouse()
 {
 	int x, y;
-	Uint32 state = SDL_GetGlobalMouseState(&x, &y);
+	Uint32 state = gSdl->SDL_GetGlobalMouseState(&x, &y);
 	gMouseX = x;
 	gMouseY = y;
 	gMouseButtons = buttons_from_sdl(state);
@@ -111,28 +114,28 @@ void update_mouse()
 
 void present(NativeWindow& native)
 {
-	SDL_Surface* target = SDL_GetWindowSurface(native.window);
+	SDL_Surface* target = gSdl->SDL_GetWindowSurface(native.window);
 	if (target == nullptr)
 		return;
 	Framebuffer& framebuffer = *native.framebuffer;
 	std::lock_guard<std::mutex> guard(framebuffer.lock);
 	cairo_surface_flush(framebuffer.surface);
-	SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+	SDL_Surface* source = gSdl->SDL_CreateRGBSurfaceWithFormatFrom(
 		cairo_image_surface_get_data(framebuffer.surface),
 		cairo_image_surface_get_width(framebuffer.surface),
 		cairo_image_surface_get_height(framebuffer.surface), 32,
 		cairo_image_surface_get_stride(framebuffer.surface), SDL_PIXELFORMAT_ARGB8888);
 	if (source == nullptr)
 		return;
-	SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-	SDL_BlitSurface(source, nullptr, target, nullptr);
-	SDL_FreeSurface(source);
-	SDL_UpdateWindowSurface(native.window);
+	gSdl->SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+	gSdl->SDL_UpperBlit(source, nullptr, target, nullptr);
+	gSdl->SDL_FreeSurface(source);
+	gSdl->SDL_UpdateWindowSurface(native.window);
 }
 
 NativeWindow* find_sdl_window(Uint32 sdlId)
 {
-	SDL_Window* window = SDL_GetWindowFromID(sdlId);
+	SDL_Window* window = gSdl->SDL_GetWindowFromID(sdlId);
 	for (auto& entry : gWindows) {
 		if (entry.second.window == window)
 			return &entry.second;
@@ -201,14 +204,14 @@ void handle_event(const SDL_Event& event)
 
 void open()
 {
-	if (gOpen.load() || headless_requested())
+	if (gOpen.load() || headless_requested() || (gSdl = sdl_library()) == nullptr)
 		return;
-	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-	SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-	if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+	gSdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+	gSdl->SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+	gSdl->SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+	if (gSdl->SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
 		return;
-	gWakeEvent = SDL_RegisterEvents(1);
+	gWakeEvent = gSdl->SDL_RegisterEvents(1);
 	gDisplayThread = std::this_thread::get_id();
 	update_mouse();
 	set_screen_display(&gScreen);
@@ -221,12 +224,12 @@ void close()
 		return;
 	run_requests();
 	for (auto& entry : gWindows)
-		SDL_DestroyWindow(entry.second.window);
+		gSdl->SDL_DestroyWindow(entry.second.window);
 	gWindows.clear();
 	gOpen = false;
 	set_screen_display(nullptr);
-	SDL_QuitSubSystem(SDL_INIT_VIDEO);
-	SDL_Quit();
+	gSdl->SDL_QuitSubSystem(SDL_INIT_VIDEO);
+	gSdl->SDL_Quit();
 }
 
 bool is_open()
@@ -243,12 +246,12 @@ void wait_events()
 {
 	run_requests();
 	SDL_Event event;
-	if (SDL_WaitEvent(&event) == 0)
+	if (gSdl->SDL_WaitEvent(&event) == 0)
 		return;
 	do {
 		if (event.type != gWakeEvent)
 			handle_event(event);
-	} while (SDL_PollEvent(&event));
+	} while (gSdl->SDL_PollEvent(&event));
 	update_mouse();
 	run_requests();
 }
@@ -259,7 +262,7 @@ void wake()
 		return;
 	SDL_Event event = {};
 	event.type = gWakeEvent;
-	SDL_PushEvent(&event);
+	gSdl->SDL_PushEvent(&event);
 }
 
 int32 create_window(const char* title, BRect frame, bool resizable,
@@ -271,13 +274,13 @@ int32 create_window(const char* title, BRect frame, bool resizable,
 	std::string name = title != nullptr ? title : "";
 	post([=]() {
 		Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
-		SDL_Window* window = SDL_CreateWindow(name.c_str(), (int)frame.left, (int)frame.top,
+		SDL_Window* window = gSdl->SDL_CreateWindow(name.c_str(), (int)frame.left, (int)frame.top,
 			frame.IntegerWidth() + 1, frame.IntegerHeight() + 1, flags);
 		if (window == nullptr)
 			return;
 		// Made while hidden: made after showing, the surface puts an X11
 		// window back at its creation position.
-		SDL_GetWindowSurface(window);
+		gSdl->SDL_GetWindowSurface(window);
 		gWindows[id] = NativeWindow{window, framebuffer, target};
 	});
 	return id;
@@ -289,7 +292,7 @@ void destroy_window(int32 id)
 		auto it = gWindows.find(id);
 		if (it == gWindows.end())
 			return;
-		SDL_DestroyWindow(it->second.window);
+		gSdl->SDL_DestroyWindow(it->second.window);
 		gWindows.erase(it);
 	});
 }
@@ -299,7 +302,8 @@ void move_window(int32 id, BPoint contentOrigin)
 	post([id, contentOrigin]() {
 		auto it = gWindows.find(id);
 		if (it != gWindows.end())
-			SDL_SetWindowPosition(it->second.window, (int)contentOrigin.x, (int)contentOrigin.y);
+			gSdl->SDL_SetWindowPosition(it->second.window, (int)contentOrigin.x,
+				(int)contentOrigin.y);
 	});
 }
 
@@ -309,8 +313,8 @@ void show_window(int32 id)
 		auto it = gWindows.find(id);
 		if (it == gWindows.end())
 			return;
-		SDL_ShowWindow(it->second.window);
-		SDL_RaiseWindow(it->second.window);
+		gSdl->SDL_ShowWindow(it->second.window);
+		gSdl->SDL_RaiseWindow(it->second.window);
 		present(it->second);
 	});
 }
@@ -319,7 +323,8 @@ void present_window(int32 id)
 {
 	post([id]() {
 		auto it = gWindows.find(id);
-		if (it != gWindows.end() && (SDL_GetWindowFlags(it->second.window) & SDL_WINDOW_SHOWN))
+		if (it != gWindows.end()
+			&& (gSdl->SDL_GetWindowFlags(it->second.window) & SDL_WINDOW_SHOWN) != 0)
 			present(it->second);
 	});
 }
