@@ -1,8 +1,28 @@
 #include <DataIO.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
+
+namespace {
+
+const uintptr_t kHugePageSize = 2 << 20;
+
+// A bitmap written into memory is one large buffer written once: on 4 KiB
+// pages its page faults cost more than decoding the image. Only whole huge
+// pages inside the buffer are marked, so neighbouring heap memory keeps its
+// own advice.
+void advise_huge_pages(void* data, size_t size)
+{
+	uintptr_t start = ((uintptr_t)data + kHugePageSize - 1) & ~(kHugePageSize - 1);
+	uintptr_t end = ((uintptr_t)data + size) & ~(kHugePageSize - 1);
+	if (end > start)
+		madvise((void*)start, end - start, MADV_HUGEPAGE);
+}
+
+}  // namespace
 
 BDataIO::BDataIO() {}
 BDataIO::~BDataIO() {}
@@ -253,6 +273,8 @@ status_t BMallocIO::_Reserve(size_t size)
 	char* data = (char*)realloc(fData, wanted);
 	if (data == nullptr)
 		return B_NO_MEMORY;
+	if (wanted >= 2 * kHugePageSize)
+		advise_huge_pages(data, wanted);
 	fData = data;
 	fMallocSize = wanted;
 	return B_OK;

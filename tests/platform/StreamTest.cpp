@@ -64,6 +64,31 @@ TEST(MallocIO, GrowsAndZeroFillsASeekedGap)
 	EXPECT_EQ(io.Read(buffer, 4), 0);
 }
 
+// Buffers of several MiB take another allocation path (huge pages); what was
+// written before each growth must survive it.
+TEST(MallocIO, LargeBuffersKeepTheirContentsAcrossGrowth)
+{
+	BMallocIO io;
+	std::vector<uint32> chunk(777777);
+	uint32 next = 0;
+	for (int round = 0; round < 12; round++) {
+		for (uint32& word : chunk)
+			word = next++ * 2654435761u;
+		ASSERT_EQ(io.Write(chunk.data(), chunk.size() * 4), (ssize_t)(chunk.size() * 4));
+	}
+	ASSERT_EQ(io.BufferLength(), (size_t)next * 4);
+	const uint32* words = (const uint32*)io.Buffer();
+	size_t wrong = 0;
+	for (uint32 i = 0; i < next; i++)
+		wrong += words[i] != i * 2654435761u;
+	EXPECT_EQ(wrong, 0u);
+
+	ASSERT_EQ(io.SetSize((off_t)next * 4 + (5 << 20)), B_OK);
+	const char* bytes = (const char*)io.Buffer();
+	EXPECT_EQ(bytes[(size_t)next * 4], 0);
+	EXPECT_EQ(bytes[(size_t)next * 4 + (5 << 20) - 1], 0);
+}
+
 class FileTest : public ::testing::Test {
 protected:
 	void SetUp() override
