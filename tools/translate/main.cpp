@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 
 namespace {
 
@@ -56,6 +57,13 @@ bool load_addons(BTranslatorRoster& roster, std::vector<std::string> directories
 
 int main(int argc, char** argv)
 {
+	// A batch allocates buffers of the same few sizes file after file. By
+	// default glibc maps the larger ones fresh each time and trims the rest,
+	// and every file paid again for the page faults: up to half the time of a
+	// PNG conversion of small images.
+	mallopt(M_MMAP_THRESHOLD, 8 << 20);
+	mallopt(M_TRIM_THRESHOLD, 32 << 20);
+
 	Options options;
 	std::string error;
 	if (!parse_options(argc, argv, &options, &error)) {
