@@ -18,25 +18,29 @@ bool InputSource::Open(const std::string& path, std::string* reason)
 	if (path == "-")
 		return _ReadAll(STDIN_FILENO, reason);
 
-	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fd < 0) {
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0) {
 		*reason = strerror(errno);
 		return false;
 	}
-	struct stat st;
-	if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-		*reason = strerror(S_ISDIR(st.st_mode) ? EISDIR : errno);
-		close(fd);
+	if (S_ISDIR(st.st_mode)) {
+		*reason = strerror(EISDIR);
 		return false;
 	}
 	if (!S_ISREG(st.st_mode)) {
+		int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+		if (fd < 0) {
+			*reason = strerror(errno);
+			return false;
+		}
 		bool ok = _ReadAll(fd, reason);
 		close(fd);
 		return ok;
 	}
-	close(fd);
+	// SetTo refuses a directory without an errno: one replaced the file.
+	errno = 0;
 	if (fFile.SetTo(path.c_str(), B_READ_ONLY) != B_OK) {
-		*reason = "it could not be opened";
+		*reason = strerror(errno != 0 ? errno : EISDIR);
 		return false;
 	}
 	fStream = &fFile;
