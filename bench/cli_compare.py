@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The translate command against ImageMagick on the benchmark's PSD files:
 PSD -> PNG time and size, peak memory of .bits and PNG conversions, and
-the throughput of -j 2 against -j 1 on a few hundred files. Prints the
-figures and their ratios; it is a measurement, not a test.
+the throughput of -j 2 against -j 1 on a few hundred PSD and SCREEN$
+files. Prints the figures and their ratios; it is a measurement, not a
+test.
 
     cli_compare.py BUILD_DIR [SIDE]
 """
@@ -30,6 +31,30 @@ def peak_rss_mib(command):
     result = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, check=True,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     return int(result.stderr.decode().split()[-1]) / 1024
+
+
+def copies(directory, sources, count):
+    """count files in directory, copied from the sources in turn."""
+    os.makedirs(directory, exist_ok=True)
+    files = []
+    for i in range(count):
+        source = sources[i % len(sources)]
+        copy = os.path.join(directory, "%03d-%s" % (i, os.path.basename(source)))
+        shutil.copyfile(source, copy)
+        files.append(copy)
+    return files
+
+
+def compare_jobs(translate, work, what, files):
+    print("\ntranslate -d OUT -j N on %d %s (medians):\n" % (len(files), what))
+    for format in ["png", "bits"]:
+        results = {}
+        for jobs in ["1", "2"]:
+            out = tempfile.mkdtemp(prefix="out-%s-%s-" % (format, jobs), dir=work)
+            results[jobs] = timed([translate, "-d", out, "-f", format, "-j", jobs] + files, 5)
+        print("%-5s -j 1 %7.3fs (%5.0f files/s)  -j 2 %7.3fs (%5.0f files/s)  speed-up %.2f" % (
+            format, results["1"], len(files) / results["1"], results["2"],
+            len(files) / results["2"], results["1"] / results["2"]))
 
 
 def main():
@@ -72,24 +97,15 @@ def main():
         batch_side = str(min(512, int(side)))
         subprocess.run([os.path.join(build, "bin", "bench_inputs"), batch, batch_side],
                        check=True)
-        sources = sorted(os.path.join(batch, name) for name in os.listdir(batch))
-        files = []
-        for i in range(304):
-            source = sources[i % len(sources)]
-            copy = os.path.join(batch, "%03d-%s" % (i, os.path.basename(source)))
-            shutil.copyfile(source, copy)
-            files.append(copy)
-        print("\ntranslate -d OUT -j N on %d PSD files of up to %s x %s pixels (medians):\n"
-              % (len(files), batch_side, batch_side))
-        for format in ["png", "bits"]:
-            results = {}
-            for jobs in ["1", "2"]:
-                out = os.path.join(work, "out-%s-%s" % (format, jobs))
-                os.mkdir(out)
-                results[jobs] = timed([translate, "-d", out, "-f", format, "-j", jobs] + files, 5)
-            print("%-5s -j 1 %7.3fs (%5.0f files/s)  -j 2 %7.3fs (%5.0f files/s)  speed-up %.2f" % (
-                format, results["1"], len(files) / results["1"], results["2"],
-                len(files) / results["2"], results["1"] / results["2"]))
+        examples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples")
+        screens = sorted(os.path.join(examples, name) for name in os.listdir(examples)
+                         if name.endswith(".scr"))
+        psds = sorted(os.path.join(batch, name) for name in os.listdir(batch))
+        compare_jobs(translate, work, "PSD files of up to %s x %s pixels" % (batch_side,
+                                                                             batch_side),
+                     copies(batch, psds, 304))
+        compare_jobs(translate, work, "SCREEN$ files",
+                     copies(os.path.join(work, "screens"), screens, 300))
     finally:
         shutil.rmtree(work)
 
