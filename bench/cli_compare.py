@@ -2,8 +2,8 @@
 """The translate command against ImageMagick on the benchmark's PSD files:
 PSD -> PNG time and size, peak memory of .bits and PNG conversions, and
 the throughput of -j 2 against -j 1 on a few hundred PSD and SCREEN$
-files. Prints the figures and their ratios; it is a measurement, not a
-test.
+files, next to the same batches' file-system work alone (file_floor).
+Prints the figures and their ratios; it is a measurement, not a test.
 
     cli_compare.py BUILD_DIR [SIDE]
 """
@@ -45,16 +45,35 @@ def copies(directory, sources, count):
     return files
 
 
-def compare_jobs(translate, work, what, files):
-    print("\ntranslate -d OUT -j N on %d %s (medians):\n" % (len(files), what))
+def floor_ms(floor, out, jobs, sized):
+    """Median of file_floor's own timings: the batch's file-system work alone."""
+    times = []
+    for _ in range(5):
+        result = subprocess.run([floor, out, jobs] + sized, check=True, stdout=subprocess.PIPE)
+        times.append(float(result.stdout.decode()))
+    return statistics.median(times) / 1000
+
+
+def compare_jobs(build, work, what, files):
+    translate = os.path.join(build, "bin", "translate")
+    print("\ntranslate -d OUT -j N on %d %s (medians), and the same batch's file-system work "
+          "alone (file_floor):\n" % (len(files), what))
     for format in ["png", "bits"]:
         results = {}
+        floors = {}
         for jobs in ["1", "2"]:
             out = tempfile.mkdtemp(prefix="out-%s-%s-" % (format, jobs), dir=work)
             results[jobs] = timed([translate, "-d", out, "-f", format, "-j", jobs] + files, 5)
+            sized = ["%s=%d" % (name, os.path.getsize(os.path.join(
+                out, os.path.splitext(os.path.basename(name))[0] + "." + format)))
+                for name in files]
+            floors[jobs] = floor_ms(os.path.join(build, "bin", "file_floor"),
+                                    tempfile.mkdtemp(prefix="floor-", dir=work), jobs, sized)
         print("%-5s -j 1 %7.3fs (%5.0f files/s)  -j 2 %7.3fs (%5.0f files/s)  speed-up %.2f" % (
             format, results["1"], len(files) / results["1"], results["2"],
             len(files) / results["2"], results["1"] / results["2"]))
+        print("      file work alone: -j 1 %7.3fs  -j 2 %7.3fs  speed-up %.2f" % (
+            floors["1"], floors["2"], floors["1"] / floors["2"]))
 
 
 def main():
@@ -101,10 +120,10 @@ def main():
         screens = sorted(os.path.join(examples, name) for name in os.listdir(examples)
                          if name.endswith(".scr"))
         psds = sorted(os.path.join(batch, name) for name in os.listdir(batch))
-        compare_jobs(translate, work, "PSD files of up to %s x %s pixels" % (batch_side,
+        compare_jobs(build, work, "PSD files of up to %s x %s pixels" % (batch_side,
                                                                              batch_side),
                      copies(batch, psds, 304))
-        compare_jobs(translate, work, "SCREEN$ files",
+        compare_jobs(build, work, "SCREEN$ files",
                      copies(os.path.join(work, "screens"), screens, 300))
     finally:
         shutil.rmtree(work)
