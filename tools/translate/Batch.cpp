@@ -1,8 +1,8 @@
 #include "Batch.h"
 
+#include "BatchPlan.h"
 #include "Convert.h"
 
-#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -10,12 +10,9 @@
 bool convert_files(BTranslatorRoster& roster, const Options& options)
 {
 	const std::vector<Job>& jobs = options.jobs;
-	const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-	const size_t wanted = options.threads > 0 ? (size_t)options.threads : cores;
-	const size_t workers = std::max<size_t>(1, std::min(wanted, jobs.size()));
-	// Cores that no other file is using go to compressing this file's PNG.
-	const PngCompression compression
-		= {options.pngLevel, (int)std::max<size_t>(1, cores / workers)};
+	const BatchPlan plan
+		= plan_batch(jobs.size(), options.threads, std::thread::hardware_concurrency());
+	const PngCompression compression = {options.pngLevel, plan.compressionThreads};
 
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);
@@ -26,7 +23,7 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 		}
 	};
 	std::vector<std::thread> threads;
-	for (size_t i = 1; i < workers; i++)
+	for (size_t i = 1; i < plan.workers; i++)
 		threads.emplace_back(work);
 	work();
 	for (std::thread& thread : threads)
