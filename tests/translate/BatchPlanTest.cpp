@@ -4,35 +4,35 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+void expect_plan(size_t files, int requested, size_t cores, size_t workers, int compression)
+{
+	SCOPED_TRACE(testing::Message() << files << " files, -j " << requested << ", " << cores
+		<< " cores");
+	BatchPlan plan = plan_batch(files, requested, cores);
+	EXPECT_EQ(plan.workers, workers);
+	EXPECT_EQ(plan.compressionThreads, compression);
+}
+
+}  // namespace
+
 TEST(BatchPlan, OneThreadMeansOneFileAndOneCompressor)
 {
-	BatchPlan plan = plan_batch(300, 1, 8);
-	EXPECT_EQ(plan.workers, 1u);
-	EXPECT_EQ(plan.compressionThreads, 1);
+	expect_plan(300, 1, 8, 1, 1);
+	expect_plan(1, 1, 8, 1, 1);
 }
 
 TEST(BatchPlan, ThreadsNoFileUsesGoToCompressionUpToTheCores)
 {
-	BatchPlan alone = plan_batch(1, 0, 4);  // the default: one thread per core
-	EXPECT_EQ(alone.workers, 1u);
-	EXPECT_EQ(alone.compressionThreads, 4);
-
-	BatchPlan three = plan_batch(3, 6, 8);
-	EXPECT_EQ(three.workers, 3u);
-	EXPECT_EQ(three.compressionThreads, 2);
-
-	BatchPlan capped = plan_batch(1, 16, 2);
-	EXPECT_EQ(capped.workers, 1u);
-	EXPECT_EQ(capped.compressionThreads, 2);
+	expect_plan(1, 0, 4, 1, 4);  // the default: one thread per core
+	expect_plan(3, 6, 8, 3, 2);
+	expect_plan(1, 16, 2, 1, 2);
 }
 
 TEST(BatchPlan, MoreFilesThanThreadsShareThemOut)
 {
-	BatchPlan plan = plan_batch(300, 0, 2);
-	EXPECT_EQ(plan.workers, 2u);
-	EXPECT_EQ(plan.compressionThreads, 1);
-
-	BatchPlan unknownCores = plan_batch(300, 0, 0);
-	EXPECT_EQ(unknownCores.workers, 1u);
-	EXPECT_EQ(unknownCores.compressionThreads, 1);
+	expect_plan(300, 0, 2, 2, 1);
+	expect_plan(300, 5, 2, 5, 1);
+	expect_plan(300, 0, 0, 1, 1);  // the core count unknown
 }
