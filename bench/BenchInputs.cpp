@@ -85,12 +85,8 @@ std::vector<BenchCase> bench_cases(uint32_t side)
 
 psdtest::Bytes bench_psd(const BenchCase& benchCase)
 {
-	psdtest::PsdLayout layout;
-	layout.channels = benchCase.channels;
-	layout.width = benchCase.side;
-	layout.height = benchCase.side;
-	layout.depth = benchCase.depth;
-	layout.mode = benchCase.mode;
+	psdtest::PsdLayout layout = psdtest::psdLayout(benchCase.mode, benchCase.depth,
+		benchCase.channels, benchCase.side, benchCase.side);
 	std::vector<psdtest::Bytes> planes;
 	for (int plane = 0; plane < benchCase.channels; plane++) {
 		int sampleBytes = benchCase.depth / 8;

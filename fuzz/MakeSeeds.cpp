@@ -71,12 +71,7 @@ bool writeTarnwickSeeds()
 	};
 	bool ok = true;
 	for (const ModeSeed& m : modes) {
-		PsdLayout layout;
-		layout.mode = m.mode;
-		layout.depth = m.depth;
-		layout.channels = m.channels;
-		layout.width = 13;
-		layout.height = 5;
+		PsdLayout layout = psdLayout(m.mode, m.depth, m.channels, 13, 5);
 		layout.imageResources = text("8BIM resource stand-in");
 		if (m.mode == 2)
 			layout.colorModeData = planeBytes(768, 2);

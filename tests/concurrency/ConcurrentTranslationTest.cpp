@@ -21,6 +21,7 @@
 
 using psdtest::Bytes;
 using psdtest::PsdLayout;
+using psdtest::psdLayout;
 
 namespace {
 
@@ -39,12 +40,7 @@ Bytes noise(size_t size, unsigned seed)
 Bytes builtPsd(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width, uint32_t height,
 	bool packed)
 {
-	PsdLayout layout;
-	layout.mode = mode;
-	layout.depth = depth;
-	layout.channels = channels;
-	layout.width = width;
-	layout.height = height;
+	PsdLayout layout = psdLayout(mode, depth, channels, width, height);
 	if (mode == 2)
 		layout.colorModeData = noise(768, 5);
 	std::vector<Bytes> planes;

@@ -16,6 +16,7 @@
 
 using namespace hostile;
 using psdtest::PsdLayout;
+using psdtest::psdLayout;
 
 namespace {
 
@@ -41,13 +42,8 @@ Bytes palette()
 Bytes psdFile(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width, uint32_t height,
 	uint16_t compression, const Bytes& data = Bytes(), const Bytes& imageResources = Bytes())
 {
-	PsdLayout layout;
+	PsdLayout layout = psdLayout(mode, depth, channels, width, height);
 	layout.imageResources = imageResources;
-	layout.mode = mode;
-	layout.depth = depth;
-	layout.channels = channels;
-	layout.width = width;
-	layout.height = height;
 	if (mode == 2)
 		layout.colorModeData = palette();
 	Bytes file = psdtest::psdFrontMatter(layout);

@@ -13,6 +13,7 @@
 
 using namespace hostile;
 using psdtest::PsdLayout;
+using psdtest::psdLayout;
 
 namespace {
 
@@ -124,12 +125,7 @@ std::vector<Bytes> builtSamples()
 		{3, 16, 3}, {4, 8, 5}, {7, 8, 3}, {8, 8, 1}, {9, 16, 3}};
 	std::vector<Bytes> files;
 	for (const BuiltSample& s : samples) {
-		PsdLayout layout;
-		layout.mode = s.mode;
-		layout.depth = s.depth;
-		layout.channels = s.channels;
-		layout.width = 23;
-		layout.height = 11;
+		PsdLayout layout = psdLayout(s.mode, s.depth, s.channels, 23, 11);
 		layout.imageResources = Bytes(9, 0x42);
 		if (s.mode == 2)
 			layout.colorModeData = noisePlane(768, 7);

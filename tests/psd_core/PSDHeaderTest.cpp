@@ -32,12 +32,7 @@ TEST(PSDHeader, VerifyAcceptsOnlySignatureAndVersionOne)
 
 TEST(PSDHeader, ImageInfoSeeksItselfAndStoresFieldsAsRead)
 {
-	PsdLayout layout;
-	layout.channels = 0xFFFF;
-	layout.height = 16;
-	layout.width = 0x01000020;
-	layout.depth = 16;
-	layout.mode = 9;
+	PsdLayout layout = psdLayout(9, 16, 0xFFFF, 0x01000020, 16);
 	Bytes bytes = psdFrontMatter(layout);
 	BMemoryIO in(bytes.data(), bytes.size());
 	in.Seek(40, SEEK_SET);

@@ -101,12 +101,8 @@ TEST(PSDLoaders, EveryModeDepthAndCompressionDecodes)
 		for (bool packed : {false, true}) {
 			SCOPED_TRACE("mode " + std::to_string(c.mode) + " depth " + std::to_string(c.depth)
 				+ (packed ? " PackBits" : " raw"));
-			PsdLayout layout;
-			layout.mode = c.mode;
-			layout.channels = c.channels;
-			layout.depth = c.depth;
-			layout.width = c.loader == BITMAP ? 301 : 93;
-			layout.height = 71;
+			PsdLayout layout
+				= psdLayout(c.mode, c.depth, c.channels, c.loader == BITMAP ? 301 : 93, 71);
 			layout.imageResources = Bytes(37, 0xAB);
 			if (c.loader == INDEXED) {
 				layout.colorModeData = Bytes(768);
@@ -160,12 +156,7 @@ TEST(PSDLoaders, CMYKConversionDividesBy256)
 TEST(PSDLoaders, BitmapRowsStartOnAByteAndSurplusIsDropped)
 {
 	const uint32_t B = pixel(0, 0, 0, 255), W = pixel(255, 255, 255, 255);
-	PsdLayout layout;
-	layout.mode = 0;
-	layout.depth = 1;
-	layout.channels = 1;
-	layout.width = 10;
-	layout.height = 2;
+	PsdLayout layout = psdLayout(0, 1, 1, 10, 2);
 	// Row 0 comes from a literal, row 1 from a repeat of 3 that is one byte
 	// longer than the row: the surplus byte is dropped.
 	const Bytes file = psdPackedData(layout, {}, {0x01, 0x80, 0x40, 0xFE, 0xFF});

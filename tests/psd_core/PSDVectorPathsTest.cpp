@@ -135,12 +135,7 @@ TEST(PSDVectorPaths, BothFormsDecodeAsThePlanesOneAfterTheOther)
 		for (uint16_t depth : {8, 16}) {
 			for (bool packed : {false, true}) {
 				for (const auto& size : sizes) {
-					PsdLayout layout;
-					layout.mode = kind.mode;
-					layout.channels = kind.channels;
-					layout.depth = depth;
-					layout.width = size[0];
-					layout.height = size[1];
+					PsdLayout layout = psdLayout(kind.mode, depth, kind.channels, size[0], size[1]);
 					std::vector<Bytes> planes;
 					for (int p = 0; p < kind.channels; p++)
 						planes.push_back(planeBytes(random, layout.RowBytes() * layout.height));

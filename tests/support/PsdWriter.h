@@ -30,6 +30,19 @@ struct PsdLayout {
 	}
 };
 
+// A layout with the given image and empty sections.
+inline PsdLayout psdLayout(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width,
+	uint32_t height)
+{
+	PsdLayout layout;
+	layout.mode = mode;
+	layout.depth = depth;
+	layout.channels = channels;
+	layout.width = width;
+	layout.height = height;
+	return layout;
+}
+
 inline void appendBig16(Bytes& out, uint32_t value)
 {
 	out.push_back((uint8_t)(value >> 8));

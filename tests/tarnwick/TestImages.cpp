@@ -38,12 +38,7 @@ void append_big32(Bytes* out, uint32_t value)
 
 Bytes two_pixel_psd(uint16_t mode, uint16_t channels, uint16_t depth, bool packed)
 {
-	psdtest::PsdLayout layout;
-	layout.mode = mode;
-	layout.channels = channels;
-	layout.depth = depth;
-	layout.width = 2;
-	layout.height = 1;
+	psdtest::PsdLayout layout = psdtest::psdLayout(mode, depth, channels, 2, 1);
 	if (mode == 2)
 		layout.colorModeData = palette();
 

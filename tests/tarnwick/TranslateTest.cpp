@@ -149,12 +149,7 @@ void PrintTo(const refused_case& c, std::ostream* os)
 Bytes with_header(uint16_t mode, uint16_t channels, uint16_t depth, uint32_t width,
 	uint32_t height)
 {
-	psdtest::PsdLayout layout;
-	layout.mode = mode;
-	layout.channels = channels;
-	layout.depth = depth;
-	layout.width = width;
-	layout.height = height;
+	psdtest::PsdLayout layout = psdtest::psdLayout(mode, depth, channels, width, height);
 	Bytes psd = psdtest::psdFrontMatter(layout);
 	psdtest::appendBig16(psd, 0);
 	psd.resize(psd.size() + 64, 0x11);
@@ -163,12 +158,7 @@ Bytes with_header(uint16_t mode, uint16_t channels, uint16_t depth, uint32_t wid
 
 Bytes with_compression(uint16_t mode, uint16_t channels, uint16_t depth, uint16_t compression)
 {
-	psdtest::PsdLayout layout;
-	layout.mode = mode;
-	layout.channels = channels;
-	layout.depth = depth;
-	layout.width = 2;
-	layout.height = 1;
+	psdtest::PsdLayout layout = psdtest::psdLayout(mode, depth, channels, 2, 1);
 	if (mode == 2)
 		layout.colorModeData.resize(768);
 	Bytes psd = psdtest::psdFrontMatter(layout);
