@@ -151,24 +151,30 @@ void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels)
 	grayPlain(plane, done, count, pixels);
 }
 
-void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels)
+namespace {
+
+// alpha may be null: the pixels are then opaque.
+void interleave(const uint8* const rgb[3], const uint8* alpha, uint32 count,
+	uint32* pixels)
 {
 	uint32 done = 0;
 #if PSD_CORE_HAS_SSE2
 	if (psdCoreVectorCode())
-		done = interleaveVector(planes[0], planes[1], planes[2], nullptr, count, pixels);
+		done = interleaveVector(rgb[0], rgb[1], rgb[2], alpha, count, pixels);
 #endif
-	interleavePlain(planes[0], planes[1], planes[2], nullptr, done, count, pixels);
+	interleavePlain(rgb[0], rgb[1], rgb[2], alpha, done, count, pixels);
+}
+
+}  // namespace
+
+void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels)
+{
+	interleave(planes, nullptr, count, pixels);
 }
 
 void psdCoreInterleaveRGBA(const uint8* const planes[4], uint32 count, uint32* pixels)
 {
-	uint32 done = 0;
-#if PSD_CORE_HAS_SSE2
-	if (psdCoreVectorCode())
-		done = interleaveVector(planes[0], planes[1], planes[2], planes[3], count, pixels);
-#endif
-	interleavePlain(planes[0], planes[1], planes[2], planes[3], done, count, pixels);
+	interleave(planes, planes[3], count, pixels);
 }
 
 void psdCoreInterleaveCMYK(const uint8* const planes[4], uint32 count, uint32* pixels)
