@@ -9,24 +9,27 @@ set(FUZZ_SEEDS_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds)
 # add_fuzz_harness(TARGET EXECUTABLE [extra sources...]): EXECUTABLE runs the
 # fuzz target TARGET through the driver given as extra sources (or libFuzzer's).
 function(add_fuzz_harness target executable)
-  file(GLOB tarnwick_translator CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/translator/*.cpp)
-  set(settings_source ${CMAKE_SOURCE_DIR}/settings/PSDSettings.cpp)
+  # An object library linked directly brings its objects, not those of the
+  # object libraries it links in turn.
+  set(libraries be)
   if(target STREQUAL "tarnwick")
-    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp ${tarnwick_translator} ${settings_source}
-      $<TARGET_OBJECTS:psd_core>)
+    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp
+      $<TARGET_OBJECTS:psd_core> $<TARGET_OBJECTS:tarnwick_settings>)
+    set(libraries tarnwick_translator)
   elseif(target STREQUAL "wendral")
-    set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/zx/Wendral.cpp)
+    set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/translators/wendral/Wendral.cpp)
   elseif(target STREQUAL "settings")
-    set(sources ${FUZZ_DIR}/SettingsFuzzer.cpp ${settings_source})
+    set(sources ${FUZZ_DIR}/SettingsFuzzer.cpp)
+    set(libraries tarnwick_settings)
   elseif(target STREQUAL "packbits")
-    set(sources ${FUZZ_DIR}/PackBitsFuzzer.cpp $<TARGET_OBJECTS:psd_core>)
+    set(sources ${FUZZ_DIR}/PackBitsFuzzer.cpp)
+    set(libraries psd_core)
   else()
     message(FATAL_ERROR "unknown fuzz target ${target}")
   endif()
   add_executable(${executable} ${sources} ${ARGN})
-  target_include_directories(${executable} PRIVATE ${FUZZ_DIR} ${CMAKE_SOURCE_DIR}/psd_core
-    ${CMAKE_SOURCE_DIR}/translator ${CMAKE_SOURCE_DIR}/settings)
-  target_link_libraries(${executable} PRIVATE be)
+  target_include_directories(${executable} PRIVATE ${FUZZ_DIR})
+  target_link_libraries(${executable} PRIVATE ${libraries})
 endfunction()
 
 # The seed corpus, generated into the build tree: PSD streams of every colour

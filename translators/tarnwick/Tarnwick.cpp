@@ -7,7 +7,7 @@
 
 #include "PSDImage.h"
 #include "PixelBuffer.h"
-#include "TarnwickVersion.h"
+#include <TarnwickVersion.h>
 
 #include <cstring>
 
