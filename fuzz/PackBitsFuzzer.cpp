@@ -188,10 +188,12 @@ void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool p
 {
 	const size_t table = packed ? (size_t)planes * height * 2 : 0;
 	BMemoryIO in(data, size);
-	in.Seek((off_t)table, SEEK_SET);
 	const size_t count = (size_t)width * height;
 	PlaneCollector collector(planes, count);
-	psdCoreReadPlaneSet(&in, {packed, wide, planes, width, height, (uint32)planes}, collector);
+	FUZZ_CHECK(psdCoreReadPlaneSet(&in, {packed, wide ? 2u : 1u, planes, width, height, table,
+					   (uint32)planes, 2, -1},
+				   collector)
+		== B_OK);
 
 	const uint8_t* planeData = data + std::min(table, size);
 	const size_t planeSize = size - std::min(table, size);

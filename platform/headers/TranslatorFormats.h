@@ -19,4 +19,8 @@ struct TranslatorBitmap {
 
 #define B_TRANSLATOR_EXT_BITMAP_COLOR_SPACE "/bitmap_color_space"
 
+// A string an add-on adds to the extension message when its Translate
+// fails: one line saying why, for the host to show.
+#define B_TRANSLATOR_EXT_FAILURE_REASON "/failure_reason"
+
 #endif

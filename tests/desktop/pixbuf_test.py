@@ -278,7 +278,7 @@ class FailureTest(unittest.TestCase):
 
     def test_files_no_add_on_recognises_are_unknown(self):
         junk = write("junk.psd", b"this is no image at all\n" * 20)
-        wrong_version = write("v2.psd", b"8BPS\x00\x02" + gradient_psd(4, 4)[6:])
+        wrong_version = write("v3.psd", b"8BPS\x00\x03" + gradient_psd(4, 4)[6:])
         short_screen = write("short.scr", read(os.path.join(EXAMPLES_DIR, SCREENS[0]))[:6911])
         empty = write("empty.scr", b"")
         for path in (junk, wrong_version, short_screen):

@@ -8,7 +8,7 @@ using namespace psdtest;
 
 namespace {
 
-TEST(PSDHeader, VerifyAcceptsOnlySignatureAndVersionOne)
+TEST(PSDHeader, VerifyAcceptsTheSignatureWithVersionOneOrTwo)
 {
 	struct {
 		Bytes bytes;
@@ -16,7 +16,8 @@ TEST(PSDHeader, VerifyAcceptsOnlySignatureAndVersionOne)
 		off_t positionAfter;
 	} cases[] = {
 		{{'8', 'B', 'P', 'S', 0, 1, 9}, true, 6},
-		{{'8', 'B', 'P', 'S', 0, 2}, false, 6},
+		{{'8', 'B', 'P', 'S', 0, 2}, true, 6},
+		{{'8', 'B', 'P', 'S', 0, 3}, false, 6},
 		{{'8', 'B', 'P', 'T', 0, 1}, false, 4},
 		{{'8', 'B', 'P', 'S', 0}, false, 5},
 		{{'8', 'B'}, false, 2},

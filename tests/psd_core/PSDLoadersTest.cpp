@@ -197,7 +197,7 @@ TEST(PSDLoaders, UnknownCompressionWritesOnlyWhatTheLoaderClosesWith)
 	PsdLayout layout;
 	layout.channels = 4;
 	Bytes file = psdRaw(layout, {{1}, {2}, {3}, {4}});
-	file[file.size() - 5] = 2;  // the low byte of the compression word
+	file[file.size() - 5] = 4;  // the low byte of the compression word
 	const uint32_t garbage = pixel(9, 8, 7, 6);
 	for (Loader loader : {RGB, RGBA, GRAY, LAB, BITMAP, CMYK}) {
 		uint32_t word = garbage;

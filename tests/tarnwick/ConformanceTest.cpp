@@ -5,6 +5,7 @@
 #include "TarnwickAddOn.h"
 
 #include <File.h>
+#include <Message.h>
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
@@ -27,9 +28,10 @@ bool settings_for(const std::string& name, std::string* content)
 	return true;
 }
 
-TEST(TarnwickConformance, EveryCorpusCaseThroughTheRoster)
+// Every row of one corpus table: the file under its settings case.
+void expect_table_converts(const std::string& folder)
 {
-	const std::string corpus = std::string(SHARED_CORPUS_DIR) + "/psd";
+	const std::string corpus = std::string(SHARED_CORPUS_DIR) + "/" + folder;
 	struct stat st;
 	if (stat(corpus.c_str(), &st) != 0)
 		GTEST_SKIP() << "no shared corpus at " << corpus;
@@ -57,9 +59,22 @@ TEST(TarnwickConformance, EveryCorpusCaseThroughTheRoster)
 		ASSERT_EQ(B_OK, roster.Identify(&input, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP));
 		EXPECT_EQ(tarnwick, info.translator);
 		BMallocIO output;
-		ASSERT_EQ(B_OK, roster.Translate(&input, &info, nullptr, &output, B_TRANSLATOR_BITMAP));
+		BMessage extension;
+		ASSERT_EQ(B_OK,
+			roster.Translate(&input, &info, &extension, &output, B_TRANSLATOR_BITMAP));
 		EXPECT_EQ(c.digest, sha256_hex(output.Buffer(), output.BufferLength()));
 	}
+}
+
+TEST(TarnwickConformance, EveryCorpusCaseThroughTheRoster)
+{
+	expect_table_converts("psd");
+}
+
+// Large documents, 32-bit float samples and ZIP-compressed data.
+TEST(TarnwickConformance, EveryCaseBeyondThroughTheRoster)
+{
+	expect_table_converts("beyond");
 }
 
 }  // namespace

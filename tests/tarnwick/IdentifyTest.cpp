@@ -106,13 +106,13 @@ TEST_F(TarnwickIdentity, OtherOutputTypesAreRefusedWithoutReading)
 	}
 }
 
-TEST_F(TarnwickIdentity, RefusesWhatIsNotAVersionOnePSD)
+TEST_F(TarnwickIdentity, RefusesWhatIsNeitherPSDNorPSB)
 {
 	const std::vector<std::vector<uint8_t>> refused = {
 		{},
 		{'8', 'B', 'P'},
 		{'8', 'B', 'P', 'S', 0},
-		{'8', 'B', 'P', 'S', 0, 2},
+		{'8', 'B', 'P', 'S', 0, 3},
 		{'8', 'B', 'P', 'S', 0, 0},
 		{'8', 'B', 'P', 'S', 1, 1},
 		{'8', 'B', 'P', 'T', 0, 1},

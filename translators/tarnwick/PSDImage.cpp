@@ -3,14 +3,27 @@
 #include <PSDCore.h>
 #include <PSDSettings.h>
 
-status_t psd_image_read_header(BPositionIO* in, psd_image* image)
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+const char* modeName(uint16 mode)
 {
-	return psdCoreImageInfo(in, &image->width, &image->height, &image->channels, &image->depth,
-		&image->mode);
+	switch (mode) {
+		case PSD_MODE_BITMAP: return "bitmap";
+		case PSD_MODE_GRAYSCALE: return "grayscale";
+		case PSD_MODE_INDEXED: return "indexed colour";
+		case PSD_MODE_RGB: return "RGB";
+		case PSD_MODE_CMYK: return "CMYK";
+		case PSD_MODE_MULTICHANNEL: return "multichannel";
+		case PSD_MODE_DUOTONE: return "duotone";
+		case PSD_MODE_LAB: return "Lab";
+		default: return nullptr;
+	}
 }
 
-// False also for the modes that have no loader (5, 6 and above 9).
-static bool depth_is_defined(uint16 mode, uint16 depth)
+bool depthIsDefined(uint16 mode, uint16 depth)
 {
 	switch (mode) {
 		case PSD_MODE_BITMAP:
@@ -19,41 +32,43 @@ static bool depth_is_defined(uint16 mode, uint16 depth)
 			return depth == 8;
 		case PSD_MODE_GRAYSCALE:
 		case PSD_MODE_RGB:
-		case PSD_MODE_CMYK:
-		case PSD_MODE_MULTICHANNEL:
-		case PSD_MODE_DUOTONE:
-		case PSD_MODE_LAB:
-			return depth == 8 || depth == 16;
+			return depth == 8 || depth == 16 || depth == 32;
 		default:
-			return false;
+			return depth == 8 || depth == 16;
 	}
 }
 
-static bool size_fits(const psd_image& image)
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string printed(const char* format, ...)
 {
-	if (image.width == 0 || image.height == 0)
-		return false;
-	return (uint64)image.width * image.height * 4 <= UINT32_MAX;
+	char text[200];
+	va_list arguments;
+	va_start(arguments, format);
+	vsnprintf(text, sizeof(text), format, arguments);
+	va_end(arguments);
+	return text;
 }
 
-status_t psd_image_check(BPositionIO* in, const psd_image& image)
+std::string sizeReason(const PSDDocument& document)
 {
-	if (!depth_is_defined(image.mode, image.depth) || !size_fits(image))
-		return B_ERROR;
-	if (image.mode == PSD_MODE_CMYK && image.channels < 4)
-		return B_ERROR;
-
-	// The loaders report success without decoding anything for another
-	// compression, which would hand out pixels nobody wrote.
-	uint16 compression;
-	status_t status = psdCoreImageCompression(in, &compression);
-	if (status != B_OK)
-		return status;
-	return compression <= 1 ? B_OK : B_ERROR;
+	const char* kind = document.IsPSB() ? "PSB" : "PSD";
+	if (document.width == 0 || document.height == 0)
+		return printed("%s image of %u x %u pixels: it has no pixels", kind, document.width,
+			document.height);
+	if ((uint64)document.width * document.height * 4 > UINT32_MAX)
+		return printed("%s image of %u x %u pixels: a Be bitmap holds at most 4 GiB", kind,
+			document.width, document.height);
+	if (document.IsPSB()
+		&& (document.width > PSD_PSB_MAX_SIDE || document.height > PSD_PSB_MAX_SIDE))
+		return printed("PSB image of %u x %u pixels: larger than Photoshop's largest, %d pixels "
+					   "a side",
+			document.width, document.height, (int)PSD_PSB_MAX_SIDE);
+	return std::string();
 }
 
 // The lock guards this one copy; it is never held while decoding.
-template <typename T> static T read_setting(T psd_settings::*field)
+template <typename T> T readSetting(T psd_settings::*field)
 {
 	g_settings_lock.Lock();
 	T value = g_settings.*field;
@@ -61,56 +76,61 @@ template <typename T> static T read_setting(T psd_settings::*field)
 	return value;
 }
 
-static status_t decode_multichannel(BPositionIO* in, const psd_image& image, uint32* pixels)
+PSDMergedKind multichannelKind(const PSDDocument& document)
 {
-	const bool is16Bits = image.depth == 16;
-	const uint16 channels = (uint16)image.channels;
-	switch (read_setting(&psd_settings::multichannelRead)) {
+	switch (readSetting(&psd_settings::multichannelRead)) {
 		case PSD_MULTICHANNEL_CMYK:
-			if (image.channels >= 4)
-				return psdCoreLoadImageCMYK(in, image.width, image.height, channels, pixels,
-					is16Bits);
-			break;
+			return document.channels >= 4 ? PSD_MERGED_CMYK : PSD_MERGED_GRAY;
 		case PSD_MULTICHANNEL_GRAYSCALE:
-			break;
+			return PSD_MERGED_GRAY;
 		default:
 			// RGB, and any value outside the three that a host stored: the
 			// view shows those as RGB too.
-			if (image.channels >= 3)
-				return psdCoreLoadImageRGBA(in, image.width, image.height, channels, pixels,
-					false, is16Bits);
-			break;
+			return document.channels >= 3 ? PSD_MERGED_RGB : PSD_MERGED_GRAY;
 	}
-	return psdCoreLoadImageGrayscale(in, image.width, image.height, channels, pixels, is16Bits);
 }
 
-status_t psd_image_decode(BPositionIO* in, const psd_image& image, uint32* pixels)
+}  // namespace
+
+status_t psd_image_check(const PSDDocument& document, std::string* reason)
 {
-	const bool is16Bits = image.depth == 16;
-	const uint16 channels = (uint16)image.channels;
-	switch (image.mode) {
+	const char* mode = modeName(document.mode);
+	if (mode == nullptr)
+		*reason = printed("colour mode %u is not a Photoshop colour mode", document.mode);
+	else if (!depthIsDefined(document.mode, document.depth) && document.depth == 32)
+		*reason = printed("32-bit float images in %s mode are not supported", mode);
+	else if (!depthIsDefined(document.mode, document.depth))
+		*reason = printed("%u-bit images in %s mode are not supported", document.depth, mode);
+	else
+		*reason = sizeReason(document);
+	if (!reason->empty())
+		return B_ERROR;
+
+	if (document.mode == PSD_MODE_CMYK && document.channels < 4)
+		*reason = printed("CMYK image with %u channels: CMYK needs 4", document.channels);
+	else if (document.mode == PSD_MODE_INDEXED && document.colorModeData.length != 768)
+		*reason = printed("indexed colour image whose palette has %llu bytes instead of 768",
+			(unsigned long long)document.colorModeData.length);
+	else if (document.compression > PSD_COMPRESSION_ZIP_PREDICTION)
+		*reason = printed("unknown compression method %u", document.compression);
+	return reason->empty() ? B_OK : B_ERROR;
+}
+
+PSDMergedKind psd_image_merged_kind(const PSDDocument& document)
+{
+	switch (document.mode) {
 		case PSD_MODE_BITMAP:
-			return psdCoreLoadImageBitmap(in, image.width, image.height, pixels);
-		case PSD_MODE_GRAYSCALE:
-		case PSD_MODE_DUOTONE:
-			return psdCoreLoadImageGrayscale(in, image.width, image.height, channels, pixels,
-				is16Bits);
+			return PSD_MERGED_BITMAP;
 		case PSD_MODE_INDEXED:
-			return psdCoreLoadImageIndexed(in, image.width, image.height, channels, pixels);
-		case PSD_MODE_RGB: {
-			bool alpha = image.channels >= 4 && read_setting(&psd_settings::alpha4);
-			return psdCoreLoadImageRGBA(in, image.width, image.height, channels, pixels, alpha,
-				is16Bits);
-		}
+			return PSD_MERGED_INDEXED;
+		case PSD_MODE_RGB:
+			return document.channels >= 4 && readSetting(&psd_settings::alpha4) ? PSD_MERGED_RGBA
+																				 : PSD_MERGED_RGB;
 		case PSD_MODE_CMYK:
-			return psdCoreLoadImageCMYK(in, image.width, image.height, channels, pixels,
-				is16Bits);
+			return PSD_MERGED_CMYK;
 		case PSD_MODE_MULTICHANNEL:
-			return decode_multichannel(in, image, pixels);
-		case PSD_MODE_LAB:
-			return pscCoreLoadImageLab(in, image.width, image.height, image.channels, pixels,
-				is16Bits);
+			return multichannelKind(document);
 		default:
-			return B_ERROR;
+			return PSD_MERGED_GRAY;
 	}
 }

@@ -1,27 +1,20 @@
 #ifndef PSD_IMAGE_H
 #define PSD_IMAGE_H
 
-#include <DataIO.h>
-#include <SupportDefs.h>
+#include <PSDDocument.h>
+#include <PSDMergedImage.h>
 
-// The header values that decide how an image is decoded.
-struct psd_image {
-	uint32 width;
-	uint32 height;
-	uint32 channels;
-	uint16 depth;
-	uint16 mode;
-};
+#include <string>
 
-status_t psd_image_read_header(BPositionIO* in, psd_image* image);
+// B_OK only for an image whose every pixel the merged-image reading will
+// write: a colour mode with a loader, a depth that mode defines, a non-empty
+// size whose pixel words fit a 32-bit byte count, enough CMYK channels, a
+// known compression and, for indexed images, a palette. Otherwise B_ERROR
+// and the reason in words.
+status_t psd_image_check(const PSDDocument& document, std::string* reason);
 
-// B_OK only for an image whose every pixel a loader will write: a colour mode
-// with a loader, a depth that mode defines, a non-empty size whose pixel words
-// fit a 32-bit byte count, enough CMYK channels and a known compression.
-status_t psd_image_check(BPositionIO* in, const psd_image& image);
-
-// Picks the loader by colour mode, channel count and the one setting the mode
-// needs, and decodes into width x height pixel words.
-status_t psd_image_decode(BPositionIO* in, const psd_image& image, uint32* pixels);
+// How the merged image becomes pixels: by colour mode, channel count and
+// the one setting the mode needs, read once.
+PSDMergedKind psd_image_merged_kind(const PSDDocument& document);
 
 #endif

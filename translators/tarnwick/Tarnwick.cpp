@@ -3,6 +3,7 @@
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
 
+#include <Message.h>
 #include <PSDCore.h>
 
 #include "PSDImage.h"
@@ -10,6 +11,7 @@
 #include <TarnwickVersion.h>
 
 #include <cstring>
+#include <string>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
 
@@ -59,14 +61,14 @@ static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes"
 
 // Only called for a checked image: width and height are at least 1 and the
 // data size fits in 32 bits.
-static TranslatorBitmap bitmap_header(const psd_image& image)
+static TranslatorBitmap bitmap_header(const PSDDocument& document)
 {
 	TranslatorBitmap header;
 	header.magic = B_TRANSLATOR_BITMAP;
-	header.bounds.Set(0.0f, 0.0f, (float)(image.width - 1), (float)(image.height - 1));
-	header.rowBytes = image.width * 4;
+	header.bounds.Set(0.0f, 0.0f, (float)(document.width - 1), (float)(document.height - 1));
+	header.rowBytes = document.width * 4;
 	header.colors = B_RGBA32;
-	header.dataSize = header.rowBytes * image.height;
+	header.dataSize = header.rowBytes * document.height;
 	return header;
 }
 
@@ -90,8 +92,46 @@ static status_t write_bitmap(BPositionIO* out, TranslatorBitmap header, const ui
 	return B_OK;
 }
 
-status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uint32 outType,
-	BPositionIO* outDestination)
+// A failed translation says why in the caller's extension message.
+static status_t failed(BMessage* ioExtension, status_t status, const std::string& reason)
+{
+	if (ioExtension != nullptr && !reason.empty()) {
+		ioExtension->RemoveName(B_TRANSLATOR_EXT_FAILURE_REASON);
+		ioExtension->AddString(B_TRANSLATOR_EXT_FAILURE_REASON, reason.c_str());
+	}
+	return status;
+}
+
+static status_t translate(BPositionIO* in, BPositionIO* out, std::string* reason)
+{
+	PSDDocument document;
+	status_t status = psdCoreDescribe(in, &document, reason);
+	if (status == B_OK)
+		status = psd_image_check(document, reason);
+	if (status != B_OK)
+		return status;
+
+	const TranslatorBitmap header = bitmap_header(document);
+	PixelBuffer buffer(header.dataSize);
+	if (buffer.Pixels() == nullptr) {
+		*reason = "not enough memory for the bitmap";
+		return B_ERROR;
+	}
+	PSDPixelBufferSink sink(buffer.Pixels());
+	status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
+	if (status != B_OK) {
+		*reason = "not enough memory to decode the image";
+		return B_ERROR;
+	}
+	if (write_bitmap(out, header, buffer.Pixels()) != B_OK) {
+		*reason = "the bitmap could not be written";
+		return B_ERROR;
+	}
+	return B_OK;
+}
+
+status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,
+	uint32 outType, BPositionIO* outDestination)
 {
 	if (outType == 0)
 		outType = B_TRANSLATOR_BITMAP;
@@ -100,20 +140,7 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uin
 	if (inSource == nullptr || outDestination == nullptr)
 		return B_BAD_VALUE;
 
-	psd_image image;
-	status_t status = psd_image_read_header(inSource, &image);
-	if (status != B_OK)
-		return status;
-	status = psd_image_check(inSource, image);
-	if (status != B_OK)
-		return status;
-
-	const TranslatorBitmap header = bitmap_header(image);
-	PixelBuffer buffer(header.dataSize);
-	if (buffer.Pixels() == nullptr)
-		return B_ERROR;
-	status = psd_image_decode(inSource, image, buffer.Pixels());
-	if (status != B_OK)
-		return status;
-	return write_bitmap(outDestination, header, buffer.Pixels());
+	std::string reason;
+	const status_t status = translate(inSource, outDestination, &reason);
+	return status == B_OK ? B_OK : failed(ioExtension, status, reason);
 }

@@ -1,7 +1,7 @@
 #include "PSDCore.h"
 
 #include "PSDFileBuffer.h"
-#include "PSDImageData.h"
+#include "PSDDocument.h"
 
 #include <ByteOrder.h>
 
@@ -17,7 +17,7 @@ static bool readBig16(BPositionIO* in, uint16* value)
 	return true;
 }
 
-bool psdCoreReadBig32(BPositionIO* in, uint32* value)
+static bool readBig32(BPositionIO* in, uint32* value)
 {
 	uint32 raw;
 	if (psdCoreReadFully(in, &raw, sizeof(raw)) != sizeof(raw))
@@ -33,7 +33,7 @@ status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 		|| memcmp(signature, "8BPS", sizeof(signature)) != 0)
 		return B_NO_TRANSLATOR;
 	uint16 version;
-	if (!readBig16(in, &version) || version != 1)
+	if (!readBig16(in, &version) || (version != 1 && version != PSD_VERSION_PSB))
 		return B_NO_TRANSLATOR;
 	*isPSD = true;
 	return B_OK;
@@ -47,7 +47,7 @@ status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32
 	if (!readBig16(in, &channelCount))
 		return B_ERROR;
 	*channels = channelCount;
-	if (!psdCoreReadBig32(in, height) || !psdCoreReadBig32(in, width) || !readBig16(in, depth)
+	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth)
 		|| !readBig16(in, mode))
 		return B_ERROR;
 	return B_OK;
@@ -56,49 +56,19 @@ status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32
 status_t psdCoreSkipSection(BPositionIO* in)
 {
 	uint32 length;
-	if (!psdCoreReadBig32(in, &length))
+	if (!readBig32(in, &length))
 		return B_ERROR;
 	if (length != 0)
 		in->Seek((off_t)length, SEEK_CUR);
 	return B_OK;
 }
 
-status_t psdCoreSkipSections(BPositionIO* in, int count)
-{
-	for (int i = 0; i < count; i++) {
-		if (psdCoreSkipSection(in) != B_OK)
-			return B_ERROR;
-	}
-	return B_OK;
-}
-
-status_t psdCoreReadCompression(BPositionIO* in, uint16* compression)
-{
-	return readBig16(in, compression) ? B_OK : B_ERROR;
-}
-
 status_t psdCoreImageCompression(BPositionIO* in, uint16* compression)
 {
-	in->Seek(PSD_HEADER_SIZE, SEEK_SET);
-	if (psdCoreSkipSections(in, 3) != B_OK)
+	PSDDocument document;
+	std::string reason;
+	if (psdCoreDescribe(in, &document, &reason) != B_OK)
 		return B_ERROR;
-	return psdCoreReadCompression(in, compression);
-}
-
-bool psdCoreSkipToPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
-{
-	if (compression != PSD_COMPRESSION_RAW && compression != PSD_COMPRESSION_PACKBITS)
-		return false;
-	// The row byte counts are never needed: planes end by their sample count.
-	if (compression == PSD_COMPRESSION_PACKBITS)
-		in->Seek((off_t)(rowCounts * 2), SEEK_CUR);
-	return true;
-}
-
-bool psdCoreStartPlanes(BPositionIO* in, uint16 compression, uint64 rowCounts)
-{
-	if (!psdCoreSkipToPlanes(in, compression, rowCounts))
-		return false;
-	psdCoreFileBufferInit(in);
-	return true;
+	*compression = document.compression;
+	return B_OK;
 }

@@ -1,5 +1,7 @@
 #include "PSDFileBuffer.h"
 
+#include "PSDBytes.h"
+
 #include <cstring>
 
 // Trivially constructible, so access needs no guard; zero at thread start.
@@ -102,4 +104,11 @@ void psdCoreFileBufferRead(uint32 length, uint8* destination)
 		length -= chunk;
 	}
 	buffer.fileBufferOffset = offset;
+}
+
+bool psdReadAt(BPositionIO* in, uint64 position, void* destination, size_t size)
+{
+	if (position > (uint64)INT64_MAX - size)
+		return false;
+	return psdCoreReadFullyAt(in, (off_t)position, destination, size) == size;
 }

@@ -1,13 +1,16 @@
 #include "PSDPlaneSet.h"
 
+#include "PSDBytes.h"
+#include "PSDFloatSamples.h"
 #include "PSDInterleave.h"
 #include "PSDPlaneDecoding.h"
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
-const uint32 kSampleBytesMax = 2;
+const uint32 kSampleBytesMax = 4;
 const uint32 kStagingSize = PSD_PLANE_SET_SPAN * kSampleBytesMax + PSD_FILE_BUFFER_SLACK;
 
 // Collects decoded bytes in one contiguous run. Short runs are copied in one
@@ -40,22 +43,25 @@ struct SkipSink {
 	void Fill(uint8, uint64) {}
 };
 
-// Per thread, like the read buffer: decodes on other threads never share it.
+// Owned by one decode, so decodes never share buffers.
 struct PlaneSetState {
 	PSDFileBuffer buffers[PSD_PLANE_SET_MAX_PLANES];
 	PSDPackBitsRest rests[PSD_PLANE_SET_MAX_PLANES];
 	uint8 staging[PSD_PLANE_SET_MAX_PLANES][kStagingSize];
 };
 
-thread_local PlaneSetState sPlaneSet;
+// A position the buffers can start from; past INT64_MAX nothing is there.
+off_t streamOffset(uint64 offset)
+{
+	return offset > (uint64)INT64_MAX ? -1 : (off_t)offset;
+}
 
 // Where each plane's bytes start: behind the packets of the plane before.
-void findPackedPlanes(BPositionIO* in, off_t start, uint64 planeBytes, int planes,
-	off_t* starts)
+void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, int planes,
+	uint64* starts)
 {
-	PSDFileBuffer& walker = sPlaneSet.buffers[0];
-	psdCoreFileBufferInitAt(walker, in, start);
-	starts[0] = start;
+	PSDFileBuffer& walker = state.buffers[0];
+	psdCoreFileBufferInitAt(walker, in, streamOffset(starts[0]));
 	for (int plane = 1; plane < planes; plane++) {
 		SkipSink skip;
 		psdCoreDecodePackBits(walker, planeBytes, skip);
@@ -65,40 +71,52 @@ void findPackedPlanes(BPositionIO* in, off_t start, uint64 planeBytes, int plane
 
 // Where each plane's bytes start if the row byte counts are right; false
 // when the table cannot be read.
-bool guessPackedPlanes(BPositionIO* in, off_t start, const PSDPlaneSetLayout& layout,
-	off_t* starts)
+bool guessPackedPlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
+	uint64* starts)
 {
-	PSDFileBuffer& table = sPlaneSet.buffers[0];
-	psdCoreFileBufferInitAt(table, in, start - (off_t)layout.channels * layout.height * 2);
+	const uint64 tableBytes = (uint64)layout.channels * layout.height * layout.rowCountSize;
+	if (tableBytes > layout.planesOffset)
+		return false;
+	PSDFileBuffer& table = state.buffers[0];
+	psdCoreFileBufferInitAt(table, in, streamOffset(layout.planesOffset - tableBytes));
 	uint32 offset = table.fileBufferOffset;
 	uint32 length = table.fileBufferLength;
-	starts[0] = start;
 	for (int plane = 1; plane < layout.planes; plane++) {
 		uint64 bytes = 0;
 		for (uint32 row = 0; row < layout.height; row++) {
 			uint32 count = 0;
-			for (int i = 0; i < 2; i++) {
+			for (uint32 i = 0; i < layout.rowCountSize; i++) {
 				if (!psdCoreFileBufferEnsure(table, offset, length))
 					return false;
 				count = count << 8 | table.fileBuffer[offset++];
 			}
 			bytes += count;
 		}
-		starts[plane] = starts[plane - 1] + (off_t)bytes;
+		starts[plane] = psdAddOffsets(starts[plane - 1], bytes);
 	}
 	return true;
 }
 
+// Keeps one byte a sample: the high byte of 16-bit samples, the encoded
+// value of floats.
+void narrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
+{
+	if (sampleBytes == 2)
+		psdCoreNarrowSamples(samples, count);
+	else if (sampleBytes == 4)
+		psdCoreNarrowFloatSamples(samples, count, alpha);
+}
+
 // Decodes every span from the given plane starts; false when a PackBits
 // plane's packets did not end where the next plane was taken to start.
-bool decodePlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, const off_t* starts,
-	PSDPlaneSpanSink& sink)
+bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
+	const uint64* starts, PSDPlaneSpanSink& sink)
 {
-	const uint32 sampleBytes = layout.is16Bits ? 2 : 1;
+	const uint32 sampleBytes = layout.sampleBytes;
 	const uint64 samples = (uint64)layout.width * layout.height;
 	for (int plane = 0; plane < layout.planes; plane++) {
-		psdCoreFileBufferInitAt(sPlaneSet.buffers[plane], in, starts[plane]);
-		sPlaneSet.rests[plane] = PSDPackBitsRest();
+		psdCoreFileBufferInitAt(state.buffers[plane], in, streamOffset(starts[plane]));
+		state.rests[plane] = PSDPackBitsRest();
 	}
 
 	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
@@ -106,16 +124,16 @@ bool decodePlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, const off_t*
 	for (uint64 first = 0; first < samples; first += span) {
 		uint32 count = samples - first < span ? (uint32)(samples - first) : span;
 		for (int plane = 0; plane < layout.planes; plane++) {
-			StagingSink staging = {sPlaneSet.staging[plane]};
+			StagingSink staging = {state.staging[plane]};
 			if (layout.packed) {
-				psdCoreDecodePackBitsSpan(sPlaneSet.buffers[plane], sPlaneSet.rests[plane],
+				psdCoreDecodePackBitsSpan(state.buffers[plane], state.rests[plane],
 					(uint64)count * sampleBytes, staging);
 			} else {
-				psdCoreDecodeRaw(sPlaneSet.buffers[plane], (uint64)count * sampleBytes, staging);
+				psdCoreDecodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
-			if (layout.is16Bits)
-				psdCoreNarrowSamples(sPlaneSet.staging[plane], count);
-			spans[plane] = sPlaneSet.staging[plane];
+			narrowSamples(state.staging[plane], count, sampleBytes,
+				plane == layout.floatAlphaPlane);
+			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);
 	}
@@ -123,8 +141,8 @@ bool decodePlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, const off_t*
 	if (!layout.packed)
 		return true;
 	for (int plane = 0; plane + 1 < layout.planes; plane++) {
-		psdCoreDropPackBitsRest(sPlaneSet.buffers[plane], sPlaneSet.rests[plane]);
-		if (psdCoreFileBufferPosition(sPlaneSet.buffers[plane]) != starts[plane + 1])
+		psdCoreDropPackBitsRest(state.buffers[plane], state.rests[plane]);
+		if ((uint64)psdCoreFileBufferPosition(state.buffers[plane]) != starts[plane + 1])
 			return false;
 	}
 	return true;
@@ -132,20 +150,25 @@ bool decodePlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, const off_t*
 
 }  // namespace
 
-void psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
+status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
 	PSDPlaneSpanSink& sink)
 {
-	const off_t start = in->Position();
-	const uint64 planeBytes = (uint64)layout.width * layout.height * (layout.is16Bits ? 2 : 1);
-	off_t starts[PSD_PLANE_SET_MAX_PLANES];
+	std::unique_ptr<PlaneSetState> state(new (std::nothrow) PlaneSetState);
+	if (!state)
+		return B_NO_MEMORY;
+	const uint64 planeBytes = (uint64)layout.width * layout.height * layout.sampleBytes;
+	uint64 starts[PSD_PLANE_SET_MAX_PLANES];
+	starts[0] = layout.planesOffset;
 	if (!layout.packed) {
-		for (int plane = 0; plane < layout.planes; plane++)
-			starts[plane] = start + (off_t)(plane * planeBytes);
-		decodePlanes(in, layout, starts, sink);
-		return;
+		for (int plane = 1; plane < layout.planes; plane++)
+			starts[plane] = psdAddOffsets(starts[plane - 1], planeBytes);
+		decodePlanes(*state, in, layout, starts, sink);
+		return B_OK;
 	}
-	if (guessPackedPlanes(in, start, layout, starts) && decodePlanes(in, layout, starts, sink))
-		return;
-	findPackedPlanes(in, start, planeBytes, layout.planes, starts);
-	decodePlanes(in, layout, starts, sink);
+	if (guessPackedPlanes(*state, in, layout, starts)
+		&& decodePlanes(*state, in, layout, starts, sink))
+		return B_OK;
+	findPackedPlanes(*state, in, planeBytes, layout.planes, starts);
+	decodePlanes(*state, in, layout, starts, sink);
+	return B_OK;
 }

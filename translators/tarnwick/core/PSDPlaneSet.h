@@ -1,7 +1,7 @@
 #ifndef PSD_PLANE_SET_H
 #define PSD_PLANE_SET_H
 
-// Reads the first few planes of the image data side by side, each through a
+// Reads the first few planes of an image's data side by side, each through a
 // read buffer of its own, and hands them over a span of samples at a time,
 // so a loader can write each pixel word once, whole.
 //
@@ -18,8 +18,8 @@
 
 enum { PSD_PLANE_SET_MAX_PLANES = 4, PSD_PLANE_SET_SPAN = 4096 };
 
-// Receives the samples of pixels [first, first + count) of every plane;
-// 16-bit samples are already reduced to their high byte.
+// Receives the samples of pixels [first, first + count) of every plane,
+// already narrowed to a byte each.
 class PSDPlaneSpanSink {
 public:
 	virtual void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
@@ -31,15 +31,20 @@ protected:
 
 struct PSDPlaneSetLayout {
 	bool packed;
-	bool is16Bits;
+	uint32 sampleBytes;  // 1, 2 (the high byte counts) or 4 (a float)
 	int planes;  // read, at most PSD_PLANE_SET_MAX_PLANES
-	uint32 width;
+	uint32 width;  // samples a row
 	uint32 height;
-	uint32 channels;  // in the file: the row byte counts have channels x height entries
+	uint64 planesOffset;  // plane 0's first byte
+	// PackBits only: the row byte counts, channels x height entries of
+	// rowCountSize bytes, lie right in front of plane 0.
+	uint32 channels;
+	uint32 rowCountSize;
+	int floatAlphaPlane;  // a 4-byte plane read as alpha rather than colour; -1 for none
 };
 
-// `in` stands at the first byte of plane 0, behind the row byte counts.
-void psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
+// B_NO_MEMORY when its buffers cannot be had; the sink has then seen nothing.
+status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
 	PSDPlaneSpanSink& sink);
 
 #endif

@@ -1,0 +1,50 @@
+#ifndef PSD_MERGED_IMAGE_H
+#define PSD_MERGED_IMAGE_H
+
+// The merged image of a described file, decoded into B_RGBA32 pixel words
+// and handed to a sink a span of pixels at a time, in pixel order.
+
+#include "PSDDocument.h"
+
+// How the planes of the merged image become pixel words.
+enum PSDMergedKind {
+	PSD_MERGED_GRAY,  // plane 0 as opaque gray (gray, duotone, Lab's lightness)
+	PSD_MERGED_RGB,  // planes 0-2, opaque
+	PSD_MERGED_RGBA,  // planes 0-2 and plane 3 as alpha
+	PSD_MERGED_CMYK,  // planes 0-3, red = cyan x black >> 8 and so on, opaque
+	PSD_MERGED_INDEXED,  // plane 0 through the palette of the colour mode data
+	PSD_MERGED_BITMAP,  // one bit a pixel, 1 black, rows starting on a byte
+};
+
+class PSDPixelSink {
+public:
+	// Where the pixel words of pixels [first, first + count) go; they are
+	// written before the next call.
+	virtual uint32* Span(uint64 first, uint32 count) = 0;
+
+protected:
+	~PSDPixelSink() {}
+};
+
+// A sink that is the whole image's pixel words.
+class PSDPixelBufferSink : public PSDPixelSink {
+public:
+	explicit PSDPixelBufferSink(uint32* pixels) : fPixels(pixels) {}
+	uint32* Span(uint64 first, uint32) override { return fPixels + first; }
+
+private:
+	uint32* fPixels;
+};
+
+// Decodes the document's width x height pixels in any compression and
+// depth; planes whose data has ended are read as zeros. B_ERROR for an
+// indexed image without a 768-byte palette or a compression the core does
+// not know (the sink then sees nothing), B_NO_MEMORY when buffers cannot be
+// had.
+status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMergedKind kind,
+	PSDPixelSink& sink);
+
+// Planes the kind reads from the file.
+int psdCoreMergedPlanes(PSDMergedKind kind);
+
+#endif
