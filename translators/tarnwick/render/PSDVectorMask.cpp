@@ -103,6 +103,7 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 		if (first == 0 && !mask.startsFilled && operation == kPSDPathIntersect)
 			operation = kPSDPathCombine;
 		cairo_set_operator(cairo, operatorFor(operation));
+		cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
 		cairo_fill(cairo);
 		first = end;
 	}
