@@ -1,0 +1,204 @@
+#include "PSDVectorMask.h"
+
+#include "PSDPathOutline.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const size_t kRecordSize = 26;
+// Cairo's surfaces stop at 32767 pixels a side; smaller tiles also keep the
+// scratch surface small beside the caller's buffer.
+const int32 kTileSize = 4096;
+
+enum {
+	kClosedSubpath = 0,
+	kClosedLinkedKnot = 1,
+	kClosedUnlinkedKnot = 2,
+	kOpenSubpath = 3,
+	kOpenLinkedKnot = 4,
+	kOpenUnlinkedKnot = 5,
+	kInitialFillRecord = 8,
+};
+
+uint16 readUint16(const uint8* p)
+{
+	return uint16(p[0] << 8 | p[1]);
+}
+
+uint32 readUint32(const uint8* p)
+{
+	return uint32(p[0]) << 24 | uint32(p[1]) << 16 | uint32(p[2]) << 8 | p[3];
+}
+
+PSDPathPoint readPoint(const uint8* p)
+{
+	return {int32(readUint32(p + 4)), int32(readUint32(p))};
+}
+
+cairo_operator_t operatorFor(int32 operation)
+{
+	switch (operation) {
+	case kPSDPathExclude:
+		return CAIRO_OPERATOR_XOR;
+	case kPSDPathSubtract:
+		return CAIRO_OPERATOR_DEST_OUT;
+	case kPSDPathIntersect:
+		return CAIRO_OPERATOR_IN;
+	default:
+		return CAIRO_OPERATOR_OVER;
+	}
+}
+
+// One shape: its first subpath and the ones after it that continue it.
+size_t shapeEnd(const PSDVectorMask& mask, size_t first)
+{
+	size_t end = first + 1;
+	while (end < mask.subpaths.size() && mask.subpaths[end].operation == kPSDPathSameShape)
+		end++;
+	return end;
+}
+
+void appendShape(cairo_t* cairo, const PSDVectorMask& mask, size_t first, size_t end,
+                 const PSDOutlinePlacement& placement, double width, double height,
+                 std::vector<PSDOutlinePoint>& points)
+{
+	for (size_t i = first; i < end; i++) {
+		const PSDSubpath& subpath = mask.subpaths[i];
+		points.clear();
+		size_t count = psdPathOutline(&mask.knots[subpath.firstKnot], subpath.knotCount,
+		                              subpath.closed, placement, width, height, points);
+		if (count < 3)
+			continue;
+		cairo_move_to(cairo, points[0].x, points[0].y);
+		for (size_t k = 1; k < count; k++)
+			cairo_line_to(cairo, points[k].x, points[k].y);
+		cairo_close_path(cairo);
+	}
+}
+
+status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placement, int32 width,
+                    int32 height, uint8* coverage, size_t stride)
+{
+	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+	cairo_t* cairo = cairo_create(surface);
+	if (cairo_status(cairo) != CAIRO_STATUS_SUCCESS) {
+		cairo_destroy(cairo);
+		cairo_surface_destroy(surface);
+		return B_NO_MEMORY;
+	}
+	cairo_set_source_rgba(cairo, 0, 0, 0, 1);
+	if (mask.startsFilled)
+		cairo_paint(cairo);
+
+	std::vector<PSDOutlinePoint> points;
+	for (size_t first = 0; first < mask.subpaths.size();) {
+		size_t end = shapeEnd(mask, first);
+		appendShape(cairo, mask, first, end, placement, width, height, points);
+		int32 operation = mask.subpaths[first].operation;
+		// Photoshop shows a first shape that intersects nothing as itself.
+		if (first == 0 && !mask.startsFilled && operation == kPSDPathIntersect)
+			operation = kPSDPathCombine;
+		cairo_set_operator(cairo, operatorFor(operation));
+		cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
+		cairo_fill(cairo);
+		first = end;
+	}
+
+	cairo_surface_flush(surface);
+	const uint8* pixels = cairo_image_surface_get_data(surface);
+	int surfaceStride = cairo_image_surface_get_stride(surface);
+	for (int32 y = 0; y < height; y++) {
+		const uint8* source = pixels + size_t(y) * surfaceStride;
+		uint8* row = coverage + y * stride;
+		if (mask.inverted) {
+			for (int32 x = 0; x < width; x++)
+				row[x] = 255 - source[x];
+		} else
+			memcpy(row, source, width);
+	}
+	cairo_destroy(cairo);
+	cairo_surface_destroy(surface);
+	return B_OK;
+}
+
+} // namespace
+
+status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask)
+{
+	mask = PSDVectorMask();
+	if (data == nullptr || length < 8)
+		return B_ILLEGAL_DATA;
+	if (readUint32(data) != 3)
+		return B_NOT_SUPPORTED;
+	uint32 flags = readUint32(data + 4);
+	mask.inverted = (flags & 1) != 0;
+	mask.notLinked = (flags & 2) != 0;
+	mask.disabled = (flags & 4) != 0;
+
+	size_t records = (length - 8) / kRecordSize;
+	uint32 expected = 0;
+	for (size_t i = 0; i < records; i++) {
+		const uint8* record = data + 8 + i * kRecordSize;
+		switch (readUint16(record)) {
+		case kClosedSubpath:
+		case kOpenSubpath:
+			mask.subpaths.push_back({int16(readUint16(record + 4)),
+			                         readUint16(record) == kClosedSubpath,
+			                         uint32(mask.knots.size()), 0});
+			expected = readUint16(record + 2);
+			break;
+		case kClosedLinkedKnot:
+		case kClosedUnlinkedKnot:
+		case kOpenLinkedKnot:
+		case kOpenUnlinkedKnot:
+			if (mask.subpaths.empty() || mask.subpaths.back().knotCount >= expected)
+				break;
+			mask.knots.push_back(
+			    {readPoint(record + 2), readPoint(record + 10), readPoint(record + 18)});
+			mask.subpaths.back().knotCount++;
+			break;
+		case kInitialFillRecord:
+			mask.startsFilled = readUint16(record + 2) != 0;
+			break;
+		default:
+			break;
+		}
+	}
+	return B_OK;
+}
+
+status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
+                               const PSDRect& rect, uint8* coverage, size_t stride, double scale)
+{
+	if (documentWidth <= 0 || documentHeight <= 0 || !(scale > 0 && scale <= 1))
+		return B_BAD_VALUE;
+	if (rect.right <= rect.left || rect.bottom <= rect.top)
+		return B_OK;
+	int64 width = int64(rect.right) - rect.left;
+	if (coverage == nullptr || stride < uint64(width))
+		return B_BAD_VALUE;
+	if (mask.disabled) {
+		for (int32 y = rect.top; y < rect.bottom; y++)
+			memset(coverage + size_t(y - rect.top) * stride, 255, width);
+		return B_OK;
+	}
+
+	for (int32 top = rect.top; top < rect.bottom; top += std::min(kTileSize, rect.bottom - top)) {
+		int32 height = std::min(kTileSize, rect.bottom - top);
+		for (int32 left = rect.left; left < rect.right;
+		     left += std::min(kTileSize, rect.right - left)) {
+			int32 tileWidth = std::min(kTileSize, rect.right - left);
+			PSDOutlinePlacement placement = {documentWidth * scale, documentHeight * scale,
+			                                 double(left), double(top)};
+			uint8* tile = coverage + size_t(top - rect.top) * stride + (left - rect.left);
+			status_t status = renderTile(mask, placement, tileWidth, height, tile, stride);
+			if (status != B_OK)
+				return status;
+		}
+	}
+	return B_OK;
+}
