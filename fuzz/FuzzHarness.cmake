@@ -13,9 +13,8 @@ function(add_fuzz_harness target executable)
   # object libraries it links in turn.
   set(libraries be)
   if(target STREQUAL "tarnwick")
-    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp
-      $<TARGET_OBJECTS:psd_core> $<TARGET_OBJECTS:tarnwick_settings>)
-    set(libraries tarnwick_translator)
+    set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp)
+    set(libraries tarnwick_objects)
   elseif(target STREQUAL "wendral")
     set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/translators/wendral/Wendral.cpp)
   elseif(target STREQUAL "settings")

@@ -1,5 +1,8 @@
 #include "HostileSupport.h"
 
+#include <Message.h>
+#include <Tarnwick.h>
+
 #include <ByteOrder.h>
 #include <TranslatorFormats.h>
 
@@ -37,14 +40,15 @@ ssize_t PipeInput::Read(void* buffer, size_t size)
 	return (ssize_t)count;
 }
 
-Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in)
+Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in,
+	BMessage* extension)
 {
 	translator_info info = {};
 	info.type = type;
 	info.translator = translator;
 	RecordingOutput out;
 	Outcome outcome;
-	outcome.status = addOns().roster.Translate(in, &info, nullptr, &out, B_TRANSLATOR_BITMAP);
+	outcome.status = addOns().roster.Translate(in, &info, extension, &out, B_TRANSLATOR_BITMAP);
 	const uint8_t* data = (const uint8_t*)out.Buffer();
 	outcome.bytes.assign(data, data + out.BufferLength());
 	outcome.writes = out.writes;
@@ -55,6 +59,14 @@ Outcome translatePSD(const Bytes& file)
 {
 	BMemoryIO in(file.data(), file.size());
 	return translateWith(addOns().tarnwick, kPSDType, &in);
+}
+
+Outcome translateMergedPSD(const Bytes& file)
+{
+	BMemoryIO in(file.data(), file.size());
+	BMessage merged;
+	merged.AddBool(TARNWICK_EXT_LAYERS, false);
+	return translateWith(addOns().tarnwick, kPSDType, &in, &merged);
 }
 
 Outcome translateScreen(const Bytes& file)

@@ -7,6 +7,7 @@
 
 #include <DataIO.h>
 #include <GraphicsDefs.h>
+#include <Message.h>
 #include <TranslatorRoster.h>
 
 #include <gtest/gtest.h>
@@ -80,7 +81,10 @@ struct Outcome {
 
 // Translates with one add-on through the roster, as a host does once
 // Identify has chosen it (the roster rewinds the input first).
-Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in);
+Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in,
+	BMessage* extension = nullptr);
+// The merged image as stored, never the layers.
+Outcome translateMergedPSD(const Bytes& file);
 Outcome translatePSD(const Bytes& file);
 Outcome translateScreen(const Bytes& file);
 

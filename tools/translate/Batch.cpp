@@ -3,6 +3,8 @@
 #include "BatchPlan.h"
 #include "Convert.h"
 
+#include <Tarnwick.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -13,12 +15,16 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 	const BatchPlan plan
 		= plan_batch(jobs.size(), options.threads, std::thread::hardware_concurrency());
 	const PngCompression compression = {options.pngLevel, plan.compressionThreads};
+	BMessage extension;
+	if (options.layers != LayerReading::kAutomatic)
+		extension.AddBool(TARNWICK_EXT_LAYERS, options.layers == LayerReading::kLayers);
 
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);
 	auto work = [&] {
 		for (size_t i; (i = next++) < jobs.size();) {
-			if (!convert_file(roster, jobs[i].input, jobs[i].output, options.format, compression))
+			if (!convert_file(roster, jobs[i].input, jobs[i].output, options.format, compression,
+					extension))
 				allSucceeded = false;
 		}
 	};

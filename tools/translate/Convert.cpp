@@ -35,7 +35,7 @@ std::string describe_failure(const std::string& translator, status_t status)
 }  // namespace
 
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format, const PngCompression& compression)
+	OutputFormat format, const PngCompression& compression, const BMessage& options)
 {
 	InputSource source;
 	translator_info info;
@@ -49,17 +49,22 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	if (!out.Open(output, &reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
 	BitmapOutput bitmap(format, out.Stream(), *BScreen().ColorMap(), compression);
+	BMessage extension(options);
 	status_t status;
 	if (output == "-") {
 		// Nothing reaches standard output before the add-on has succeeded.
 		BMallocIO memory;
-		status = roster.Translate(source.Stream(), &info, nullptr, &memory, B_TRANSLATOR_BITMAP);
+		status = roster.Translate(source.Stream(), &info, &extension, &memory, B_TRANSLATOR_BITMAP);
 		if (status == B_OK && memory.BufferLength() > 0)
 			bitmap.Write(memory.Buffer(), memory.BufferLength());
 	} else {
-		status = roster.Translate(source.Stream(), &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP);
+		status = roster.Translate(source.Stream(), &info, &extension, &bitmap, B_TRANSLATOR_BITMAP);
 	}
 
+	const char* why = nullptr;
+	if (!bitmap.OutputFailed() && status != B_OK
+		&& extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &why) == B_OK)
+		return fail(shownInput + ": " + why);
 	if (!bitmap.OutputFailed() && status != B_OK)
 		return fail(shownInput + ": " + describe_failure(translator, status));
 	BitmapOutput::Failure failure = bitmap.Finish(&reason);

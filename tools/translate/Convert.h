@@ -4,6 +4,7 @@
 #include "OutputFormat.h"
 #include "PngDeflate.h"
 
+#include <Message.h>
 #include <TranslatorRoster.h>
 
 #include <string>
@@ -12,7 +13,8 @@
 // (a file is renamed into place, standard output is written at the end). On
 // failure prints one line on stderr saying which file and why. Safe to call
 // on several threads at once with one roster.
+// `extension` is the add-on's extension message, as the options make it.
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format, const PngCompression& compression);
+	OutputFormat format, const PngCompression& compression, const BMessage& extension);
 
 #endif

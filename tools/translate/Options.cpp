@@ -21,7 +21,8 @@ struct Parsed {
 	std::vector<std::string> operands;
 	int threads = 0;
 	int pngLevel = 1;
-	bool conversionOptionGiven = false;  // -j or --png-level
+	LayerReading layers = LayerReading::kAutomatic;
+	bool conversionOptionGiven = false;  // -j, --png-level, --layers or --merged
 };
 
 // A whole decimal number from low to high; false with the reason otherwise.
@@ -82,7 +83,8 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 		}
 
 		bool isFlag = name == "-h" || name == "--help" || name == "--version"
-			|| name == "--identify" || name == "--list";
+			|| name == "--identify" || name == "--list" || name == "--layers"
+			|| name == "--merged";
 		if (isFlag && hasInline) {
 			*error = "option '" + name + "' takes no value";
 			return false;
@@ -97,6 +99,15 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			p->identify = true;
 		} else if (name == "--list") {
 			p->list = true;
+		} else if (name == "--layers" || name == "--merged") {
+			const LayerReading reading
+				= name == "--layers" ? LayerReading::kLayers : LayerReading::kMerged;
+			if (p->layers != LayerReading::kAutomatic && p->layers != reading) {
+				*error = "--layers and --merged cannot be combined";
+				return false;
+			}
+			p->layers = reading;
+			p->conversionOptionGiven = true;
 		} else if (name == "--configure") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
 				return false;
@@ -231,7 +242,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	}
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
-			*error = "-d, --format, -j and --png-level apply only to conversion";
+			*error = "-d, --format, -j, --png-level, --layers and --merged apply only to conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -249,6 +260,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->mode = Mode::kConvert;
 	options->threads = p.threads;
 	options->pngLevel = p.pngLevel;
+	options->layers = p.layers;
 	return plan_conversions(p, options, error);
 }
 
@@ -270,6 +282,10 @@ void print_usage(FILE* out)
 		  "      --png-level N    PNG compression, 0 (none) to 9; 1, the default, is fast\n"
 		  "                       and about as small as zlib's level 6; 2 to 9 are\n"
 		  "                       zlib's levels\n"
+		  "      --layers         render layered images (PSD) from their layers\n"
+		  "      --merged         read the merged image that layered images store\n"
+		  "                       (by default the layers are rendered only when that\n"
+		  "                       image is blank or missing)\n"
 		  "      --identify       tell which add-on and format would read each FILE\n"
 		  "      --list           list the add-ons with their input and output formats\n"
 		  "      --configure NAME open the settings window of the add-on NAME (its name\n"

@@ -15,6 +15,8 @@ struct Job {
 	std::string output;
 };
 
+enum class LayerReading { kAutomatic, kLayers, kMerged };
+
 struct Options {
 	Mode mode = Mode::kConvert;
 	std::vector<std::string> addonDirectories;  // empty: the default ones
@@ -22,6 +24,9 @@ struct Options {
 	std::vector<Job> jobs;                      // for kConvert
 	int threads = 0;                            // files converted at once; 0: one per core
 	int pngLevel = 1;                           // --png-level, 0 to 9
+	// --layers or --merged: how a layered image is read; neither lets the
+	// add-on decide.
+	LayerReading layers = LayerReading::kAutomatic;
 	std::vector<std::string> files;             // for kIdentify
 	std::string configure;                      // for kConfigure: the add-on's name
 };

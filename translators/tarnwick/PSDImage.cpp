@@ -103,10 +103,14 @@ status_t psd_image_check(const PSDDocument& document, std::string* reason)
 		*reason = printed("%u-bit images in %s mode are not supported", document.depth, mode);
 	else
 		*reason = sizeReason(document);
-	if (!reason->empty())
-		return B_ERROR;
+	return reason->empty() ? B_OK : B_ERROR;
+}
 
-	if (document.mode == PSD_MODE_CMYK && document.channels < 4)
+status_t psd_image_check_merged(const PSDDocument& document, std::string* reason)
+{
+	if (!document.hasImageData)
+		*reason = "the file ends before its image data";
+	else if (document.mode == PSD_MODE_CMYK && document.channels < 4)
 		*reason = printed("CMYK image with %u channels: CMYK needs 4", document.channels);
 	else if (document.mode == PSD_MODE_INDEXED && document.colorModeData.length != 768)
 		*reason = printed("indexed colour image whose palette has %llu bytes instead of 768",

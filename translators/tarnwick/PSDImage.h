@@ -6,12 +6,15 @@
 
 #include <string>
 
-// B_OK only for an image whose every pixel the merged-image reading will
-// write: a colour mode with a loader, a depth that mode defines, a non-empty
-// size whose pixel words fit a 32-bit byte count, enough CMYK channels, a
-// known compression and, for indexed images, a palette. Otherwise B_ERROR
-// and the reason in words.
+// B_OK for an image Tarnwick can read at all: a colour mode it knows, a
+// depth that mode defines, and a non-empty size whose pixel words fit a
+// 32-bit byte count. Otherwise B_ERROR and the reason in words.
 status_t psd_image_check(const PSDDocument& document, std::string* reason);
+
+// B_OK when the merged image can be read, every pixel of it written: image
+// data there, enough CMYK channels, a known compression and, for indexed
+// images, a palette.
+status_t psd_image_check_merged(const PSDDocument& document, std::string* reason);
 
 // How the merged image becomes pixels: by colour mode, channel count and
 // the one setting the mode needs, read once.

@@ -7,6 +7,9 @@
 #include <PSDCore.h>
 
 #include "PSDImage.h"
+#include <Tarnwick.h>
+
+#include <PSDLayerImage.h>
 #include "PixelBuffer.h"
 #include <TarnwickVersion.h>
 
@@ -102,14 +105,37 @@ static status_t failed(BMessage* ioExtension, status_t status, const std::string
 	return status;
 }
 
-static status_t translate(BPositionIO* in, BPositionIO* out, std::string* reason)
+// The layers are rendered when the host asks for them, or when it leaves
+// the choice and the merged image is not real or not there.
+static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage* ioExtension,
+	PSDLayers* layers)
+{
+	bool asked = false;
+	const bool chosen = ioExtension != nullptr
+		&& ioExtension->FindBool(TARNWICK_EXT_LAYERS, &asked) == B_OK;
+	if (chosen && !asked)
+		return false;
+	if (!chosen && document.realMergedData != 0 && document.hasImageData)
+		return false;
+	// Without layers to render, the merged image is all there is.
+	std::string unreadable;
+	return psdReadLayers(in, document, layers, &unreadable) == B_OK
+		&& psdCanRenderLayers(document, *layers);
+}
+
+static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
+	std::string* reason)
 {
 	PSDDocument document;
-	status_t status = psdCoreDescribe(in, &document, reason);
+	status_t status = psdCoreDescribe(in, &document, reason, false);
 	if (status == B_OK)
 		status = psd_image_check(document, reason);
 	if (status != B_OK)
 		return status;
+	PSDLayers layers;
+	const bool renderLayers = wants_layers(in, document, ioExtension, &layers);
+	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
+		return B_ERROR;
 
 	const TranslatorBitmap header = bitmap_header(document);
 	PixelBuffer buffer(header.dataSize);
@@ -118,11 +144,15 @@ static status_t translate(BPositionIO* in, BPositionIO* out, std::string* reason
 		return B_ERROR;
 	}
 	PSDPixelBufferSink sink(buffer.Pixels());
-	status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
-	if (status != B_OK) {
-		*reason = "not enough memory to decode the image";
-		return B_ERROR;
+	if (renderLayers) {
+		status = psdRenderLayers(in, document, layers, sink, reason);
+	} else {
+		status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
+		if (status != B_OK)
+			*reason = "not enough memory to decode the image";
 	}
+	if (status != B_OK)
+		return B_ERROR;
 	if (write_bitmap(out, header, buffer.Pixels()) != B_OK) {
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
@@ -141,6 +171,6 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioEx
 		return B_BAD_VALUE;
 
 	std::string reason;
-	const status_t status = translate(inSource, outDestination, &reason);
+	const status_t status = translate(inSource, ioExtension, outDestination, &reason);
 	return status == B_OK ? B_OK : failed(ioExtension, status, reason);
 }

@@ -55,7 +55,7 @@ status_t PSDChannelReader::Init()
 	uint8 word[2];
 	fCompression = fChannel.length >= 2 && psdReadAt(fIn, fChannel.offset, word, 2)
 		? psdBig16(word)
-		: PSD_COMPRESSION_RAW;
+		: (uint16)PSD_COMPRESSION_RAW;
 	if (fWidth == 0 || fHeight == 0)
 		return B_OK;
 	try {

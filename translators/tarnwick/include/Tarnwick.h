@@ -1,0 +1,17 @@
+#ifndef TARNWICK_H
+#define TARNWICK_H
+
+// The fields of the extension message that Tarnwick's Translate reads and
+// writes, for hosts.
+//
+// TARNWICK_EXT_LAYERS (bool): true renders the document from its layers,
+// false reads the merged image as stored. Without the field Tarnwick decides:
+// it renders the layers when the file says its merged image is not real
+// (saved without "maximize compatibility") or has no merged image at all.
+//
+// B_TRANSLATOR_EXT_FAILURE_REASON (string, TranslatorFormats.h): written when
+// Translate fails, one line saying why.
+
+#define TARNWICK_EXT_LAYERS "psd /layers"
+
+#endif

@@ -1,0 +1,295 @@
+#include "PSDCompositor.h"
+
+#include "PSDBlendModes.h"
+
+#include <PSDBytes.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// A band holds about this many bytes, so that it stays in the caches while
+// every layer is composited onto it.
+const size_t kBandBytes = 2 << 20;
+const int32 kMostBandRows = 256;
+
+PSDRect intersection(const PSDRect& a, const PSDRect& b)
+{
+	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+		std::min(a.bottom, b.bottom)};
+	if (r.right < r.left)
+		r.right = r.left;
+	if (r.bottom < r.top)
+		r.bottom = r.top;
+	return r;
+}
+
+bool isEmpty(const PSDRect& r)
+{
+	return r.right <= r.left || r.bottom <= r.top;
+}
+
+}  // namespace
+
+PSDCompositor::PSDCompositor(BPositionIO* in, const PSDRenderTarget& target,
+	const PSDLayers& layers, const PSDLayerNode& root)
+	: fIn(in), fTarget(target), fLayers(layers), fRoot(root), fTop(0), fRows(0)
+{
+}
+
+int32 PSDCompositor::BandRows(const PSDRenderTarget& target)
+{
+	const size_t rowBytes = (size_t)target.width * (target.colours + 1) * sizeof(float);
+	const size_t rows = rowBytes == 0 ? 1 : kBandBytes / rowBytes;
+	return (int32)std::max<size_t>(1, std::min<size_t>(rows, kMostBandRows));
+}
+
+status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index,
+	PSDBand** band)
+{
+	while (bands.size() <= index)
+		bands.emplace_back();
+	if (!bands[index]) {
+		bands[index].reset(new (std::nothrow) PSDBand);
+		if (!bands[index]
+			|| bands[index]->Allocate(fTarget.colours, fTarget.width, fRows) != B_OK) {
+			bands[index].reset();
+			return B_NO_MEMORY;
+		}
+	}
+	*band = bands[index].get();
+	(*band)->SetTop(fTop);
+	return B_OK;
+}
+
+PSDLayerPainter* PSDCompositor::Painter(int record, bool group, status_t* status)
+{
+	if (fPainters.size() != fLayers.layers.size())
+		fPainters.resize(fLayers.layers.size());
+	std::unique_ptr<PSDLayerPainter>& painter = fPainters[(size_t)record];
+	if (painter)
+		return painter.get();
+	painter.reset(new (std::nothrow) PSDLayerPainter(fIn, fTarget, fLayers.layers[record], group));
+	*status = painter ? painter->Init() : B_NO_MEMORY;
+	if (*status != B_OK) {
+		painter.reset();
+		return nullptr;
+	}
+	return painter.get();
+}
+
+float PSDCompositor::Opacity(const PSDLayer& layer, bool* hasFill, float* fill)
+{
+	*hasFill = false;
+	*fill = 1;
+	const PSDBlock* block = layer.Block(psdKey("iOpa"));
+	uint8 value;
+	if (block != nullptr && block->length >= 1 && psdReadAt(fIn, block->offset, &value, 1)) {
+		*hasFill = true;
+		*fill = value / 255.0f;
+	}
+	return layer.opacity / 255.0f;
+}
+
+status_t PSDCompositor::Render(PSDBand& band)
+{
+	fTop = band.Top();
+	fRows = band.Rows();
+	band.Clear();
+	status_t status = Compose(fRoot.children, band, 0);
+	// Layers wholly above the next band are done with.
+	for (std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
+		if (painter && painter->Extent().bottom <= fTop + fRows)
+			painter.reset();
+	}
+	return status;
+}
+
+status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target,
+	int depth)
+{
+	size_t i = 0;
+	while (i < nodes.size()) {
+		// A base layer and the layers clipped to it, right above it.
+		size_t end = i + 1;
+		while (end < nodes.size() && fLayers.layers[nodes[end].record].clipping != 0)
+			end++;
+		const PSDLayerNode& base = nodes[i];
+		if (fLayers.layers[base.record].Hidden()) {
+			i = end;
+			continue;
+		}
+		PSDBand* shape = nullptr;
+		if (end > i + 1) {
+			status_t status = BandAt(fShapeBands, (size_t)depth, &shape);
+			if (status != B_OK)
+				return status;
+		}
+		status_t status = PaintNode(base, target, depth, nullptr, shape);
+		for (size_t k = i + 1; k < end && status == B_OK; k++) {
+			if (!fLayers.layers[nodes[k].record].Hidden())
+				status = PaintNode(nodes[k], target, depth, shape, nullptr);
+		}
+		if (status != B_OK)
+			return status;
+		i = end;
+	}
+	return B_OK;
+}
+
+status_t PSDCompositor::PaintNode(const PSDLayerNode& node, PSDBand& target, int depth,
+	const PSDBand* clip, PSDBand* shapeOut)
+{
+	if (node.group)
+		return PaintGroup(node, target, depth, clip, shapeOut);
+	return PaintLayer(node, target, clip, shapeOut);
+}
+
+status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
+	const PSDBand* clip, PSDBand* shapeOut)
+{
+	const int colours = fTarget.colours;
+	if (shapeOut != nullptr) {
+		for (int32 y = fTop; y < fTop + fRows; y++)
+			std::fill(shapeOut->Row(colours, y), shapeOut->Row(colours, y) + fTarget.width, 0.0f);
+	}
+	status_t status = B_OK;
+	PSDLayerPainter* painter = Painter(node.record, false, &status);
+	if (painter == nullptr)
+		return status;
+	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
+	const PSDRect area = intersection(painter->Extent(), band);
+	if (isEmpty(area))
+		return B_OK;
+
+	const int32 width = area.right - area.left;
+	const size_t planeSize = (size_t)width * (area.bottom - area.top);
+	try {
+		fColour.resize(planeSize * (colours + 1));
+		fBlend.resize((size_t)width * colours);
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	float* colour[5];
+	for (int c = 0; c < colours; c++)
+		colour[c] = fColour.data() + planeSize * c;
+	float* shape = fColour.data() + planeSize * colours;
+	painter->Paint(area, colour, shape, (size_t)width);
+
+	const PSDLayer& layer = fLayers.layers[node.record];
+	bool hasFill;
+	float fill;
+	const float opacity = Opacity(layer, &hasFill, &fill) * fill;
+	for (int32 y = area.top; y < area.bottom; y++) {
+		const size_t at = (size_t)(y - area.top) * width;
+		float* alpha = shape + at;
+		if (shapeOut != nullptr)
+			memcpy(shapeOut->Row(colours, y) + area.left, alpha, sizeof(float) * width);
+		const float* clipRow = clip != nullptr ? clip->Row(colours, y) + area.left : nullptr;
+		for (int32 x = 0; x < width; x++)
+			alpha[x] *= opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
+		float* backdrop[5];
+		const float* source[5];
+		for (int c = 0; c < colours; c++) {
+			backdrop[c] = target.Row(c, y) + area.left;
+			source[c] = colour[c] + at;
+		}
+		psdComposite(layer.blendMode, colours, backdrop, target.Row(colours, y) + area.left,
+			source, alpha, (uint32)width, fBlend.data(), area.left, y);
+	}
+	return B_OK;
+}
+
+status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth,
+	const PSDBand* clip, PSDBand* shapeOut)
+{
+	const int colours = fTarget.colours;
+	const PSDLayer& layer = fLayers.layers[node.record];
+	status_t status = B_OK;
+	PSDLayerPainter* painter = Painter(node.record, true, &status);
+	if (painter == nullptr)
+		return status;
+	const bool passThrough = node.blendMode == psdKey("pass");
+	const float opacity = layer.opacity / 255.0f;
+	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr
+		&& shapeOut == nullptr)
+		return Compose(node.children, target, depth + 1);
+
+	PSDBand* group;
+	status = BandAt(fGroupBands, (size_t)depth, &group);
+	if (status != B_OK)
+		return status;
+	if (passThrough)
+		group->CopyFrom(target);
+	else
+		group->Clear();
+	status = Compose(node.children, *group, depth + 1);
+	if (status != B_OK)
+		return status;
+
+	// The group's masks, as a shape over the band.
+	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
+	const PSDRect area = intersection(painter->Extent(), band);
+	const int32 width = fTarget.width;
+	const size_t planeSize = (size_t)width * fRows;
+	try {
+		fColour.resize(planeSize * (colours + 1));
+		fBlend.resize((size_t)width * colours);
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	float* colour[5];
+	for (int c = 0; c < colours; c++)
+		colour[c] = fColour.data() + planeSize * c;
+	float* shape = fColour.data() + planeSize * colours;
+	std::fill(shape, shape + planeSize, 0.0f);
+	if (!isEmpty(area)) {
+		painter->Paint(area, colour, shape + (size_t)(area.top - fTop) * width + area.left,
+			(size_t)width);
+	}
+
+	for (int32 y = fTop; y < fTop + fRows; y++) {
+		float* weight = shape + (size_t)(y - fTop) * width;
+		const float* clipRow = clip != nullptr ? clip->Row(colours, y) : nullptr;
+		const float* groupAlpha = group->Row(colours, y);
+		for (int32 x = 0; x < width; x++)
+			weight[x] *= opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
+		if (shapeOut != nullptr) {
+			float* out = shapeOut->Row(colours, y);
+			for (int32 x = 0; x < width; x++)
+				out[x] = groupAlpha[x] * weight[x];
+		}
+		if (passThrough) {
+			// What the group did to the layers below shows as far as its
+			// opacity and masks let it: a blend of premultiplied colour.
+			float* alpha = target.Row(colours, y);
+			for (int32 x = 0; x < width; x++) {
+				const float w = weight[x];
+				if (w <= 0)
+					continue;
+				const float a = alpha[x] + (groupAlpha[x] - alpha[x]) * w;
+				for (int c = 0; c < colours; c++) {
+					float* t = target.Row(c, y);
+					const float g = group->Row(c, y)[x];
+					const float premultiplied = t[x] * alpha[x] + (g * groupAlpha[x] - t[x] * alpha[x]) * w;
+					t[x] = a > 0 ? std::min(1.0f, std::max(0.0f, premultiplied / a)) : 0;
+				}
+				alpha[x] = a;
+			}
+			continue;
+		}
+		for (int32 x = 0; x < width; x++)
+			weight[x] *= groupAlpha[x];
+		float* backdrop[5];
+		const float* source[5];
+		for (int c = 0; c < colours; c++) {
+			backdrop[c] = target.Row(c, y);
+			source[c] = group->Row(c, y);
+		}
+		psdComposite(node.blendMode, colours, backdrop, target.Row(colours, y), source, weight,
+			(uint32)width, fBlend.data(), 0, y);
+	}
+	return B_OK;
+}

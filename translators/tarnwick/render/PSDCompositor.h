@@ -1,0 +1,57 @@
+#ifndef PSD_COMPOSITOR_H
+#define PSD_COMPOSITOR_H
+
+// Stacks the layers of a document band by band: each layer's colour and
+// shape are painted for the band's rows and composited with its opacity,
+// fill opacity, blend mode and clipping; groups are composited into a band
+// of their own (isolated) or onto a copy of what lies below (pass-through).
+
+#include "PSDBand.h"
+#include "PSDLayerPainter.h"
+#include "PSDLayerTree.h"
+
+#include <memory>
+#include <vector>
+
+class PSDCompositor {
+public:
+	PSDCompositor(BPositionIO* in, const PSDRenderTarget& target, const PSDLayers& layers,
+		const PSDLayerNode& root);
+
+	// Rows that a band should hold for this document.
+	static int32 BandRows(const PSDRenderTarget& target);
+
+	// Renders the band's rows into it, from transparent.
+	status_t Render(PSDBand& band);
+
+private:
+	struct Scratch;
+
+	status_t Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth);
+	// Paints a node onto the target; with clip, its alpha is limited to the
+	// clip's shape; with shapeOut, the node's own shape is kept there.
+	status_t PaintNode(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
+		PSDBand* shapeOut);
+	status_t PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
+		PSDBand* shapeOut);
+	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
+		PSDBand* shapeOut);
+	PSDLayerPainter* Painter(int record, bool group, status_t* status);
+	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);
+	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);
+
+	BPositionIO* fIn;
+	PSDRenderTarget fTarget;
+	const PSDLayers& fLayers;
+	const PSDLayerNode& fRoot;
+	int32 fTop;
+	int32 fRows;
+	// By record; made when a layer is first painted, dropped past its last row.
+	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
+	std::vector<std::unique_ptr<PSDBand>> fGroupBands;  // one per nesting depth
+	std::vector<std::unique_ptr<PSDBand>> fShapeBands;  // clipping bases, one per depth
+	std::vector<float> fColour;  // a layer's painted area: colour planes, shape
+	std::vector<float> fBlend;
+};
+
+#endif

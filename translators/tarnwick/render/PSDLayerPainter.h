@@ -1,0 +1,68 @@
+#ifndef PSD_LAYER_PAINTER_H
+#define PSD_LAYER_PAINTER_H
+
+// What one layer paints onto the canvas, before its opacity and blend mode:
+// colour (stored channel values) and shape (its transparency times its
+// masks), for any rectangle, row after row, without holding the layer.
+
+#include "PSDFill.h"
+#include "PSDMaskParameters.h"
+
+#include <PSDChannelReader.h>
+#include <PSDLayers.h>
+
+#include <memory>
+#include <vector>
+
+struct PSDRenderTarget {
+	int32 width;
+	int32 height;
+	int colours;  // channels of the document's colour mode that are rendered
+	uint16 mode;
+	uint16 depth;
+	bool psb;
+};
+
+class PSDLayerPainter {
+public:
+	// A group's painter paints no colour, only its masks, over the canvas.
+	PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target, const PSDLayer& layer,
+		bool group);
+
+	// B_NO_MEMORY when its readers or masks cannot be had.
+	status_t Init();
+	// The canvas area outside which the layer paints nothing.
+	PSDRect Extent() const { return fExtent; }
+	bool HasMasks() const { return fHasUserMask || fHasVectorMask; }
+	// Colour planes and shape of `area` (inside Extent()), rows `stride`
+	// floats apart.
+	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
+
+private:
+	status_t InitUserMask();
+	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
+
+	BPositionIO* fIn;
+	PSDRenderTarget fTarget;
+	const PSDLayer& fLayer;
+	bool fGroup;
+	PSDRect fExtent;
+	std::unique_ptr<PSDFill> fFill;
+	std::vector<std::unique_ptr<PSDChannelReader>> fColour;
+	std::unique_ptr<PSDChannelReader> fTransparency;
+
+	// The user mask: rows read from its channel, or, feathered, held whole.
+	bool fHasUserMask;
+	PSDUserMask fUserMask;
+	std::unique_ptr<PSDChannelReader> fUserMaskReader;
+	std::vector<float> fFeatheredMask;
+	PSDRect fFeatheredArea;
+
+	bool fHasVectorMask;
+	PSDVectorMask fVectorMask;
+	PSDMaskParameters fVectorParameters;
+
+	std::vector<float> fRow;
+};
+
+#endif
