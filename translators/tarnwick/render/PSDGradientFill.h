@@ -5,6 +5,8 @@
 #include "PSDGradient.h"
 #include "PSDGradientGeometry.h"
 
+#include <vector>
+
 class PSDDescriptor;
 
 // A gradient fill layer ('GdFl'), rendered for any canvas rectangle in the
@@ -26,7 +28,12 @@ public:
 	void Render(const PSDRect& rect, float* const* planes, float* alpha, size_t stride) const;
 
 private:
+	void Sample(double t, float* color, float* alpha) const;
+
 	PSDGradient fGradient;
+	// The gradient at every 4096th of t, colour channels then alpha, so that
+	// a pixel costs an interpolation rather than a curve and sRGB powers.
+	std::vector<float> fTable;
 	PSDGradientGeometry fGeometry{PSD_GRADIENT_LINEAR, 0, 1, 0, 0, false, {0, 0, 0, 0}};
 };
 
