@@ -194,6 +194,19 @@ std::vector<PSDDescriptor> GradientFills(const std::vector<uint8>& file)
 	return fills;
 }
 
+// Colour planes, then alpha, of a fill rendered over rect.
+std::vector<std::vector<float>> Render(const PSDGradientFill& fill, const PSDRect& rect)
+{
+	size_t width = rect.right - rect.left;
+	std::vector<std::vector<float>> planes(fill.Channels() + 1,
+	                                       std::vector<float>(width * (rect.bottom - rect.top)));
+	std::vector<float*> pointers;
+	for (std::vector<float>& plane : planes)
+		pointers.push_back(plane.data());
+	fill.Render(rect, pointers.data(), pointers.back(), width);
+	return planes;
+}
+
 TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 {
 	if (!std::filesystem::exists(kCorpus))
@@ -215,13 +228,7 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 		box.bottom = box.top + 32;
 		PSDGradientFill fill;
 		ASSERT_TRUE(fill.Init(fills[k], PSD_MODE_RGB, document, box)) << k;
-		std::vector<float> planes[3], alpha(32 * 32);
-		float* pointers[3];
-		for (int c = 0; c < 3; c++) {
-			planes[c].resize(32 * 32);
-			pointers[c] = planes[c].data();
-		}
-		fill.Render(box, pointers, alpha.data(), 32);
+		std::vector<std::vector<float>> planes = Render(fill, box);
 		// One pixel in from the shape's antialiased edges.
 		double difference = 0;
 		int count = 0;
@@ -256,15 +263,9 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 	document = {0, 0, (int32)width, (int32)height};
 	PSDGradientFill fill;
 	ASSERT_TRUE(fill.Init(fills[0], PSD_MODE_RGB, document, document));
-	std::vector<float> planes[3], alpha(width * height);
-	float* pointers[3];
-	for (int c = 0; c < 3; c++) {
-		planes[c].resize(width * height);
-		pointers[c] = planes[c].data();
-	}
-	fill.Render(document, pointers, alpha.data(), width);
-	for (size_t i = 0; i < alpha.size(); i++) {
-		ASSERT_EQ(Byte(alpha[i]), merged[i * 4 + 3]) << i;
+	std::vector<std::vector<float>> planes = Render(fill, document);
+	for (size_t i = 0; i < (size_t)width * height; i++) {
+		ASSERT_EQ(Byte(planes[3][i]), merged[i * 4 + 3]) << i;
 		ASSERT_EQ(Byte(planes[0][i]), 255);
 	}
 }
