@@ -1,6 +1,8 @@
 #include "PSDCompositor.h"
 
+#include "PSDAdjustment.h"
 #include "PSDBlendModes.h"
+#include "PSDLayerEffects.h"
 
 #include <PSDBytes.h>
 
@@ -101,7 +103,7 @@ status_t PSDCompositor::Render(PSDBand& band)
 	status_t status = Compose(fRoot.children, band, 0);
 	// Layers wholly above the next band are done with.
 	for (std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
-		if (painter && painter->Extent().bottom <= fTop + fRows)
+		if (painter && painter->Reach().bottom <= fTop + fRows)
 			painter.reset();
 	}
 	return status;
@@ -160,6 +162,16 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	if (painter == nullptr)
 		return status;
 	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
+	if (painter->Effects() != nullptr && isEmpty(intersection(painter->Extent(), band))
+		&& !isEmpty(intersection(painter->Reach(), band))) {
+		// Only the effects reach this band.
+		const PSDLayer& layer = fLayers.layers[node.record];
+		bool hasFill;
+		float fill;
+		const float opacity = Opacity(layer, &hasFill, &fill);
+		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
+			target);
+	}
 	const PSDRect area = intersection(painter->Extent(), band);
 	if (isEmpty(area))
 		return B_OK;
@@ -181,7 +193,18 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	const PSDLayer& layer = fLayers.layers[node.record];
 	bool hasFill;
 	float fill;
-	const float opacity = Opacity(layer, &hasFill, &fill) * fill;
+	const float opacity = Opacity(layer, &hasFill, &fill);
+	if (painter->IsAdjustment())
+		return Adjust(*painter, layer.blendMode, opacity * fill, area, shape, clip, target);
+	if (painter->Effects() != nullptr) {
+		if (shapeOut != nullptr) {
+			for (int32 y = area.top; y < area.bottom; y++)
+				memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
+					sizeof(float) * width);
+		}
+		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
+			target);
+	}
 	for (int32 y = area.top; y < area.bottom; y++) {
 		const size_t at = (size_t)(y - area.top) * width;
 		float* alpha = shape + at;
@@ -189,7 +212,7 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 			memcpy(shapeOut->Row(colours, y) + area.left, alpha, sizeof(float) * width);
 		const float* clipRow = clip != nullptr ? clip->Row(colours, y) + area.left : nullptr;
 		for (int32 x = 0; x < width; x++)
-			alpha[x] *= opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
+			alpha[x] *= opacity * fill * (clipRow != nullptr ? clipRow[x] : 1.0f);
 		float* backdrop[5];
 		const float* source[5];
 		for (int c = 0; c < colours; c++) {
@@ -198,6 +221,49 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 		}
 		psdComposite(layer.blendMode, colours, backdrop, target.Row(colours, y) + area.left,
 			source, alpha, (uint32)width, fBlend.data(), area.left, y);
+	}
+	return B_OK;
+}
+
+// An adjustment layer changes the colours below it, as far as its shape,
+// opacity and clip let it and through its blend mode; it adds no coverage.
+status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
+	const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target)
+{
+	const PSDAdjustment* adjustment = painter.Adjustment();
+	if (adjustment == nullptr)
+		return B_OK;
+	const int colours = fTarget.colours;
+	const int32 width = area.right - area.left;
+	std::vector<float> planes;
+	try {
+		planes.resize((size_t)width * colours * 2);
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	float* adjusted[5];
+	float* blended[5];
+	for (int c = 0; c < colours; c++) {
+		adjusted[c] = planes.data() + (size_t)c * width;
+		blended[c] = planes.data() + (size_t)(colours + c) * width;
+	}
+	for (int32 y = area.top; y < area.bottom; y++) {
+		const float* backdrop[5];
+		for (int c = 0; c < colours; c++) {
+			backdrop[c] = target.Row(c, y) + area.left;
+			memcpy(adjusted[c], backdrop[c], sizeof(float) * width);
+		}
+		adjustment->Apply(adjusted, (uint32)width);
+		psdBlendColours(blendMode, colours, backdrop, adjusted, blended, (uint32)width);
+		const float* weight = shape + (size_t)(y - area.top) * width;
+		const float* clipRow = clip != nullptr ? clip->Row(colours, y) + area.left : nullptr;
+		for (int c = 0; c < colours; c++) {
+			float* row = target.Row(c, y) + area.left;
+			for (int32 x = 0; x < width; x++) {
+				const float w = weight[x] * opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
+				row[x] += (blended[c][x] - row[x]) * w;
+			}
+		}
 	}
 	return B_OK;
 }

@@ -36,6 +36,8 @@ private:
 		PSDBand* shapeOut);
 	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
 		PSDBand* shapeOut);
+	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
+		const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
 	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);
 	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);

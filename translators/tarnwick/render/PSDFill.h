@@ -4,6 +4,8 @@
 // What a fill layer paints: colour, and alpha where the fill has its own
 // transparency (gradient stops), over the whole canvas.
 
+#include "PSDGradientFill.h"
+
 #include <SupportDefs.h>
 
 class PSDFill {
@@ -23,6 +25,16 @@ public:
 private:
 	float fColour[5];
 	int fColours;
+};
+
+// A gradient, over any box it is aligned with.
+class PSDGradientLayerFill : public PSDFill {
+public:
+	explicit PSDGradientLayerFill(PSDGradientFill&& gradient) : fGradient(std::move(gradient)) {}
+	void Row(int32 x, int32 y, uint32 count, float* const colour[], float* alpha) override;
+
+private:
+	PSDGradientFill fGradient;
 };
 
 #endif

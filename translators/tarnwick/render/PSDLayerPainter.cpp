@@ -1,6 +1,8 @@
 #include "PSDLayerPainter.h"
 
+#include "PSDAdjustment.h"
 #include "PSDBlur.h"
+#include "PSDLayerEffects.h"
 
 #include <PSDDescriptor.h>
 #include <PSDDescriptorColor.h>
@@ -49,8 +51,13 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
 	const PSDLayer& layer, bool group)
-	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fHasUserMask(false),
+	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fReach({0, 0, 0, 0}),
+	  fIsAdjustment(false), fHasUserMask(false),
 	  fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
+{
+}
+
+PSDLayerPainter::~PSDLayerPainter()
 {
 }
 
@@ -58,8 +65,23 @@ status_t PSDLayerPainter::Init()
 {
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
 	PSDDescriptor fill;
-	if (fGroup) {
+	fIsAdjustment = !fGroup && psdIsAdjustmentLayer(fLayer);
+	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
+		if (fIsAdjustment)
+			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
+	} else if (readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
+		// A shape layer's gradient aligns with the shape, whose bounds are
+		// the layer's; others with the document.
+		const bool shaped = fLayer.Block(psdKey("vmsk")) != nullptr
+			|| fLayer.Block(psdKey("vsms")) != nullptr;
+		const PSDRect box = shaped && !isEmpty(fLayer.bounds) ? fLayer.bounds : canvas;
+		PSDGradientFill gradient;
+		if (gradient.Init(fill, fTarget.mode, canvas, box))
+			fFill.reset(new (std::nothrow) PSDGradientLayerFill(std::move(gradient)));
+		fExtent = canvas;
+		if (!fFill)
+			fExtent = {0, 0, 0, 0};
 	} else if (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)) {
 		float colour[5] = {};
 		const PSDDescriptor* value = fill.Child("Clr ");
@@ -109,6 +131,12 @@ status_t PSDLayerPainter::Init()
 		fHasVectorMask = true;
 		fVectorParameters.density = fLayer.mask.vectorDensity;
 		fVectorParameters.feather = fLayer.mask.vectorFeather;
+	}
+	fReach = fExtent;
+	if (!fGroup && !fIsAdjustment) {
+		fEffects = psdReadLayerEffects(fIn, fTarget, fLayer);
+		if (fEffects)
+			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
 	return B_OK;
 }
@@ -203,7 +231,7 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 		float* rowColour[5];
 		for (int c = 0; c < fTarget.colours; c++)
 			rowColour[c] = colour[c] + at;
-		if (fGroup) {
+		if (fGroup || fIsAdjustment) {
 			std::fill(shape + at, shape + at + width, 1.0f);
 			continue;
 		}

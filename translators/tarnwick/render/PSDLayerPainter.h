@@ -8,6 +8,9 @@
 #include "PSDFill.h"
 #include "PSDMaskParameters.h"
 
+class PSDAdjustment;
+class PSDLayerEffects;
+
 #include <PSDChannelReader.h>
 #include <PSDLayers.h>
 
@@ -28,11 +31,18 @@ public:
 	// A group's painter paints no colour, only its masks, over the canvas.
 	PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target, const PSDLayer& layer,
 		bool group);
+	~PSDLayerPainter();
 
 	// B_NO_MEMORY when its readers or masks cannot be had.
 	status_t Init();
 	// The canvas area outside which the layer paints nothing.
 	PSDRect Extent() const { return fExtent; }
+	// The area its effects may reach too; the extent without effects.
+	PSDRect Reach() const { return fReach; }
+	// An adjustment layer's transform; its Paint gives the masks' shape.
+	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
+	bool IsAdjustment() const { return fIsAdjustment; }
+	PSDLayerEffects* Effects() const { return fEffects.get(); }
 	bool HasMasks() const { return fHasUserMask || fHasVectorMask; }
 	// Colour planes and shape of `area` (inside Extent()), rows `stride`
 	// floats apart.
@@ -47,6 +57,10 @@ private:
 	const PSDLayer& fLayer;
 	bool fGroup;
 	PSDRect fExtent;
+	PSDRect fReach;
+	bool fIsAdjustment;
+	std::unique_ptr<PSDAdjustment> fAdjustment;
+	std::unique_ptr<PSDLayerEffects> fEffects;
 	std::unique_ptr<PSDFill> fFill;
 	std::vector<std::unique_ptr<PSDChannelReader>> fColour;
 	std::unique_ptr<PSDChannelReader> fTransparency;
