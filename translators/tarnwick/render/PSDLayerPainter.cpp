@@ -8,6 +8,7 @@
 #include <PSDDescriptorColor.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -47,6 +48,24 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 		&& psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
 }
 
+// The pixels the path's anchor points span.
+PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
+{
+	double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+	for (const PSDPathKnot& knot : mask.knots) {
+		const double x = knot.anchor.x / 16777216.0 * width;
+		const double y = knot.anchor.y / 16777216.0 * height;
+		left = std::min(left, x);
+		right = std::max(right, x);
+		top = std::min(top, y);
+		bottom = std::max(bottom, y);
+	}
+	const double limit = 1 << 30;
+	auto pixel = [limit](double v) { return (int32)std::max(-limit, std::min(limit, v)); };
+	return {pixel(std::floor(left)), pixel(std::floor(top)), pixel(std::ceil(right)),
+		pixel(std::ceil(bottom))};
+}
+
 }  // namespace
 
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
@@ -71,17 +90,18 @@ status_t PSDLayerPainter::Init()
 		if (fIsAdjustment)
 			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
 	} else if (readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
-		// A shape layer's gradient aligns with the shape, whose bounds are
-		// the layer's; others with the document.
-		const bool shaped = fLayer.Block(psdKey("vmsk")) != nullptr
-			|| fLayer.Block(psdKey("vsms")) != nullptr;
-		const PSDRect box = shaped && !isEmpty(fLayer.bounds) ? fLayer.bounds : canvas;
+		// A shape layer's gradient aligns with the shape; others with the
+		// document.
+		PSDRect box = canvas;
+		if (ReadVectorMask() && !fVectorMask.knots.empty())
+			box = anchorBounds(fVectorMask, fTarget.width, fTarget.height);
 		PSDGradientFill gradient;
-		if (gradient.Init(fill, fTarget.mode, canvas, box))
+		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
 			fFill.reset(new (std::nothrow) PSDGradientLayerFill(std::move(gradient)));
-		fExtent = canvas;
-		if (!fFill)
-			fExtent = {0, 0, 0, 0};
+			if (!fFill)
+				return B_NO_MEMORY;
+			fExtent = canvas;
+		}
 	} else if (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)) {
 		float colour[5] = {};
 		const PSDDescriptor* value = fill.Child("Clr ");
@@ -91,7 +111,10 @@ status_t PSDLayerPainter::Init()
 		if (!fFill)
 			return B_NO_MEMORY;
 		fExtent = canvas;
-	} else {
+	}
+	// A layer of pixels, or a fill drawn here in no other way (a noise
+	// gradient, a pattern): Photoshop keeps what it drew in the channels.
+	if (!fGroup && !fIsAdjustment && !fFill) {
 		const PSDRect& bounds = fLayer.bounds;
 		const uint32 width = side(bounds.left, bounds.right);
 		const uint32 height = side(bounds.top, bounds.bottom);
@@ -122,12 +145,7 @@ status_t PSDLayerPainter::Init()
 	if (status != B_OK)
 		return status;
 
-	const PSDBlock* vector = fLayer.Block(psdKey("vmsk"));
-	if (vector == nullptr)
-		vector = fLayer.Block(psdKey("vsms"));
-	std::vector<uint8> path;
-	if (vector != nullptr && psdReadBlock(fIn, *vector, &path, kLargestDescriptor)
-		&& psdVectorMaskRead(path.data(), path.size(), fVectorMask) == B_OK) {
+	if (ReadVectorMask()) {
 		fHasVectorMask = true;
 		fVectorParameters.density = fLayer.mask.vectorDensity;
 		fVectorParameters.feather = fLayer.mask.vectorFeather;
@@ -139,6 +157,16 @@ status_t PSDLayerPainter::Init()
 			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
 	return B_OK;
+}
+
+bool PSDLayerPainter::ReadVectorMask()
+{
+	const PSDBlock* vector = fLayer.Block(psdKey("vmsk"));
+	if (vector == nullptr)
+		vector = fLayer.Block(psdKey("vsms"));
+	std::vector<uint8> path;
+	return vector != nullptr && psdReadBlock(fIn, *vector, &path, kLargestDescriptor)
+		&& psdVectorMaskRead(path.data(), path.size(), fVectorMask) == B_OK;
 }
 
 status_t PSDLayerPainter::InitUserMask()

@@ -49,6 +49,7 @@ public:
 	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 private:
+	bool ReadVectorMask();
 	status_t InitUserMask();
 	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
 
