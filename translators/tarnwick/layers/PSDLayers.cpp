@@ -61,8 +61,9 @@ PSDRect readRect(PSDStreamReader& reader)
 	return rect;
 }
 
-// Mask data: 0 bytes, 20, or 36 and more. Parameters follow the flags when
-// they say so; the rest is padding or the real user mask.
+// Mask data: 0 bytes, 20, or 36 and more. Where the layer has both a user
+// mask and a vector mask, the real user mask follows the first one's flags;
+// then come the parameters, when the flags say so, and padding.
 void readMaskData(PSDStreamReader reader, PSDLayer* layer)
 {
 	if (reader.Left() < 18)
@@ -73,6 +74,13 @@ void readMaskData(PSDStreamReader reader, PSDLayer* layer)
 	first.rect = readRect(reader);
 	first.defaultColour = reader.Uint8();
 	first.flags = reader.Uint8();
+	PSDUserMask real;
+	if (layer->Channel(PSD_CHANNEL_REAL_USER_MASK) != nullptr && reader.Left() >= 18) {
+		real.present = true;
+		real.flags = reader.Uint8();
+		real.defaultColour = reader.Uint8();
+		real.rect = readRect(reader);
+	}
 	if (first.flags & PSD_MASK_HAS_PARAMETERS) {
 		const uint8 present = reader.Uint8();
 		if (present & 1)
@@ -84,16 +92,9 @@ void readMaskData(PSDStreamReader reader, PSDLayer* layer)
 		if (present & 8)
 			mask.vectorFeather = reader.BigDouble();
 	}
-	PSDUserMask real;
-	if (reader.Left() >= 18) {
-		real.present = true;
-		real.flags = reader.Uint8();
-		real.defaultColour = reader.Uint8();
-		real.rect = readRect(reader);
-	}
 	if (reader.Failed())
 		real.present = false;
-	if (real.present && layer->Channel(PSD_CHANNEL_REAL_USER_MASK) != nullptr) {
+	if (real.present) {
 		mask.user = real;
 		mask.vectorRaster = first;
 	} else {

@@ -83,8 +83,14 @@ inline float softLight(float b, float s)
 	return 2 * b * (1 - s) + std::sqrt(b) * (2 * s - 1);
 }
 
+// Here the source's extremes win over the backdrop's: black burns even white
+// to black, white dodges even black to white.
 inline float vividLight(float b, float s)
 {
+	if (s <= 0)
+		return 0;
+	if (s >= 1)
+		return 1;
 	return s <= 0.5f ? colorBurn(b, 2 * s) : colorDodge(b, 2 * s - 1);
 }
 
@@ -105,7 +111,8 @@ float separable(Mode mode, float b, float s)
 		case kVividLight: return vividLight(b, s);
 		case kLinearLight: return clamp01(b + 2 * s - 1);
 		case kPinLight: return s <= 0.5f ? std::min(b, 2 * s) : std::max(b, 2 * s - 1);
-		case kHardMix: return b + s >= 1 ? 1 : 0;
+		// Unlike vivid light, the backdrop's extremes win here.
+		case kHardMix: return b <= 0 ? 0 : b >= 1 ? 1 : b + s >= 1 ? 1 : 0;
 		case kDifference: return std::fabs(b - s);
 		case kExclusion: return b + s - 2 * b * s;
 		case kSubtract: return clamp01(b - s);

@@ -278,7 +278,11 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 	if (painter == nullptr)
 		return status;
 	const bool passThrough = node.blendMode == psdKey("pass");
-	const float opacity = layer.opacity / 255.0f;
+	// A group has no pixels of its own: its fill opacity fades its layers
+	// just as its opacity does.
+	bool hasFill;
+	float fill;
+	const float opacity = Opacity(layer, &hasFill, &fill) * fill;
 	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr
 		&& shapeOut == nullptr)
 		return Compose(node.children, target, depth + 1);

@@ -107,6 +107,7 @@ status_t PSDLayerPainter::Init()
 		const PSDDescriptor* value = fill.Child("Clr ");
 		if (value != nullptr)
 			psdDescriptorColor(*value, fTarget.mode, colour);
+
 		fFill.reset(new (std::nothrow) PSDSolidFill(colour, fTarget.colours));
 		if (!fFill)
 			return B_NO_MEMORY;
@@ -175,7 +176,10 @@ status_t PSDLayerPainter::InitUserMask()
 	if (channel == nullptr)
 		channel = fLayer.Channel(PSD_CHANNEL_USER_MASK);
 	fUserMask = fLayer.mask.user;
-	if (channel == nullptr || !fUserMask.present || (fUserMask.flags & PSD_MASK_DISABLED))
+	// A mask Photoshop rendered from other data (the vector mask) is no
+	// user mask of its own.
+	if (channel == nullptr || !fUserMask.present
+		|| (fUserMask.flags & (PSD_MASK_DISABLED | PSD_MASK_FROM_RENDERING)))
 		return B_OK;
 	fHasUserMask = true;
 	const PSDRect& rect = fUserMask.rect;
@@ -186,7 +190,7 @@ status_t PSDLayerPainter::InitUserMask()
 
 	const double feather = fLayer.mask.userFeather;
 	const int32 reach = psdBlurReach(std::min(feather, kPSDBlurMaxRadius));
-	if (fUserMask.defaultColour == 0) {
+	if (fUserMask.defaultColour == 0 && fLayer.mask.userDensity == 255) {
 		PSDRect shown = {rect.left - reach, rect.top - reach, rect.right + reach,
 			rect.bottom + reach};
 		fExtent = intersection(fExtent, shown);
