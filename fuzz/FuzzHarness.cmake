@@ -42,6 +42,8 @@ if(NOT TARGET fuzz_seeds)
     ${CMAKE_SOURCE_DIR}/examples/*.scr)
   add_custom_command(OUTPUT ${FUZZ_SEEDS_DIR}/stamp
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${FUZZ_SEEDS_DIR}
+    # Make, unlike Ninja, does not create the folders of a rule's outputs.
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FUZZ_SEEDS_DIR}
     COMMAND fuzz_make_seeds ${FUZZ_SEEDS_DIR} ${FUZZ_EXAMPLE_FILES}
     COMMAND ${CMAKE_COMMAND} -E touch ${FUZZ_SEEDS_DIR}/stamp
     DEPENDS fuzz_make_seeds ${FUZZ_EXAMPLE_FILES}
