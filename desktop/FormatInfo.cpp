@@ -107,7 +107,7 @@ void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 	info->description = g_strdup(description.c_str());
 	info->mime_types = string_array(mimeTypes);
 	info->extensions = string_array(extensions);
-	// Safe on any thread: every call into the add-ons is serialised.
+	// Safe on any thread: the add-ons translate on several at once.
 	info->flags = GDK_PIXBUF_FORMAT_THREADSAFE;
 	// The project states no licence yet; an empty one says just that.
 	info->license = g_strdup("");

@@ -9,13 +9,6 @@ std::string input_display_name(const std::string& path)
 	return path == "-" ? "standard input" : path;
 }
 
-std::string translator_name(BTranslatorRoster& roster, translator_id id)
-{
-	const char* name = nullptr;
-	roster.GetTranslatorInfo(id, &name, nullptr, nullptr);
-	return name != nullptr ? name : "?";
-}
-
 bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSource* source,
 	translator_info* info)
 {

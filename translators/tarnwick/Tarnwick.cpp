@@ -1,15 +1,14 @@
 // Tarnwick: the Translation Kit add-on that reads Photoshop images.
-#include <ByteOrder.h>
+#include <BitmapStream.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <PSDCore.h>
 
 #include "PSDImage.h"
 #include "PixelBuffer.h"
 #include <TarnwickVersion.h>
-
-#include <cstring>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
 
@@ -44,50 +43,15 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	if (!isPSD)
 		return B_NO_TRANSLATOR;
 
-	// The two records order their fields differently; translator is the Kit's.
-	const translation_format& format = inputFormats[0];
-	outInfo->type = format.type;
-	outInfo->group = format.group;
-	outInfo->quality = format.quality;
-	outInfo->capability = format.capability;
-	strcpy(outInfo->name, format.name);
-	strcpy(outInfo->MIME, format.MIME);
+	BPrivate::fill_translator_info(inputFormats[0], outInfo);
 	return B_OK;
 }
-
-static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes");
 
 // Only called for a checked image: width and height are at least 1 and the
 // data size fits in 32 bits.
 static TranslatorBitmap bitmap_header(const psd_image& image)
 {
-	TranslatorBitmap header;
-	header.magic = B_TRANSLATOR_BITMAP;
-	header.bounds.Set(0.0f, 0.0f, (float)(image.width - 1), (float)(image.height - 1));
-	header.rowBytes = image.width * 4;
-	header.colors = B_RGBA32;
-	header.dataSize = header.rowBytes * image.height;
-	return header;
-}
-
-static void swap_header_to_big_endian(TranslatorBitmap* header)
-{
-	swap_data(B_UINT32_TYPE, &header->magic, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_RECT_TYPE, &header->bounds, sizeof(BRect), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->rowBytes, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->colors, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->dataSize, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-}
-
-static status_t write_bitmap(BPositionIO* out, TranslatorBitmap header, const uint32* pixels)
-{
-	const size_t dataSize = header.dataSize;
-	swap_header_to_big_endian(&header);
-	if (out->Write(&header, sizeof(header)) != (ssize_t)sizeof(header))
-		return B_ERROR;
-	if (out->Write(pixels, dataSize) != (ssize_t)dataSize)
-		return B_ERROR;
-	return B_OK;
+	return BPrivate::bitmap_header(image.width, image.height, B_RGBA32, image.width * 4);
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uint32 outType,
@@ -115,5 +79,5 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uin
 	status = psd_image_decode(inSource, image, buffer.Pixels());
 	if (status != B_OK)
 		return status;
-	return write_bitmap(outDestination, header, buffer.Pixels());
+	return BPrivate::write_bitmap_stream(outDestination, header, buffer.Pixels());
 }

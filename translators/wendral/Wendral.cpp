@@ -1,10 +1,12 @@
 // Wendral: reads ZX Spectrum SCREEN$ images (the 6912-byte display memory
 // dump, bare or with a prefix) into 8-bit colour-mapped Be bitmaps.
 
+#include <BitmapStream.h>
 #include <ByteOrder.h>
 #include <Screen.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -107,24 +109,6 @@ void fill_color_index(uint8 colorIndex[16])
 	}
 }
 
-void prepare_header(TranslatorBitmap* header)
-{
-	header->magic = B_TRANSLATOR_BITMAP;
-	header->bounds.Set(0, 0, kWidth - 1, kHeight - 1);
-	header->rowBytes = kWidth;
-	header->colors = B_CMAP8;
-	header->dataSize = kPixelBytes;
-
-	swap_data(B_UINT32_TYPE, &header->magic, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_RECT_TYPE, &header->bounds, sizeof(BRect), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->rowBytes, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->colors, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->dataSize, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-}
-
-static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes");
-static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field");
-
 }  // namespace
 
 char translatorName[] = "Wendral";
@@ -154,13 +138,7 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	if (screen_offset(length) < 0)
 		return B_NO_TRANSLATOR;
 
-	const translation_format& format = inputFormats[0];
-	outInfo->type = format.type;
-	outInfo->group = format.group;
-	outInfo->quality = format.quality;
-	outInfo->capability = format.capability;
-	strcpy(outInfo->name, format.name);
-	strcpy(outInfo->MIME, format.MIME);
+	BPrivate::fill_translator_info(inputFormats[0], outInfo);
 	return B_OK;
 }
 
@@ -176,9 +154,6 @@ status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessag
 	if (outType != B_TRANSLATOR_BITMAP)
 		return B_NO_TRANSLATOR;
 
-	TranslatorBitmap header;
-	prepare_header(&header);
-
 	uint8 colorIndex[16];
 	fill_color_index(colorIndex);
 
@@ -193,10 +168,8 @@ status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessag
 		return B_ERROR;
 	render_screen(input + offset, colorIndex, pixels);
 
-	status_t status = B_ERROR;
-	if (outDestination->Write(&header, sizeof(header)) == (ssize_t)sizeof(header)
-		&& outDestination->Write(pixels, kPixelBytes) == (ssize_t)kPixelBytes)
-		status = B_OK;
+	status_t status = BPrivate::write_bitmap_stream(outDestination,
+		BPrivate::bitmap_header(kWidth, kHeight, B_CMAP8, kWidth), pixels);
 	free(pixels);
 	return status;
 }
