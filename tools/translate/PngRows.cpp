@@ -192,7 +192,8 @@ uint32 png_pixel_bytes(PngColorType type)
 	}
 }
 
-void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y, uint8* samples)
+void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
+	uint8* samples)
 {
 	const uint8* in = pixel_bytes(image, y);
 	const uint32 width = image.width;

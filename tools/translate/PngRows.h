@@ -26,7 +26,8 @@ PngColorType png_color_type(const BPrivate::BitmapImage& image);
 uint32 png_pixel_bytes(PngColorType type);
 
 // Row y of the image in the colour type's sample order.
-void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y, uint8* samples);
+void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
+	uint8* samples);
 
 #if defined(__SSE2__)
 #define TRANSLATE_HAS_SSE2 1
