@@ -422,8 +422,8 @@ class ReportTest(Workspace):
         self.assertEqual(lines[start + 1].split(), ["input", "'ZX", "'", "image/x-zx", "ZX",
                                                     "Spectrum", "SCREEN$", "(quality", "0.90,",
                                                     "capability", "0.80)"])
-        self.assertIn("'bits'  image/x-be-bitmap  Be bitmap  (quality 0.30, capability 0.50)",
-                      lines[start + 2])
+        self.assertIn("'bits'  image/x-be-bitmap  Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and "
+                      "gigascreen)  (quality 0.30, capability 0.50)", lines[start + 2])
         self.assertIn("TestImage 1.05: Test images for the translate command", lines)
 
 

@@ -1,0 +1,152 @@
+#include "ScreenReference.h"
+
+#include <Screen.h>
+
+#include <cstring>
+#include <map>
+
+namespace {
+
+struct Rgb {
+	int r, g, b;
+};
+
+Rgb spectrumRgb(int n)
+{
+	const int on = (n & 8) ? 0xFF : 0xAA;
+	return {(n & 2) ? on : 0, (n & 4) ? on : 0, (n & 1) ? on : 0};
+}
+
+bool bitmapBit(const uint8_t* bitmap, int x, int y)
+{
+	const int byte = 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
+	return (bitmap[byte] >> (7 - x % 8)) & 1;
+}
+
+// The colour number that an attribute gives a pixel, flash unseen.
+int attributeColour(uint8_t attribute, bool ink)
+{
+	const int colour = ink ? attribute % 8 : (attribute / 8) % 8;
+	return colour + ((attribute & 0x40) ? 8 : 0);
+}
+
+Rgb classicPixel(const uint8_t* screen, int x, int y)
+{
+	const uint8_t attribute = screen[6144 + 32 * (y / 8) + x / 8];
+	return spectrumRgb(attributeColour(attribute, bitmapBit(screen, x, y)));
+}
+
+int ulaplusLevel(int v)
+{
+	return (v << 5) | (v << 2) | (v >> 1);
+}
+
+Rgb ulaplusPixel(const uint8_t* file, int x, int y)
+{
+	const uint8_t attribute = file[6144 + 32 * (y / 8) + x / 8];
+	const int clut = 2 * (attribute >> 7) + ((attribute >> 6) & 1);
+	const int entry = 16 * clut
+		+ (bitmapBit(file, x, y) ? attribute % 8 : 8 + (attribute / 8) % 8);
+	const uint8_t p = file[6912 + entry];
+	const int b1 = (p >> 1) & 1, b0 = p & 1;
+	return {ulaplusLevel((p >> 2) & 7), ulaplusLevel(p >> 5),
+		ulaplusLevel(b1 * 4 + b0 * 2 + (b1 | b0))};
+}
+
+Rgb hiColourPixel(const uint8_t* file, int x, int y)
+{
+	const int byte = 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
+	return spectrumRgb(attributeColour(file[6144 + byte], bitmapBit(file, x, y)));
+}
+
+Rgb hiResPixel(const uint8_t* file, int x, int y)
+{
+	const uint8_t* half = file + 6144 * ((x / 8) % 2);
+	const int column = 8 * (x / 16) + x % 8;
+	const int ink = (file[12288] >> 3) & 7;
+	return spectrumRgb(bitmapBit(half, column, y) ? ink : 7 - ink);
+}
+
+Rgb gigascreenPixel(const uint8_t* file, int x, int y)
+{
+	const Rgb a = classicPixel(file, x, y), b = classicPixel(file + 6912, x, y);
+	return {(a.r + b.r + 1) >> 1, (a.g + b.g + 1) >> 1, (a.b + b.b + 1) >> 1};
+}
+
+bool plus3dosHeaderGood(const uint8_t* file)
+{
+	unsigned sum = 0;
+	for (int i = 0; i < 127; i++)
+		sum += file[i];
+	return memcmp(file, "PLUS3DOS", 8) == 0 && file[8] == 0x1A && sum % 256 == file[127];
+}
+
+void putBig32(std::vector<uint8_t>& out, uint32_t value)
+{
+	for (int shift = 24; shift >= 0; shift -= 8)
+		out.push_back((uint8_t)(value >> shift));
+}
+
+std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file,
+	Rgb (*pixel)(const uint8_t*, int, int))
+{
+	const float right = (float)(width - 1), bottom = 191.0f;
+	std::vector<uint8_t> out;
+	putBig32(out, 0x62697473);
+	for (float edge : {0.0f, 0.0f, right, bottom}) {
+		uint32_t bits;
+		memcpy(&bits, &edge, 4);
+		putBig32(out, bits);
+	}
+	const uint32_t rowBytes = rgba ? 4 * width : width;
+	putBig32(out, rowBytes);
+	putBig32(out, rgba ? 0x2008 : 0x0004);
+	putBig32(out, rowBytes * 192);
+
+	BScreen screen;
+	std::map<int, uint8_t> indexes;
+	for (int y = 0; y < 192; y++) {
+		for (int x = 0; x < width; x++) {
+			const Rgb c = pixel(file, x, y);
+			if (rgba) {
+				out.insert(out.end(), {(uint8_t)c.b, (uint8_t)c.g, (uint8_t)c.r, 255});
+				continue;
+			}
+			const int key = c.r << 16 | c.g << 8 | c.b;
+			if (indexes.count(key) == 0)
+				indexes[key] = screen.IndexForColor(c.r, c.g, c.b, 255);
+			out.push_back(indexes[key]);
+		}
+	}
+	return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> screenReferenceBitmap(const uint8_t* data, size_t size, bool hinted)
+{
+	switch (size) {
+		case 6912: return bitmap(256, false, data, classicPixel);
+		case 6921: return bitmap(256, false, data + 9, classicPixel);
+		case 6924: return bitmap(256, false, data + 12, classicPixel);
+		case 7396: return bitmap(256, false, data + 265, classicPixel);
+		case 6976: return bitmap(256, true, data, ulaplusPixel);
+		case 12289: return bitmap(512, false, data, hiResPixel);
+		case 13824: return bitmap(256, true, data, gigascreenPixel);
+		case 7040:
+			if (plus3dosHeaderGood(data))
+				return bitmap(256, false, data + 128, classicPixel);
+			break;
+		case 6144:
+			if (hinted)
+				return bitmap(256, false, data, [](const uint8_t* file, int x, int y) {
+					return spectrumRgb(bitmapBit(file, x, y) ? 0 : 7);
+				});
+			break;
+		case 12288:
+			if (hinted)
+				return bitmap(256, false, data, hiColourPixel);
+			break;
+	}
+	return {};
+}
