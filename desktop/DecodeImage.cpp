@@ -1,6 +1,7 @@
 #include "DecodeImage.h"
 
 #include "BitmapSink.h"
+#include "DesktopFormats.h"
 #include "SharedRoster.h"
 
 #include <Screen.h>
@@ -68,6 +69,24 @@ BitmapSink::SizeCheck size_check(SizeFunc sizeFunc, void* userData)
 	};
 }
 
+// gdk-pixbuf hands this module the files whose name or MIME type is one of
+// its formats or whose bytes match one of its signatures, and never says
+// which. A file that no add-on knows by its bytes alone came by its name or
+// type, so it is asked about again as each format that has no signature
+// (SCREEN$, *.scr): some lengths of those are lengths that any file may have,
+// and the add-on reads them only when told what the file is.
+status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_info* info)
+{
+	status_t status = roster.Identify(source, nullptr, info, 0, nullptr, B_TRANSLATOR_BITMAP);
+	for (size_t i = 0; status != B_OK && i < kDesktopFormatCount; i++) {
+		const DesktopFormat& format = kDesktopFormats[i];
+		if (format.signature == nullptr)
+			status = roster.Identify(source, nullptr, info, 0, format.systemMIME,
+				B_TRANSLATOR_BITMAP);
+	}
+	return status;
+}
+
 }  // namespace
 
 GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
@@ -86,7 +105,7 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 
 	BMemoryIO source(data, length);
 	translator_info info;
-	if (roster.Identify(&source, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP) != B_OK) {
+	if (identify(roster, &source, &info) != B_OK) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
 			"None of the translator add-ons (" + names + ") recognises this image");
 		return nullptr;
