@@ -105,6 +105,7 @@ std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file,
 
 	BScreen screen;
 	std::map<int, uint8_t> indexes;
+	out.reserve(out.size() + rowBytes * 192);
 	for (int y = 0; y < 192; y++) {
 		for (int x = 0; x < width; x++) {
 			const Rgb c = pixel(file, x, y);
@@ -112,10 +113,10 @@ std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file,
 				out.insert(out.end(), {(uint8_t)c.b, (uint8_t)c.g, (uint8_t)c.r, 255});
 				continue;
 			}
-			const int key = c.r << 16 | c.g << 8 | c.b;
-			if (indexes.count(key) == 0)
-				indexes[key] = screen.IndexForColor(c.r, c.g, c.b, 255);
-			out.push_back(indexes[key]);
+			auto known = indexes.emplace(c.r << 16 | c.g << 8 | c.b, 0);
+			if (known.second)
+				known.first->second = screen.IndexForColor(c.r, c.g, c.b, 255);
+			out.push_back(known.first->second);
 		}
 	}
 	return out;

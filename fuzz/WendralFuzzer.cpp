@@ -28,8 +28,8 @@ status_t identify(const uint8_t* data, size_t size, const translation_format* hi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	const bool plainForm = !screenReferenceBitmap(data, size, false).empty();
 	const std::vector<uint8_t> expected = screenReferenceBitmap(data, size, true);
+	const bool plainForm = !expected.empty() && size != 6144 && size != 12288;
 
 	FUZZ_CHECK(identify(data, size, nullptr) == (plainForm ? B_OK : B_NO_TRANSLATOR));
 	translation_format hint = {};
