@@ -11,29 +11,39 @@ struct Rgb {
 	int r, g, b;
 };
 
+typedef Rgb (*PixelOf)(const uint8_t* file, int x, int y);
+
 Rgb spectrumRgb(int n)
 {
 	const int on = (n & 8) ? 0xFF : 0xAA;
 	return {(n & 2) ? on : 0, (n & 4) ? on : 0, (n & 1) ? on : 0};
 }
 
-bool bitmapBit(const uint8_t* bitmap, int x, int y)
+// The display file byte holding pixel (x, y).
+int byteOf(int x, int y)
 {
-	const int byte = 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
-	return (bitmap[byte] >> (7 - x % 8)) & 1;
+	return 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
 }
 
-// The colour number that an attribute gives a pixel, flash unseen.
+bool inkAt(const uint8_t* bitmap, int x, int y)
+{
+	return (bitmap[byteOf(x, y)] >> (7 - x % 8)) & 1;
+}
+
+// The colour number an attribute gives a pixel; flash shows nothing.
 int attributeColour(uint8_t attribute, bool ink)
 {
-	const int colour = ink ? attribute % 8 : (attribute / 8) % 8;
-	return colour + ((attribute & 0x40) ? 8 : 0);
+	return (ink ? attribute % 8 : (attribute / 8) % 8) + ((attribute & 0x40) ? 8 : 0);
 }
 
 Rgb classicPixel(const uint8_t* screen, int x, int y)
 {
-	const uint8_t attribute = screen[6144 + 32 * (y / 8) + x / 8];
-	return spectrumRgb(attributeColour(attribute, bitmapBit(screen, x, y)));
+	return spectrumRgb(attributeColour(screen[6144 + 32 * (y / 8) + x / 8], inkAt(screen, x, y)));
+}
+
+Rgb bareBitmapPixel(const uint8_t* file, int x, int y)
+{
+	return spectrumRgb(inkAt(file, x, y) ? 0 : 7);
 }
 
 int ulaplusLevel(int v)
@@ -45,8 +55,7 @@ Rgb ulaplusPixel(const uint8_t* file, int x, int y)
 {
 	const uint8_t attribute = file[6144 + 32 * (y / 8) + x / 8];
 	const int clut = 2 * (attribute >> 7) + ((attribute >> 6) & 1);
-	const int entry = 16 * clut
-		+ (bitmapBit(file, x, y) ? attribute % 8 : 8 + (attribute / 8) % 8);
+	const int entry = 16 * clut + (inkAt(file, x, y) ? attribute % 8 : 8 + (attribute / 8) % 8);
 	const uint8_t p = file[6912 + entry];
 	const int b1 = (p >> 1) & 1, b0 = p & 1;
 	return {ulaplusLevel((p >> 2) & 7), ulaplusLevel(p >> 5),
@@ -55,16 +64,14 @@ Rgb ulaplusPixel(const uint8_t* file, int x, int y)
 
 Rgb hiColourPixel(const uint8_t* file, int x, int y)
 {
-	const int byte = 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
-	return spectrumRgb(attributeColour(file[6144 + byte], bitmapBit(file, x, y)));
+	return spectrumRgb(attributeColour(file[6144 + byteOf(x, y)], inkAt(file, x, y)));
 }
 
 Rgb hiResPixel(const uint8_t* file, int x, int y)
 {
 	const uint8_t* half = file + 6144 * ((x / 8) % 2);
-	const int column = 8 * (x / 16) + x % 8;
 	const int ink = (file[12288] >> 3) & 7;
-	return spectrumRgb(bitmapBit(half, column, y) ? ink : 7 - ink);
+	return spectrumRgb(inkAt(half, 8 * (x / 16) + x % 8, y) ? ink : 7 - ink);
 }
 
 Rgb gigascreenPixel(const uint8_t* file, int x, int y)
@@ -87,21 +94,18 @@ void putBig32(std::vector<uint8_t>& out, uint32_t value)
 		out.push_back((uint8_t)(value >> shift));
 }
 
-std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file,
-	Rgb (*pixel)(const uint8_t*, int, int))
+std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file, PixelOf pixel)
 {
-	const float right = (float)(width - 1), bottom = 191.0f;
 	std::vector<uint8_t> out;
-	putBig32(out, 0x62697473);
-	for (float edge : {0.0f, 0.0f, right, bottom}) {
-		uint32_t bits;
-		memcpy(&bits, &edge, 4);
-		putBig32(out, bits);
-	}
 	const uint32_t rowBytes = rgba ? 4 * width : width;
-	putBig32(out, rowBytes);
-	putBig32(out, rgba ? 0x2008 : 0x0004);
-	putBig32(out, rowBytes * 192);
+	// 'bits'; bounds 0, 0, width - 1, 191 as floats; row bytes, colour space, data size.
+	const float right = (float)(width - 1), bottom = 191.0f;
+	uint32_t rightBits, bottomBits;
+	memcpy(&rightBits, &right, 4);
+	memcpy(&bottomBits, &bottom, 4);
+	for (uint32_t field : {0x62697473u, 0u, 0u, rightBits, bottomBits, rowBytes,
+			 rgba ? 0x2008u : 0x0004u, rowBytes * 192})
+		putBig32(out, field);
 
 	BScreen screen;
 	std::map<int, uint8_t> indexes;
@@ -135,19 +139,10 @@ std::vector<uint8_t> screenReferenceBitmap(const uint8_t* data, size_t size, boo
 		case 12289: return bitmap(512, false, data, hiResPixel);
 		case 13824: return bitmap(256, true, data, gigascreenPixel);
 		case 7040:
-			if (plus3dosHeaderGood(data))
-				return bitmap(256, false, data + 128, classicPixel);
-			break;
-		case 6144:
-			if (hinted)
-				return bitmap(256, false, data, [](const uint8_t* file, int x, int y) {
-					return spectrumRgb(bitmapBit(file, x, y) ? 0 : 7);
-				});
-			break;
-		case 12288:
-			if (hinted)
-				return bitmap(256, false, data, hiColourPixel);
-			break;
+			return plus3dosHeaderGood(data) ? bitmap(256, false, data + 128, classicPixel)
+											: std::vector<uint8_t>();
+		case 6144: return hinted ? bitmap(256, false, data, bareBitmapPixel) : std::vector<uint8_t>();
+		case 12288: return hinted ? bitmap(256, false, data, hiColourPixel) : std::vector<uint8_t>();
 	}
 	return {};
 }

@@ -224,17 +224,6 @@ TEST_F(WendralTest, BlankScreenIsABlackBitmapWithABigEndianHeader)
 	EXPECT_TRUE(Bytes(output.begin() + 32, output.end()) == black);
 }
 
-TEST_F(WendralTest, MatchesTheDisplayLayoutForAnyScreen)
-{
-	for (unsigned seed = 1; seed <= 4; seed++) {
-		Bytes screen = random_screen(seed);
-		Bytes output;
-		EXPECT_EQ(Translate(screen, &output), B_OK);
-		EXPECT_TRUE(output == screenReferenceBitmap(screen.data(), screen.size(), false))
-			<< "seed " << seed;
-	}
-}
-
 TEST_F(WendralTest, ScreenOffsetsFeedTheirPixelRows)
 {
 	const uint8 white = index_of(15), black = index_of(0);
@@ -334,7 +323,7 @@ TEST_F(WendralTest, ShortWritesFail)
 
 TEST_F(WendralTest, EveryFormMatchesAnIndependentReading)
 {
-	for (size_t length : {6144, 6976, 7040, 12288, 12289, 13824}) {
+	for (size_t length : {6912, 6921, 6924, 7396, 6144, 6976, 7040, 12288, 12289, 13824}) {
 		for (unsigned seed = 1; seed <= 2; seed++) {
 			Bytes stream = random_form(length, seed);
 			translator_info info;
