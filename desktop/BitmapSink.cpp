@@ -1,20 +1,13 @@
 #include "BitmapSink.h"
 
-#include <Errors.h>
-#include <TranslatorFormats.h>
-
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
 BitmapSink::BitmapSink(const color_map& colors, SizeCheck sizeCheck)
 	:
 	fColors(colors),
 	fSizeCheck(std::move(sizeCheck)),
-	fHeaderSeen(false),
-	fImage(),
-	fDataSize(0),
-	fReceived(0),
-	fFailure(kNone),
+	fRefusal(kNone),
 	fPixbuf(nullptr)
 {
 }
@@ -25,78 +18,55 @@ BitmapSink::~BitmapSink()
 		g_object_unref(fPixbuf);
 }
 
-ssize_t BitmapSink::ReadAt(off_t, void*, size_t)
+BitmapSink::Failure BitmapSink::Refusal() const
 {
-	return B_NOT_SUPPORTED;
+	if (fRefusal != kNone)
+		return fRefusal;
+	return Failed() == BitmapStreamReader::kNone ? kNone : kBadHeader;
 }
 
-off_t BitmapSink::Seek(off_t position, uint32 seekMode)
+void BitmapSink::_Refuse(Failure refusal, Fault fault, const char* reason)
 {
-	off_t target = seekMode == SEEK_CUR ? (off_t)fReceived + position : position;
-	if ((seekMode != SEEK_SET && seekMode != SEEK_CUR) || target != (off_t)fReceived)
-		return B_NOT_SUPPORTED;
-	return target;
+	fRefusal = refusal;
+	Fail(fault, reason);
 }
 
-off_t BitmapSink::Position() const
+void BitmapSink::HeaderArrived(const BPrivate::BitmapImage& image)
 {
-	return (off_t)fReceived;
-}
-
-ssize_t BitmapSink::WriteAt(off_t position, const void* buffer, size_t size)
-{
-	if (fFailure != kNone)
-		return B_ERROR;
-	if (position != (off_t)fReceived || (size > 0 && buffer == nullptr))
-		return B_NOT_SUPPORTED;
-	const uint8* bytes = (const uint8*)buffer;
-	size_t left = size;
-
-	if (!fHeaderSeen) {
-		size_t take = std::min(left, sizeof(fHeader) - (size_t)fReceived);
-		memcpy(fHeader + fReceived, bytes, take);
-		fReceived += take;
-		bytes += take;
-		left -= take;
-		if (fReceived < sizeof(fHeader))
-			return (ssize_t)size;
-		fHeaderSeen = true;
-		fFailure = _AcceptHeader();
-		if (fFailure != kNone)
-			return B_ERROR;
+	if ((uint64)image.width * image.height > kMaxPixbufPixels) {
+		_Refuse(kTooLarge, kBitmap, "the image is larger than this loader opens");
+		return;
 	}
-
-	// Bytes past the declared data are not pixels; they are ignored.
-	uint64 offset = fReceived - sizeof(fHeader);
-	if (offset < fDataSize)
-		_ConvertSpan(offset, bytes, (size_t)std::min<uint64>(left, fDataSize - offset));
-	fReceived += left;
-	return (ssize_t)size;
-}
-
-BitmapSink::Failure BitmapSink::_AcceptHeader()
-{
-	if (!read_bitmap_header(fHeader, &fImage, &fDataSize, &fReason))
-		return kBadHeader;
-	if ((uint64)fImage.width * fImage.height > kMaxPixbufPixels)
-		return kTooLarge;
-	if (fSizeCheck && !fSizeCheck(fImage.width, fImage.height))
-		return kDeclined;
-	fPixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, (int)fImage.width, (int)fImage.height);
-	return fPixbuf == nullptr ? kNoMemory : kNone;
+	if (fSizeCheck && !fSizeCheck(image.width, image.height)) {
+		_Refuse(kDeclined, kBitmap, "the size asked for has no pixels");
+		return;
+	}
+	// Zeroed, so that rows an add-on skips are transparent rather than
+	// whatever the memory held.
+	const size_t stride = (size_t)image.width * 4;
+	guchar* pixels = (guchar*)calloc(image.height, stride);
+	if (pixels != nullptr) {
+		fPixbuf = gdk_pixbuf_new_from_data(pixels, GDK_COLORSPACE_RGB, TRUE, 8, (int)image.width,
+			(int)image.height, (int)stride, [](guchar* data, gpointer) { free(data); }, nullptr);
+	}
+	if (fPixbuf == nullptr) {
+		free(pixels);
+		_Refuse(kNoMemory, kHost, "not enough memory for the pixbuf");
+	}
 }
 
 // One piece of the pixel data, starting offset bytes into it, row by row.
-void BitmapSink::_ConvertSpan(uint64 offset, const uint8* bytes, size_t size)
+void BitmapSink::RowsArrived(uint64 offset, const uint8* bytes, size_t size)
 {
+	const BPrivate::BitmapImage& image = Image();
 	guchar* pixels = gdk_pixbuf_get_pixels(fPixbuf);
 	size_t stride = (size_t)gdk_pixbuf_get_rowstride(fPixbuf);
 	while (size > 0) {
-		uint64 y = offset / fImage.rowBytes;
-		uint32 column = (uint32)(offset % fImage.rowBytes);
-		size_t take = (size_t)std::min<uint64>(size, fImage.rowBytes - column);
+		uint64 y = offset / image.rowBytes;
+		uint32 column = (uint32)(offset % image.rowBytes);
+		size_t take = (size_t)std::min<uint64>(size, image.rowBytes - column);
 		guchar* row = pixels + y * stride;
-		if (fImage.colors == B_RGBA32)
+		if (image.colors == B_RGBA32)
 			_ConvertRGBA32(row, column, bytes, take);
 		else
 			_ConvertCMAP8(row, column, bytes, take);
@@ -112,7 +82,7 @@ void BitmapSink::_ConvertSpan(uint64 offset, const uint8* bytes, size_t size)
 void BitmapSink::_ConvertRGBA32(guchar* row, uint32 column, const uint8* bytes, size_t size)
 {
 	static const uint8 kTarget[4] = {2, 1, 0, 3};
-	uint64 end = std::min<uint64>((uint64)column + size, (uint64)fImage.width * 4);
+	uint64 end = std::min<uint64>((uint64)column + size, (uint64)Image().width * 4);
 	uint64 c = column;
 	for (; c < end && c % 4 != 0; c++)
 		row[c - c % 4 + kTarget[c % 4]] = bytes[c - column];
@@ -130,7 +100,7 @@ void BitmapSink::_ConvertRGBA32(guchar* row, uint32 column, const uint8* bytes, 
 
 void BitmapSink::_ConvertCMAP8(guchar* row, uint32 column, const uint8* bytes, size_t size)
 {
-	uint64 end = std::min<uint64>((uint64)column + size, fImage.width);
+	uint64 end = std::min<uint64>((uint64)column + size, Image().width);
 	for (uint64 x = column; x < end; x++) {
 		const rgb_color& color = fColors.color_list[bytes[x - column]];
 		guchar* out = row + x * 4;
@@ -139,11 +109,6 @@ void BitmapSink::_ConvertCMAP8(guchar* row, uint32 column, const uint8* bytes, s
 		out[2] = color.blue;
 		out[3] = color.alpha;
 	}
-}
-
-bool BitmapSink::Complete() const
-{
-	return fFailure == kNone && fHeaderSeen && fReceived >= sizeof(fHeader) + (uint64)fDataSize;
 }
 
 GdkPixbuf* BitmapSink::TakePixbuf()

@@ -1,16 +1,12 @@
 #ifndef DESKTOP_BITMAP_SINK_H
 #define DESKTOP_BITMAP_SINK_H
 
-#include <DataIO.h>
+#include <BitmapStream.h>
 #include <GraphicsDefs.h>
-#include <TranslatorFormats.h>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <functional>
-#include <string>
-
-#include "BitmapImage.h"
 
 // The most pixels this loader turns into a pixbuf: 2^28, which is 1 GiB as
 // 8-bit RGBA. The loader runs inside other people's programs, so an image
@@ -19,13 +15,10 @@
 // thumbnailers are asked to show in practice.
 const uint64 kMaxPixbufPixels = (uint64)1 << 28;
 
-// An output stream for an add-on's Translate that turns the Be bitmap
-// stream written into it into an RGBA GdkPixbuf as the bytes arrive, so the
-// bitmap is never held twice. The header is checked as soon as its 32 bytes
-// are in, before anything is allocated; a header that fails the checks
-// makes that Write fail, which ends the add-on's Translate. The stream only
-// grows at its end: writing elsewhere fails.
-class BitmapSink : public BPositionIO {
+// The stream an add-on's Translate writes its Be bitmap into, turned into an
+// RGBA GdkPixbuf as the rows arrive, so the bitmap is never held twice. The
+// pixbuf is allocated once the header has passed the checks and the limit.
+class BitmapSink : public BPrivate::BitmapStreamReader {
 public:
 	enum Failure {
 		kNone,
@@ -41,39 +34,27 @@ public:
 
 	// colors: the colour map for B_CMAP8 bitmaps, copied.
 	BitmapSink(const color_map& colors, SizeCheck sizeCheck = SizeCheck());
-	virtual ~BitmapSink();
+	~BitmapSink() override;
 
-	virtual ssize_t ReadAt(off_t position, void* buffer, size_t size);
-	virtual ssize_t WriteAt(off_t position, const void* buffer, size_t size);
-	virtual off_t Seek(off_t position, uint32 seekMode);
-	virtual off_t Position() const;
-
-	Failure Failed() const { return fFailure; }
-	const std::string& Reason() const { return fReason; }
-	bool HeaderSeen() const { return fHeaderSeen; }
-	// The header's size; valid once HeaderSeen().
-	uint32 Width() const { return fImage.width; }
-	uint32 Height() const { return fImage.height; }
-	// True when every pixel row has arrived.
-	bool Complete() const;
+	Failure Refusal() const;
+	// The header's size; valid once HeaderRead().
+	uint32 Width() const { return Image().width; }
+	uint32 Height() const { return Image().height; }
 	// The finished pixbuf, owned by the caller; null unless Complete().
 	GdkPixbuf* TakePixbuf();
 
+protected:
+	void HeaderArrived(const BPrivate::BitmapImage& image) override;
+	void RowsArrived(uint64 offset, const uint8* bytes, size_t size) override;
+
 private:
-	Failure _AcceptHeader();
-	void _ConvertSpan(uint64 offset, const uint8* bytes, size_t size);
+	void _Refuse(Failure refusal, Fault fault, const char* reason);
 	void _ConvertRGBA32(guchar* row, uint32 column, const uint8* bytes, size_t size);
 	void _ConvertCMAP8(guchar* row, uint32 column, const uint8* bytes, size_t size);
 
 	color_map fColors;
 	SizeCheck fSizeCheck;
-	uint8 fHeader[sizeof(TranslatorBitmap)];
-	bool fHeaderSeen;
-	BitmapImage fImage;
-	uint32 fDataSize;
-	uint64 fReceived;  // bytes written so far, header included
-	Failure fFailure;
-	std::string fReason;
+	Failure fRefusal;
 	GdkPixbuf* fPixbuf;
 };
 

@@ -1,10 +1,12 @@
 #include "DecodeImage.h"
 
 #include "BitmapSink.h"
+#include "DesktopFormats.h"
 #include "SharedRoster.h"
 
 #include <Screen.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <string>
 
@@ -15,26 +17,11 @@ void fail(GError** error, GdkPixbufError code, const std::string& message)
 	g_set_error_literal(error, GDK_PIXBUF_ERROR, code, message.c_str());
 }
 
-std::string joined(const std::vector<std::string>& items)
-{
-	std::string text;
-	for (const std::string& item : items)
-		text += (text.empty() ? "" : ", ") + item;
-	return text;
-}
-
-std::string translator_name(const BTranslatorRoster& roster, translator_id id)
-{
-	const char* name = "?";
-	roster.GetTranslatorInfo(id, &name, nullptr, nullptr);
-	return std::string("The translator ") + name;
-}
-
 // The sink's refusal explains a failed Translate better than the add-on's
 // status, which only echoes the failed Write.
 void report_sink_failure(const BitmapSink& sink, const std::string& who, GError** error)
 {
-	switch (sink.Failed()) {
+	switch (sink.Refusal()) {
 		case BitmapSink::kBadHeader:
 			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
 				who + " produced a bitmap this loader cannot use: " + sink.Reason());
@@ -62,20 +49,13 @@ void report_sink_failure(const BitmapSink& sink, const std::string& who, GError*
 
 void report_translate_failure(status_t status, const std::string& who, GError** error)
 {
-	switch (status) {
-		case B_NO_MEMORY:
-			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY, who + " ran out of memory");
-			break;
-		case B_NO_TRANSLATOR:
-			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
-				who + " recognised the image but could not convert it");
-			break;
-		default:
-			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
-				who + " could not read the image: it is damaged or of a kind it does not "
-					+ "support");
-			break;
-	}
+	std::string text = BPrivate::translate_status_text(status, "image");
+	if (text.empty())
+		text = "could not read the image: it is damaged or of a kind it does not support";
+	fail(error,
+		status == B_NO_MEMORY ? GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY
+							  : GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+		who + " " + text);
 }
 
 BitmapSink::SizeCheck size_check(SizeFunc sizeFunc, void* userData)
@@ -89,25 +69,43 @@ BitmapSink::SizeCheck size_check(SizeFunc sizeFunc, void* userData)
 	};
 }
 
+// gdk-pixbuf hands this module the files whose name or MIME type is one of
+// its formats or whose bytes match one of its signatures, and never says
+// which. A file that no add-on knows by its bytes alone came by its name or
+// type, so it is asked about again as each format that has no signature
+// (SCREEN$, *.scr): some lengths of those are lengths that any file may have,
+// and the add-on reads them only when told what the file is.
+status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_info* info)
+{
+	status_t status = roster.Identify(source, nullptr, info, 0, nullptr, B_TRANSLATOR_BITMAP);
+	for (size_t i = 0; status != B_OK && i < kDesktopFormatCount; i++) {
+		const DesktopFormat& format = kDesktopFormats[i];
+		if (format.signature == nullptr)
+			status = roster.Identify(source, nullptr, info, 0, format.systemMIME,
+				B_TRANSLATOR_BITMAP);
+	}
+	return status;
+}
+
 }  // namespace
 
 GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
 	GError** error)
 {
 	SharedRoster& shared = shared_roster();
-	std::lock_guard<std::mutex> hold(shared.lock);
 	BTranslatorRoster& roster = shared.roster;
 
-	std::string names = addon_names(roster);
+	std::string names = BPrivate::joined(BPrivate::translator_names(roster));
 	if (names.empty()) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
-			"No translator add-ons were found (looked in " + joined(shared.directories) + ")");
+			"No translator add-ons were found (looked in "
+				+ BPrivate::joined(shared.directories) + ")");
 		return nullptr;
 	}
 
 	BMemoryIO source(data, length);
 	translator_info info;
-	if (roster.Identify(&source, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP) != B_OK) {
+	if (identify(roster, &source, &info) != B_OK) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
 			"None of the translator add-ons (" + names + ") recognises this image");
 		return nullptr;
@@ -115,8 +113,8 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 
 	BitmapSink sink(*BScreen().ColorMap(), size_check(sizeFunc, userData));
 	status_t status = roster.Translate(&source, &info, nullptr, &sink, B_TRANSLATOR_BITMAP);
-	std::string who = translator_name(roster, info.translator);
-	if (sink.Failed() != BitmapSink::kNone)
+	std::string who = "The translator " + BPrivate::translator_name(roster, info.translator);
+	if (sink.Refusal() != BitmapSink::kNone)
 		report_sink_failure(sink, who, error);
 	else if (status != B_OK)
 		report_translate_failure(status, who, error);

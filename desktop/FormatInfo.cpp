@@ -1,5 +1,7 @@
 #include "FormatInfo.h"
 
+#include "DesktopFormats.h"
+
 #include <TranslatorRoster.h>
 
 #include <algorithm>
@@ -8,24 +10,6 @@
 #include <vector>
 
 namespace {
-
-// How desktops know the formats of this project's add-ons. Their rows say
-// "image/x-psd", an alias in shared-mime-info, while g_content_type_guess()
-// answers the canonical name, and gdk_pixbuf_loader_new_with_mime_type()
-// matches names exactly; SCREEN$ files have a type of our own, installed
-// with this module. Signature masks: ' ' must match, 'z' must be zero.
-struct DesktopName {
-	const char* addOnMIME;
-	const char* systemMIME;
-	const char* extension;
-	const char* signature;
-	const char* signatureMask;
-};
-
-const DesktopName kDesktopNames[] = {
-	{"image/x-psd", "image/vnd.adobe.photoshop", "psd", "8BPS \x01", "    z "},
-	{"image/x-zx", "image/x-zx-screen", "scr", nullptr, nullptr},
-};
 
 void add_unique(std::vector<std::string>& list, const char* item)
 {
@@ -61,7 +45,7 @@ gchar** string_array(const std::vector<std::string>& list)
 void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 {
 	std::vector<std::string> mimeTypes, extensions, names;
-	std::vector<const DesktopName*> known;
+	std::vector<const DesktopFormat*> known;
 
 	translator_id* ids = nullptr;
 	int32 count = 0;
@@ -75,13 +59,14 @@ void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 		for (int32 r = 0; r < rowCount; r++) {
 			add_unique(mimeTypes, rows[r].MIME);
 			add_unique(names, rows[r].name);
-			for (const DesktopName& name : kDesktopNames) {
-				if (strcmp(name.addOnMIME, rows[r].MIME) != 0)
+			for (size_t k = 0; k < kDesktopFormatCount; k++) {
+				const DesktopFormat& format = kDesktopFormats[k];
+				if (strcmp(format.addOnMIME, rows[r].MIME) != 0)
 					continue;
-				add_unique(mimeTypes, name.systemMIME);
-				add_unique(extensions, name.extension);
-				if (std::find(known.begin(), known.end(), &name) == known.end())
-					known.push_back(&name);
+				add_unique(mimeTypes, format.systemMIME);
+				add_unique(extensions, format.extension);
+				if (std::find(known.begin(), known.end(), &format) == known.end())
+					known.push_back(&format);
 			}
 		}
 	}
@@ -89,11 +74,11 @@ void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 
 	GdkPixbufModulePattern* signature = g_new0(GdkPixbufModulePattern, known.size() + 1);
 	size_t patterns = 0;
-	for (const DesktopName* name : known) {
-		if (name->signature == nullptr)
+	for (const DesktopFormat* format : known) {
+		if (format->signature == nullptr)
 			continue;
-		signature[patterns].prefix = g_strdup(name->signature);
-		signature[patterns].mask = g_strdup(name->signatureMask);
+		signature[patterns].prefix = g_strdup(format->signature);
+		signature[patterns].mask = g_strdup(format->signatureMask);
 		signature[patterns].relevance = 100;
 		patterns++;
 	}
@@ -107,7 +92,7 @@ void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 	info->description = g_strdup(description.c_str());
 	info->mime_types = string_array(mimeTypes);
 	info->extensions = string_array(extensions);
-	// Safe on any thread: every call into the add-ons is serialised.
+	// Safe on any thread: the add-ons translate on several at once.
 	info->flags = GDK_PIXBUF_FORMAT_THREADSAFE;
 	// The project states no licence yet; an empty one says just that.
 	info->license = g_strdup("");

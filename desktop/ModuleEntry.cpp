@@ -122,9 +122,7 @@ G_MODULE_EXPORT void fill_vtable(GdkPixbufModule* module)
 
 G_MODULE_EXPORT void fill_info(GdkPixbufFormat* info)
 {
-	SharedRoster& shared = shared_roster();
-	std::lock_guard<std::mutex> hold(shared.lock);
-	fill_format_info(shared.roster, info);
+	fill_format_info(shared_roster().roster, info);
 }
 
 }  // extern "C"

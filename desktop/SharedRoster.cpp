@@ -37,19 +37,3 @@ SharedRoster& shared_roster()
 	static SharedRoster* shared = load_roster();
 	return *shared;
 }
-
-std::string addon_names(const BTranslatorRoster& roster)
-{
-	std::string names;
-	translator_id* ids = nullptr;
-	int32 count = 0;
-	if (roster.GetAllTranslators(&ids, &count) != B_OK)
-		return names;
-	for (int32 i = 0; i < count; i++) {
-		const char* name = nullptr;
-		if (roster.GetTranslatorInfo(ids[i], &name, nullptr, nullptr) == B_OK)
-			names += (names.empty() ? "" : ", ") + std::string(name);
-	}
-	delete[] ids;
-	return names;
-}

@@ -3,7 +3,6 @@
 
 #include <TranslatorRoster.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,18 +11,15 @@
 // <prefix>/lib/translators (an installed layout), the prefix being the
 // directory that holds the loader module directory. Kept until the process
 // ends: the host program may call the module from any thread at any time.
+// Decodes on several threads share it without a lock: once loaded the roster
+// only reads its table, and the add-ons keep their decoding state per call or
+// per thread (the PSD core's read buffer is thread-local).
 struct SharedRoster {
 	BTranslatorRoster roster;
 	// The directories that were looked in, for messages.
 	std::vector<std::string> directories;
-	// Held around every Identify and Translate: an add-on may keep
-	// process-wide decoding state (the PSD core's read buffer does).
-	std::mutex lock;
 };
 
 SharedRoster& shared_roster();
-
-// The add-ons' names, joined for messages: "PSD Images, Wendral".
-std::string addon_names(const BTranslatorRoster& roster);
 
 #endif

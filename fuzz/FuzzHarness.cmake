@@ -16,7 +16,8 @@ function(add_fuzz_harness target executable)
     set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp)
     set(libraries tarnwick_objects)
   elseif(target STREQUAL "wendral")
-    set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${CMAKE_SOURCE_DIR}/translators/wendral/Wendral.cpp)
+    set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${FUZZ_DIR}/ScreenReference.cpp
+      $<TARGET_OBJECTS:wendral_addon>)
   elseif(target STREQUAL "settings")
     set(sources ${FUZZ_DIR}/SettingsFuzzer.cpp)
     set(libraries tarnwick_settings)
@@ -41,6 +42,8 @@ if(NOT TARGET fuzz_seeds)
     ${CMAKE_SOURCE_DIR}/examples/*.scr)
   add_custom_command(OUTPUT ${FUZZ_SEEDS_DIR}/stamp
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${FUZZ_SEEDS_DIR}
+    # Make, unlike Ninja, does not create the folders of a rule's outputs.
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FUZZ_SEEDS_DIR}
     COMMAND fuzz_make_seeds ${FUZZ_SEEDS_DIR} ${FUZZ_EXAMPLE_FILES}
     COMMAND ${CMAKE_COMMAND} -E touch ${FUZZ_SEEDS_DIR}/stamp
     DEPENDS fuzz_make_seeds ${FUZZ_EXAMPLE_FILES}

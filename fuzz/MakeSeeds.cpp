@@ -8,6 +8,7 @@
 #include "PsdWriter.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -99,12 +100,27 @@ Bytes screen(size_t size, unsigned seed)
 	return bytes;
 }
 
+// A screen behind a +3DOS header whose signature and checksum hold.
+Bytes plus3dosScreen()
+{
+	Bytes file = screen(128 + 6912, 7040);
+	memcpy(file.data(), "PLUS3DOS\x1A\x01\x00", 11);
+	uint8_t sum = 0;
+	for (size_t i = 0; i < 127; i++)
+		sum += file[i];
+	file[127] = sum;
+	return file;
+}
+
+// Every form's length (7040 with a random header, which the checksum
+// refuses, and with a good one) and the lengths beside them.
 bool writeWendralSeeds()
 {
 	bool ok = true;
-	for (size_t size : {6912, 6921, 6924, 7396, 6911, 6913, 7397})
+	for (size_t size : {6912, 6921, 6924, 7396, 6911, 6913, 7397, 6144, 6143, 6976, 6977, 7040,
+			 12288, 12289, 12290, 13824, 13823, 13825})
 		ok &= writeSeed("wendral", "screen-" + std::to_string(size), screen(size, (unsigned)size));
-	return ok;
+	return ok && writeSeed("wendral", "plus3dos", plus3dosScreen());
 }
 
 bool writeSettingsSeeds()

@@ -4,6 +4,8 @@
 #include <GraphicsDefs.h>
 #include <Rect.h>
 
+#include <cstddef>
+
 enum {
 	B_TRANSLATOR_BITMAP = 0x62697473,  // 'bits'
 };
@@ -16,6 +18,12 @@ struct TranslatorBitmap {
 	color_space colors;
 	uint32 dataSize;
 };
+
+static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes");
+static_assert(offsetof(TranslatorBitmap, bounds) == 4 && offsetof(TranslatorBitmap, rowBytes) == 20
+		&& offsetof(TranslatorBitmap, colors) == 24 && offsetof(TranslatorBitmap, dataSize) == 28,
+	"TranslatorBitmap has the stream's field offsets");
+static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field");
 
 #define B_TRANSLATOR_EXT_BITMAP_COLOR_SPACE "/bitmap_color_space"
 

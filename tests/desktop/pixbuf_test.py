@@ -102,6 +102,15 @@ def write(name, data):
     return path
 
 
+def screen_forms():
+    """A .scr file of each screen form beside the samples' 6912-byte one."""
+    noise = bytes((i * 131 + i // 7) & 255 for i in range(13824))
+    header = b"PLUS3DOS\x1a\x01\x00" + bytes(116)
+    plus3dos = header + bytes([sum(header) & 255]) + noise[:6912]
+    return ([write("form%d.scr" % n, noise[:n]) for n in (6144, 6976, 12288, 12289, 13824)]
+            + [write("plus3dos.scr", plus3dos)])
+
+
 # --- What translate makes of a file -------------------------------------------
 
 def run_translate(source, target, env=None):
@@ -200,6 +209,14 @@ class LoadTest(unittest.TestCase):
             pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
             expected = translated_rgba(path)
             self.assertEqual(expected[:2], (256, 192))
+            self.assertEqual(pixbuf_rgba(pixbuf), expected, path)
+
+    def test_every_screen_form_opens_as_translate_converts_it(self):
+        # The bare 6144- and 12288-byte forms have only their name to go by.
+        for path in screen_forms():
+            expected = translated_rgba(path)
+            self.assertEqual(pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(path)), expected, path)
+            pixbuf, _ = load_in_pieces(read(path), 4096, "image/x-zx-screen")
             self.assertEqual(pixbuf_rgba(pixbuf), expected, path)
 
     def test_loading_piece_by_piece_by_content_or_by_mime_type(self):
@@ -355,18 +372,18 @@ class ThumbnailTest(unittest.TestCase):
         self.assertEqual(at(96, 72), (255, 255, 255))
 
     def test_screen_thumbnail_is_the_picture_made_smaller(self):
-        for name in SCREENS:
-            path = write(name, read(os.path.join(EXAMPLES_DIR, name)))
+        samples = [write(name, read(os.path.join(EXAMPLES_DIR, name))) for name in SCREENS]
+        for path in samples + screen_forms():
             result, out = self.thumbnail(path)
             self.assertEqual(result.returncode, 0, result.stderr.decode())
             width, height, pixels = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(out))
-            self.assertEqual((width, height), (128, 96))
+            full_width, _, full = translated_rgba(path)
+            self.assertEqual((width, height), (128, 96 if full_width == 256 else 48), path)
             # Scaling down keeps each channel's mean, whatever the filter.
-            _, _, full = translated_rgba(path)
             for channel in range(3):
                 mean_full = sum(full[channel::4]) / (len(full) / 4)
                 mean_thumb = sum(pixels[channel::4]) / (len(pixels) / 4)
-                self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=name)
+                self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=path)
 
     def test_damaged_file_makes_no_thumbnail(self):
         result, out = self.thumbnail(write("broken.psd", gradient_psd(20, 10)[:20]))

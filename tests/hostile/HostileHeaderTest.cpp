@@ -184,7 +184,7 @@ TEST(HostileHeader, HugeImageWithoutDataHasOnlyZeroSamples)
 		EXPECT_EQ(kBitmapHeaderSize + (uint64_t)side * side * 4, out.length);
 		EXPECT_EQ(2, out.writes);
 		EXPECT_EQ(0u, out.mismatches);
-		EXPECT_LT(in.reads, 40);
+		EXPECT_LT(in.Reads(), 40);
 	}
 }
 

@@ -46,12 +46,12 @@ Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in,
 	translator_info info = {};
 	info.type = type;
 	info.translator = translator;
-	RecordingOutput out;
+	LimitedOutput out;
 	Outcome outcome;
 	outcome.status = addOns().roster.Translate(in, &info, extension, &out, B_TRANSLATOR_BITMAP);
 	const uint8_t* data = (const uint8_t*)out.Buffer();
 	outcome.bytes.assign(data, data + out.BufferLength());
-	outcome.writes = out.writes;
+	outcome.writes = out.Writes();
 	return outcome;
 }
 

@@ -5,6 +5,8 @@
 // through, and the one promise every translation must keep: a failure status
 // with the output untouched, or B_OK with one complete Be bitmap stream.
 
+#include "TestStreams.h"
+
 #include <DataIO.h>
 #include <GraphicsDefs.h>
 #include <Message.h>
@@ -32,29 +34,6 @@ struct AddOns {
 	translator_id wendral = 0;
 };
 AddOns& addOns();
-
-// A growing output that counts its Write calls.
-class RecordingOutput : public BMallocIO {
-public:
-	ssize_t Write(const void* buffer, size_t size) override
-	{
-		writes++;
-		return BMallocIO::Write(buffer, size);
-	}
-	int writes = 0;
-};
-
-// An input over bytes that counts its Read calls.
-class CountingInput : public BMemoryIO {
-public:
-	explicit CountingInput(const Bytes& bytes) : BMemoryIO(bytes.data(), bytes.size()) {}
-	ssize_t Read(void* buffer, size_t size) override
-	{
-		reads++;
-		return BMemoryIO::Read(buffer, size);
-	}
-	int reads = 0;
-};
 
 // A stream that cannot seek, like a pipe: each Read delivers at most `chunk`
 // of the bytes that are left.

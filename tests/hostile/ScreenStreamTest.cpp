@@ -80,10 +80,10 @@ TEST(HostileScreen, PipeIdentifiedThenTranslatedIsRefused)
 	translator_info info = {};
 	info.type = kZXType;
 	info.translator = addOns().wendral;
-	RecordingOutput out;
+	LimitedOutput out;
 	EXPECT_EQ(B_NO_TRANSLATOR,
 		addOns().roster.Translate(&pipe, &info, nullptr, &out, B_TRANSLATOR_BITMAP));
-	EXPECT_EQ(0, out.writes);
+	EXPECT_EQ(0, out.Writes());
 	EXPECT_EQ(0u, out.BufferLength());
 }
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -158,6 +159,81 @@ TEST(SettingsSave, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
 	std::string content;
 	ASSERT_TRUE(read_file(folder.File("Tarnwick_Settings"), &content));
 	EXPECT_EQ(old, content);
+	EXPECT_EQ(std::vector<std::string>{"Tarnwick_Settings"}, folder.Entries());
+}
+
+mode_t mode_of(const std::string& path)
+{
+	struct stat st;
+	return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(SettingsSave, ANewFileGetsTheUmasksModeAndAnOldFileKeepsItsOwn)
+{
+	TemporaryFolder folder;
+	const std::string file = folder.File("Tarnwick_Settings");
+	mode_t saved = umask(027);
+	save_local(folder.Path(), [](psd_settings* settings) { settings->changed = true; });
+	EXPECT_EQ(0640u, mode_of(file));
+
+	ASSERT_EQ(0, chmod(file.c_str(), 0604));
+	umask(077);
+	save_local(folder.Path(), [](psd_settings* settings) {
+		settings->alpha4 = true;
+		settings->changed = true;
+	});
+	umask(saved);
+	EXPECT_EQ(0604u, mode_of(file));
+	std::string content;
+	ASSERT_TRUE(read_file(file, &content));
+	EXPECT_NE(std::string::npos, content.find("\nalpha4 = 1\n"));
+}
+
+TEST(SettingsSave, ASymbolicLinkStaysAndItsTargetGetsTheSettings)
+{
+	TemporaryFolder folder;
+	ASSERT_EQ(0, mkdir(folder.File("kept").c_str(), 0755));
+	ASSERT_TRUE(write_file(folder.File("kept/tarnwick.conf"), "alpha4 = 1\n"));
+	ASSERT_EQ(0, symlink("kept/tarnwick.conf", folder.File("Tarnwick_Settings").c_str()));
+	save_local(folder.Path(), [](psd_settings* settings) {
+		settings->alpha4 = false;
+		settings->changed = true;
+	});
+
+	char link[256] = {};
+	ASSERT_GT(readlink(folder.File("Tarnwick_Settings").c_str(), link, sizeof(link) - 1), 0);
+	EXPECT_STREQ("kept/tarnwick.conf", link);
+	std::string content;
+	ASSERT_TRUE(read_file(folder.File("kept/tarnwick.conf"), &content));
+	EXPECT_EQ(kSavedDefaults, content);
+	EXPECT_EQ(2u, folder.Entries().size());
+}
+
+// Root writes into any folder; the save runs as an ordinary user then.
+TEST(SettingsSave, AReadOnlyFolderHoldingAWritableFileIsWrittenInPlace)
+{
+	TemporaryFolder folder;
+	const std::string file = folder.File("Tarnwick_Settings");
+	ASSERT_TRUE(write_file(file, "alpha4 = 1\n"));
+	const uid_t nobody = 65534;
+	if (geteuid() == 0) {
+		ASSERT_EQ(0, chown(folder.Path().c_str(), nobody, nobody));
+		ASSERT_EQ(0, chown(file.c_str(), nobody, nobody));
+	}
+	ASSERT_EQ(0, chmod(folder.Path().c_str(), 0555));
+	int exitCode = run_in_child_until_exit([&] {
+		if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+			exit(2);
+		save_local(folder.Path(), [](psd_settings* settings) {
+			settings->alpha4 = false;
+			settings->changed = true;
+		});
+	});
+	chmod(folder.Path().c_str(), 0755);
+	ASSERT_EQ(0, exitCode);
+	std::string content;
+	ASSERT_TRUE(read_file(file, &content));
+	EXPECT_EQ(kSavedDefaults, content);
 	EXPECT_EQ(std::vector<std::string>{"Tarnwick_Settings"}, folder.Entries());
 }
 

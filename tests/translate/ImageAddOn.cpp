@@ -8,9 +8,10 @@
 //   'H': the header of a 30000 x 30000 bitmap, then one row of it
 //   'W': the header and a row of a bitmap, then a wait of 30 s for a signal
 
-#include <ByteOrder.h>
+#include <BitmapStream.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <cstring>
 #include <unistd.h>
@@ -21,26 +22,13 @@ namespace {
 const uint32 kTestType = 0x54455354;  // 'TEST'
 const uint32 kPadding = 4;            // extra bytes per row, which writers must skip
 
-void big_endian(TranslatorBitmap* header)
-{
-	swap_data(B_UINT32_TYPE, &header->magic, 4, B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_RECT_TYPE, &header->bounds, 16, B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->rowBytes, 4, B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->colors, 4, B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->dataSize, 4, B_SWAP_HOST_TO_BENDIAN);
-}
-
+// A header that may disagree with the rows that follow it.
 status_t write_bitmap(BPositionIO* out, uint32 width, uint32 height, color_space colors,
 	uint32 rowBytes, const std::vector<uint8>& rows, uint32 dataSize)
 {
-	TranslatorBitmap header;
-	header.magic = B_TRANSLATOR_BITMAP;
-	header.bounds.Set(0, 0, width - 1.0f, height - 1.0f);
-	header.rowBytes = rowBytes;
-	header.colors = colors;
+	TranslatorBitmap header = BPrivate::bitmap_header(width, height, colors, rowBytes);
 	header.dataSize = dataSize;
-	big_endian(&header);
-	out->Write(&header, sizeof(header));
+	BPrivate::write_bitmap_header(out, header);
 	out->Write(rows.data(), rows.size());
 	return B_OK;
 }
@@ -69,12 +57,7 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	char magic[8];
 	if (inSource->Read(magic, 8) != 8 || memcmp(magic, "TESTIMG", 7) != 0)
 		return B_NO_TRANSLATOR;
-	outInfo->type = kTestType;
-	outInfo->group = B_TRANSLATOR_BITMAP;
-	outInfo->quality = 0.5f;
-	outInfo->capability = 0.5f;
-	strcpy(outInfo->name, "Test image");
-	strcpy(outInfo->MIME, "test/x-image");
+	BPrivate::fill_translator_info(inputFormats[0], outInfo);
 	return B_OK;
 }
 

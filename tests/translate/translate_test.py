@@ -185,6 +185,26 @@ class ConvertTest(Workspace):
                         alpha = trns[index] if index < len(trns) else 255
                         self.assertEqual((shown, alpha), (picture[y][x], 255), (x, y))
 
+    def test_every_screen_form_becomes_a_png_of_its_bitmap(self):
+        noise = bytes((i * 131 + i // 7) & 255 for i in range(13824))
+        # PNG colour type of each length: palette, or RGB from RGBA bitmaps.
+        forms = {6144: 3, 6976: 2, 12288: 3, 12289: 3, 13824: 2}
+        for length, colour in forms.items():
+            with self.subTest(length):
+                source = self.write("form%d.SCR" % length, noise[:length])
+                self.assertEqual(run(source, self.path("out.png")).returncode, 0)
+                self.assertEqual(run(source, self.path("out.bits")).returncode, 0)
+                pixels = self.read("out.bits")[32:]
+                width, _, png_colour, _, _, rows = decode_png(self.read("out.png"))
+                self.assertEqual((width, png_colour), (512 if length == 12289 else 256, colour))
+                if colour == 2:
+                    pixels = b"".join(bytes((pixels[i + 2], pixels[i + 1], pixels[i]))
+                                      for i in range(0, len(pixels), 4))
+                self.assertEqual(b"".join(rows), pixels)
+        # Only the name tells a bare bitmap from any other 6144 bytes.
+        result = run(self.write("bare.bin", noise[:6144]), self.path("out.png"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+
     def test_rgba_png_keeps_alpha_and_skips_row_padding(self):
         stream, pixels = test_image(5, 3)
         source = self.write("image.test", stream)
@@ -422,8 +442,8 @@ class ReportTest(Workspace):
         self.assertEqual(lines[start + 1].split(), ["input", "'ZX", "'", "image/x-zx", "ZX",
                                                     "Spectrum", "SCREEN$", "(quality", "0.90,",
                                                     "capability", "0.80)"])
-        self.assertIn("'bits'  image/x-be-bitmap  Be bitmap  (quality 0.30, capability 0.50)",
-                      lines[start + 2])
+        self.assertIn("'bits'  image/x-be-bitmap  Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and "
+                      "gigascreen)  (quality 0.30, capability 0.50)", lines[start + 2])
         self.assertIn("TestImage 1.05: Test images for the translate command", lines)
 
 

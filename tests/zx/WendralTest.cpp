@@ -1,6 +1,8 @@
 // Wendral as a host sees it: loaded from build/translators by the roster,
 // fed SCREEN$ streams, its Be bitmap output checked byte for byte.
 
+#include "ScreenReference.h"
+
 #include <Screen.h>
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -30,32 +33,48 @@ uint8 index_of(int n)
 	return BScreen().IndexForColor(c.red, c.green, c.blue, 255);
 }
 
-// The picture a screen stands for, pixel by pixel, straight from the
-// Spectrum's display layout: the reference the add-on must match.
-Bytes reference_pixels(const Bytes& screen)
-{
-	Bytes pixels(kPixelBytes);
-	for (int y = 0; y < 192; y++) {
-		for (int x = 0; x < 256; x++) {
-			int column = x / 8;
-			uint8 byte = screen[2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + column];
-			uint8 attribute = screen[6144 + 32 * (y / 8) + column];
-			int bright = (attribute & 0x40) ? 8 : 0;
-			bool ink = byte & (0x80 >> (x % 8));
-			int colour = ink ? (attribute & 7) + bright : ((attribute >> 3) & 7) + bright;
-			pixels[256 * y + x] = index_of(colour);
-		}
-	}
-	return pixels;
-}
-
-Bytes random_screen(unsigned seed)
+Bytes random_screen(unsigned seed, size_t size = 6912)
 {
 	std::mt19937 random(seed);
-	Bytes screen(6912);
+	Bytes screen(size);
 	for (uint8& b : screen)
 		b = (uint8)random();
 	return screen;
+}
+
+void set_plus3dos_checksum(Bytes& file)
+{
+	file[127] = (uint8)std::accumulate(file.begin(), file.begin() + 127, 0);
+}
+
+// Random contents in a stream of the given length, with a +3DOS header that
+// holds and a ULAplus palette whose 64 entries all differ.
+Bytes random_form(size_t length, unsigned seed)
+{
+	Bytes stream = random_screen(seed, length);
+	if (length == 7040) {
+		memcpy(stream.data(), "PLUS3DOS\x1A", 9);
+		set_plus3dos_checksum(stream);
+	}
+	if (length == 6976) {
+		for (int i = 0; i < 64; i++)
+			stream[6912 + i] = (uint8)(37 * i + 11);
+	}
+	return stream;
+}
+
+uint32 big32(const uint8* p)
+{
+	return (uint32)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// A pixel of a translated Be bitmap stream, as a colour.
+rgb_color colour_at(const Bytes& bitmap, int x, int y)
+{
+	const uint8* row = &bitmap[32 + big32(&bitmap[20]) * y];
+	if (big32(&bitmap[24]) == B_RGBA32)
+		return make_color(row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]);
+	return BScreen().ColorForIndex(row[x]);
 }
 
 class WendralTest : public ::testing::Test {
@@ -68,10 +87,11 @@ protected:
 		ASSERT_EQ(fRoster.FindTranslator("Wendral", &fWendral), B_OK);
 	}
 
-	status_t Identify(const Bytes& stream, translator_info* info, uint32 wantType = 0)
+	status_t Identify(const Bytes& stream, translator_info* info, uint32 wantType = 0,
+		uint32 hintType = 0, const char* hintMIME = nullptr)
 	{
 		BMemoryIO io(stream.data(), stream.size());
-		status_t status = fRoster.Identify(&io, nullptr, info, 0, nullptr, wantType);
+		status_t status = fRoster.Identify(&io, nullptr, info, hintType, hintMIME, wantType);
 		if (status == B_OK) {
 			EXPECT_EQ(info->translator, fWendral);
 		}
@@ -144,7 +164,7 @@ TEST_F(WendralTest, ExportsItsIdentityAndFormats)
 	EXPECT_EQ(formats[0].quality, 0.3f);
 	EXPECT_EQ(formats[0].capability, 0.5f);
 	EXPECT_STREQ(formats[0].MIME, "image/x-be-bitmap");
-	EXPECT_STREQ(formats[0].name, "Be bitmap");
+	EXPECT_STREQ(formats[0].name, "Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and gigascreen)");
 	EXPECT_EQ(memcmp(&formats[1], &zero, sizeof(zero)), 0);
 
 	BRect extent;
@@ -152,9 +172,9 @@ TEST_F(WendralTest, ExportsItsIdentityAndFormats)
 		B_NOT_SUPPORTED);
 }
 
-TEST_F(WendralTest, IdentifiesTheFourLengthsOnly)
+TEST_F(WendralTest, IdentifiesItsFormsByLength)
 {
-	for (size_t length : {6912, 6921, 6924, 7396}) {
+	for (size_t length : {6912, 6921, 6924, 7396, 6976, 12289, 13824}) {
 		translator_info info;
 		ASSERT_EQ(Identify(Bytes(length, 0x55), &info), B_OK) << length;
 		EXPECT_EQ(info.type, kZXType);
@@ -164,7 +184,8 @@ TEST_F(WendralTest, IdentifiesTheFourLengthsOnly)
 		EXPECT_STREQ(info.name, "ZX Spectrum SCREEN$");
 		EXPECT_STREQ(info.MIME, "image/x-zx");
 	}
-	for (size_t length : {0, 1, 6911, 6913, 6920, 6925, 7395, 7397, 100000}) {
+	// 7040 bytes of 0x55 lack the +3DOS signature.
+	for (size_t length : {0, 1, 6911, 6913, 6920, 6925, 7040, 7395, 7397, 13823, 13825, 100000}) {
 		translator_info info;
 		EXPECT_EQ(Identify(Bytes(length, 0x55), &info), B_NO_TRANSLATOR) << length;
 		Bytes output;
@@ -201,14 +222,6 @@ TEST_F(WendralTest, BlankScreenIsABlackBitmapWithABigEndianHeader)
 	EXPECT_EQ(memcmp(output.data(), header, 32), 0);
 	Bytes black(kPixelBytes, BScreen().IndexForColor(0, 0, 0));
 	EXPECT_TRUE(Bytes(output.begin() + 32, output.end()) == black);
-}
-
-TEST_F(WendralTest, MatchesTheDisplayLayoutForAnyScreen)
-{
-	for (unsigned seed = 1; seed <= 4; seed++) {
-		Bytes screen = random_screen(seed);
-		EXPECT_TRUE(Pixels(screen) == reference_pixels(screen)) << "seed " << seed;
-	}
 }
 
 TEST_F(WendralTest, ScreenOffsetsFeedTheirPixelRows)
@@ -306,4 +319,131 @@ TEST_F(WendralTest, ShortWritesFail)
 		EXPECT_EQ(fRoster.Translate(&in, &info, nullptr, &out, B_TRANSLATOR_BITMAP), B_ERROR)
 			<< room;
 	}
+}
+
+TEST_F(WendralTest, EveryFormMatchesAnIndependentReading)
+{
+	for (size_t length : {6912, 6921, 6924, 7396, 6144, 6976, 7040, 12288, 12289, 13824}) {
+		for (unsigned seed = 1; seed <= 2; seed++) {
+			Bytes stream = random_form(length, seed);
+			translator_info info;
+			ASSERT_EQ(Identify(stream, &info, 0, 0, "image/x-zx-screen"), B_OK) << length;
+			Bytes output;
+			EXPECT_EQ(Translate(stream, &output), B_OK);
+			Bytes expected = screenReferenceBitmap(stream.data(), stream.size(), true);
+			EXPECT_TRUE(output == expected) << length << " seed " << seed;
+		}
+	}
+}
+
+// Colours worked out by hand from the layouts, so that a misreading that the
+// add-on and the reference share still shows.
+TEST_F(WendralTest, HandCheckedPixelsOfEachForm)
+{
+	Bytes ulaplus(6976, 0);
+	memset(ulaplus.data(), 0xF0, 6144);
+	for (int cell = 0; cell < 4; cell++)
+		ulaplus[6144 + cell] = (uint8)(0x11 | cell << 6);  // ink 1, paper 2; flash, bright
+	for (int i = 0; i < 64; i++)
+		ulaplus[6912 + i] = (uint8)(37 * i + 11);
+	ulaplus[6912 + 1] = 0xE3;   // first table's ink 1
+	ulaplus[6912 + 26] = 0x4E;  // bright: second table's paper 2
+	ulaplus[6912 + 33] = 0x1D;  // flash: third table's ink 1
+	ulaplus[6912 + 58] = 0x02;  // both: fourth table's paper 2
+
+	Bytes giga(13824, 0);
+	memset(giga.data(), 0xFF, 6144);
+	memset(&giga[6144], 0x42, 768);          // bright red ink
+	memset(&giga[6912 + 6144], 0x08, 768);  // blue paper
+
+	Bytes hiRes(12289, 0);
+	hiRes[0] = 0xFF;
+	hiRes[6144] = 0x0F;
+	hiRes[12288] = 0x10 | 0x47;  // ink 2; the other bits play no part
+
+	Bytes hiColour(12288, 0);
+	hiColour[0] = hiColour[256] = 0xFF;  // column 0 of rows 0 and 1
+	hiColour[6144] = 0x42;
+	hiColour[6144 + 256] = 0x04;
+
+	Bytes bare(6144, 0);
+	bare[0] = 0x80;
+
+	struct Pixel {
+		const Bytes* stream;
+		int x, y;
+		rgb_color colour;
+	} pixels[] = {
+		{&ulaplus, 0, 0, make_color(0, 255, 255)},
+		{&ulaplus, 12, 0, make_color(109, 73, 182)},
+		{&ulaplus, 16, 0, make_color(255, 0, 109)},
+		{&ulaplus, 28, 0, make_color(0, 0, 182)},
+		{&giga, 100, 100, make_color(128, 0, 85)},
+		{&hiRes, 0, 0, make_color(170, 0, 0)},
+		{&hiRes, 8, 0, make_color(0, 170, 170)},
+		{&hiRes, 12, 0, make_color(170, 0, 0)},
+		{&hiRes, 16, 0, make_color(0, 170, 170)},
+		{&hiRes, 511, 191, make_color(0, 170, 170)},
+		{&hiColour, 0, 0, make_color(255, 0, 0)},
+		{&hiColour, 0, 1, make_color(0, 170, 0)},
+		{&bare, 0, 0, make_color(0, 0, 0)},
+		{&bare, 1, 0, make_color(170, 170, 170)},
+	};
+	for (const Pixel& pixel : pixels) {
+		Bytes output;
+		ASSERT_EQ(Translate(*pixel.stream, &output), B_OK);
+		EXPECT_EQ(colour_at(output, pixel.x, pixel.y), pixel.colour)
+			<< pixel.stream->size() << " bytes, pixel " << pixel.x << "," << pixel.y;
+	}
+}
+
+TEST_F(WendralTest, BareBitmapLengthsNeedTheScreenHint)
+{
+	struct Hint {
+		uint32 type;
+		const char* mime;
+		bool namesScreen;
+	} hints[] = {{0, nullptr, false}, {0x504E4720, "image/png", false},
+		{0, "image/x-zx-screenshot", false}, {kZXType, nullptr, true}, {0, "image/x-zx", true},
+		{0, "image/x-zx-screen", true}, {0, "Image/X-ZX-Screen", true}};
+	for (size_t length : {6144, 12288}) {
+		for (const Hint& hint : hints) {
+			translator_info info;
+			EXPECT_EQ(Identify(Bytes(length, 0), &info, 0, hint.type, hint.mime),
+				hint.namesScreen ? B_OK : B_NO_TRANSLATOR)
+				<< length << " " << hint.type << " " << (hint.mime ? hint.mime : "");
+		}
+	}
+	// The roster's own identification ahead of Translate heeds it too.
+	Bytes screen(6144, 0);
+	BMemoryIO in(screen.data(), screen.size());
+	BMallocIO out;
+	EXPECT_EQ(fRoster.Translate(&in, nullptr, nullptr, &out, B_TRANSLATOR_BITMAP), B_NO_TRANSLATOR);
+	EXPECT_EQ(out.BufferLength(), 0u);
+	EXPECT_EQ(fRoster.Translate(&in, nullptr, nullptr, &out, B_TRANSLATOR_BITMAP, 0, "image/x-zx"),
+		B_OK);
+	EXPECT_EQ(out.BufferLength(), kHeaderBytes + kPixelBytes);
+}
+
+TEST_F(WendralTest, Plus3DosFilesNeedTheirSignatureAndChecksum)
+{
+	Bytes good = random_form(7040, 3);
+	Bytes badSum = good;
+	badSum[127]++;
+	Bytes badSignature = good;
+	badSignature[4] = '2';
+	set_plus3dos_checksum(badSignature);
+	Bytes noEndOfFile = good;
+	noEndOfFile[8] = 0;
+	set_plus3dos_checksum(noEndOfFile);
+	for (const Bytes* bad : {&badSum, &badSignature, &noEndOfFile}) {
+		translator_info info;
+		EXPECT_EQ(Identify(*bad, &info), B_NO_TRANSLATOR);
+		Bytes output;
+		EXPECT_EQ(Translate(*bad, &output), B_NO_TRANSLATOR);
+		EXPECT_TRUE(output.empty());
+	}
+	translator_info info;
+	EXPECT_EQ(Identify(good, &info), B_OK);
+	EXPECT_TRUE(Pixels(good) == Pixels(Bytes(good.begin() + 128, good.end())));
 }

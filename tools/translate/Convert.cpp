@@ -1,11 +1,13 @@
 #include "Convert.h"
 
-#include "BitmapOutput.h"
+#include "BitsOutput.h"
 #include "IdentifiedInput.h"
 #include "OutputFile.h"
+#include "PngOutput.h"
 
 #include <Screen.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <cstdio>
 
@@ -24,12 +26,25 @@ std::string output_display_name(const std::string& path)
 
 std::string describe_failure(const std::string& translator, status_t status)
 {
-	std::string who = "the translator " + translator;
-	switch (status) {
-		case B_NO_TRANSLATOR: return who + " recognised the file but could not convert it";
-		case B_NO_MEMORY: return who + " ran out of memory";
-		default: return who + " reported an error";
-	}
+	std::string text = BPrivate::translate_status_text(status, "file");
+	return "the translator " + translator + " " + (text.empty() ? "reported an error" : text);
+}
+
+// Nothing reaches standard output before the add-on has succeeded: its
+// stream is kept in memory and handed on whole.
+status_t translate_into(BTranslatorRoster& roster, InputSource& source,
+	const translator_info& info, BMessage* extension, bool toStandardOutput,
+	BPositionIO* destination)
+{
+	if (!toStandardOutput)
+		return roster.Translate(source.Stream(), &info, extension, destination,
+			B_TRANSLATOR_BITMAP);
+	BMallocIO memory;
+	status_t status
+		= roster.Translate(source.Stream(), &info, extension, &memory, B_TRANSLATOR_BITMAP);
+	if (status == B_OK && memory.BufferLength() > 0)
+		destination->Write(memory.Buffer(), memory.BufferLength());
+	return status;
 }
 
 }  // namespace
@@ -42,37 +57,33 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	if (!open_identified(roster, input, &source, &info))
 		return false;
 	std::string shownInput = input_display_name(input);
-	std::string translator = translator_name(roster, info.translator);
+	std::string translator = BPrivate::translator_name(roster, info.translator);
 
 	std::string reason;
 	OutputFile out;
 	if (!out.Open(output, &reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
-	BitmapOutput bitmap(format, out.Stream(), *BScreen().ColorMap(), compression);
+	BitsOutput bits(out.Stream());
+	PngOutput png(out.Stream(), *BScreen().ColorMap(), compression);
+	const bool asBits = format == OutputFormat::kBits;
 	BMessage extension(options);
-	status_t status;
-	if (output == "-") {
-		// Nothing reaches standard output before the add-on has succeeded.
-		BMallocIO memory;
-		status = roster.Translate(source.Stream(), &info, &extension, &memory, B_TRANSLATOR_BITMAP);
-		if (status == B_OK && memory.BufferLength() > 0)
-			bitmap.Write(memory.Buffer(), memory.BufferLength());
-	} else {
-		status = roster.Translate(source.Stream(), &info, &extension, &bitmap, B_TRANSLATOR_BITMAP);
-	}
+	status_t status = translate_into(roster, source, info, &extension, output == "-",
+		asBits ? (BPositionIO*)&bits : &png);
 
+	bool outputFailed = asBits ? bits.Failed() : png.Failed() == PngOutput::kHost;
 	const char* why = nullptr;
-	if (!bitmap.OutputFailed() && status != B_OK
+	if (!outputFailed && status != B_OK
 		&& extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &why) == B_OK)
 		return fail(shownInput + ": " + why);
-	if (!bitmap.OutputFailed() && status != B_OK)
+	if (!outputFailed && status != B_OK)
 		return fail(shownInput + ": " + describe_failure(translator, status));
-	BitmapOutput::Failure failure = bitmap.Finish(&reason);
-	if (failure == BitmapOutput::Failure::kBitmap) {
+	PngOutput::Fault fault = asBits ? PngOutput::kNone : png.Finish();
+	if (fault == PngOutput::kBitmap) {
 		return fail(shownInput + ": the translator " + translator
-			+ " produced a bitmap that cannot be written as PNG: " + reason);
+			+ " produced a bitmap that cannot be written as PNG: " + png.Reason());
 	}
-	if (failure == BitmapOutput::Failure::kOutput || !out.Commit(&reason))
+	reason = asBits ? bits.Reason() : png.Reason();
+	if (outputFailed || fault == PngOutput::kHost || !out.Commit(&reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
 	return true;
 }

@@ -3,17 +3,23 @@
 #include <TranslatorFormats.h>
 
 #include <cstdio>
+#include <strings.h>
 
 std::string input_display_name(const std::string& path)
 {
 	return path == "-" ? "standard input" : path;
 }
 
-std::string translator_name(BTranslatorRoster& roster, translator_id id)
+// SCREEN$ files carry no signature, and some of their lengths are those of
+// any file: a name ending in .scr is the only sign of them, so it goes to the
+// add-ons as the MIME type that desktops give such files.
+static const char* format_hint(const std::string& path)
 {
-	const char* name = nullptr;
-	roster.GetTranslatorInfo(id, &name, nullptr, nullptr);
-	return name != nullptr ? name : "?";
+	const std::string suffix = ".scr";
+	if (path.size() > suffix.size()
+		&& strcasecmp(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0)
+		return "image/x-zx-screen";
+	return nullptr;
 }
 
 bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSource* source,
@@ -25,7 +31,8 @@ bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSo
 		fprintf(stderr, "translate: cannot open %s: %s\n", shown.c_str(), reason.c_str());
 		return false;
 	}
-	if (roster.Identify(source->Stream(), nullptr, info, 0, nullptr, B_TRANSLATOR_BITMAP)
+	if (roster.Identify(source->Stream(), nullptr, info, 0, format_hint(path),
+			B_TRANSLATOR_BITMAP)
 		!= B_OK) {
 		fprintf(stderr, "translate: %s: no translator recognises this file\n", shown.c_str());
 		return false;

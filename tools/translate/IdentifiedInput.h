@@ -10,9 +10,6 @@
 // How a path appears in messages: "-" is "standard input".
 std::string input_display_name(const std::string& path);
 
-// The add-on's name for messages.
-std::string translator_name(BTranslatorRoster& roster, translator_id id);
-
 // Opens the input and finds the add-on that reads it into a Be bitmap; on
 // failure prints one line on stderr saying which file and why.
 bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSource* source,

@@ -19,7 +19,7 @@ enum {
 };
 
 // The bytes of a B_RGBA32 pixel word in memory: blue, green, red, alpha.
-inline const uint8* pixel_bytes(const BitmapImage& image, uint32 y)
+inline const uint8* pixel_bytes(const BPrivate::BitmapImage& image, uint32 y)
 {
 	return image.bits + (size_t)y * image.rowBytes;
 }
@@ -158,7 +158,7 @@ const FilterFunction* const kVectorFilters = kPlainFilters;
 
 }  // namespace
 
-PngColorType png_color_type(const BitmapImage& image)
+PngColorType png_color_type(const BPrivate::BitmapImage& image)
 {
 	if (image.colors == B_CMAP8)
 		return kPngPalette;
@@ -192,7 +192,8 @@ uint32 png_pixel_bytes(PngColorType type)
 	}
 }
 
-void png_row_samples(const BitmapImage& image, PngColorType type, uint32 y, uint8* samples)
+void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
+	uint8* samples)
 {
 	const uint8* in = pixel_bytes(image, y);
 	const uint32 width = image.width;

@@ -4,7 +4,7 @@
 // The rows of a PNG image as they go into its compressed data: samples in
 // the PNG colour type's order, each row led by the filter that predicts it.
 
-#include "BitmapImage.h"
+#include <BitmapStream.h>
 
 #include <vector>
 
@@ -20,13 +20,14 @@ enum PngColorType {
 // The smallest colour type that holds every pixel exactly: palette for
 // B_CMAP8; for B_RGBA32 gray when red = green = blue everywhere, without
 // alpha when every alpha is 255.
-PngColorType png_color_type(const BitmapImage& image);
+PngColorType png_color_type(const BPrivate::BitmapImage& image);
 
 // Bytes per pixel of an 8-bit image of the colour type.
 uint32 png_pixel_bytes(PngColorType type);
 
 // Row y of the image in the colour type's sample order.
-void png_row_samples(const BitmapImage& image, PngColorType type, uint32 y, uint8* samples);
+void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
+	uint8* samples);
 
 #if defined(__SSE2__)
 #define TRANSLATE_HAS_SSE2 1

@@ -80,7 +80,7 @@ private:
 // bands are filtered on several threads at once.
 class FilteredRows : public PngRowSource {
 public:
-	FilteredRows(const BitmapImage& image, PngColorType type)
+	FilteredRows(const BPrivate::BitmapImage& image, PngColorType type)
 		: fImage(image), fType(type), fRowBytes(image.width * png_pixel_bytes(type))
 	{
 	}
@@ -105,7 +105,7 @@ public:
 	}
 
 private:
-	const BitmapImage& fImage;
+	const BPrivate::BitmapImage& fImage;
 	PngColorType fType;
 	uint32 fRowBytes;
 };
@@ -131,7 +131,7 @@ bool write_palette(ChunkWriter& writer, const color_map& map)
 
 }  // namespace
 
-bool write_png(const BitmapImage& image, const color_map& palette,
+bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
 	const PngCompression& compression, FILE* out, std::string* reason)
 {
 	if (image.colors != B_CMAP8 && image.colors != B_RGBA32) {

@@ -1,7 +1,7 @@
 #ifndef TRANSLATE_PNG_WRITER_H
 #define TRANSLATE_PNG_WRITER_H
 
-#include "BitmapImage.h"
+#include <BitmapStream.h>
 #include "PngDeflate.h"
 
 #include <cstdio>
@@ -12,7 +12,7 @@
 // palette is the given colour map. Rows are filtered adaptively (palette
 // rows are not) and compressed as `compression` says. False with the reason
 // in words on failure.
-bool write_png(const BitmapImage& image, const color_map& palette,
+bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
 	const PngCompression& compression, FILE* out, std::string* reason);
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "IdentifiedInput.h"
 
+#include <TranslatorHelpers.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,8 +45,9 @@ bool identify_file(BTranslatorRoster& roster, const std::string& path)
 	translator_info info;
 	if (!open_identified(roster, path, &source, &info))
 		return false;
-	printf("%s: %s, '%s', %s, %s\n", path.c_str(), translator_name(roster, info.translator).c_str(),
-		type_text(info.type).c_str(), info.MIME, info.name);
+	printf("%s: %s, '%s', %s, %s\n", path.c_str(),
+		BPrivate::translator_name(roster, info.translator).c_str(), type_text(info.type).c_str(),
+		info.MIME, info.name);
 	return true;
 }
 

@@ -8,6 +8,7 @@
 #include "Options.h"
 #include "Report.h"
 
+#include <TranslatorHelpers.h>
 #include <TranslatorRoster.h>
 
 #include <cerrno>
@@ -16,14 +17,6 @@
 #include <malloc.h>
 
 namespace {
-
-std::string joined(const std::vector<std::string>& items)
-{
-	std::string text;
-	for (const std::string& item : items)
-		text += (text.empty() ? "" : ", ") + item;
-	return text;
-}
 
 bool load_addons(BTranslatorRoster& roster, std::vector<std::string> directories)
 {
@@ -47,7 +40,7 @@ bool load_addons(BTranslatorRoster& roster, std::vector<std::string> directories
 		delete[] ids;
 	if (ok && count == 0) {
 		fprintf(stderr, "translate: no translator add-ons found in %s\n",
-			joined(directories).c_str());
+			BPrivate::joined(directories).c_str());
 		ok = false;
 	}
 	return ok;

@@ -1,7 +1,8 @@
 // Tarnwick: the Translation Kit add-on that reads Photoshop images.
-#include <ByteOrder.h>
+#include <BitmapStream.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <TranslatorHelpers.h>
 
 #include <Message.h>
 #include <PSDCore.h>
@@ -13,7 +14,6 @@
 #include "PixelBuffer.h"
 #include <TarnwickVersion.h>
 
-#include <cstring>
 #include <string>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
@@ -49,50 +49,15 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	if (!isPSD)
 		return B_NO_TRANSLATOR;
 
-	// The two records order their fields differently; translator is the Kit's.
-	const translation_format& format = inputFormats[0];
-	outInfo->type = format.type;
-	outInfo->group = format.group;
-	outInfo->quality = format.quality;
-	outInfo->capability = format.capability;
-	strcpy(outInfo->name, format.name);
-	strcpy(outInfo->MIME, format.MIME);
+	BPrivate::fill_translator_info(inputFormats[0], outInfo);
 	return B_OK;
 }
-
-static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes");
 
 // Only called for a checked image: width and height are at least 1 and the
 // data size fits in 32 bits.
 static TranslatorBitmap bitmap_header(const PSDDocument& document)
 {
-	TranslatorBitmap header;
-	header.magic = B_TRANSLATOR_BITMAP;
-	header.bounds.Set(0.0f, 0.0f, (float)(document.width - 1), (float)(document.height - 1));
-	header.rowBytes = document.width * 4;
-	header.colors = B_RGBA32;
-	header.dataSize = header.rowBytes * document.height;
-	return header;
-}
-
-static void swap_header_to_big_endian(TranslatorBitmap* header)
-{
-	swap_data(B_UINT32_TYPE, &header->magic, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_RECT_TYPE, &header->bounds, sizeof(BRect), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->rowBytes, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->colors, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-	swap_data(B_UINT32_TYPE, &header->dataSize, sizeof(uint32), B_SWAP_HOST_TO_BENDIAN);
-}
-
-static status_t write_bitmap(BPositionIO* out, TranslatorBitmap header, const uint32* pixels)
-{
-	const size_t dataSize = header.dataSize;
-	swap_header_to_big_endian(&header);
-	if (out->Write(&header, sizeof(header)) != (ssize_t)sizeof(header))
-		return B_ERROR;
-	if (out->Write(pixels, dataSize) != (ssize_t)dataSize)
-		return B_ERROR;
-	return B_OK;
+	return BPrivate::bitmap_header(document.width, document.height, B_RGBA32, document.width * 4);
 }
 
 // A failed translation says why in the caller's extension message.
@@ -153,7 +118,7 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 	}
 	if (status != B_OK)
 		return B_ERROR;
-	if (write_bitmap(out, header, buffer.Pixels()) != B_OK) {
+	if (BPrivate::write_bitmap_stream(out, header, buffer.Pixels()) != B_OK) {
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
 	}

@@ -5,11 +5,16 @@
 
 #include <TarnwickVersion.h>
 
+#include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static const char kSettingsFileName[] = "Tarnwick_Settings";
@@ -155,25 +160,74 @@ static bool write_settings(FILE* file, const psd_settings& settings)
 		&& fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
-// Written to a temporary file beside the settings file and renamed over it, so
-// that a crash or a full disk leaves the old file whole; on failure the old
-// file stays and the temporary one is removed.
-static void save_settings_file(const char* fileName, const psd_settings& settings)
+// The file a save replaces: where a symbolic link leads, so that the link
+// stays, or the settings file itself.
+static std::string link_target(const std::string& path)
 {
-	const std::string path = settings_file_path(fileName);
-	std::string temporary = path + ".XXXXXX";
-	int fd = mkstemp(&temporary[0]);
-	if (fd < 0)
-		return;
+	std::string target = path;
+	for (int hops = 0; hops < 40; hops++) {
+		char link[PATH_MAX];
+		ssize_t length = readlink(target.c_str(), link, sizeof(link) - 1);
+		if (length < 0)
+			break;
+		link[length] = '\0';
+		if (link[0] == '/')
+			target = link;
+		else
+			target = target.substr(0, target.find_last_of('/') + 1) + link;
+	}
+	return target;
+}
+
+// A new file beside path, with the mode that writing path in place would
+// have given it: 0666 less the umask. -1 when none can be made there.
+// (snprintf, not std::to_string: the latter's digit table is a unique symbol,
+// which would keep the add-on from ever being unloaded.)
+static int create_beside(const std::string& path, std::string* temporary)
+{
+	static std::atomic<unsigned> sCounter(0);
+	for (int attempt = 0; attempt < 100; attempt++) {
+		char suffix[32];
+		snprintf(suffix, sizeof(suffix), ".%d.%u", (int)getpid(), sCounter++);
+		*temporary = path + suffix;
+		int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+		if (fd >= 0 || errno != EEXIST)
+			return fd;
+	}
+	return -1;
+}
+
+static bool write_settings_to(int fd, const psd_settings& settings)
+{
 	FILE* file = fdopen(fd, "w");
 	if (file == nullptr) {
 		close(fd);
-		unlink(temporary.c_str());
-		return;
+		return false;
 	}
 	bool written = write_settings(file, settings);
-	written = fclose(file) == 0 && written;
-	if (!written || rename(temporary.c_str(), path.c_str()) != 0)
+	return fclose(file) == 0 && written;
+}
+
+// Written to a temporary file beside the settings file and renamed over it, so
+// that a crash or a full disk leaves the old file whole; on failure the old
+// file stays and the temporary one is removed. The new file keeps the old
+// one's mode. Where no file can be made beside it (a read-only folder
+// holding a writable file), the file is written in place.
+static void save_settings_file(const char* fileName, const psd_settings& settings)
+{
+	const std::string path = link_target(settings_file_path(fileName));
+	std::string temporary;
+	int fd = create_beside(path, &temporary);
+	if (fd < 0) {
+		fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+		if (fd >= 0)
+			write_settings_to(fd, settings);
+		return;
+	}
+	struct stat old;
+	if (stat(path.c_str(), &old) == 0)
+		fchmod(fd, old.st_mode & 07777);
+	if (!write_settings_to(fd, settings) || rename(temporary.c_str(), path.c_str()) != 0)
 		unlink(temporary.c_str());
 }
 

@@ -1,11 +1,10 @@
-#include "BitmapImage.h"
-
-#include <ByteOrder.h>
-#include <TranslatorFormats.h>
+#include <BitmapStream.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+namespace BPrivate {
 
 namespace {
 
@@ -21,6 +20,44 @@ bool extent(float low, float high, uint32* count)
 
 }  // namespace
 
+void swap_bitmap_header(TranslatorBitmap* header, swap_action action)
+{
+	swap_data(B_UINT32_TYPE, &header->magic, sizeof(uint32), action);
+	swap_data(B_RECT_TYPE, &header->bounds, sizeof(BRect), action);
+	swap_data(B_UINT32_TYPE, &header->rowBytes, sizeof(uint32), action);
+	swap_data(B_UINT32_TYPE, &header->colors, sizeof(uint32), action);
+	swap_data(B_UINT32_TYPE, &header->dataSize, sizeof(uint32), action);
+}
+
+TranslatorBitmap bitmap_header(uint32 width, uint32 height, color_space colors, uint32 rowBytes)
+{
+	TranslatorBitmap header;
+	header.magic = B_TRANSLATOR_BITMAP;
+	header.bounds.Set(0.0f, 0.0f, (float)(width - 1), (float)(height - 1));
+	header.rowBytes = rowBytes;
+	header.colors = colors;
+	header.dataSize = rowBytes * height;
+	return header;
+}
+
+status_t write_bitmap_header(BPositionIO* destination, TranslatorBitmap header)
+{
+	swap_bitmap_header(&header, B_SWAP_HOST_TO_BENDIAN);
+	if (destination->Write(&header, sizeof(header)) != (ssize_t)sizeof(header))
+		return B_ERROR;
+	return B_OK;
+}
+
+status_t write_bitmap_stream(BPositionIO* destination, const TranslatorBitmap& header,
+	const void* rows)
+{
+	if (write_bitmap_header(destination, header) != B_OK)
+		return B_ERROR;
+	if (destination->Write(rows, header.dataSize) != (ssize_t)header.dataSize)
+		return B_ERROR;
+	return B_OK;
+}
+
 uint32 bytes_per_pixel(color_space colors)
 {
 	switch (colors) {
@@ -35,11 +72,7 @@ bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize
 {
 	TranslatorBitmap header;
 	memcpy(&header, stream, sizeof(header));
-	swap_data(B_UINT32_TYPE, &header.magic, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
-	swap_data(B_RECT_TYPE, &header.bounds, sizeof(BRect), B_SWAP_BENDIAN_TO_HOST);
-	swap_data(B_UINT32_TYPE, &header.rowBytes, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
-	swap_data(B_UINT32_TYPE, &header.colors, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
-	swap_data(B_UINT32_TYPE, &header.dataSize, sizeof(uint32), B_SWAP_BENDIAN_TO_HOST);
+	swap_bitmap_header(&header, B_SWAP_BENDIAN_TO_HOST);
 
 	if (header.magic != B_TRANSLATOR_BITMAP) {
 		*reason = "its output is not a Be bitmap stream";
@@ -74,20 +107,4 @@ bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize
 	return true;
 }
 
-bool read_bitmap_image(const void* stream, size_t length, BitmapImage* image,
-	std::string* reason)
-{
-	if (stream == nullptr || length < sizeof(TranslatorBitmap)) {
-		*reason = "its output is shorter than a bitmap header";
-		return false;
-	}
-	uint32 dataSize;
-	if (!read_bitmap_header(stream, image, &dataSize, reason))
-		return false;
-	if (dataSize > length - sizeof(TranslatorBitmap)) {
-		*reason = "its bitmap's row bytes, data size and length do not agree";
-		return false;
-	}
-	image->bits = (const uint8*)stream + sizeof(TranslatorBitmap);
-	return true;
-}
+}  // namespace BPrivate
