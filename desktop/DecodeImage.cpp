@@ -4,6 +4,7 @@
 #include "DesktopFormats.h"
 #include "SharedRoster.h"
 
+#include <Message.h>
 #include <Screen.h>
 #include <TranslatorFormats.h>
 #include <TranslatorHelpers.h>
@@ -47,10 +48,15 @@ void report_sink_failure(const BitmapSink& sink, const std::string& who, GError*
 	}
 }
 
-void report_translate_failure(status_t status, const std::string& who, GError** error)
+// The add-on's own reason when it gave one.
+void report_translate_failure(status_t status, const BMessage& extension, const std::string& who,
+	GError** error)
 {
+	const char* reason = nullptr;
 	std::string text = BPrivate::translate_status_text(status, "image");
-	if (text.empty())
+	if (extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason) == B_OK)
+		text = std::string("could not read the image: ") + reason;
+	else if (text.empty())
 		text = "could not read the image: it is damaged or of a kind it does not support";
 	fail(error,
 		status == B_NO_MEMORY ? GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY
@@ -112,12 +118,13 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 	}
 
 	BitmapSink sink(*BScreen().ColorMap(), size_check(sizeFunc, userData));
-	status_t status = roster.Translate(&source, &info, nullptr, &sink, B_TRANSLATOR_BITMAP);
+	BMessage extension;
+	status_t status = roster.Translate(&source, &info, &extension, &sink, B_TRANSLATOR_BITMAP);
 	std::string who = "The translator " + BPrivate::translator_name(roster, info.translator);
 	if (sink.Refusal() != BitmapSink::kNone)
 		report_sink_failure(sink, who, error);
 	else if (status != B_OK)
-		report_translate_failure(status, who, error);
+		report_translate_failure(status, extension, who, error);
 	else if (!sink.Complete())
 		fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, who + " produced an incomplete bitmap");
 	else

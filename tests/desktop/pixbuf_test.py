@@ -67,15 +67,16 @@ def pack_bits(row):
     return bytes(out)
 
 
-def psd(width, height, planes, mode=3, packed=False):
-    """An 8-bit PSD; planes: one bytes object of width*height per channel."""
-    out = b"8BPS" + struct.pack(">H6xHIIHH", 1, len(planes), height, width, 8, mode)
-    out += struct.pack(">III", 0, 0, 0)
+def psd(width, height, planes, mode=3, packed=False, version=1):
+    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel."""
+    out = b"8BPS" + struct.pack(">H6xHIIHH", version, len(planes), height, width, 8, mode)
+    out += struct.pack(">II", 0, 0) + (struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0))
     rows = [plane[y * width:(y + 1) * width] for plane in planes for y in range(height)]
     if not packed:
         return out + struct.pack(">H", 0) + b"".join(rows)
     packed_rows = [pack_bits(row) for row in rows]
-    return (out + struct.pack(">H", 1) + b"".join(struct.pack(">H", len(r)) for r in packed_rows)
+    count = ">I" if version == 2 else ">H"
+    return (out + struct.pack(">H", 1) + b"".join(struct.pack(count, len(r)) for r in packed_rows)
             + b"".join(packed_rows))
 
 
@@ -87,12 +88,12 @@ def gradient_psd(width, height, channels=3, packed=True):
     return psd(width, height, planes, packed=packed)
 
 
-def quadrant_psd(width, height):
+def quadrant_psd(width, height, version=1):
     """Red, green, blue and white quarters: what scaling cannot blur."""
     colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)]
     planes = [bytes(colours[(x >= width // 2) + 2 * (y >= height // 2)][c]
                     for y in range(height) for x in range(width)) for c in range(3)]
-    return psd(width, height, planes, packed=True)
+    return psd(width, height, planes, packed=True, version=version)
 
 
 def write(name, data):
@@ -292,6 +293,9 @@ class FailureTest(unittest.TestCase):
         unknown_mode = write("mode5.psd", bytes(mode5))
         for path in (header_cut, unknown_mode):
             self.assertLoadFails(path, GdkPixbuf.PixbufError.CORRUPT_IMAGE, "PSD Images")
+        # The add-on's own reason reaches the error.
+        self.assertLoadFails(unknown_mode, GdkPixbuf.PixbufError.CORRUPT_IMAGE,
+                             "colour mode 5 is not a Photoshop colour mode")
 
     def test_files_no_add_on_recognises_are_unknown(self):
         junk = write("junk.psd", b"this is no image at all\n" * 20)
@@ -356,20 +360,22 @@ class ThumbnailTest(unittest.TestCase):
                                 timeout=60)
         return result, out
 
-    def test_psd_thumbnail_keeps_its_quarters(self):
-        result, out = self.thumbnail(write("quadrants.psd", quadrant_psd(400, 300)))
-        self.assertEqual(result.returncode, 0, result.stderr.decode())
-        thumb = GdkPixbuf.Pixbuf.new_from_file(out)
-        width, height, pixels = pixbuf_rgba(thumb)
-        self.assertEqual((width, height), (128, 96))
+    def test_psd_and_psb_thumbnails_keep_their_quarters(self):
+        # The system's MIME database knows both by their signature.
+        for name, version in (("quadrants.psd", 1), ("quadrants.psb", 2)):
+            result, out = self.thumbnail(write(name, quadrant_psd(400, 300, version)))
+            self.assertEqual(result.returncode, 0, result.stderr.decode())
+            thumb = GdkPixbuf.Pixbuf.new_from_file(out)
+            width, height, pixels = pixbuf_rgba(thumb)
+            self.assertEqual((width, height), (128, 96))
 
-        def at(x, y):
-            i = 4 * (y * width + x)
-            return tuple(pixels[i:i + 3])
-        self.assertEqual(at(32, 24), (255, 0, 0))
-        self.assertEqual(at(96, 24), (0, 255, 0))
-        self.assertEqual(at(32, 72), (0, 0, 255))
-        self.assertEqual(at(96, 72), (255, 255, 255))
+            def at(x, y):
+                i = 4 * (y * width + x)
+                return tuple(pixels[i:i + 3])
+            self.assertEqual(at(32, 24), (255, 0, 0), name)
+            self.assertEqual(at(96, 24), (0, 255, 0), name)
+            self.assertEqual(at(32, 72), (0, 0, 255), name)
+            self.assertEqual(at(96, 72), (255, 255, 255), name)
 
     def test_screen_thumbnail_is_the_picture_made_smaller(self):
         samples = [write(name, read(os.path.join(EXAMPLES_DIR, name))) for name in SCREENS]

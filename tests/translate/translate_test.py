@@ -310,6 +310,14 @@ class FailureTest(Workspace):
         self.assertFails(run(source, self.path("x.bits")), "TestImage ran out of memory")
         self.assertOnlyFiles(["broken.test", "out.png", "hungry.test"])
 
+        # An add-on that says why is quoted after the file name.
+        with open(self.sample("sunset.psd"), "rb") as f:
+            psd = bytearray(f.read())
+        psd[24:26] = b"\x00\x05"
+        source = self.write("mode5.psd", bytes(psd))
+        self.assertFails(run(source, self.path("x.png")),
+                         source + ": colour mode 5 is not a Photoshop colour mode")
+
     def test_interrupted_conversion_leaves_no_temporary_file(self):
         source = self.write("slow.test", b"TESTIMGW")
         for signal_number in (signal.SIGINT, signal.SIGTERM):
