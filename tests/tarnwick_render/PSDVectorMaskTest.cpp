@@ -194,4 +194,29 @@ TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)
 	}
 }
 
+TEST(PSDVectorMask, LapsRoundTheRectangleCountByTheirParity)
+{
+	// Square laps far outside the rectangle asked for: an odd number covers
+	// it all, an even number nothing.
+	for (int laps : {1, 2, 3, 40}) {
+		SCOPED_TRACE(laps);
+		PathBlock block;
+		block.Subpath(kPSDPathCombine, 4 * laps);
+		for (int i = 0; i < laps; i++)
+			block.Knot(-50, -50).Knot(50, -50).Knot(50, 50).Knot(-50, 50);
+		std::vector<uint8> plane = coverage(block.Read(), {40, 40, 60, 60});
+		EXPECT_EQ(std::vector<uint8>(plane.size(), laps % 2 ? 255 : 0), plane);
+	}
+}
+
+TEST(PSDVectorMask, PathsCostingFarMoreThanAnyMaskAreRefused)
+{
+	PathBlock block;
+	for (int i = 0; i < 5000; i++)
+		block.Rectangle(kPSDPathIntersect, -1, -1, 2, 2);
+	std::vector<uint8> plane(100);
+	EXPECT_EQ(B_NO_MEMORY,
+	          psdVectorMaskCoverage(block.Read(), kSide, kSide, {0, 0, 10, 10}, plane.data(), 10));
+}
+
 } // namespace

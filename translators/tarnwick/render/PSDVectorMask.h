@@ -57,7 +57,8 @@ status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask
 // operations of the shapes, the inverted flag, a disabled mask covering all.
 // With a scale below 1, rect counts pixels of the canvas shrunk by it (wide
 // feathering needs no finer detail). Work is bounded by the rectangle and the
-// knots, never by the document.
+// knots, never by the document; B_NO_MEMORY when a path would cost far more
+// than any real mask (millions of points or fills over one tile).
 status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
                                const PSDRect& rect, uint8* coverage, size_t stride,
                                double scale = 1.0);
