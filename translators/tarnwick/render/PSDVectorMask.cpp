@@ -123,7 +123,11 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 		return B_NO_MEMORY;
 	}
 	cairo_set_source_rgba(cairo, 0, 0, 0, 1);
-	if (mask.startsFilled)
+	// The initial fill record speaks only for an empty path: otherwise
+	// Photoshop starts from everything when the first shape subtracts and
+	// shows any other first shape as itself, whatever the record says.
+	int32 firstOperation = mask.subpaths.empty() ? kPSDPathCombine : mask.subpaths[0].operation;
+	if (mask.subpaths.empty() ? mask.startsFilled : firstOperation == kPSDPathSubtract)
 		cairo_paint(cairo);
 
 	uint64 tileArea = uint64(width) * height;
@@ -138,8 +142,7 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 			break;
 		}
 		int32 operation = mask.subpaths[first].operation;
-		// Photoshop shows a first shape that intersects nothing as itself.
-		if (first == 0 && !mask.startsFilled && operation == kPSDPathIntersect)
+		if (first == 0 && operation != kPSDPathSubtract)
 			operation = kPSDPathCombine;
 		// An intersection clears all that lies outside the shape.
 		if (operation == kPSDPathIntersect)
