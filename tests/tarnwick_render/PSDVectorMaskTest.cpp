@@ -178,6 +178,8 @@ TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 	EXPECT_EQ(9, untouched);
 	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, 0, kSide, {0, 0, 1, 1}, &untouched, 1));
 	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {0, 0, 2, 1}, &untouched, 1));
+	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {INT32_MIN, 0, INT32_MAX, 1},
+	                                             &untouched, 0xffffffffu));
 }
 
 TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)

@@ -20,6 +20,7 @@ const int32 kTileSize = 4096;
 const uint64 kPointsPerTile = 1 << 20;
 const uint64 kFillsPerTile = 64;
 const uint64 kLeastFillBudget = 1 << 20;
+const int64 kLargestSide = 1 << 30;
 
 enum {
 	kClosedSubpath = 0,
@@ -234,7 +235,10 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 	if (rect.right <= rect.left || rect.bottom <= rect.top)
 		return B_OK;
 	int64 width = int64(rect.right) - rect.left;
-	if (coverage == nullptr || stride < uint64(width))
+	int64 height = int64(rect.bottom) - rect.top;
+	// Tiles step in int32; no canvas comes near this.
+	if (coverage == nullptr || stride < uint64(width) || width > kLargestSide ||
+	    height > kLargestSide)
 		return B_BAD_VALUE;
 	if (mask.disabled) {
 		for (int32 y = rect.top; y < rect.bottom; y++)
