@@ -11,7 +11,8 @@ const int kPasses = 3;
 // Lines blurred side by side, interleaved, so that one loop serves them all.
 const size_t kLanes = 16;
 // Photoshop's feathered masks fit a Gaussian whose standard deviation is the
-// feather radius to within five per cent (radii 2 and 6 measured).
+// feather radius to within five per cent (radii 2 and 6 of
+// layer_mask_data.psd).
 const double kSigmaPerRadius = 1.0;
 
 // A box of 2 reach + 1 pixels plus edgeWeight of the next pixel each side:
@@ -78,14 +79,14 @@ public:
 private:
 	void Pad()
 	{
-		double* line = Line();
+		double* padded = fFirst.data();
+		const size_t first = fPad, last = size_t(fPad) + fCount - 1;
 		for (size_t l = 0; l < kLanes; l++) {
-			double before = fEdge == kPSDBlurEdgeClamp ? line[l] : fOutside;
-			double after =
-			    fEdge == kPSDBlurEdgeClamp ? line[size_t(fCount - 1) * kLanes + l] : fOutside;
-			for (int32 i = 1; i <= fPad; i++) {
-				line[-ptrdiff_t(i) * kLanes + l] = before;
-				line[(size_t(fCount) - 1 + i) * kLanes + l] = after;
+			double before = fEdge == kPSDBlurEdgeClamp ? padded[first * kLanes + l] : fOutside;
+			double after = fEdge == kPSDBlurEdgeClamp ? padded[last * kLanes + l] : fOutside;
+			for (size_t i = 1; i <= size_t(fPad); i++) {
+				padded[(first - i) * kLanes + l] = before;
+				padded[(last + i) * kLanes + l] = after;
 			}
 		}
 	}
