@@ -173,6 +173,10 @@ TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 	EXPECT_EQ(255, at(plane, 50, 50));
 	EXPECT_EQ(0, at(plane, 10, 50));
 
+	// Subpaths without knots, before any knot was read, draw nothing.
+	std::vector<uint8> bare = coverage(PathBlock().Subpath(1, 0).Subpath(3, 2).Read());
+	EXPECT_EQ(std::vector<uint8>(bare.size(), 0), bare);
+
 	uint8 untouched = 9;
 	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, kSide, kSide, {5, 5, 5, 9}, &untouched, 0));
 	EXPECT_EQ(9, untouched);
