@@ -94,16 +94,22 @@ TEST(PSDVectorMask, ShapesMeetByTheirOperations)
 		EXPECT_EQ(c.neither, at(plane, 5, 95));
 	}
 
-	// A first shape that intersects nothing is itself; one subtracted from a
-	// filled start leaves the rest.
-	std::vector<uint8> first =
-	    coverage(PathBlock().Rectangle(kPSDPathIntersect, 0.1, 0.1, 0.6, 0.6).Read());
-	EXPECT_EQ(255, at(first, 20, 20));
-	EXPECT_EQ(0, at(first, 80, 80));
-	std::vector<uint8> filled =
-	    coverage(PathBlock(0, true).Rectangle(kPSDPathSubtract, 0.1, 0.1, 0.6, 0.6).Read());
-	EXPECT_EQ(0, at(filled, 20, 20));
-	EXPECT_EQ(255, at(filled, 80, 80));
+	// The first shape is itself, drawn on nothing, unless it subtracts: then
+	// it is taken from everything. The initial fill record changes neither
+	// (vector-mask.psd fills an ellipse whose record says to start filled).
+	for (bool startsFilled : {false, true}) {
+		SCOPED_TRACE(startsFilled);
+		for (int operation : {kPSDPathCombine, kPSDPathIntersect, kPSDPathExclude}) {
+			std::vector<uint8> first = coverage(
+			    PathBlock(0, startsFilled).Rectangle(operation, 0.1, 0.1, 0.6, 0.6).Read());
+			EXPECT_EQ(255, at(first, 20, 20));
+			EXPECT_EQ(0, at(first, 80, 80));
+		}
+		std::vector<uint8> subtracted = coverage(
+		    PathBlock(0, startsFilled).Rectangle(kPSDPathSubtract, 0.1, 0.1, 0.6, 0.6).Read());
+		EXPECT_EQ(0, at(subtracted, 20, 20));
+		EXPECT_EQ(255, at(subtracted, 80, 80));
+	}
 }
 
 TEST(PSDVectorMask, SubpathsOfOneShapeFillTogether)
@@ -167,11 +173,17 @@ TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 	EXPECT_EQ(255, at(plane, 50, 50));
 	EXPECT_EQ(0, at(plane, 10, 50));
 
+	// Subpaths without knots, before any knot was read, draw nothing.
+	std::vector<uint8> bare = coverage(PathBlock().Subpath(1, 0).Subpath(3, 2).Read());
+	EXPECT_EQ(std::vector<uint8>(bare.size(), 0), bare);
+
 	uint8 untouched = 9;
 	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, kSide, kSide, {5, 5, 5, 9}, &untouched, 0));
 	EXPECT_EQ(9, untouched);
 	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, 0, kSide, {0, 0, 1, 1}, &untouched, 1));
 	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {0, 0, 2, 1}, &untouched, 1));
+	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {INT32_MIN, 0, INT32_MAX, 1},
+	                                             &untouched, 0xffffffffu));
 }
 
 TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)
@@ -192,6 +204,31 @@ TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)
 			ASSERT_NEAR(expected, plane[y * 16 + x], x == y ? 10 : 0) << x << "," << y;
 		}
 	}
+}
+
+TEST(PSDVectorMask, LapsRoundTheRectangleCountByTheirParity)
+{
+	// Square laps far outside the rectangle asked for: an odd number covers
+	// it all, an even number nothing.
+	for (int laps : {1, 2, 3, 40}) {
+		SCOPED_TRACE(laps);
+		PathBlock block;
+		block.Subpath(kPSDPathCombine, 4 * laps);
+		for (int i = 0; i < laps; i++)
+			block.Knot(-50, -50).Knot(50, -50).Knot(50, 50).Knot(-50, 50);
+		std::vector<uint8> plane = coverage(block.Read(), {40, 40, 60, 60});
+		EXPECT_EQ(std::vector<uint8>(plane.size(), laps % 2 ? 255 : 0), plane);
+	}
+}
+
+TEST(PSDVectorMask, PathsCostingFarMoreThanAnyMaskAreRefused)
+{
+	PathBlock block;
+	for (int i = 0; i < 5000; i++)
+		block.Rectangle(kPSDPathIntersect, -1, -1, 2, 2);
+	std::vector<uint8> plane(100);
+	EXPECT_EQ(B_NO_MEMORY,
+	          psdVectorMaskCoverage(block.Read(), kSide, kSide, {0, 0, 10, 10}, plane.data(), 10));
 }
 
 } // namespace

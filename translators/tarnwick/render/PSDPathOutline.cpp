@@ -19,10 +19,6 @@ struct Cubic {
 	Point p[4];
 };
 
-struct Box {
-	double left, top, right, bottom;
-};
-
 Point place(const PSDPathPoint& point, const PSDOutlinePlacement& placement)
 {
 	const double unit = 1.0 / 16777216.0;
@@ -32,7 +28,7 @@ Point place(const PSDPathPoint& point, const PSDOutlinePlacement& placement)
 
 // A curve lies in the hull of its control points; wholly outside the box,
 // its chord fills the box just as it does.
-bool outsideBox(const Cubic& c, const Box& box)
+bool outsideBox(const Cubic& c, const PSDClipBox& box)
 {
 	double minX = c.p[0].x, maxX = c.p[0].x, minY = c.p[0].y, maxY = c.p[0].y;
 	for (int i = 1; i < 4; i++) {
@@ -67,8 +63,9 @@ void split(const Cubic& c, Cubic& first, Cubic& second)
 	second = {{middle, bcd, cd, c.p[3]}};
 }
 
-// Appends the curve's points after its start.
-void flatten(const Cubic& curve, const Box& box, std::vector<Point>& points)
+// Appends the curve's points after its start; false once points holds more
+// than limit.
+bool flatten(const Cubic& curve, const PSDClipBox& box, size_t limit, std::vector<Point>& points)
 {
 	Cubic stack[kMaxDepth + 1];
 	int depth[kMaxDepth + 1];
@@ -79,6 +76,8 @@ void flatten(const Cubic& curve, const Box& box, std::vector<Point>& points)
 		Cubic c = stack[top];
 		int level = depth[top--];
 		if (level == kMaxDepth || outsideBox(c, box) || flatEnough(c)) {
+			if (points.size() >= limit)
+				return false;
 			points.push_back(c.p[3]);
 			continue;
 		}
@@ -86,47 +85,18 @@ void flatten(const Cubic& curve, const Box& box, std::vector<Point>& points)
 		depth[top + 1] = depth[top + 2] = level + 1;
 		top += 2;
 	}
-}
-
-// One pass of polygon clipping against the half-plane where
-// sign * (coordinate - bound) >= 0. Winding inside the half-plane is kept.
-void clipHalfPlane(const std::vector<Point>& in, std::vector<Point>& out, bool onX, double bound,
-                   double sign)
-{
-	out.clear();
-	if (in.empty())
-		return;
-	auto side = [&](const Point& p) { return sign * ((onX ? p.x : p.y) - bound); };
-	Point previous = in.back();
-	double previousSide = side(previous);
-	for (const Point& point : in) {
-		double pointSide = side(point);
-		if ((pointSide >= 0) != (previousSide >= 0)) {
-			double t = previousSide / (previousSide - pointSide);
-			Point cross = {previous.x + t * (point.x - previous.x),
-			               previous.y + t * (point.y - previous.y)};
-			if (onX)
-				cross.x = bound;
-			else
-				cross.y = bound;
-			out.push_back(cross);
-		}
-		if (pointSide >= 0)
-			out.push_back(point);
-		previous = point;
-		previousSide = pointSide;
-	}
+	return true;
 }
 
 } // namespace
 
-size_t psdPathOutline(const PSDPathKnot* knots, uint32 count, bool closed,
-                      const PSDOutlinePlacement& placement, double width, double height,
-                      std::vector<PSDOutlinePoint>& points)
+bool psdPathOutline(const PSDPathKnot* knots, uint32 count, bool closed,
+                    const PSDOutlinePlacement& placement, double width, double height, size_t limit,
+                    std::vector<PSDOutlinePoint>& points)
 {
 	if (count == 0)
-		return 0;
-	Box box = {-kMargin, -kMargin, width + kMargin, height + kMargin};
+		return true;
+	PSDClipBox box = {-kMargin, -kMargin, width + kMargin, height + kMargin};
 	std::vector<Point> polygon;
 	polygon.push_back(place(knots[0].anchor, placement));
 	uint32 segments = closed ? count : count - 1;
@@ -135,14 +105,13 @@ size_t psdPathOutline(const PSDPathKnot* knots, uint32 count, bool closed,
 		const PSDPathKnot& to = knots[(i + 1) % count];
 		Cubic curve = {{polygon.back(), place(from.leaving, placement),
 		                place(to.preceding, placement), place(to.anchor, placement)}};
-		flatten(curve, box, polygon);
+		if (!flatten(curve, box, limit, polygon))
+			return false;
 	}
 
-	std::vector<Point> clipped;
-	clipHalfPlane(polygon, clipped, true, box.left, 1);
-	clipHalfPlane(clipped, polygon, true, box.right, -1);
-	clipHalfPlane(polygon, clipped, false, box.top, 1);
-	clipHalfPlane(clipped, polygon, false, box.bottom, -1);
+	psdClipPolygon(polygon, box);
+	if (polygon.size() > limit)
+		return false;
 	points.insert(points.end(), polygon.begin(), polygon.end());
-	return polygon.size();
+	return true;
 }

@@ -13,6 +13,14 @@ const size_t kRecordSize = 26;
 // Cairo's surfaces stop at 32767 pixels a side; smaller tiles also keep the
 // scratch surface small beside the caller's buffer.
 const int32 kTileSize = 4096;
+// Bounds on a tile's work: a path may be flattened to this many points, and
+// its fills may cost this many times the tile's pixels (edges crossing rows
+// and areas covered), however many shapes a block packs. A real mask uses a
+// small part of either.
+const uint64 kPointsPerTile = 1 << 20;
+const uint64 kFillsPerTile = 64;
+const uint64 kLeastFillBudget = 1 << 20;
+const int64 kLargestSide = 1 << 30;
 
 enum {
 	kClosedSubpath = 0,
@@ -62,22 +70,47 @@ size_t shapeEnd(const PSDVectorMask& mask, size_t first)
 	return end;
 }
 
-void appendShape(cairo_t* cairo, const PSDVectorMask& mask, size_t first, size_t end,
-                 const PSDOutlinePlacement& placement, double width, double height,
-                 std::vector<PSDOutlinePoint>& points)
+// What one tile may cost, whatever the path claims: flattened points, and
+// pixels that fills may touch.
+struct WorkBudget {
+	uint64 points;
+	uint64 pixels;
+};
+
+// Adds the shape's subpaths to the cairo path; false when the budget would
+// not cover them. cost is what filling them will take, in pixels: the rows
+// that each edge crosses and the area the shape spans.
+bool appendShape(cairo_t* cairo, const PSDVectorMask& mask, size_t first, size_t end,
+                 const PSDOutlinePlacement& placement, int32 width, int32 height,
+                 WorkBudget& budget, uint64& cost, std::vector<PSDOutlinePoint>& points)
 {
+	double left = width, top = height, right = 0, bottom = 0, rows = 0;
 	for (size_t i = first; i < end; i++) {
 		const PSDSubpath& subpath = mask.subpaths[i];
 		points.clear();
-		size_t count = psdPathOutline(&mask.knots[subpath.firstKnot], subpath.knotCount,
-		                              subpath.closed, placement, width, height, points);
-		if (count < 3)
+		if (!psdPathOutline(mask.knots.data() + subpath.firstKnot, subpath.knotCount,
+		                    subpath.closed, placement, width, height, budget.points, points))
+			return false;
+		budget.points -= points.size();
+		if (points.size() < 3)
 			continue;
-		cairo_move_to(cairo, points[0].x, points[0].y);
-		for (size_t k = 1; k < count; k++)
-			cairo_line_to(cairo, points[k].x, points[k].y);
+		const PSDOutlinePoint* previous = &points.back();
+		cairo_move_to(cairo, previous->x, previous->y);
+		for (const PSDOutlinePoint& point : points) {
+			cairo_line_to(cairo, point.x, point.y);
+			rows += std::abs(point.y - previous->y);
+			previous = &point;
+			left = std::min(left, point.x);
+			top = std::min(top, point.y);
+			right = std::max(right, point.x);
+			bottom = std::max(bottom, point.y);
+		}
 		cairo_close_path(cairo);
 	}
+	double spanX = std::min(right, double(width)) - std::max(left, 0.0) + 2;
+	double spanY = std::min(bottom, double(height)) - std::max(top, 0.0) + 2;
+	cost = uint64(rows) + (spanX > 0 && spanY > 0 ? uint64(spanX * spanY) : 0);
+	return true;
 }
 
 status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placement, int32 width,
@@ -91,21 +124,44 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 		return B_NO_MEMORY;
 	}
 	cairo_set_source_rgba(cairo, 0, 0, 0, 1);
-	if (mask.startsFilled)
+	// The initial fill record speaks only for an empty path: otherwise
+	// Photoshop starts from everything when the first shape subtracts and
+	// shows any other first shape as itself, whatever the record says.
+	int32 firstOperation = mask.subpaths.empty() ? kPSDPathCombine : mask.subpaths[0].operation;
+	if (mask.subpaths.empty() ? mask.startsFilled : firstOperation == kPSDPathSubtract)
 		cairo_paint(cairo);
 
+	uint64 tileArea = uint64(width) * height;
+	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
 	std::vector<PSDOutlinePoint> points;
-	for (size_t first = 0; first < mask.subpaths.size();) {
+	status_t status = B_OK;
+	for (size_t first = 0; first < mask.subpaths.size() && status == B_OK;) {
 		size_t end = shapeEnd(mask, first);
-		appendShape(cairo, mask, first, end, placement, width, height, points);
+		uint64 cost;
+		if (!appendShape(cairo, mask, first, end, placement, width, height, budget, cost, points)) {
+			status = B_NO_MEMORY;
+			break;
+		}
 		int32 operation = mask.subpaths[first].operation;
-		// Photoshop shows a first shape that intersects nothing as itself.
-		if (first == 0 && !mask.startsFilled && operation == kPSDPathIntersect)
+		if (first == 0 && operation != kPSDPathSubtract)
 			operation = kPSDPathCombine;
+		// An intersection clears all that lies outside the shape.
+		if (operation == kPSDPathIntersect)
+			cost += tileArea;
+		if (cost > budget.pixels) {
+			status = B_NO_MEMORY;
+			break;
+		}
+		budget.pixels -= cost;
 		cairo_set_operator(cairo, operatorFor(operation));
 		cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
 		cairo_fill(cairo);
 		first = end;
+	}
+	if (status != B_OK) {
+		cairo_destroy(cairo);
+		cairo_surface_destroy(surface);
+		return status;
 	}
 
 	cairo_surface_flush(surface);
@@ -179,7 +235,10 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 	if (rect.right <= rect.left || rect.bottom <= rect.top)
 		return B_OK;
 	int64 width = int64(rect.right) - rect.left;
-	if (coverage == nullptr || stride < uint64(width))
+	int64 height = int64(rect.bottom) - rect.top;
+	// Tiles step in int32; no canvas comes near this.
+	if (coverage == nullptr || stride < uint64(width) || width > kLargestSide ||
+	    height > kLargestSide)
 		return B_BAD_VALUE;
 	if (mask.disabled) {
 		for (int32 y = rect.top; y < rect.bottom; y++)

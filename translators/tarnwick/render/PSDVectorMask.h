@@ -42,6 +42,7 @@ struct PSDVectorMask {
 	bool notLinked = false;
 	bool disabled = false;
 	bool startsFilled = false; // the initial fill rule record asks for all pixels
+	                           // (what an empty path shows)
 	std::vector<PSDPathKnot> knots;
 	std::vector<PSDSubpath> subpaths;
 };
@@ -54,10 +55,13 @@ status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask
 
 // Coverage of the canvas pixels in rect, 0 (outside) to 255 (inside), written
 // row by row at coverage + y * stride. The mask as Photoshop applies it: the
-// operations of the shapes, the inverted flag, a disabled mask covering all.
+// operations of the shapes (the first shape drawn on nothing, or taken from
+// everything when it subtracts), the initial fill for an empty path, the
+// inverted flag, a disabled mask covering all.
 // With a scale below 1, rect counts pixels of the canvas shrunk by it (wide
 // feathering needs no finer detail). Work is bounded by the rectangle and the
-// knots, never by the document.
+// knots, never by the document; B_NO_MEMORY when a path would cost far more
+// than any real mask (millions of points or fills over one tile).
 status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
                                const PSDRect& rect, uint8* coverage, size_t stride,
                                double scale = 1.0);
