@@ -3,7 +3,7 @@
 # their seeds and regression files in the normal suite).
 
 set(FUZZ_DIR ${CMAKE_SOURCE_DIR}/fuzz)
-set(FUZZ_TARGETS tarnwick wendral settings packbits)
+set(FUZZ_TARGETS tarnwick layers wendral settings packbits)
 set(FUZZ_SEEDS_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds)
 
 # add_fuzz_harness(TARGET EXECUTABLE [extra sources...]): EXECUTABLE runs the
@@ -14,6 +14,9 @@ function(add_fuzz_harness target executable)
   set(libraries be)
   if(target STREQUAL "tarnwick")
     set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp)
+    set(libraries tarnwick_objects)
+  elseif(target STREQUAL "layers")
+    set(sources ${FUZZ_DIR}/LayersFuzzer.cpp)
     set(libraries tarnwick_objects)
   elseif(target STREQUAL "wendral")
     set(sources ${FUZZ_DIR}/WendralFuzzer.cpp ${FUZZ_DIR}/ScreenReference.cpp
@@ -33,9 +36,25 @@ function(add_fuzz_harness target executable)
 endfunction()
 
 # The seed corpus, generated into the build tree: PSD streams of every colour
-# mode, depth and compression, the project's example files, settings files and
-# packed planes. The target fuzz_seeds writes FUZZ_SEEDS_DIR/<target>/.
+# mode, depth and compression, layered files, the project's example files,
+# settings files and packed planes. The target fuzz_seeds writes
+# FUZZ_SEEDS_DIR/<target>/. The layers target also starts from the smaller
+# layered files of the shared corpus, where it is beside the project.
 if(NOT TARGET fuzz_seeds)
+  get_filename_component(shared_corpus ${CMAKE_SOURCE_DIR}/../shared/corpus ABSOLUTE)
+  file(GLOB shared_layered ${shared_corpus}/layers/*.ps[db] ${shared_corpus}/unreal/*.psd)
+  set(FUZZ_SHARED_LAYERED)
+  foreach(file ${shared_layered})
+    file(SIZE ${file} bytes)
+    if(bytes LESS 150000)
+      list(APPEND FUZZ_SHARED_LAYERED ${file})
+    endif()
+  endforeach()
+  set(copy_shared_layered)
+  if(FUZZ_SHARED_LAYERED)
+    set(copy_shared_layered COMMAND ${CMAKE_COMMAND} -E copy ${FUZZ_SHARED_LAYERED}
+      ${FUZZ_SEEDS_DIR}/layers)
+  endif()
   add_executable(fuzz_make_seeds ${FUZZ_DIR}/MakeSeeds.cpp)
   target_include_directories(fuzz_make_seeds PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   file(GLOB FUZZ_EXAMPLE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*.psd
@@ -45,6 +64,7 @@ if(NOT TARGET fuzz_seeds)
     # Make, unlike Ninja, does not create the folders of a rule's outputs.
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FUZZ_SEEDS_DIR}
     COMMAND fuzz_make_seeds ${FUZZ_SEEDS_DIR} ${FUZZ_EXAMPLE_FILES}
+    ${copy_shared_layered}
     COMMAND ${CMAKE_COMMAND} -E touch ${FUZZ_SEEDS_DIR}/stamp
     DEPENDS fuzz_make_seeds ${FUZZ_EXAMPLE_FILES}
     COMMENT "Writing the fuzz seed corpus")

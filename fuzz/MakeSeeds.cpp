@@ -5,6 +5,7 @@
 // nearby lengths, settings files, and packed planes for the plane decoders.
 // Example files (.psd, .scr) are added as they are.
 
+#include "PsdLayerWriter.h"
 #include "PsdWriter.h"
 
 #include <cstdio>
@@ -205,6 +206,91 @@ bool writePackBitsSeeds()
 	return ok;
 }
 
+// A layer of `side` pixels square at (left, top): colour planes from the
+// seed, a round shape as transparency.
+LayerRecord seedLayer(int32_t left, int32_t top, uint32_t side, unsigned seed)
+{
+	LayerRecord layer;
+	layer.left = left;
+	layer.top = top;
+	layer.right = left + (int32_t)side;
+	layer.bottom = top + (int32_t)side;
+	for (int16_t id = -1; id < 3; id++) {
+		Bytes samples = planeBytes((size_t)side * side, seed + (unsigned)(id + 1));
+		if (id == -1) {
+			for (uint32_t i = 0; i < side * side; i++) {
+				const int dx = (int)(i % side) - (int)side / 2, dy = (int)(i / side) - (int)side / 2;
+				samples[i] = dx * dx + dy * dy < (int)(side * side / 4) ? 255 : 0;
+			}
+		}
+		layer.channels.push_back({id, samples});
+	}
+	return layer;
+}
+
+// A solid colour fill ('SoCo': version 16 and a descriptor of one colour).
+LayerBlock solidColour(double red, double green, double blue)
+{
+	LayerBlock block = {"SoCo", {}};
+	Bytes& d = block.data;
+	appendBig32(d, 16);
+	appendBig32(d, 1);  // class name: one UTF-16 unit, a NUL
+	appendBig16(d, 0);
+	appendBig32(d, 0);
+	appendText(d, "null");
+	appendBig32(d, 1);
+	appendBig32(d, 0);
+	appendText(d, "Clr ");
+	appendText(d, "Objc");
+	appendBig32(d, 1);
+	appendBig16(d, 0);
+	appendBig32(d, 0);
+	appendText(d, "RGBC");
+	appendBig32(d, 3);
+	for (const char* key : {"Rd  ", "Grn ", "Bl  "}) {
+		appendBig32(d, 0);
+		appendText(d, key);
+		appendText(d, "doub");
+		const double value = key[0] == 'R' ? red : key[0] == 'G' ? green : blue;
+		uint64_t bits;
+		memcpy(&bits, &value, sizeof(bits));
+		appendBig32(d, (uint32_t)(bits >> 32));
+		appendBig32(d, (uint32_t)bits);
+	}
+	return block;
+}
+
+// Layered files: blend modes, clipping, a masked group, a fill, and the
+// section dividers out of balance.
+bool writeLayerSeeds()
+{
+	const uint32_t side = 24;
+	std::vector<LayerRecord> stack = {seedLayer(0, 0, side, 1), seedLayer(6, 4, 16, 2),
+		seedLayer(-5, 10, 16, 3)};
+	stack[1].blendMode = "mul ";
+	stack[2].clipping = 1;
+	stack[2].opacity = 128;
+	LayerRecord end, group, fill;
+	end.blocks.push_back(sectionDivider(3));
+	group.blocks.push_back(sectionDivider(1, "pass"));
+	group.maskData = maskData(2, 2, 20, 20, 0);
+	group.channels.push_back({-2, planeBytes(18 * 18, 9)});
+	fill.blocks.push_back(solidColour(200, 40, 90));
+	fill.blendMode = "scrn";
+
+	bool ok = true;
+	auto seed = [&](const char* name, const std::vector<LayerRecord>& layers) {
+		PsdLayout layout = psdLayout(3, 8, 3, side, side);
+		layout.layerInfo = layerSection(layers);
+		std::vector<Bytes> planes(3, Bytes(side * side, 255));
+		ok &= writeSeed("layers", name, psdPackBits(layout, planes));
+	};
+	seed("stack.psd", stack);
+	seed("group.psd", {stack[0], end, stack[1], stack[2], group, fill});
+	seed("unbalanced.psd", {end, stack[1], end, fill, group, group});
+	return ok;
+}
+
 bool endsWith(const std::string& s, const std::string& suffix)
 {
 	return s.size() >= suffix.size()
@@ -233,8 +319,8 @@ int main(int argc, char** argv)
 		return 2;
 	}
 	gOut = argv[1];
-	bool ok = writeTarnwickSeeds() && writeWendralSeeds() && writeSettingsSeeds()
-		&& writePackBitsSeeds();
+	bool ok = writeTarnwickSeeds() && writeLayerSeeds() && writeWendralSeeds()
+		&& writeSettingsSeeds() && writePackBitsSeeds();
 	for (int i = 2; i < argc && ok; i++)
 		ok = writeExample(argv[i]);
 	if (!ok) {
