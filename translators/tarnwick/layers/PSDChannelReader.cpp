@@ -2,52 +2,38 @@
 
 #include <PSDBytes.h>
 #include <PSDFileBuffer.h>
-#include <PSDFloatSamples.h>
 #include <PSDInflate.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 namespace {
 
-const size_t kWindowSize = 16384;
+const size_t kCacheSize = 16384;
+// Photoshop's widest rows: 300,000 samples of 4 bytes. ZIP rows are undone
+// whole (prediction runs along the row), so wider claims are not inflated.
+const uint64 kWidestInflatedRow = 300000 * 4;
 
-// PackBits of one row into exactly `size` bytes; what the packets do not
-// give stays zero, and packets past the row are dropped.
-void unpackRow(const uint8* packed, size_t packedSize, uint8* row, size_t size)
+uint32 clampTo(int64 value, uint32 limit)
 {
-	size_t in = 0, out = 0;
-	while (in < packedSize && out < size) {
-		const uint8 header = packed[in++];
-		if (header < 128) {
-			size_t count = (size_t)header + 1;
-			if (count > packedSize - in)
-				count = packedSize - in;
-			if (count > size - out)
-				count = size - out;
-			memcpy(row + out, packed + in, count);
-			in += (size_t)header + 1;
-			out += count;
-		} else if (header > 128 && in < packedSize) {
-			size_t count = 257 - (size_t)header;
-			if (count > size - out)
-				count = size - out;
-			memset(row + out, packed[in++], count);
-			out += count;
-		}
-	}
-	memset(row + out, 0, size - out);
+	return value < 0 ? 0 : value > (int64)limit ? limit : (uint32)value;
 }
 
 }  // namespace
 
 PSDChannelReader::PSDChannelReader(BPositionIO* in, const PSDLayerChannel& channel,
-	uint32 width, uint32 height, uint16 depth, bool psb)
+	uint32 width, uint32 height, const PSDRect& window, uint16 depth, bool psb)
 	: fIn(in), fChannel(channel), fWidth(width), fHeight(height),
 	  fSampleBytes(depth >= 8 ? depth / 8 : 1), fPSB(psb), fCompression(0),
-	  fRowBytes(depth == 1 ? ((uint64)width + 7) / 8 : (uint64)width * fSampleBytes),
-	  fWindowStart(0)
+	  fRowBytes((uint64)width * fSampleBytes), fWindowBytes(0), fWindowStart(0), fCacheStart(0)
 {
+	fWindow.left = (int32)clampTo(window.left, width);
+	fWindow.right = (int32)std::max(clampTo(window.right, width), (uint32)fWindow.left);
+	fWindow.top = (int32)clampTo(window.top, height);
+	fWindow.bottom = (int32)std::max(clampTo(window.bottom, height), (uint32)fWindow.top);
+	fWindowStart = (uint64)(uint32)fWindow.left * fSampleBytes;
+	fWindowBytes = (size_t)((uint64)(uint32)(fWindow.right - fWindow.left) * fSampleBytes);
 }
 
 status_t PSDChannelReader::Init()
@@ -56,79 +42,147 @@ status_t PSDChannelReader::Init()
 	fCompression = fChannel.length >= 2 && psdReadAt(fIn, fChannel.offset, word, 2)
 		? psdBig16(word)
 		: (uint16)PSD_COMPRESSION_RAW;
-	if (fWidth == 0 || fHeight == 0)
+	if (fWindowBytes == 0 || fWindow.bottom == fWindow.top)
 		return B_OK;
 	try {
-		fRow.resize((size_t)fRowBytes * 2);
-		if (fCompression == PSD_COMPRESSION_PACKBITS) {
-			// Row byte counts, then the rows one after another.
-			const uint32 countSize = fPSB ? 4 : 2;
-			const uint64 tableBytes = (uint64)fHeight * countSize;
-			std::vector<uint8> table((size_t)(tableBytes < fChannel.length ? tableBytes : 0));
-			if (!table.empty())
-				psdReadAt(fIn, fChannel.offset + 2, table.data(), table.size());
-			fRowStarts.resize((size_t)fHeight + 1);
-			uint64 at = fChannel.offset + 2 + tableBytes;
-			const uint64 end = fChannel.offset + fChannel.length;
-			for (uint32 y = 0; y < fHeight; y++) {
-				fRowStarts[y] = at < end ? at : end;
-				uint64 count = table.empty() ? 0
-					: countSize == 4 ? psdBig32(&table[(size_t)y * 4])
-									 : psdBig16(&table[(size_t)y * 2]);
-				at = psdAddOffsets(at, count);
-			}
-			fRowStarts[fHeight] = at < end ? at : end;
-		} else if (fCompression == PSD_COMPRESSION_ZIP
-			|| fCompression == PSD_COMPRESSION_ZIP_PREDICTION) {
-			fInflated.reset(new (std::nothrow) uint8[(size_t)(fRowBytes * fHeight)]);
-			if (!fInflated)
-				return B_NO_MEMORY;
-			PSDInflater inflater(fIn, fChannel.offset + 2, fChannel.length - 2);
-			if (inflater.InitCheck() != B_OK)
-				return B_NO_MEMORY;
-			inflater.Read(fInflated.get(), (size_t)(fRowBytes * fHeight));
-			if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION) {
-				for (uint32 y = 0; y < fHeight; y++)
-					psdCoreUnpredictRow(fInflated.get() + y * fRowBytes,
-						fSampleBytes == 1 ? (uint32)fRowBytes : fWidth, fSampleBytes,
-						fRow.data());
-			}
-		}
+		fRow.resize(fWindowBytes);
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
+	}
+	if (fCompression == PSD_COMPRESSION_PACKBITS)
+		return InitPackedRows();
+	if (fCompression == PSD_COMPRESSION_ZIP || fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
+		return InitInflated();
+	return B_OK;
+}
+
+// The row byte counts come first; a row starts where the counts of the rows
+// above it say. Counts the channel does not hold are 0.
+status_t PSDChannelReader::InitPackedRows()
+{
+	const uint32 countSize = fPSB ? 4 : 2;
+	const uint64 end = fChannel.offset + fChannel.length;
+	const uint64 tableBytes = (uint64)fHeight * countSize;
+	const uint64 tableEnd = std::min(end, psdAddOffsets(fChannel.offset + 2, tableBytes));
+	try {
+		fRowStarts.resize((size_t)(fWindow.bottom - fWindow.top) + 1);
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	uint64 at = std::min(end, psdAddOffsets(fChannel.offset + 2, tableBytes));
+	uint64 entry = fChannel.offset + 2;
+	for (uint32 y = 0; y <= (uint32)fWindow.bottom; y++) {
+		if (y >= (uint32)fWindow.top)
+			fRowStarts[y - fWindow.top] = std::min(at, end);
+		if (y == (uint32)fWindow.bottom || entry + countSize > tableEnd)
+			break;
+		uint8 count[4];
+		if (!Read(entry, countSize, count))
+			break;
+		entry += countSize;
+		at = psdAddOffsets(at, countSize == 4 ? psdBig32(count) : psdBig16(count));
+	}
+	// Rows past the table's end start (and end) where the last one read did.
+	for (size_t i = 1; i < fRowStarts.size(); i++)
+		fRowStarts[i] = std::max(fRowStarts[i], fRowStarts[i - 1]);
+	return B_OK;
+}
+
+// Inflates row after row down to the window's last, keeping the window.
+status_t PSDChannelReader::InitInflated()
+{
+	if (fRowBytes > kWidestInflatedRow || fChannel.length < 2)
+		return B_OK;  // nothing to show: its rows read as zeros
+	const size_t rows = (size_t)(fWindow.bottom - fWindow.top);
+	std::unique_ptr<uint8[]> row(new (std::nothrow) uint8[(size_t)fRowBytes * 2]);
+	fInflated.reset(new (std::nothrow) uint8[rows * fWindowBytes]);
+	PSDInflater inflater(fIn, fChannel.offset + 2, fChannel.length - 2);
+	if (!row || !fInflated || inflater.InitCheck() != B_OK) {
+		fInflated.reset();
+		return B_NO_MEMORY;
+	}
+	for (uint32 y = 0; y < (uint32)fWindow.bottom; y++) {
+		inflater.Read(row.get(), (size_t)fRowBytes);
+		if (y < (uint32)fWindow.top)
+			continue;
+		if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
+			psdCoreUnpredictRow(row.get(), fWidth, fSampleBytes, row.get() + fRowBytes);
+		memcpy(fInflated.get() + (y - fWindow.top) * fWindowBytes, row.get() + fWindowStart,
+			fWindowBytes);
 	}
 	return B_OK;
 }
 
-bool PSDChannelReader::ReadPacked(uint64 offset, size_t size, uint8* destination)
+bool PSDChannelReader::Read(uint64 offset, size_t size, uint8* destination)
 {
-	if (offset >= fWindowStart && offset + size <= fWindowStart + fWindow.size()) {
-		memcpy(destination, fWindow.data() + (offset - fWindowStart), size);
+	if (offset >= fCacheStart && offset + size <= fCacheStart + fCache.size()) {
+		memcpy(destination, fCache.data() + (offset - fCacheStart), size);
 		return true;
 	}
-	if (size > kWindowSize)
-		return psdReadAt(fIn, offset, destination, size);
 	const uint64 end = fChannel.offset + fChannel.length;
-	const uint64 want = end - offset < kWindowSize ? end - offset : kWindowSize;
-	fWindow.resize((size_t)want);
-	if (!psdReadAt(fIn, offset, fWindow.data(), fWindow.size())) {
-		fWindow.clear();
+	if (offset >= end || size > end - offset)
+		return false;
+	if (size > kCacheSize)
+		return psdReadAt(fIn, offset, destination, size);
+	const uint64 want = std::min<uint64>(end - offset, kCacheSize);
+	fCache.resize((size_t)want);
+	if (!psdReadAt(fIn, offset, fCache.data(), fCache.size())) {
+		fCache.clear();
 		return psdReadAt(fIn, offset, destination, size);
 	}
-	fWindowStart = offset;
-	memcpy(destination, fWindow.data(), size);
+	fCacheStart = offset;
+	memcpy(destination, fCache.data(), size);
 	return true;
+}
+
+// PackBits of one row from the packets between start and end, keeping the
+// window's part; what the packets do not give stays zero.
+void PSDChannelReader::UnpackRow(uint64 start, uint64 end, uint8* row)
+{
+	memset(row, 0, fWindowBytes);
+	const uint64 wantedEnd = fWindowStart + fWindowBytes;
+	uint64 out = 0;  // bytes of the row decoded so far
+	uint64 at = start;
+	uint8 chunk[128];
+	while (at < end && out < wantedEnd) {
+		uint8 header;
+		if (!Read(at++, 1, &header))
+			return;
+		if (header == 128)
+			continue;
+		const bool literal = header < 128;
+		const uint64 count = literal ? (uint64)header + 1 : 257 - (uint64)header;
+		const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
+		if (literal) {
+			const uint64 available = std::min(count, end - std::min(at, end));
+			if (to > from && from - out < available) {
+				const uint64 take = std::min(to, out + available) - from;
+				if (!Read(at + (from - out), (size_t)take, chunk))
+					return;
+				memcpy(row + (from - fWindowStart), chunk, (size_t)take);
+			}
+			at += count;
+		} else {
+			uint8 value;
+			if (!Read(at++, 1, &value))
+				return;
+			if (to > from)
+				memset(row + (from - fWindowStart), value, (size_t)(to - from));
+		}
+		out += count;
+	}
 }
 
 void PSDChannelReader::Widen(const uint8* samples, float* out) const
 {
+	const uint32 count = (uint32)(fWindow.right - fWindow.left);
 	switch (fSampleBytes) {
 		case 2:
-			for (uint32 x = 0; x < fWidth; x++)
+			for (uint32 x = 0; x < count; x++)
 				out[x] = psdBig16(samples + 2 * (size_t)x) * (1.0f / 65535);
 			break;
 		case 4:
-			for (uint32 x = 0; x < fWidth; x++) {
+			for (uint32 x = 0; x < count; x++) {
 				uint32 bits = psdBig32(samples + 4 * (size_t)x);
 				float value;
 				memcpy(&value, &bits, sizeof(value));
@@ -136,7 +190,7 @@ void PSDChannelReader::Widen(const uint8* samples, float* out) const
 			}
 			break;
 		default:
-			for (uint32 x = 0; x < fWidth; x++)
+			for (uint32 x = 0; x < count; x++)
 				out[x] = samples[x] * (1.0f / 255);
 	}
 }
@@ -144,38 +198,33 @@ void PSDChannelReader::Widen(const uint8* samples, float* out) const
 void PSDChannelReader::Row(uint32 y, float* out)
 {
 	uint8* row = fRow.data();
-	if (y >= fHeight || fRow.empty()) {
-		memset(out, 0, sizeof(float) * fWidth);
+	if (fRow.empty() || y < (uint32)fWindow.top || y >= (uint32)fWindow.bottom) {
+		std::fill(out, out + (fWindow.right - fWindow.left), 0.0f);
 		return;
 	}
 	const uint64 end = fChannel.offset + fChannel.length;
 	switch (fCompression) {
 		case PSD_COMPRESSION_RAW: {
-			const uint64 at = fChannel.offset + 2 + y * fRowBytes;
-			memset(row, 0, (size_t)fRowBytes);
-			if (at < end) {
-				const uint64 size = end - at < fRowBytes ? end - at : fRowBytes;
-				ReadPacked(at, (size_t)size, row);
-			}
+			memset(row, 0, fWindowBytes);
+			const uint64 at = psdAddOffsets(fChannel.offset + 2, y * fRowBytes + fWindowStart);
+			if (at < end)
+				Read(at, (size_t)std::min<uint64>(end - at, fWindowBytes), row);
 			break;
 		}
 		case PSD_COMPRESSION_PACKBITS: {
-			uint64 size = fRowStarts[y + 1] - fRowStarts[y];
-			// A row never needs more than a literal header per byte.
-			if (size > 2 * fRowBytes + 2)
-				size = 2 * fRowBytes + 2;
-			fPacked.resize((size_t)size);
-			if (size == 0 || !ReadPacked(fRowStarts[y], (size_t)size, fPacked.data()))
-				size = 0;
-			unpackRow(fPacked.data(), (size_t)size, row, (size_t)fRowBytes);
+			const size_t i = y - (uint32)fWindow.top;
+			UnpackRow(fRowStarts[i], fRowStarts[i + 1], row);
 			break;
 		}
 		case PSD_COMPRESSION_ZIP:
 		case PSD_COMPRESSION_ZIP_PREDICTION:
-			memcpy(row, fInflated.get() + y * fRowBytes, (size_t)fRowBytes);
+			if (fInflated)
+				memcpy(row, fInflated.get() + (y - fWindow.top) * fWindowBytes, fWindowBytes);
+			else
+				memset(row, 0, fWindowBytes);
 			break;
 		default:
-			memset(row, 0, (size_t)fRowBytes);
+			memset(row, 0, fWindowBytes);
 	}
 	Widen(row, out);
 }

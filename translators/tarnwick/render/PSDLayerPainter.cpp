@@ -72,7 +72,7 @@ PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
 	const PSDLayer& layer, bool group)
 	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fReach({0, 0, 0, 0}),
 	  fIsAdjustment(false), fHasUserMask(false),
-	  fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
+	  fMaskWindow({0, 0, 0, 0}), fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
 {
 }
 
@@ -115,34 +115,13 @@ status_t PSDLayerPainter::Init()
 	}
 	// A layer of pixels, or a fill drawn here in no other way (a noise
 	// gradient, a pattern): Photoshop keeps what it drew in the channels.
-	if (!fGroup && !fIsAdjustment && !fFill) {
-		const PSDRect& bounds = fLayer.bounds;
-		const uint32 width = side(bounds.left, bounds.right);
-		const uint32 height = side(bounds.top, bounds.bottom);
-		fExtent = intersection(bounds, canvas);
-		for (int c = 0; c < fTarget.colours; c++) {
-			const PSDLayerChannel* channel = fLayer.Channel((int16)c);
-			fColour.emplace_back(channel == nullptr ? nullptr
-				: new (std::nothrow) PSDChannelReader(fIn, *channel, width, height,
-					fTarget.depth, fTarget.psb));
-			if (channel != nullptr && (!fColour.back() || fColour.back()->Init() != B_OK))
-				return B_NO_MEMORY;
-		}
-		const PSDLayerChannel* transparency = fLayer.Channel(PSD_CHANNEL_TRANSPARENCY);
-		if (transparency != nullptr) {
-			fTransparency.reset(new (std::nothrow) PSDChannelReader(fIn, *transparency, width,
-				height, fTarget.depth, fTarget.psb));
-			if (!fTransparency || fTransparency->Init() != B_OK)
-				return B_NO_MEMORY;
-		}
-		try {
-			fRow.resize(width);
-		} catch (const std::bad_alloc&) {
-			return B_NO_MEMORY;
-		}
-	}
+	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
+	if (pixels)
+		fExtent = intersection(fLayer.bounds, canvas);
 
 	status_t status = InitUserMask();
+	if (status == B_OK && pixels)
+		status = InitChannels();
 	if (status != B_OK)
 		return status;
 
@@ -158,6 +137,36 @@ status_t PSDLayerPainter::Init()
 			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
 	return B_OK;
+}
+
+// Readers of the colour and transparency channels, for the extent alone.
+status_t PSDLayerPainter::InitChannels()
+{
+	const PSDRect& bounds = fLayer.bounds;
+	const PSDRect window = {(int32)((int64)fExtent.left - bounds.left),
+		(int32)((int64)fExtent.top - bounds.top), (int32)((int64)fExtent.right - bounds.left),
+		(int32)((int64)fExtent.bottom - bounds.top)};
+	auto reader = [&](int16 id, std::unique_ptr<PSDChannelReader>* made) -> status_t {
+		const PSDLayerChannel* channel = fLayer.Channel(id);
+		if (channel == nullptr || isEmpty(fExtent))
+			return B_OK;
+		made->reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
+			side(bounds.left, bounds.right), side(bounds.top, bounds.bottom), window,
+			fTarget.depth, fTarget.psb));
+		return *made ? (*made)->Init() : B_NO_MEMORY;
+	};
+	try {
+		fRow.resize((size_t)(fExtent.right - fExtent.left));
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	fColour.resize((size_t)fTarget.colours);
+	for (int c = 0; c < fTarget.colours; c++) {
+		status_t status = reader((int16)c, &fColour[(size_t)c]);
+		if (status != B_OK)
+			return status;
+	}
+	return reader(PSD_CHANNEL_TRANSPARENCY, &fTransparency);
 }
 
 bool PSDLayerPainter::ReadVectorMask()
@@ -183,11 +192,6 @@ status_t PSDLayerPainter::InitUserMask()
 		return B_OK;
 	fHasUserMask = true;
 	const PSDRect& rect = fUserMask.rect;
-	fUserMaskReader.reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
-		side(rect.left, rect.right), side(rect.top, rect.bottom), fTarget.depth, fTarget.psb));
-	if (!fUserMaskReader || fUserMaskReader->Init() != B_OK)
-		return B_NO_MEMORY;
-
 	const double feather = fLayer.mask.userFeather;
 	const int32 reach = psdBlurReach(std::min(feather, kPSDBlurMaxRadius));
 	if (fUserMask.defaultColour == 0 && fLayer.mask.userDensity == 255) {
@@ -195,12 +199,23 @@ status_t PSDLayerPainter::InitUserMask()
 			rect.bottom + reach};
 		fExtent = intersection(fExtent, shown);
 	}
+	// The mask's pixels as far as they can show: the canvas, and around it
+	// as far as a feather reaches.
+	const PSDRect canvas = {-reach, -reach, fTarget.width + reach, fTarget.height + reach};
+	fMaskWindow = intersection(rect, canvas);
+	const PSDRect window = {(int32)((int64)fMaskWindow.left - rect.left),
+		(int32)((int64)fMaskWindow.top - rect.top), (int32)((int64)fMaskWindow.right - rect.left),
+		(int32)((int64)fMaskWindow.bottom - rect.top)};
+	fUserMaskReader.reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
+		side(rect.left, rect.right), side(rect.top, rect.bottom), window, fTarget.depth,
+		fTarget.psb));
+	if (!fUserMaskReader || fUserMaskReader->Init() != B_OK)
+		return B_NO_MEMORY;
 	if (reach == 0)
 		return B_OK;
 
 	// A feathered mask is held whole, as far as the blur reaches past the
 	// canvas; beyond that it is its default colour.
-	const PSDRect canvas = {-reach, -reach, fTarget.width + reach, fTarget.height + reach};
 	fFeatheredArea = canvas;
 	const size_t width = side(canvas.left, canvas.right);
 	try {
@@ -235,8 +250,8 @@ void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t st
 	const PSDRect& rect = fUserMask.rect;
 	const float outside = fUserMask.defaultColour / 255.0f;
 	const float density = fLayer.mask.userDensity / 255.0f;
-	std::vector<float> maskRow(fUserMaskReader->Width());
-	const PSDRect inside = intersection(area, rect);
+	std::vector<float> maskRow((size_t)(fMaskWindow.right - fMaskWindow.left));
+	const PSDRect inside = intersection(area, fMaskWindow);
 	for (int32 y = area.top; y < area.bottom; y++) {
 		float* row = shape + (size_t)(y - area.top) * stride;
 		const bool rowInside = y >= inside.top && y < inside.bottom && !isEmpty(inside);
@@ -245,7 +260,7 @@ void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t st
 		for (int32 x = 0; x < width; x++) {
 			const int32 cx = area.left + x;
 			float value = rowInside && cx >= inside.left && cx < inside.right
-				? maskRow[(size_t)((int64)cx - rect.left)]
+				? maskRow[(size_t)(cx - fMaskWindow.left)]
 				: outside;
 			row[x] *= 1 - density * (1 - value);
 		}
@@ -271,8 +286,9 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 			fFill->Row(area.left, y, (uint32)width, rowColour, shape + at);
 			continue;
 		}
+		// The readers give the extent's width; area lies inside it.
 		const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
-		const size_t from = (size_t)((int64)area.left - fLayer.bounds.left);
+		const size_t from = (size_t)(area.left - fExtent.left);
 		for (int c = 0; c < fTarget.colours; c++) {
 			if (fColour[c]) {
 				fColour[c]->Row(layerY, fRow.data());

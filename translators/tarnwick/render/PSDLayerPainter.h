@@ -50,6 +50,7 @@ public:
 
 private:
 	bool ReadVectorMask();
+	status_t InitChannels();
 	status_t InitUserMask();
 	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
 
@@ -70,6 +71,7 @@ private:
 	bool fHasUserMask;
 	PSDUserMask fUserMask;
 	std::unique_ptr<PSDChannelReader> fUserMaskReader;
+	PSDRect fMaskWindow;  // the part of the mask its reader holds
 	std::vector<float> fFeatheredMask;
 	PSDRect fFeatheredArea;
 
