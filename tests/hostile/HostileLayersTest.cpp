@@ -1,0 +1,190 @@
+// Layer sections that lie: thousands of layers, bounds and masks near 2^31,
+// channel lengths past the file, groups nested ten thousand deep, section
+// dividers out of balance, paths far off the canvas, descriptors that are
+// no descriptors. Rendering them gives a bitmap or a reason, in bounded time
+// and memory: each case runs in a child process with its address space
+// limited, where no sanitizer needs the room.
+
+#include "HostileSupport.h"
+#include "PsdLayerWriter.h"
+
+#include <Message.h>
+#include <Tarnwick.h>
+#include <TranslatorFormats.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace hostile;
+using namespace psdtest;
+
+namespace {
+
+const uint32_t kSide = 48;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+const bool kCanLimitMemory = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+const bool kCanLimitMemory = false;
+#else
+const bool kCanLimitMemory = true;
+#endif
+#else
+const bool kCanLimitMemory = true;
+#endif
+
+LayerRecord pixelLayer(int32_t left, int32_t top, uint32_t side, uint8_t value)
+{
+	LayerRecord layer;
+	layer.left = left;
+	layer.top = top;
+	layer.right = left + (int32_t)side;
+	layer.bottom = top + (int32_t)side;
+	for (int16_t id = -1; id < 3; id++)
+		layer.channels.push_back({id, Bytes((size_t)side * side, (uint8_t)(value + id * 40))});
+	return layer;
+}
+
+Bytes layeredFile(const Bytes& section)
+{
+	PsdLayout layout = psdLayout(3, 8, 3, kSide, kSide);
+	layout.layerInfo = section;
+	return psdRaw(layout, std::vector<Bytes>(3, Bytes(kSide * kSide, 255)));
+}
+
+Bytes withLayers(const std::vector<LayerRecord>& layers)
+{
+	return layeredFile(layerSection(layers));
+}
+
+// The section with its first record's fields overwritten: they start after
+// the section's two lengths and the layer count.
+Bytes patchedFirstRecord(std::vector<LayerRecord> layers, size_t offset, const Bytes& bytes)
+{
+	Bytes section = layerSection(layers);
+	std::copy(bytes.begin(), bytes.end(), section.begin() + 4 + 2 + offset);
+	return layeredFile(section);
+}
+
+Bytes big32s(std::initializer_list<uint32_t> values)
+{
+	Bytes out;
+	for (uint32_t value : values)
+		appendBig32(out, value);
+	return out;
+}
+
+LayerBlock vectorMaskFarAway()
+{
+	LayerBlock block = {"vmsk", big32s({3, 0})};
+	Bytes length(26, 0);
+	length[1] = 0;  // closed subpath length record, four knots
+	length[3] = 4;
+	block.data.insert(block.data.end(), length.begin(), length.end());
+	for (int k = 0; k < 4; k++) {
+		Bytes knot(26, 0);
+		knot[1] = 1;
+		for (int i = 2; i < 26; i++)
+			knot[i] = (uint8_t)(k & 1 ? 0x7F : 0x80) ^ (uint8_t)(i & 3);
+		block.data.insert(block.data.end(), knot.begin(), knot.end());
+	}
+	return block;
+}
+
+struct LayersCase {
+	const char* what;
+	Bytes file;
+};
+
+std::vector<LayersCase> layerCases()
+{
+	std::vector<LayersCase> cases;
+	std::vector<LayerRecord> many;
+	for (int i = 0; i < 3000; i++)
+		many.push_back(pixelLayer(i % 61 - 7, i % 53 - 5, 1 + i % 3, (uint8_t)i));
+	cases.push_back({"3000 layers", withLayers(many)});
+
+	const std::vector<LayerRecord> one = {pixelLayer(4, 4, 8, 90)};
+	cases.push_back({"bounds at the ends of int32",
+		patchedFirstRecord(one, 0, big32s({0x80000000u, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFFFu}))});
+	cases.push_back({"bounds inside out",
+		patchedFirstRecord(one, 0, big32s({40, 40, 3, 3}))});
+	// After the bounds and the channel count: each channel's ID and length.
+	cases.push_back({"channel lengths past the file",
+		patchedFirstRecord(one, 18, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
+										0xFF, 0xF0})});
+
+	LayerRecord end, open;
+	end.blocks.push_back(sectionDivider(3));
+	open.blocks.push_back(sectionDivider(1, "norm"));
+	std::vector<LayerRecord> deep(10000, end);
+	deep.push_back(pixelLayer(0, 0, 20, 10));
+	deep.insert(deep.end(), 10000, open);
+	cases.push_back({"groups nested ten thousand deep", withLayers(deep)});
+	std::vector<LayerRecord> unbalanced(50, end);
+	unbalanced.push_back(pixelLayer(3, 3, 20, 30));
+	unbalanced.insert(unbalanced.end(), 80, open);
+	cases.push_back({"dividers out of balance", withLayers(unbalanced)});
+
+	LayerRecord masked = pixelLayer(2, 2, 30, 60);
+	masked.maskData = maskData(0, 0, 2, 2, 255);
+	masked.channels.push_back({-2, Bytes(4, 128)});
+	// The mask's rect follows the five channels, the blend mode, the flags
+	// and the two lengths in front of it.
+	cases.push_back({"a mask far larger than the canvas",
+		patchedFirstRecord({masked}, 18 + 5 * 6 + 8 + 4 + 4 + 4,
+			big32s({0xC0000000u, 0xC0000000u, 0x40000000u, 0x40000000u}))});
+
+	LayerRecord shape = pixelLayer(0, 0, kSide, 200);
+	shape.blocks.push_back(vectorMaskFarAway());
+	cases.push_back({"a path far off the canvas", withLayers({shape})});
+
+	LayerRecord fills = pixelLayer(0, 0, 10, 20);
+	fills.blocks.push_back({"SoCo", Bytes(40, 0xFF)});
+	fills.blocks.push_back({"GdFl", big32s({16, 0xFFFFFFFF, 7})});
+	fills.blocks.push_back({"PtFl", big32s({16, 1, 0})});
+	cases.push_back({"fills whose descriptors are broken", withLayers({fills})});
+	return cases;
+}
+
+// Translates with the layers asked for in a child whose address space is
+// limited; the child's exit code is the status's class.
+int translateInChild(const Bytes& file, rlim_t limit)
+{
+	const pid_t child = fork();
+	if (child == 0) {
+		struct rlimit bound = {limit, limit};
+		setrlimit(RLIMIT_AS, &bound);
+		BMemoryIO in(file.data(), file.size());
+		BMessage extension;
+		extension.AddBool(TARNWICK_EXT_LAYERS, true);
+		const Outcome outcome = translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
+		const char* reason = nullptr;
+		const bool said = extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason) == B_OK;
+		_exit(outcome.status == B_OK ? 0 : said ? 1 : 2);
+	}
+	int status = 0;
+	waitpid(child, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
+{
+	// Loaded here, so that the children need not load the add-ons again.
+	addOns();
+	for (const LayersCase& c : layerCases()) {
+		SCOPED_TRACE(c.what);
+		BMemoryIO in(c.file.data(), c.file.size());
+		BMessage extension;
+		extension.AddBool(TARNWICK_EXT_LAYERS, true);
+		const Outcome outcome = translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
+		EXPECT_EQ(B_OK, outcome.status);
+		EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
+		if (kCanLimitMemory)
+			EXPECT_EQ(0, translateInChild(c.file, (rlim_t)1 << 30));
+	}
+}
+
+}  // namespace
