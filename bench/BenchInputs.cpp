@@ -1,5 +1,9 @@
 #include "BenchInputs.h"
 
+#include "PsdLayerWriter.h"
+
+#include <algorithm>
+
 namespace {
 
 // xorshift32: the same noise on every run and every machine.
@@ -96,4 +100,28 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase)
 	}
 	return benchCase.packed ? psdtest::psdPackBits(layout, planes)
 							: psdtest::psdRaw(layout, planes);
+}
+
+psdtest::Bytes bench_layered_psd(uint32_t side, int layers)
+{
+	std::vector<psdtest::LayerRecord> records;
+	for (int layer = 0; layer < layers; layer++) {
+		psdtest::LayerRecord record;
+		record.right = (int32_t)side;
+		record.bottom = (int32_t)side;
+		for (int16_t id = -1; id < 3; id++) {
+			psdtest::Bytes samples = photo_plane(side, 4 * layer + id + 1, 1);
+			if (id == -1) {
+				// Opaque, clear and in between, in bands across the canvas.
+				for (size_t i = 0; i < samples.size(); i++)
+					samples[i] = (uint8_t)std::min(255, std::max(0, 3 * samples[i] - 200));
+			}
+			record.channels.push_back({id, samples});
+		}
+		records.push_back(record);
+	}
+	psdtest::PsdLayout layout = psdtest::psdLayout(kPsdRGB, 8, 3, side, side);
+	layout.layerInfo = psdtest::layerSection(records);
+	return psdtest::psdPackBits(layout,
+		std::vector<psdtest::Bytes>(3, psdtest::Bytes((size_t)side * side, 255)));
 }

@@ -36,4 +36,9 @@ std::vector<BenchCase> bench_cases(uint32_t side);
 // The file of a case; deterministic, the same bytes on every call.
 psdtest::Bytes bench_psd(const BenchCase& benchCase);
 
+// An RGB document of `layers` normal layers the whole canvas large, each
+// photo-like with transparency that comes and goes, PackBits like every
+// channel Photoshop writes; its merged image is plain.
+psdtest::Bytes bench_layered_psd(uint32_t side, int layers);
+
 #endif

@@ -19,9 +19,12 @@ int main(int argc, char** argv)
 		fprintf(stderr, "bench_inputs: SIDE must be 2 to 16384\n");
 		return 2;
 	}
-	for (const BenchCase& c : bench_cases(side)) {
-		const std::string path = std::string(argv[1]) + "/" + c.name + ".psd";
-		const psdtest::Bytes bytes = bench_psd(c);
+	std::vector<std::pair<std::string, psdtest::Bytes>> files;
+	for (const BenchCase& c : bench_cases(side))
+		files.emplace_back(c.name, bench_psd(c));
+	files.emplace_back("layers10", bench_layered_psd(side, 10));
+	for (const auto& [name, bytes] : files) {
+		const std::string path = std::string(argv[1]) + "/" + name + ".psd";
 		FILE* file = fopen(path.c_str(), "wb");
 		bool ok = file != nullptr && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 		if (file != nullptr && fclose(file) != 0)

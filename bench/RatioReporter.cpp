@@ -74,6 +74,11 @@ void RatioReporter::Finalize()
 		print_ms(Seconds("tarnwick_mallocio/" + c.name));
 		printf("\n");
 	}
+	const double render = Seconds("layers_render"), channels = Seconds("layers_channels");
+	if (render > 0 && channels > 0)
+		printf("\nTen full-canvas layers: rendered in %.1f ms, their channels decoded alone in "
+			   "%.1f ms: %.2f x\n",
+			render * 1e3, channels * 1e3, render / channels);
 	double screen = Seconds("wendral_mallocio/screen");
 	if (screen > 0)
 		printf("\nWendral: %.0f screens/s through Translate into a BMallocIO (one thread)\n",

@@ -7,6 +7,7 @@
 #include "BenchInputs.h"
 #include "Decoders.h"
 #include "Floors.h"
+#include "LayerBench.h"
 #include "RatioReporter.h"
 
 #include <TranslatorRoster.h>
@@ -89,6 +90,7 @@ int main(int argc, char** argv)
 			}
 		}
 		register_screen_benchmark(roster);
+		register_layer_benchmarks(roster, bench_side());
 
 		RatioReporter reporter(cases, isatty(STDOUT_FILENO));
 		if (benchmark::RunSpecifiedBenchmarks(&reporter) == 0)

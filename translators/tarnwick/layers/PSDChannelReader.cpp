@@ -113,63 +113,77 @@ status_t PSDChannelReader::InitInflated()
 	return B_OK;
 }
 
-bool PSDChannelReader::Read(uint64 offset, size_t size, uint8* destination)
+
+// The bytes [offset, offset + size) of the channel, from the cache, which
+// grows to hold a row that is larger than it. Null past the channel's end.
+const uint8* PSDChannelReader::Bytes(uint64 offset, size_t size)
 {
-	if (offset >= fCacheStart && offset + size <= fCacheStart + fCache.size()) {
-		memcpy(destination, fCache.data() + (offset - fCacheStart), size);
-		return true;
-	}
+	if (offset >= fCacheStart && offset + size <= fCacheStart + fCache.size())
+		return fCache.data() + (offset - fCacheStart);
 	const uint64 end = fChannel.offset + fChannel.length;
 	if (offset >= end || size > end - offset)
-		return false;
-	if (size > kCacheSize)
-		return psdReadAt(fIn, offset, destination, size);
-	const uint64 want = std::min<uint64>(end - offset, kCacheSize);
-	fCache.resize((size_t)want);
+		return nullptr;
+	const uint64 want = std::max<uint64>(size, std::min<uint64>(end - offset, kCacheSize));
+	try {
+		fCache.resize((size_t)want);
+	} catch (const std::bad_alloc&) {
+		fCache.clear();
+		return nullptr;
+	}
 	if (!psdReadAt(fIn, offset, fCache.data(), fCache.size())) {
 		fCache.clear();
-		return psdReadAt(fIn, offset, destination, size);
+		return nullptr;
 	}
 	fCacheStart = offset;
-	memcpy(destination, fCache.data(), size);
-	return true;
+	return fCache.data();
+}
+
+bool PSDChannelReader::Read(uint64 offset, size_t size, uint8* destination)
+{
+	const uint8* bytes = Bytes(offset, size);
+	if (bytes != nullptr)
+		memcpy(destination, bytes, size);
+	return bytes != nullptr;
 }
 
 // PackBits of one row from the packets between start and end, keeping the
-// window's part; what the packets do not give stays zero.
+// window's part; what the packets do not give stays zero. A row needs no
+// more than about two bytes of packets a byte, however far its count says
+// the next row is.
 void PSDChannelReader::UnpackRow(uint64 start, uint64 end, uint8* row)
 {
 	memset(row, 0, fWindowBytes);
 	const uint64 wantedEnd = fWindowStart + fWindowBytes;
+	const uint64 channelEnd = fChannel.offset + fChannel.length;
+	end = std::min(std::min(end, channelEnd), psdAddOffsets(start, 2 * wantedEnd + 16));
+	if (start >= end)
+		return;
+	const uint8* p = Bytes(start, (size_t)(end - start));
+	if (p == nullptr)
+		return;
+	const uint8* const e = p + (end - start);
 	uint64 out = 0;  // bytes of the row decoded so far
-	uint64 at = start;
-	uint8 chunk[128];
-	while (at < end && out < wantedEnd) {
-		uint8 header;
-		if (!Read(at++, 1, &header))
-			return;
+	while (p < e && out < wantedEnd) {
+		const uint32 header = *p++;
 		if (header == 128)
 			continue;
-		const bool literal = header < 128;
-		const uint64 count = literal ? (uint64)header + 1 : 257 - (uint64)header;
-		const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
-		if (literal) {
-			const uint64 available = std::min(count, end - std::min(at, end));
-			if (to > from && from - out < available) {
-				const uint64 take = std::min(to, out + available) - from;
-				if (!Read(at + (from - out), (size_t)take, chunk))
-					return;
-				memcpy(row + (from - fWindowStart), chunk, (size_t)take);
-			}
-			at += count;
-		} else {
-			uint8 value;
-			if (!Read(at++, 1, &value))
-				return;
+		if (header < 128) {
+			const uint64 count = std::min<uint64>(header + 1, (uint64)(e - p));
+			const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
 			if (to > from)
-				memset(row + (from - fWindowStart), value, (size_t)(to - from));
+				memcpy(row + (from - fWindowStart), p + (from - out), (size_t)(to - from));
+			p += count;
+			out += count;
+		} else {
+			if (p == e)
+				break;
+			const uint64 count = 257 - header;
+			const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
+			if (to > from)
+				memset(row + (from - fWindowStart), *p, (size_t)(to - from));
+			p++;
+			out += count;
 		}
-		out += count;
 	}
 }
 

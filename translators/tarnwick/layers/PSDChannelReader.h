@@ -30,7 +30,8 @@ public:
 	void Row(uint32 y, float* out);
 
 private:
-	// Bytes of the file from offset on, through a window of the stream.
+	// Bytes of the channel from offset on, through a window of the stream.
+	const uint8* Bytes(uint64 offset, size_t size);
 	bool Read(uint64 offset, size_t size, uint8* destination);
 	status_t InitPackedRows();
 	status_t InitInflated();

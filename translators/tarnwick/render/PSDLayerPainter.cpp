@@ -289,20 +289,21 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 		// The readers give the extent's width; area lies inside it.
 		const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
 		const size_t from = (size_t)(area.left - fExtent.left);
-		for (int c = 0; c < fTarget.colours; c++) {
-			if (fColour[c]) {
-				fColour[c]->Row(layerY, fRow.data());
-				memcpy(rowColour[c], fRow.data() + from, sizeof(float) * width);
+		const bool whole = from == 0 && width == fExtent.right - fExtent.left;
+		// Rows the width of the extent go straight where they are wanted.
+		auto read = [&](PSDChannelReader* reader, float* out, float missing) {
+			if (reader == nullptr) {
+				std::fill(out, out + width, missing);
+			} else if (whole) {
+				reader->Row(layerY, out);
 			} else {
-				std::fill(rowColour[c], rowColour[c] + width, 0.0f);
+				reader->Row(layerY, fRow.data());
+				memcpy(out, fRow.data() + from, sizeof(float) * width);
 			}
-		}
-		if (fTransparency) {
-			fTransparency->Row(layerY, fRow.data());
-			memcpy(shape + at, fRow.data() + from, sizeof(float) * width);
-		} else {
-			std::fill(shape + at, shape + at + width, 1.0f);
-		}
+		};
+		for (int c = 0; c < fTarget.colours; c++)
+			read(fColour[c].get(), rowColour[c], 0.0f);
+		read(fTransparency.get(), shape + at, 1.0f);
 	}
 	if (fHasUserMask)
 		ApplyUserMask(area, shape, stride);
