@@ -4,6 +4,7 @@
 #include "PSDBlur.h"
 #include "PSDLayerEffects.h"
 
+#include <PSDBytes.h>
 #include <PSDDescriptor.h>
 #include <PSDDescriptorColor.h>
 
@@ -46,6 +47,34 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 	std::vector<uint8> data;
 	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor)
 		&& psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
+}
+
+// A shape's stroke inside its outline is in the pixels Photoshop keeps for
+// the layer, drawn as Photoshop draws it; the vector mask then clips them.
+bool strokesInside(BPositionIO* in, const PSDLayer& layer)
+{
+	PSDDescriptor stroke;
+	return readDescriptorBlock(in, layer, psdKey("vstk"), &stroke)
+		&& stroke.Bool("strokeEnabled", false)
+		&& stroke.Enum("strokeStyleLineAlignment") == "strokeStyleAlignInside"
+		&& layer.Channel(PSD_CHANNEL_TRANSPARENCY) != nullptr && !isEmpty(layer.bounds);
+}
+
+bool isFillLayer(const PSDLayer& layer)
+{
+	return layer.Block(psdKey("SoCo")) != nullptr || layer.Block(psdKey("GdFl")) != nullptr
+		|| layer.Block(psdKey("PtFl")) != nullptr || layer.Block(psdKey("vscg")) != nullptr;
+}
+
+// Newer shape layers keep a solid fill as vector content ('vscg': the kind
+// of fill, then its descriptor).
+bool readShapeContent(BPositionIO* in, const PSDLayer& layer, PSDDescriptor* descriptor)
+{
+	const PSDBlock* block = layer.Block(psdKey("vscg"));
+	std::vector<uint8> data;
+	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor)
+		&& data.size() > 4 && psdBig32(data.data()) == psdKey("SoCo")
+		&& psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
 }
 
 // The pixels the path's anchor points span.
@@ -102,7 +131,9 @@ status_t PSDLayerPainter::Init()
 				return B_NO_MEMORY;
 			fExtent = canvas;
 		}
-	} else if (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)) {
+	} else if (!strokesInside(fIn, fLayer)
+		&& (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)
+			|| readShapeContent(fIn, fLayer, &fill))) {
 		float colour[5] = {};
 		const PSDDescriptor* value = fill.Child("Clr ");
 		if (value != nullptr)
@@ -125,10 +156,14 @@ status_t PSDLayerPainter::Init()
 	if (status != B_OK)
 		return status;
 
-	if (ReadVectorMask()) {
+	// A fill layer shown by its kept pixels has its shape in them already.
+	const bool keptShape = pixels && isFillLayer(fLayer);
+	if (!keptShape && ReadVectorMask()) {
 		fHasVectorMask = true;
 		fVectorParameters.density = fLayer.mask.vectorDensity;
 		fVectorParameters.feather = fLayer.mask.vectorFeather;
+		if (fFill)
+			ReadStroke();
 	}
 	fReach = fExtent;
 	if (!fGroup && !fIsAdjustment) {
@@ -167,6 +202,38 @@ status_t PSDLayerPainter::InitChannels()
 			return status;
 	}
 	return reader(PSD_CHANNEL_TRANSPARENCY, &fTransparency);
+}
+
+void PSDLayerPainter::ReadStroke()
+{
+	PSDDescriptor stroke;
+	if (!readDescriptorBlock(fIn, fLayer, psdKey("vstk"), &stroke))
+		return;
+	fStroke.fill = stroke.Bool("fillEnabled", true);
+	const double width = stroke.Number("strokeStyleLineWidth", 0);
+	// Points become pixels at the resolution the stroke was made for.
+	const double scale = stroke.Unit("strokeStyleLineWidth") == "#Pnt"
+		? stroke.Number("strokeStyleResolution", 72) / 72
+		: 1;
+	fStroke.width = std::min(width * scale, 10000.0);
+	fStroke.enabled = stroke.Bool("strokeEnabled", false) && fStroke.width > 0;
+	// Shapes combined by path operations are stroked along the outline of
+	// what they make, which strokes of their own outlines would not give.
+	size_t shapes = 0;
+	for (const PSDSubpath& subpath : fVectorMask.subpaths)
+		shapes += subpath.operation != kPSDPathSameShape;
+	if (shapes > 1)
+		fStroke.enabled = false;
+	const std::string alignment = stroke.Enum("strokeStyleLineAlignment");
+	fStroke.alignment = alignment == "strokeStyleAlignCenter" ? kPSDStrokeCentre
+		: alignment == "strokeStyleAlignOutside"              ? kPSDStrokeOutside
+															  : kPSDStrokeInside;
+	fStroke.opacity = (float)std::min(1.0, std::max(0.0,
+		stroke.Number("strokeStyleOpacity", 100) / 100));
+	const PSDDescriptor* content = stroke.Child("strokeStyleContent");
+	const PSDDescriptor* colour = content != nullptr ? content->Child("Clr ") : nullptr;
+	if (colour == nullptr || psdDescriptorColor(*colour, fTarget.mode, fStroke.colour) == 0)
+		fStroke.enabled = false;
 }
 
 bool PSDLayerPainter::ReadVectorMask()
@@ -305,19 +372,51 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 			read(fColour[c].get(), rowColour[c], 0.0f);
 		read(fTransparency.get(), shape + at, 1.0f);
 	}
+	if (fHasVectorMask)
+		PaintShape(area, colour, shape, stride);
 	if (fHasUserMask)
 		ApplyUserMask(area, shape, stride);
-	if (fHasVectorMask) {
-		std::vector<float> plane((size_t)width * (area.bottom - area.top));
-		if (psdVectorMaskPlane(fVectorMask, fTarget.width, fTarget.height, fVectorParameters,
-				area, plane.data(), (size_t)width)
-			== B_OK) {
-			for (int32 y = 0; y < area.bottom - area.top; y++) {
-				float* row = shape + (size_t)y * stride;
-				const float* mask = plane.data() + (size_t)y * width;
-				for (int32 x = 0; x < width; x++)
-					row[x] *= mask[x];
+}
+
+// The vector mask over the layer's paint, and a shape layer's stroke drawn
+// over its fill, as the layer's own content.
+void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], float* shape,
+	size_t stride)
+{
+	const int32 width = area.right - area.left;
+	const int32 rows = area.bottom - area.top;
+	std::vector<float> plane((size_t)width * rows);
+	if (psdVectorMaskPlane(fVectorMask, fTarget.width, fTarget.height, fVectorParameters, area,
+			plane.data(), (size_t)width)
+		!= B_OK)
+		return;
+	const float fill = fStroke.enabled && !fStroke.fill ? 0.0f : 1.0f;
+	for (int32 y = 0; y < rows; y++) {
+		float* row = shape + (size_t)y * stride;
+		const float* mask = plane.data() + (size_t)y * width;
+		for (int32 x = 0; x < width; x++)
+			row[x] *= mask[x] * fill;
+	}
+	if (!fStroke.enabled)
+		return;
+	std::vector<uint8> stroke((size_t)width * rows);
+	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area,
+			fStroke.width, fStroke.alignment, stroke.data(), (size_t)width)
+		!= B_OK)
+		return;
+	for (int32 y = 0; y < rows; y++) {
+		float* row = shape + (size_t)y * stride;
+		const uint8* covered = stroke.data() + (size_t)y * width;
+		for (int32 x = 0; x < width; x++) {
+			const float s = covered[x] / 255.0f * fStroke.opacity;
+			if (s <= 0)
+				continue;
+			const float a = s + row[x] * (1 - s);
+			for (int c = 0; c < fTarget.colours; c++) {
+				float& value = colour[c][(size_t)y * stride + x];
+				value = (s * fStroke.colour[c] + row[x] * (1 - s) * value) / a;
 			}
+			row[x] = a;
 		}
 	}
 }

@@ -79,6 +79,19 @@ private:
 	PSDVectorMask fVectorMask;
 	PSDMaskParameters fVectorParameters;
 
+	// A shape layer's stroke ('vstk'), drawn over its fill along the path.
+	struct Stroke {
+		bool enabled = false;
+		bool fill = true;  // whether the shape is filled at all
+		double width = 0;
+		PSDStrokeAlignment alignment = kPSDStrokeInside;
+		float opacity = 1;
+		float colour[5] = {};
+	};
+	Stroke fStroke;
+	void ReadStroke();
+	void PaintShape(const PSDRect& area, float* const colour[], float* shape, size_t stride);
+
 	std::vector<float> fRow;
 };
 

@@ -181,6 +181,45 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 	return B_OK;
 }
 
+// The outline of every shape, stroked a line width wide: what a shape
+// layer's stroke covers before its alignment takes the inside or outside.
+status_t strokeTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placement, int32 width,
+                    int32 height, double lineWidth, uint8* coverage, size_t stride)
+{
+	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+	cairo_t* cairo = cairo_create(surface);
+	if (cairo_status(cairo) != CAIRO_STATUS_SUCCESS) {
+		cairo_destroy(cairo);
+		cairo_surface_destroy(surface);
+		return B_NO_MEMORY;
+	}
+	uint64 tileArea = uint64(width) * height;
+	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
+	std::vector<PSDOutlinePoint> points;
+	status_t status = B_OK;
+	for (size_t first = 0; first < mask.subpaths.size() && status == B_OK;) {
+		size_t end = shapeEnd(mask, first);
+		uint64 cost;
+		if (!appendShape(cairo, mask, first, end, placement, width, height, budget, cost, points))
+			status = B_NO_MEMORY;
+		first = end;
+	}
+	if (status == B_OK) {
+		cairo_set_source_rgba(cairo, 0, 0, 0, 1);
+		cairo_set_line_width(cairo, lineWidth);
+		cairo_set_line_join(cairo, CAIRO_LINE_JOIN_MITER);
+		cairo_stroke(cairo);
+		cairo_surface_flush(surface);
+		const uint8* pixels = cairo_image_surface_get_data(surface);
+		int surfaceStride = cairo_image_surface_get_stride(surface);
+		for (int32 y = 0; y < height; y++)
+			memcpy(coverage + y * stride, pixels + size_t(y) * surfaceStride, width);
+	}
+	cairo_destroy(cairo);
+	cairo_surface_destroy(surface);
+	return status;
+}
+
 } // namespace
 
 status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask)
@@ -257,6 +296,53 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 			status_t status = renderTile(mask, placement, tileWidth, height, tile, stride);
 			if (status != B_OK)
 				return status;
+		}
+	}
+	return B_OK;
+}
+
+status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWidth,
+                                     int32 documentHeight, const PSDRect& rect, double lineWidth,
+                                     PSDStrokeAlignment alignment, uint8* coverage, size_t stride)
+{
+	if (documentWidth <= 0 || documentHeight <= 0 || !(lineWidth > 0 && lineWidth < 1e6))
+		return B_BAD_VALUE;
+	if (rect.right <= rect.left || rect.bottom <= rect.top)
+		return B_OK;
+	int64 width = int64(rect.right) - rect.left;
+	int64 height = int64(rect.bottom) - rect.top;
+	if (coverage == nullptr || stride < uint64(width) || width > kLargestSide ||
+	    height > kLargestSide)
+		return B_BAD_VALUE;
+	// Inside and outside strokes are twice as wide on the outline, half of
+	// them kept: where the shape is, or where it is not.
+	const double drawn = alignment == kPSDStrokeCentre ? lineWidth : 2 * lineWidth;
+	std::vector<uint8> shape;
+	for (int32 top = rect.top; top < rect.bottom; top += std::min(kTileSize, rect.bottom - top)) {
+		int32 tileHeight = std::min(kTileSize, rect.bottom - top);
+		for (int32 left = rect.left; left < rect.right;
+		     left += std::min(kTileSize, rect.right - left)) {
+			int32 tileWidth = std::min(kTileSize, rect.right - left);
+			PSDOutlinePlacement placement = {double(documentWidth), double(documentHeight),
+			                                 double(left), double(top)};
+			uint8* tile = coverage + size_t(top - rect.top) * stride + (left - rect.left);
+			status_t status = strokeTile(mask, placement, tileWidth, tileHeight, drawn, tile, stride);
+			if (status != B_OK)
+				return status;
+			if (alignment == kPSDStrokeCentre)
+				continue;
+			shape.resize(size_t(tileWidth) * tileHeight);
+			status = renderTile(mask, placement, tileWidth, tileHeight, shape.data(), tileWidth);
+			if (status != B_OK)
+				return status;
+			for (int32 y = 0; y < tileHeight; y++) {
+				uint8* row = tile + y * stride;
+				const uint8* inside = shape.data() + size_t(y) * tileWidth;
+				for (int32 x = 0; x < tileWidth; x++) {
+					uint32 keep = alignment == kPSDStrokeInside ? inside[x] : 255 - inside[x];
+					row[x] = uint8((row[x] * keep + 127) / 255);
+				}
+			}
 		}
 	}
 	return B_OK;

@@ -66,4 +66,17 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
                                const PSDRect& rect, uint8* coverage, size_t stride,
                                double scale = 1.0);
 
+// Where a shape layer's stroke lies along its outline.
+enum PSDStrokeAlignment {
+	kPSDStrokeInside,
+	kPSDStrokeCentre,
+	kPSDStrokeOutside,
+};
+
+// Coverage of the stroke of lineWidth pixels along the path's outlines, for
+// the canvas pixels of rect, written as psdVectorMaskCoverage writes.
+status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWidth,
+                                     int32 documentHeight, const PSDRect& rect, double lineWidth,
+                                     PSDStrokeAlignment alignment, uint8* coverage, size_t stride);
+
 #endif
