@@ -32,6 +32,14 @@ bool isEmpty(const PSDRect& r)
 	return r.right <= r.left || r.bottom <= r.top;
 }
 
+// How far past the canvas a layer's pixels are ever asked for.
+const int32 kFarPastCanvas = 1 << 16;
+
+PSDRect grownBy(const PSDRect& r, int32 by)
+{
+	return {r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
+
 // Sides of a record's rectangle, which hostile files may turn inside out or
 // stretch past 32 bits when subtracted.
 uint32 side(int32 low, int32 high)
@@ -71,6 +79,7 @@ PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
 	const PSDLayer& layer, bool group)
 	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fReach({0, 0, 0, 0}),
+	  fPaintable({0, 0, 0, 0}),
 	  fIsAdjustment(false), fHasUserMask(false),
 	  fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
 {
@@ -141,9 +150,26 @@ status_t PSDLayerPainter::Init()
 		}
 	}
 
+	// A fill goes on past the canvas; pixels as far as the layer's bounds.
+	fPaintable = fFill ? PSDRect{-kFarPastCanvas, -kFarPastCanvas,
+		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas}
+		: fLayer.bounds;
+	if (fGroup || fIsAdjustment)
+		fPaintable = fExtent;
 	status_t status = InitUserMask();
 	if (status != B_OK)
 		return status;
+	if (fHasUserMask) {
+		// The mask is known no further than its feathered plane, and hides
+		// what lies past its rectangle when its default is black.
+		if (!isEmpty(fFeatheredArea))
+			fPaintable = intersection(fPaintable, fFeatheredArea);
+		if (fUserMask.defaultColour == 0)
+			fPaintable = intersection(fPaintable, grownBy(fUserMask.rect,
+				psdBlurReach(std::min(fLayer.mask.userFeather, kPSDBlurMaxRadius))));
+	}
+	fPaintable = intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas,
+		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas});
 
 	if (ReadVectorMask()) {
 		fHasVectorMask = true;

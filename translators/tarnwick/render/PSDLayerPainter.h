@@ -24,6 +24,10 @@ struct PSDRenderTarget {
 	uint16 mode;
 	uint16 depth;
 	bool psb;
+	// What layer effects share across the document: the light's angle
+	// (degrees) and the blocks that hold patterns.
+	double globalAngle = 120;
+	const std::vector<PSDBlock>* globalBlocks = nullptr;
 };
 
 class PSDLayerPainter {
@@ -39,6 +43,10 @@ public:
 	PSDRect Extent() const { return fExtent; }
 	// The area its effects may reach too; the extent without effects.
 	PSDRect Reach() const { return fReach; }
+	// Where Paint can be asked for the layer's pixels: the extent and, past
+	// the canvas, as far as its own pixels or its fill go (effects of a
+	// layer that leaves the canvas still see its shape there).
+	PSDRect Paintable() const { return fPaintable; }
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
@@ -59,6 +67,7 @@ private:
 	bool fGroup;
 	PSDRect fExtent;
 	PSDRect fReach;
+	PSDRect fPaintable;
 	bool fIsAdjustment;
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	std::unique_ptr<PSDLayerEffects> fEffects;
