@@ -90,6 +90,7 @@ std::unique_ptr<PSDFill> gradient(const PSDDescriptor& d, const PSDEffectContext
 	PSDGradientFill fill;
 	if (!fill.Init(d, c.target.mode, canvas, box))
 		return solid(d, c);
+	fill.SampleCentres();
 	return std::unique_ptr<PSDFill>(new (std::nothrow) PSDGradientLayerFill(std::move(fill)));
 }
 

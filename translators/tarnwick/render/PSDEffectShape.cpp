@@ -41,7 +41,7 @@ status_t PSDEffectShape::Allocate(PSDPlane* plane) const
 	return B_OK;
 }
 
-status_t PSDEffectShape::Init(PSDLayerPainter& painter, const PSDRect& area)
+status_t PSDEffectShape::Init(PSDLayerPainter& painter, const PSDRect& area, const PSDRect& box)
 {
 	fArea = area;
 	status_t status = Allocate(&fAlpha);
@@ -64,6 +64,9 @@ status_t PSDEffectShape::Init(PSDLayerPainter& painter, const PSDRect& area)
 			painter.Paint({painted.left, y, painted.right, y + 1}, planes, row, (size_t)count);
 		}
 	}
+	fBounds = box;
+	if (!isEmpty(box))
+		return B_OK;
 	fBounds = {area.right, area.bottom, area.left, area.top};
 	for (int32 y = 0; y < Height(); y++) {
 		const float* row = &fAlpha[(size_t)y * width];

@@ -14,14 +14,16 @@ typedef std::vector<float> PSDPlane;
 class PSDEffectShape {
 public:
 	// Paints the layer's shape over area, which may stretch past the canvas.
-	status_t Init(PSDLayerPainter& painter, const PSDRect& area);
+	// Effects align with box (the layer's bounds); where it is empty, with
+	// the box of the shape's pixels.
+	status_t Init(PSDLayerPainter& painter, const PSDRect& area, const PSDRect& box);
 
 	const PSDRect& Area() const { return fArea; }
 	int32 Width() const { return fArea.right - fArea.left; }
 	int32 Height() const { return fArea.bottom - fArea.top; }
 	size_t Size() const { return (size_t)Width() * Height(); }
 	const PSDPlane& Alpha() const { return fAlpha; }
-	// The box of its pixels that are not transparent; empty for none.
+	// The box effects align with.
 	PSDRect Bounds() const { return fBounds; }
 
 	// The distance from each pixel's centre to the shape's edge, negative

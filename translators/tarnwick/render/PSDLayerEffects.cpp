@@ -3,6 +3,7 @@
 #include "PSDBlendModes.h"
 #include "PSDEffect.h"
 
+#include <PSDBytes.h>
 #include <PSDDescriptor.h>
 
 #include <algorithm>
@@ -30,6 +31,13 @@ PSDRect intersection(const PSDRect& a, const PSDRect& b)
 bool isEmpty(const PSDRect& r)
 {
 	return r.right <= r.left || r.bottom <= r.top;
+}
+
+// Effects that colour the layer's own pixels, which "blend interior effects
+// as a group" blends with them before the fill fades them.
+bool isInterior(PSDEffectStage stage)
+{
+	return stage > PSD_EFFECT_CONTENT && stage <= PSD_EFFECT_INNER_GLOW;
 }
 
 PSDRect grown(const PSDRect& r, int32 by)
@@ -61,31 +69,38 @@ public:
 	}
 
 	status_t Composite(PSDLayerPainter& painter, const PSDLayerLook& look, const PSDBand* clip,
-	                   PSDBand& target) override;
+	                   PSDBand& target, PSDEffectPart part) override;
 
 	// Adds the enabled effects of a key, and of its list in newer files.
 	void Read(const PSDEffectContext& context, const char* key, const char* listKey,
 	          std::unique_ptr<PSDEffect> (*reader)(const PSDDescriptor&, const PSDEffectContext&));
 	void Order();
 	bool Empty() const { return fEffects.empty(); }
+	void SetInteriorAsGroup(bool group) { fInteriorAsGroup = group; }
 
 private:
 	status_t Prepare(PSDLayerPainter& painter);
 	status_t Allocate(int32 width);
-	void PaintContent(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
-	                  const PSDRect& area);
-	void PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area);
+	void Blend(uint32 mode, float* dest, const float* planes, int32 y, const PSDRect& area,
+	           int32 left, int32 right);
+	bool PaintContent(PSDLayerPainter& painter, int32 y, const PSDRect& area, int32* left,
+	                  int32* right);
+	void PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area, float* dest);
+	void PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
+	                const PSDRect& area, size_t next);
 
 	PSDRenderTarget fTarget;
 	std::unique_ptr<PSDDescriptor> fDescriptor;
 	std::vector<std::unique_ptr<PSDEffect>> fEffects; // bottom first
 	bool fPrepared = false;
 	bool fReady = false;
+	bool fInteriorAsGroup = false;
 	PSDEffectShape fShape;
 	// One row: the composite so far, the source painted onto it, scratch.
 	std::vector<float> fWork;
 	std::vector<float> fSource;
 	std::vector<float> fBlend;
+	std::vector<float> fGroup; // the pixels and interior effects, as a group
 };
 
 void PSDLayerStyle::Read(const PSDEffectContext& context, const char* key, const char* listKey,
@@ -131,7 +146,7 @@ status_t PSDLayerStyle::Prepare(PSDLayerPainter& painter)
 	if (isEmpty(area) ||
 	    (uint64)(area.right - area.left) * (uint64)(area.bottom - area.top) > kMostEffectPixels)
 		return B_NO_MEMORY;
-	status_t status = fShape.Init(painter, area);
+	status_t status = fShape.Init(painter, area, painter.Box());
 	for (size_t i = 0; i < fEffects.size() && status == B_OK; i++)
 		status = fEffects[i]->Prepare(fShape);
 	return status;
@@ -144,55 +159,60 @@ status_t PSDLayerStyle::Allocate(int32 width)
 		fWork.resize((size_t)width * (colours + 1));
 		fSource.resize((size_t)width * (colours + 1));
 		fBlend.resize((size_t)width * colours);
+		if (fInteriorAsGroup)
+			fGroup.resize((size_t)width * (colours + 1));
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
 	return B_OK;
 }
 
-// The layer's own pixels, faded by its fill, in its blend mode.
-void PSDLayerStyle::PaintContent(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
-                                 const PSDRect& area)
+// Composites planes (colours, then alpha) of the area's width onto dest,
+// from x on.
+void PSDLayerStyle::Blend(uint32 mode, float* dest, const float* planes, int32 y,
+                          const PSDRect& area, int32 left, int32 right)
 {
-	const PSDRect extent = painter.Extent();
-	if (y < extent.top || y >= extent.bottom)
-		return;
-	const int32 left = std::max(area.left, extent.left);
-	const int32 right = std::min(area.right, extent.right);
-	if (right <= left)
-		return;
 	const int colours = fTarget.colours;
 	const size_t width = (size_t)(area.right - area.left);
 	const size_t at = (size_t)(left - area.left);
-	float* colour[5];
-	float* work[5];
+	float* backdrop[5];
 	const float* source[5];
 	for (int c = 0; c < colours; c++) {
-		colour[c] = fSource.data() + width * c + at;
-		source[c] = colour[c];
-		work[c] = fWork.data() + width * c + at;
+		backdrop[c] = dest + width * c + at;
+		source[c] = planes + width * c + at;
 	}
-	float* alpha = fSource.data() + width * colours + at;
-	painter.Paint({left, y, right, y + 1}, colour, alpha, width);
-	for (int32 x = 0; x < right - left; x++)
-		alpha[x] *= look.fill;
-	psdComposite(look.blendMode, colours, work, fWork.data() + width * colours + at, source, alpha,
-	             (uint32)(right - left), fBlend.data(), left, y);
+	psdComposite(mode, colours, backdrop, dest + width * colours + at, source,
+	             planes + width * colours + at, (uint32)(right - left), fBlend.data(), left, y);
 }
 
-void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area)
+// The layer's own pixels into fSource, as far as they go along the row;
+// false where the row has none.
+bool PSDLayerStyle::PaintContent(PSDLayerPainter& painter, int32 y, const PSDRect& area,
+                                 int32* left, int32* right)
+{
+	const PSDRect extent = painter.Extent();
+	*left = std::max(area.left, extent.left);
+	*right = std::min(area.right, extent.right);
+	if (y < extent.top || y >= extent.bottom || *right <= *left)
+		return false;
+	const int colours = fTarget.colours;
+	const size_t width = (size_t)(area.right - area.left);
+	const size_t at = (size_t)(*left - area.left);
+	float* colour[5];
+	for (int c = 0; c < colours; c++)
+		colour[c] = fSource.data() + width * c + at;
+	painter.Paint({*left, y, *right, y + 1}, colour, fSource.data() + width * colours + at, width);
+	return true;
+}
+
+void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area, float* dest)
 {
 	const int colours = fTarget.colours;
 	const int32 count = area.right - area.left;
 	const size_t width = (size_t)count;
 	float* colour[5];
-	float* work[5];
-	const float* source[5];
-	for (int c = 0; c < colours; c++) {
+	for (int c = 0; c < colours; c++)
 		colour[c] = fSource.data() + width * c;
-		source[c] = colour[c];
-		work[c] = fWork.data() + width * c;
-	}
 	float* alpha = fSource.data() + width * colours;
 	effect.Paint()->Row(area.left, y, (uint32)count, colour, alpha);
 	const PSDRect& held = fShape.Area();
@@ -202,12 +222,45 @@ void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect&
 	const float opacity = effect.Opacity();
 	for (int32 x = 0; x < count; x++)
 		alpha[x] *= coverage[x] * opacity;
-	psdComposite(effect.BlendMode(), colours, work, fWork.data() + width * colours, source, alpha,
-	             (uint32)count, fBlend.data(), area.left, y);
+	Blend(effect.BlendMode(), dest, fSource.data(), y, area, area.left, area.right);
+}
+
+// The layer's pixels faded by its fill, and the effects above them. Interior
+// effects blended as a group go onto the pixels first, and fade with them.
+void PSDLayerStyle::PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
+                               const PSDRect& area, size_t next)
+{
+	const int colours = fTarget.colours;
+	const size_t width = (size_t)(area.right - area.left);
+	float* alpha = fSource.data() + width * colours;
+	int32 left, right;
+	if (!fInteriorAsGroup) {
+		if (PaintContent(painter, y, area, &left, &right)) {
+			for (int32 x = left; x < right; x++)
+				alpha[x - area.left] *= look.fill;
+			Blend(look.blendMode, fWork.data(), fSource.data(), y, area, left, right);
+		}
+	} else {
+		std::fill(fGroup.begin(), fGroup.end(), 0.0f);
+		if (PaintContent(painter, y, area, &left, &right)) {
+			for (int p = 0; p <= colours; p++)
+				std::copy(fSource.begin() + width * p + (left - area.left),
+				          fSource.begin() + width * p + (right - area.left),
+				          fGroup.begin() + width * p + (left - area.left));
+		}
+		for (; next < fEffects.size() && isInterior(fEffects[next]->Stage()); next++)
+			PaintEffect(*fEffects[next], y, area, fGroup.data());
+		float* groupAlpha = fGroup.data() + width * colours;
+		for (size_t x = 0; x < width; x++)
+			groupAlpha[x] *= look.fill;
+		Blend(look.blendMode, fWork.data(), fGroup.data(), y, area, area.left, area.right);
+	}
+	for (; next < fEffects.size(); next++)
+		PaintEffect(*fEffects[next], y, area, fWork.data());
 }
 
 status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& look,
-                                  const PSDBand* clip, PSDBand& target)
+                                  const PSDBand* clip, PSDBand& target, PSDEffectPart part)
 {
 	if (!fPrepared) {
 		fPrepared = true;
@@ -215,6 +268,11 @@ status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& 
 		if (!fReady)
 			fEffects.clear();
 	}
+	// Interior effects blended as a group stay with the layer's own pixels.
+	if (fInteriorAsGroup && part == PSD_EFFECTS_ABOVE)
+		return B_OK;
+	if (fInteriorAsGroup)
+		part = PSD_EFFECTS_ALL;
 	const PSDRect band = {0, target.Top(), fTarget.width, target.Top() + target.Rows()};
 	const PSDRect area = intersection(fReady ? painter.Reach() : painter.Extent(), band);
 	if (isEmpty(area))
@@ -223,17 +281,21 @@ status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& 
 	if (Allocate(width) != B_OK)
 		return B_NO_MEMORY;
 	const int colours = fTarget.colours;
-	size_t next = 0;
 	for (int32 y = area.top; y < area.bottom; y++) {
 		for (int p = 0; p <= colours; p++)
 			memcpy(fWork.data() + (size_t)width * p, target.Row(p, y) + area.left,
 			       sizeof(float) * width);
-		next = 0;
-		for (; next < fEffects.size() && fEffects[next]->Stage() < PSD_EFFECT_CONTENT; next++)
-			PaintEffect(*fEffects[next], y, area);
-		PaintContent(painter, look, y, area);
-		for (; next < fEffects.size(); next++)
-			PaintEffect(*fEffects[next], y, area);
+		size_t next = 0;
+		for (; next < fEffects.size() && fEffects[next]->Stage() < PSD_EFFECT_CONTENT; next++) {
+			if (part != PSD_EFFECTS_ABOVE)
+				PaintEffect(*fEffects[next], y, area, fWork.data());
+		}
+		if (part == PSD_EFFECTS_ABOVE) {
+			for (; next < fEffects.size(); next++)
+				PaintEffect(*fEffects[next], y, area, fWork.data());
+		} else {
+			PaintLayer(painter, look, y, area, part == PSD_EFFECTS_ALL ? next : fEffects.size());
+		}
 
 		// The layer and its effects show as far as its opacity and the clip
 		// let them: a blend of premultiplied colour with what lay below.
@@ -299,8 +361,8 @@ std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in, const PSDR
 	std::unique_ptr<PSDDescriptor> descriptor = readDescriptor(in, layer);
 	if (!descriptor || !descriptor->Bool("masterFXSwitch", true))
 		return nullptr;
-	double scale = descriptor->Number("Scl ", 100) / 100;
-	scale = scale > 0 ? std::min(scale, 10.0) : 1;
+	// The style's scale ('Scl ') is already in its sizes.
+	const double scale = 1;
 	const PSDEffectContext context = {in, target, target.globalAngle, scale, target.globalBlocks};
 	std::unique_ptr<PSDLayerStyle> style(new (std::nothrow)
 	                                         PSDLayerStyle(target, std::move(descriptor)));
@@ -318,5 +380,10 @@ std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in, const PSDR
 	if (style->Empty())
 		return nullptr;
 	style->Order();
+	const PSDBlock* interior = layer.Block(psdKey("infx"));
+	uint8 asGroup = 0;
+	if (interior != nullptr && interior->length >= 1)
+		psdReadAt(in, interior->offset, &asGroup, 1);
+	style->SetInteriorAsGroup(asGroup != 0);
 	return style;
 }

@@ -185,6 +185,13 @@ status_t PSDLayerPainter::Init()
 	return B_OK;
 }
 
+PSDRect PSDLayerPainter::Box() const
+{
+	if (fHasVectorMask && !fVectorMask.knots.empty())
+		return anchorBounds(fVectorMask, fTarget.width, fTarget.height);
+	return fLayer.bounds;
+}
+
 bool PSDLayerPainter::ReadVectorMask()
 {
 	const PSDBlock* vector = fLayer.Block(psdKey("vmsk"));

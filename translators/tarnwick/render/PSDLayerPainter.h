@@ -47,6 +47,9 @@ public:
 	// the canvas, as far as its own pixels or its fill go (effects of a
 	// layer that leaves the canvas still see its shape there).
 	PSDRect Paintable() const { return fPaintable; }
+	// The box its effects align with: a shape's path anchors, else the
+	// layer's bounds.
+	PSDRect Box() const;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
