@@ -84,7 +84,7 @@ bool unpackBits(const uint8* in, size_t size, uint8* out, size_t count)
 	return o == count;
 }
 
-float sample(const uint8* p, uint16 depth)
+float sample(const uint8* p, uint32 depth)
 {
 	if (depth == 16)
 		return psdBig16(p) / 65535.0f;
@@ -106,7 +106,7 @@ bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 he
 	if (length < 23 || reader.Failed())
 		return false;
 	const uint64 end = reader.Position() + length;
-	const uint16 depth = reader.Big16();
+	const uint32 depth = reader.Big32();
 	const uint32 top = reader.Big32(), left = reader.Big32();
 	const uint32 bottom = reader.Big32(), right = reader.Big32();
 	reader.Big16();
