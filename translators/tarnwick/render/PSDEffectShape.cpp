@@ -64,9 +64,20 @@ status_t PSDEffectShape::Init(PSDLayerPainter& painter, const PSDRect& area, con
 			painter.Paint({painted.left, y, painted.right, y + 1}, planes, row, (size_t)count);
 		}
 	}
+	PSDPlane alpha = std::move(fAlpha);
+	Init(area, std::move(alpha), box);
+	return B_OK;
+}
+
+void PSDEffectShape::Init(const PSDRect& area, PSDPlane&& alpha, const PSDRect& box)
+{
+	fArea = area;
+	fAlpha = std::move(alpha);
+	fDistance.clear();
+	const int32 width = Width();
 	fBounds = box;
 	if (!isEmpty(box))
-		return B_OK;
+		return;
 	fBounds = {area.right, area.bottom, area.left, area.top};
 	for (int32 y = 0; y < Height(); y++) {
 		const float* row = &fAlpha[(size_t)y * width];
@@ -81,7 +92,6 @@ status_t PSDEffectShape::Init(PSDLayerPainter& painter, const PSDRect& area, con
 	}
 	if (fBounds.right <= fBounds.left)
 		fBounds = {0, 0, 0, 0};
-	return B_OK;
 }
 
 const float* PSDEffectShape::Distance()

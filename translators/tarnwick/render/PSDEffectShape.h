@@ -17,6 +17,8 @@ public:
 	// Effects align with box (the layer's bounds); where it is empty, with
 	// the box of the shape's pixels.
 	status_t Init(PSDLayerPainter& painter, const PSDRect& area, const PSDRect& box);
+	// A shape already drawn: alpha holds the area's pixels.
+	void Init(const PSDRect& area, PSDPlane&& alpha, const PSDRect& box);
 
 	const PSDRect& Area() const { return fArea; }
 	int32 Width() const { return fArea.right - fArea.left; }
