@@ -37,6 +37,12 @@ public:
 	status_t Grown(double radius, bool inverse, PSDPlane* plane);
 
 	status_t Allocate(PSDPlane* plane) const;
+	// Frees the planes once the effects are made; the area stays known.
+	void Release()
+	{
+		PSDPlane().swap(fAlpha);
+		PSDPlane().swap(fDistance);
+	}
 
 private:
 	PSDRect fArea = {0, 0, 0, 0};

@@ -149,6 +149,7 @@ status_t PSDLayerStyle::Prepare(PSDLayerPainter& painter)
 	status_t status = fShape.Init(painter, area, painter.Box());
 	for (size_t i = 0; i < fEffects.size() && status == B_OK; i++)
 		status = fEffects[i]->Prepare(fShape);
+	fShape.Release();
 	return status;
 }
 
