@@ -26,6 +26,7 @@ enum {
 };
 
 enum {
+	PSD_RESOURCE_GLOBAL_ANGLE = 1037,
 	PSD_RESOURCE_VERSION_INFO = 1057,
 };
 

@@ -134,6 +134,8 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 			if (!fLayers.layers[nodes[k].record].Hidden())
 				status = PaintNode(nodes[k], target, depth, shape, nullptr);
 		}
+		if (status == B_OK && end > i + 1 && !base.group)
+			status = PaintEffectsAbove(base, target);
 		if (status != B_OK)
 			return status;
 		i = end;
@@ -170,7 +172,7 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 		float fill;
 		const float opacity = Opacity(layer, &hasFill, &fill);
 		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
-			target);
+			target, shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	const PSDRect area = intersection(painter->Extent(), band);
 	if (isEmpty(area))
@@ -203,7 +205,7 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 					sizeof(float) * width);
 		}
 		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
-			target);
+			target, shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	for (int32 y = area.top; y < area.bottom; y++) {
 		const size_t at = (size_t)(y - area.top) * width;
@@ -223,6 +225,22 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 			source, alpha, (uint32)width, fBlend.data(), area.left, y);
 	}
 	return B_OK;
+}
+
+// A clipping base's effects above its pixels cover the layers clipped to it.
+status_t PSDCompositor::PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target)
+{
+	PSDLayerPainter* painter = fPainters.size() > (size_t)base.record
+		? fPainters[(size_t)base.record].get()
+		: nullptr;
+	if (painter == nullptr || painter->Effects() == nullptr)
+		return B_OK;
+	const PSDLayer& layer = fLayers.layers[base.record];
+	bool hasFill;
+	float fill;
+	const float opacity = Opacity(layer, &hasFill, &fill);
+	return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, nullptr,
+		target, PSD_EFFECTS_ABOVE);
 }
 
 // An adjustment layer changes the colours below it, as far as its shape,

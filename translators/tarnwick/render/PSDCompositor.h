@@ -34,6 +34,7 @@ private:
 		PSDBand* shapeOut);
 	status_t PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
 		PSDBand* shapeOut);
+	status_t PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target);
 	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
 		PSDBand* shapeOut);
 	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,

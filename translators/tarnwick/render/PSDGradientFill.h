@@ -22,6 +22,7 @@ public:
 	          const PSDRect& layer);
 
 	int Channels() const { return fGradient.Channels(); }
+	void SampleCentres() { fGeometry.SampleCentres(); }
 
 	// Fills rect: channel c of pixel (x, y) goes to
 	// planes[c][(y - rect.top) * stride + x - rect.left], its alpha likewise.

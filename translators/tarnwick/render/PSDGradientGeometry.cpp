@@ -86,7 +86,7 @@ bool PSDGradientGeometry::FromDescriptor(const PSDDescriptor& descriptor, const 
 
 double PSDGradientGeometry::At(int32 x, int32 y) const
 {
-	double px = x - fStartX, py = y - fStartY;
+	double px = x + fSampleOffset - fStartX, py = y + fSampleOffset - fStartY;
 	double along = (px * fVectorX + py * fVectorY) * fInverseLength2;
 	double t;
 	switch (fShape) {

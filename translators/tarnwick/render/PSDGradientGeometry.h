@@ -35,6 +35,8 @@ public:
 
 	// t along the gradient, not clamped: 0 at the start, 1 at the end.
 	double At(int32 x, int32 y) const;
+	// Layer effects sample pixels at their centres, not at their corners.
+	void SampleCentres() { fSampleOffset = 0.5; }
 
 private:
 	PSDGradientShape fShape = PSD_GRADIENT_LINEAR;
@@ -43,6 +45,7 @@ private:
 	double fVectorX = 1, fVectorY = 0; // end minus start
 	double fInverseLength2 = 1;        // 0 when start and end coincide
 	double fAngle = 0;                 // of the vector, radians counter-clockwise
+	double fSampleOffset = 0;
 };
 
 #endif

@@ -19,6 +19,16 @@ struct PSDLayerLook {
 	float fill;
 };
 
+// What Composite draws: everything, or, where layers are clipped to this
+// one, first the layer with what lies below it (shadows, outer glows) and,
+// once the clipped layers are on it, the effects above its pixels, which
+// cover them too.
+enum PSDEffectPart {
+	PSD_EFFECTS_ALL,
+	PSD_EFFECTS_BELOW,
+	PSD_EFFECTS_ABOVE,
+};
+
 class PSDLayerEffects {
 public:
 	virtual ~PSDLayerEffects() {}
@@ -28,12 +38,12 @@ public:
 	// Composites the layer with its effects onto the band's rows of target;
 	// with a clip, everything is limited to the clip's shape (its alpha plane).
 	virtual status_t Composite(PSDLayerPainter& painter, const PSDLayerLook& look,
-		const PSDBand* clip, PSDBand& target)
-		= 0;
+	                           const PSDBand* clip, PSDBand& target,
+	                           PSDEffectPart part = PSD_EFFECTS_ALL) = 0;
 };
 
 // The layer's effects, or null when it has none that are on and read here.
-std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in,
-	const PSDRenderTarget& target, const PSDLayer& layer);
+std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in, const PSDRenderTarget& target,
+                                                     const PSDLayer& layer);
 
 #endif

@@ -3,6 +3,7 @@
 #include "PSDCompositor.h"
 
 #include <PSDChannels.h>
+#include <PSDBytes.h>
 #include <PSDCore.h>
 #include <PSDFloatSamples.h>
 
@@ -84,6 +85,16 @@ void convertRow(const PSDBand& band, int32 y, uint16 mode, uint16 depth, uint8* 
 	}
 }
 
+// The light's angle that layer effects share, from its image resource.
+double globalAngle(BPositionIO* in, const PSDDocument& document)
+{
+	const PSDResource* resource = document.Resource(PSD_RESOURCE_GLOBAL_ANGLE);
+	uint8 value[4];
+	if (resource == nullptr || resource->length < 4 || !psdReadAt(in, resource->offset, value, 4))
+		return 120;
+	return (int32)psdBig32(value);
+}
+
 }  // namespace
 
 bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers)
@@ -99,8 +110,10 @@ status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSD
 		*reason = "the layers of images in this colour mode are not rendered";
 		return B_ERROR;
 	}
-	const PSDRenderTarget target = {(int32)document.width, (int32)document.height, colours,
+	PSDRenderTarget target = {(int32)document.width, (int32)document.height, colours,
 		document.mode, layers.depth, document.IsPSB()};
+	target.globalAngle = globalAngle(in, document);
+	target.globalBlocks = &layers.globalBlocks;
 	const PSDLayerNode root = psdBuildLayerTree(in, layers);
 	PSDCompositor compositor(in, target, layers, root);
 	PSDBand band;

@@ -33,6 +33,17 @@ bool isEmpty(const PSDRect& r)
 	return r.right <= r.left || r.bottom <= r.top;
 }
 
+// How far past the canvas a layer's pixels are ever asked for.
+const int32 kFarPastCanvas = 1 << 16;
+// How far past the canvas a layer's pixels are read, for effects whose
+// shadows and glows reach onto the canvas from outside it.
+const int32 kSeenPastCanvas = 512;
+
+PSDRect grownBy(const PSDRect& r, int32 by)
+{
+	return {r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
+
 // Sides of a record's rectangle, which hostile files may turn inside out or
 // stretch past 32 bits when subtracted.
 uint32 side(int32 low, int32 high)
@@ -100,6 +111,7 @@ PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
 	const PSDLayer& layer, bool group)
 	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fReach({0, 0, 0, 0}),
+	  fPaintable({0, 0, 0, 0}), fWindow({0, 0, 0, 0}),
 	  fIsAdjustment(false), fHasUserMask(false),
 	  fMaskWindow({0, 0, 0, 0}), fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
 {
@@ -150,11 +162,28 @@ status_t PSDLayerPainter::Init()
 	if (pixels)
 		fExtent = intersection(fLayer.bounds, canvas);
 
+	// A fill goes on past the canvas; pixels as far as the layer's bounds.
+	fPaintable = fFill ? PSDRect{-kFarPastCanvas, -kFarPastCanvas,
+		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas}
+		: fLayer.bounds;
+	if (fGroup || fIsAdjustment)
+		fPaintable = fExtent;
 	status_t status = InitUserMask();
 	if (status == B_OK && pixels)
 		status = InitChannels();
 	if (status != B_OK)
 		return status;
+	if (fHasUserMask) {
+		// The mask is known no further than its feathered plane, and hides
+		// what lies past its rectangle when its default is black.
+		if (!isEmpty(fFeatheredArea))
+			fPaintable = intersection(fPaintable, fFeatheredArea);
+		if (fUserMask.defaultColour == 0)
+			fPaintable = intersection(fPaintable, grownBy(fUserMask.rect,
+				psdBlurReach(std::min(fLayer.mask.userFeather, kPSDBlurMaxRadius))));
+	}
+	fPaintable = intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas,
+		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas});
 
 	// A fill layer shown by its kept pixels has its shape in them already.
 	const bool keptShape = pixels && isFillLayer(fLayer);
@@ -174,16 +203,20 @@ status_t PSDLayerPainter::Init()
 	return B_OK;
 }
 
-// Readers of the colour and transparency channels, for the extent alone.
+// Readers of the colour and transparency channels, for what can show on the
+// canvas and what effects around it may see of the layer.
 status_t PSDLayerPainter::InitChannels()
 {
 	const PSDRect& bounds = fLayer.bounds;
-	const PSDRect window = {(int32)((int64)fExtent.left - bounds.left),
-		(int32)((int64)fExtent.top - bounds.top), (int32)((int64)fExtent.right - bounds.left),
-		(int32)((int64)fExtent.bottom - bounds.top)};
+	fWindow = intersection(intersection(fPaintable, bounds),
+		{-kSeenPastCanvas, -kSeenPastCanvas, fTarget.width + kSeenPastCanvas,
+			fTarget.height + kSeenPastCanvas});
+	const PSDRect window = {(int32)((int64)fWindow.left - bounds.left),
+		(int32)((int64)fWindow.top - bounds.top), (int32)((int64)fWindow.right - bounds.left),
+		(int32)((int64)fWindow.bottom - bounds.top)};
 	auto reader = [&](int16 id, std::unique_ptr<PSDChannelReader>* made) -> status_t {
 		const PSDLayerChannel* channel = fLayer.Channel(id);
-		if (channel == nullptr || isEmpty(fExtent))
+		if (channel == nullptr || isEmpty(fWindow))
 			return B_OK;
 		made->reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
 			side(bounds.left, bounds.right), side(bounds.top, bounds.bottom), window,
@@ -191,7 +224,7 @@ status_t PSDLayerPainter::InitChannels()
 		return *made ? (*made)->Init() : B_NO_MEMORY;
 	};
 	try {
-		fRow.resize((size_t)(fExtent.right - fExtent.left));
+		fRow.resize((size_t)(fWindow.right - fWindow.left));
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
@@ -234,6 +267,13 @@ void PSDLayerPainter::ReadStroke()
 	const PSDDescriptor* colour = content != nullptr ? content->Child("Clr ") : nullptr;
 	if (colour == nullptr || psdDescriptorColor(*colour, fTarget.mode, fStroke.colour) == 0)
 		fStroke.enabled = false;
+}
+
+PSDRect PSDLayerPainter::Box() const
+{
+	if (fHasVectorMask && !fVectorMask.knots.empty())
+		return anchorBounds(fVectorMask, fTarget.width, fTarget.height);
+	return fLayer.bounds;
 }
 
 bool PSDLayerPainter::ReadVectorMask()
@@ -353,29 +393,50 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 			fFill->Row(area.left, y, (uint32)width, rowColour, shape + at);
 			continue;
 		}
-		// The readers give the extent's width; area lies inside it.
-		const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
-		const size_t from = (size_t)(area.left - fExtent.left);
-		const bool whole = from == 0 && width == fExtent.right - fExtent.left;
-		// Rows the width of the extent go straight where they are wanted.
-		auto read = [&](PSDChannelReader* reader, float* out, float missing) {
-			if (reader == nullptr) {
-				std::fill(out, out + width, missing);
-			} else if (whole) {
-				reader->Row(layerY, out);
-			} else {
-				reader->Row(layerY, fRow.data());
-				memcpy(out, fRow.data() + from, sizeof(float) * width);
-			}
-		};
-		for (int c = 0; c < fTarget.colours; c++)
-			read(fColour[c].get(), rowColour[c], 0.0f);
-		read(fTransparency.get(), shape + at, 1.0f);
+		PaintPixels(area, y, rowColour, shape + at);
 	}
 	if (fHasVectorMask)
 		PaintShape(area, colour, shape, stride);
 	if (fHasUserMask)
 		ApplyUserMask(area, shape, stride);
+}
+
+// A row of the layer's pixels over area: what the readers hold, and nothing
+// (transparent) around it.
+void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[],
+	float* shape)
+{
+	const int32 width = area.right - area.left;
+	const int32 left = std::max(area.left, fWindow.left);
+	const int32 right = std::min(area.right, fWindow.right);
+	if (y < fWindow.top || y >= fWindow.bottom || left >= right) {
+		for (int c = 0; c < fTarget.colours; c++)
+			std::fill(colour[c], colour[c] + width, 0.0f);
+		std::fill(shape, shape + width, 0.0f);
+		return;
+	}
+	const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
+	const bool whole = left == area.left && right == area.right && left == fWindow.left
+		&& right == fWindow.right;
+	// Rows the width of the window go straight where they are wanted.
+	auto read = [&](PSDChannelReader* reader, float* out, float missing) {
+		if (whole && reader != nullptr) {
+			reader->Row(layerY, out);
+			return;
+		}
+		std::fill(out, out + (left - area.left), 0.0f);
+		std::fill(out + (right - area.left), out + width, 0.0f);
+		if (reader == nullptr) {
+			std::fill(out + (left - area.left), out + (right - area.left), missing);
+		} else {
+			reader->Row(layerY, fRow.data());
+			memcpy(out + (left - area.left), fRow.data() + (left - fWindow.left),
+				sizeof(float) * (right - left));
+		}
+	};
+	for (int c = 0; c < fTarget.colours; c++)
+		read(fColour[c].get(), colour[c], 0.0f);
+	read(fTransparency.get(), shape, 1.0f);
 }
 
 // The vector mask over the layer's paint, and a shape layer's stroke drawn

@@ -24,6 +24,10 @@ struct PSDRenderTarget {
 	uint16 mode;
 	uint16 depth;
 	bool psb;
+	// What layer effects share across the document: the light's angle
+	// (degrees) and the blocks that hold patterns.
+	double globalAngle = 120;
+	const std::vector<PSDBlock>* globalBlocks = nullptr;
 };
 
 class PSDLayerPainter {
@@ -39,6 +43,13 @@ public:
 	PSDRect Extent() const { return fExtent; }
 	// The area its effects may reach too; the extent without effects.
 	PSDRect Reach() const { return fReach; }
+	// Where Paint can be asked for the layer's pixels: the extent and, past
+	// the canvas, as far as its own pixels or its fill go (effects of a
+	// layer that leaves the canvas still see its shape there).
+	PSDRect Paintable() const { return fPaintable; }
+	// The box its effects align with: a shape's path anchors, else the
+	// layer's bounds.
+	PSDRect Box() const;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
@@ -51,6 +62,7 @@ public:
 private:
 	bool ReadVectorMask();
 	status_t InitChannels();
+	void PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape);
 	status_t InitUserMask();
 	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
 
@@ -60,6 +72,8 @@ private:
 	bool fGroup;
 	PSDRect fExtent;
 	PSDRect fReach;
+	PSDRect fPaintable;
+	PSDRect fWindow;  // the part of the layer's pixels its readers hold
 	bool fIsAdjustment;
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	std::unique_ptr<PSDLayerEffects> fEffects;
