@@ -297,13 +297,18 @@ void psdComposite(uint32 key, int colours, float* const backdrop[], float* backd
 		// Cr = Cb + (Cs - Cb) As / Ar: the share the source takes, worked
 		// out once a pixel, then a loop a channel that the compiler vectorises.
 		float* take = scratch;
+		const float* alpha = sourceAlpha;
+		if (mode == kDissolve) {
+			for (uint32 i = 0; i < count; i++)
+				take[i] = sourceAlpha[i] > dissolveThreshold(x + (int32)i, y) ? 1 : 0;
+			alpha = take;
+		}
+		// Where Ar is 0, As is too: the floor only keeps 0 / 0 away.
 		for (uint32 i = 0; i < count; i++) {
-			float as = sourceAlpha[i];
-			if (mode == kDissolve)
-				as = as > dissolveThreshold(x + (int32)i, y) ? 1 : 0;
+			const float as = alpha[i];
 			const float ab = backdropAlpha[i];
 			const float ar = as + ab - as * ab;
-			take[i] = ar > 0 ? as / ar : 0;
+			take[i] = as / std::max(ar, 1e-30f);
 			backdropAlpha[i] = ar;
 		}
 		for (int c = 0; c < colours; c++) {

@@ -41,10 +41,11 @@ inline uint8 colourByte(float value, uint16 depth)
 	return (uint8)(value * 255 + 0.5f);
 }
 
+// Through int, which the vectoriser converts to from float; never NaN here.
 inline uint8 alphaByte(float value)
 {
-	value = std::min(1.0f, std::max(0.0f, value));
-	return (uint8)(value * 255 + 0.5f);
+	value = value < 0 ? 0.0f : value > 1 ? 1.0f : value;
+	return (uint8)(int)(value * 255 + 0.5f);
 }
 
 // Bytes of a plane's row, then pixel words from them: loops the compiler
@@ -58,12 +59,9 @@ void convertRow(const PSDBand& band, int32 y, uint16 mode, uint16 depth, uint8* 
 	for (int c = 0; c <= colours; c++) {
 		plane[c] = bytes + (size_t)c * width;
 		const float* row = band.Row(c == colours ? band.Colours() : c, y);
-		if (c == colours) {
+		if (c == colours || depth == 8) {
 			for (int32 x = 0; x < width; x++)
 				plane[c][x] = alphaByte(row[x]);
-		} else if (depth == 8) {
-			for (int32 x = 0; x < width; x++)
-				plane[c][x] = (uint8)(std::min(1.0f, std::max(0.0f, row[x])) * 255 + 0.5f);
 		} else {
 			for (int32 x = 0; x < width; x++)
 				plane[c][x] = colourByte(row[x], depth);
