@@ -5,31 +5,18 @@
 // one-pixel rows. Each is refused with nothing written, or read with zeros
 // where the data gives nothing, and never allocates more than the image.
 
+#include "AddressSpaceLimit.h"
 #include "HostileSupport.h"
 #include "PsdWriter.h"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <functional>
 
 using namespace hostile;
 using psdtest::PsdLayout;
 using psdtest::psdLayout;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-const bool kSanitized = true;
-#elif defined(__has_feature)
-const bool kSanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-#else
-const bool kSanitized = false;
-#endif
 
 enum class Expect {
 	kRefused,
@@ -223,25 +210,6 @@ std::vector<Case> sampleCases()
 	return cases;
 }
 
-// Translates in a child whose address space may grow by at most `mebibytes`;
-// true when the child saw the outcome `check` accepts.
-bool translatesWithin(size_t mebibytes, const Bytes& file,
-	const std::function<bool(const Outcome&)>& check)
-{
-	addOns();  // loaded before the limit
-	const pid_t pid = fork();
-	if (pid == 0) {
-		long pages = 0;
-		std::ifstream("/proc/self/statm") >> pages;
-		const rlim_t limit = (rlim_t)pages * sysconf(_SC_PAGESIZE) + ((rlim_t)mebibytes << 20);
-		const struct rlimit rlimit = {limit, limit};
-		_exit(setrlimit(RLIMIT_AS, &rlimit) == 0 && check(translatePSD(file)) ? 0 : 1);
-	}
-	int status = 0;
-	return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)
-		&& WEXITSTATUS(status) == 0;
-}
-
 // The pixels match `expected` up to some pixel and are zero samples (opaque
 // black) from there on.
 bool prefixThenZeros(const Bytes& pixels, const Bytes& expected)
@@ -283,10 +251,10 @@ TEST(HostileBeyond, RefusedOrReadWithZeros)
 		const Outcome outcome = translatePSD(c.file);
 		EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
 		EXPECT_TRUE(asExpected(c, outcome)) << "status " << outcome.status;
-		// The sanitizers reserve terabytes of address space for themselves.
-		if (c.addressSpaceMiB != 0 && !kSanitized) {
-			EXPECT_TRUE(translatesWithin(c.addressSpaceMiB, c.file,
-				[&c](const Outcome& o) { return asExpected(c, o); }));
+		if (c.addressSpaceMiB != 0 && psdtest::kAddressSpaceLimitWorks) {
+			addOns();  // loaded before the limit
+			EXPECT_TRUE(psdtest::runsWithin(c.addressSpaceMiB,
+				[&c] { return asExpected(c, translatePSD(c.file)); }));
 		}
 	}
 }
