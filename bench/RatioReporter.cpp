@@ -49,6 +49,38 @@ void print_ms(double seconds)
 
 }  // namespace
 
+// Each ZIP case's Translate beside the inflate libraries alone on its
+// stream and the raw case's Translate of the same image: the goal is at most
+// 1.3 x (inflate + raw).
+void RatioReporter::PrintZipTable() const
+{
+	bool header = false;
+	for (const BenchCase& c : fCases) {
+		const double translate = Seconds("tarnwick_discard/" + c.name);
+		if (!c.IsZip() || translate < 0)
+			continue;
+		if (!header) {
+			printf("\nZIP cases: Translate against the inflate of the same stream alone "
+				   "(zlib, libdeflate)\nand the raw case's Translate:\n\n");
+			printf("%-30s %10s %10s %10s %10s %10s %10s %10s\n", "case", "ms", "zlib ms",
+				"ldefl ms", "raw ms", "/zlib", "/(zlib+raw)", "/(ldefl+raw)");
+			header = true;
+		}
+		const double zlib = Seconds("zlib_inflate/" + c.name);
+		const double libdeflate = Seconds("libdeflate_inflate/" + c.name);
+		const double raw = Seconds("tarnwick_discard/" + c.RawName());
+		printf("%-30s", c.name.c_str());
+		print_ms(translate);
+		print_ms(zlib);
+		print_ms(libdeflate);
+		print_ms(raw);
+		print_ratio(translate, zlib);
+		print_ratio(translate, zlib > 0 && raw > 0 ? zlib + raw : -1);
+		print_ratio(translate, libdeflate > 0 && raw > 0 ? libdeflate + raw : -1);
+		printf("\n");
+	}
+}
+
 void RatioReporter::Finalize()
 {
 	ConsoleReporter::Finalize();
@@ -74,6 +106,7 @@ void RatioReporter::Finalize()
 		print_ms(Seconds("tarnwick_mallocio/" + c.name));
 		printf("\n");
 	}
+	PrintZipTable();
 	double screen = Seconds("wendral_mallocio/screen");
 	if (screen > 0)
 		printf("\nWendral: %.0f screens/s through Translate into a BMallocIO (one thread)\n",

@@ -26,6 +26,7 @@ public:
 private:
 	// Seconds per iteration; negative when the benchmark did not run.
 	double Seconds(const std::string& name) const;
+	void PrintZipTable() const;
 
 	std::vector<BenchCase> fCases;
 	std::map<std::string, double> fMedians;
