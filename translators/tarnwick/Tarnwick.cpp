@@ -5,9 +5,9 @@
 
 #include <Message.h>
 #include <PSDCore.h>
+#include <PSDZeroedBuffer.h>
 
 #include "PSDImage.h"
-#include "PixelBuffer.h"
 #include <TarnwickVersion.h>
 
 #include <cstring>
@@ -112,18 +112,19 @@ static status_t translate(BPositionIO* in, BPositionIO* out, std::string* reason
 		return status;
 
 	const TranslatorBitmap header = bitmap_header(document);
-	PixelBuffer buffer(header.dataSize);
-	if (buffer.Pixels() == nullptr) {
+	PSDZeroedBuffer buffer(header.dataSize);
+	uint32* pixels = (uint32*)buffer.Data();
+	if (pixels == nullptr) {
 		*reason = "not enough memory for the bitmap";
 		return B_ERROR;
 	}
-	PSDPixelBufferSink sink(buffer.Pixels());
+	PSDPixelBufferSink sink(pixels);
 	status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
 	if (status != B_OK) {
 		*reason = "not enough memory to decode the image";
 		return B_ERROR;
 	}
-	if (write_bitmap(out, header, buffer.Pixels()) != B_OK) {
+	if (write_bitmap(out, header, pixels) != B_OK) {
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
 	}
