@@ -4,6 +4,7 @@
 // and checksums, floats that are NaN, infinite or negative, prediction on
 // one-pixel rows. Each is refused with nothing written, or read with zeros
 // where the data gives nothing, and never allocates more than the image.
+// ZIP planes of many chunks of rows read as the same planes stored raw.
 
 #include "AddressSpaceLimit.h"
 #include "HostileSupport.h"
@@ -161,6 +162,16 @@ std::vector<Case> zipCases()
 	garbage.resize(3000, 0xFF);  // invalid block types and codes
 	cases.push_back({"ZIP stream of garbage", psdtest::psdZipData(rgb, false, garbage),
 		Expect::kPrefixThenZeros, rgbPixels});
+
+	// Planes of several chunks of rows, and rows longer than a chunk: the
+	// same pixels as the planes stored raw.
+	const uint32_t sizes[][3] = {{8, 1000, 1200}, {16, 700, 900}, {32, 300, 1000}, {32, 140000, 3}};
+	for (const auto& size : sizes) {
+		const PsdLayout large = psdLayout(3, (uint16_t)size[0], 3, size[1], size[2]);
+		const std::vector<Bytes> largePlanes = planes(large, 3);
+		cases.push_back({"ZIP planes of several chunks", psdtest::psdZip(large, largePlanes, true),
+			Expect::kPixels, rawPixels(large, largePlanes)});
+	}
 
 	// A stream of far less than the image, or cut short: the gray samples it
 	// gives, then zeros.
