@@ -195,10 +195,10 @@ status_t decodeZip(BPositionIO* in, const PSDDocument& document, const PSDPlaneS
 					psdCoreNarrowSamples(row, width);
 				else if (layout.sampleBytes == 4)
 					psdCoreNarrowFloatSamples(row, width, plane == layout.floatAlphaPlane);
-				// Narrowed samples move to the front: they end before the row
-				// after this one starts.
 				if (target != chunk.get() || layout.sampleBytes == 1)
 					continue;
+				// The last plane's narrowed rows close up at the front of the
+				// chunk: each ends before the next row's samples start.
 				if (last)
 					memmove(chunk.get() + (size_t)width * r, row, width);
 				else
