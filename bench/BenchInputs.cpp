@@ -3,6 +3,8 @@
 #include "PsdLayerWriter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -21,7 +23,8 @@ struct Noise {
 enum { kPsdRGB = 3, kPsdGray = 1, kPsdCMYK = 4 };
 
 // A gradient that turns with the plane, plus noise of +-16: neighbouring
-// samples rarely repeat, as in a photograph.
+// samples rarely repeat, as in a photograph. Floats are the same values in
+// linear light, with noise in their low mantissa bits.
 psdtest::Bytes photo_plane(uint32_t side, int plane, int sampleBytes)
 {
 	psdtest::Bytes bytes((size_t)side * side * sampleBytes);
@@ -31,7 +34,17 @@ psdtest::Bytes photo_plane(uint32_t side, int plane, int sampleBytes)
 		for (uint32_t x = 0; x < side; x++) {
 			uint32_t base = (plane & 1) ? x : y;
 			base = (base + (plane & 2 ? side - 1 - x : x)) * 192 / (2 * side) + 32;
-			bytes[i++] = (uint8_t)(base + (noise.Next() & 31) - 16);
+			const uint8_t value = (uint8_t)(base + (noise.Next() & 31) - 16);
+			if (sampleBytes == 4) {
+				const float linear = std::pow(value / 255.0f, 2.2f);
+				uint32_t bits;
+				memcpy(&bits, &linear, 4);
+				bits ^= noise.Next();
+				for (int shift = 24; shift >= 0; shift -= 8)
+					bytes[i++] = (uint8_t)(bits >> shift);
+				continue;
+			}
+			bytes[i++] = value;
 			if (sampleBytes == 2)
 				bytes[i++] = noise.Next();
 		}
@@ -76,21 +89,44 @@ std::vector<BenchCase> bench_cases(uint32_t side)
 {
 	const uint32_t half = side / 2 > 0 ? side / 2 : 1;
 	return {
-		{"rgb8_photo_packbits", kPsdRGB, 3, 8, true, Content::kPhoto, side, true},
-		{"rgb8_graphics_packbits", kPsdRGB, 3, 8, true, Content::kGraphics, side, true},
-		{"rgb8_photo_raw", kPsdRGB, 3, 8, false, Content::kPhoto, side, true},
-		{"rgba8_photo_packbits_alpha4", kPsdRGB, 4, 8, true, Content::kPhoto, side, true},
-		{"cmyk8_photo_packbits", kPsdCMYK, 4, 8, true, Content::kPhoto, side, false},
-		{"gray8_photo_packbits", kPsdGray, 1, 8, true, Content::kPhoto, side, false},
-		{"rgb16_photo_raw", kPsdRGB, 3, 16, false, Content::kPhoto, half, true},
-		{"rgb16_photo_packbits", kPsdRGB, 3, 16, true, Content::kPhoto, half, false},
+		{"rgb8_photo_packbits", kPsdRGB, 3, 8, 1, Content::kPhoto, side, true},
+		{"rgb8_graphics_packbits", kPsdRGB, 3, 8, 1, Content::kGraphics, side, true},
+		{"rgb8_photo_raw", kPsdRGB, 3, 8, 0, Content::kPhoto, side, true},
+		{"rgba8_photo_packbits_alpha4", kPsdRGB, 4, 8, 1, Content::kPhoto, side, true},
+		{"cmyk8_photo_packbits", kPsdCMYK, 4, 8, 1, Content::kPhoto, side, false},
+		{"gray8_photo_packbits", kPsdGray, 1, 8, 1, Content::kPhoto, side, false},
+		{"rgb16_photo_raw", kPsdRGB, 3, 16, 0, Content::kPhoto, half, true},
+		{"rgb16_photo_packbits", kPsdRGB, 3, 16, 1, Content::kPhoto, half, false},
+		{"rgb32_photo_raw", kPsdRGB, 3, 32, 0, Content::kPhoto, half, false},
+		{"rgb8_photo_zip_predicted", kPsdRGB, 3, 8, 3, Content::kPhoto, side, false},
+		{"rgb16_photo_zip_predicted", kPsdRGB, 3, 16, 3, Content::kPhoto, half, false},
 	};
+}
+
+std::string BenchCase::RawName() const
+{
+	return name.substr(0, name.find("_zip")) + "_raw";
+}
+
+static psdtest::PsdLayout bench_layout(const BenchCase& benchCase)
+{
+	return psdtest::psdLayout(benchCase.mode, benchCase.depth, benchCase.channels, benchCase.side,
+		benchCase.side);
+}
+
+size_t bench_zip_stream_offset(const BenchCase& benchCase)
+{
+	return psdtest::psdFrontMatter(bench_layout(benchCase)).size() + 2;
+}
+
+uint64_t bench_zip_inflated_size(const BenchCase& benchCase)
+{
+	return (uint64_t)bench_layout(benchCase).RowBytes() * benchCase.side * benchCase.channels;
 }
 
 psdtest::Bytes bench_psd(const BenchCase& benchCase)
 {
-	psdtest::PsdLayout layout = psdtest::psdLayout(benchCase.mode, benchCase.depth,
-		benchCase.channels, benchCase.side, benchCase.side);
+	const psdtest::PsdLayout layout = bench_layout(benchCase);
 	std::vector<psdtest::Bytes> planes;
 	for (int plane = 0; plane < benchCase.channels; plane++) {
 		int sampleBytes = benchCase.depth / 8;
@@ -98,8 +134,14 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase)
 				? photo_plane(benchCase.side, plane, sampleBytes)
 				: graphics_plane(benchCase.side, plane, sampleBytes));
 	}
-	return benchCase.packed ? psdtest::psdPackBits(layout, planes)
-							: psdtest::psdRaw(layout, planes);
+	switch (benchCase.compression) {
+		case 0:
+			return psdtest::psdRaw(layout, planes);
+		case 1:
+			return psdtest::psdPackBits(layout, planes);
+		default:
+			return psdtest::psdZip(layout, planes, benchCase.compression == 3);
+	}
 }
 
 psdtest::Bytes bench_layered_psd(uint32_t side, int layers)

@@ -20,7 +20,7 @@ struct BenchCase {
 	uint16_t mode;
 	uint16_t channels;
 	uint16_t depth;
-	bool packed;
+	uint16_t compression;  // 0 raw, 1 PackBits, 3 ZIP with prediction
 	Content content;
 	uint32_t side;  // width and height
 	// stb_image reads RGB mode, but not 16-bit PackBits (it unpacks those as
@@ -28,6 +28,9 @@ struct BenchCase {
 	bool stbReads;
 
 	uint64_t Pixels() const { return (uint64_t)side * side; }
+	bool IsZip() const { return compression >= 2; }
+	// The case of the same image stored raw.
+	std::string RawName() const;
 };
 
 // Every case, 8-bit ones `side` pixels square, 16-bit ones half that.
@@ -40,5 +43,10 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase);
 // photo-like with transparency that comes and goes, PackBits like every
 // channel Photoshop writes; its merged image is plain.
 psdtest::Bytes bench_layered_psd(uint32_t side, int layers);
+
+// Where a ZIP case's zlib stream starts in its file, and the bytes it
+// inflates to.
+size_t bench_zip_stream_offset(const BenchCase& benchCase);
+uint64_t bench_zip_inflated_size(const BenchCase& benchCase);
 
 #endif

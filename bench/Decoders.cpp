@@ -5,11 +5,14 @@
 #include <TranslatorFormats.h>
 
 #include <benchmark/benchmark.h>
+#include <libdeflate.h>
+#include <zlib.h>
 
 #include <sys/mman.h>
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -144,6 +147,46 @@ void run_stb(benchmark::State& state, BTranslatorRoster& roster, CaseFile& file,
 	state.SetBytesProcessed((int64_t)(state.iterations() * pixels * 4));
 }
 
+enum class Inflater { kZlib, kLibdeflate };
+
+// The inflate library alone on a ZIP case's stream, into one buffer of the
+// size the image implies, warm after the first iteration.
+void run_inflate(benchmark::State& state, CaseFile& file, const BenchCase& benchCase,
+	Inflater inflater)
+{
+	const psdtest::Bytes& psd = file.Bytes();
+	const size_t offset = bench_zip_stream_offset(benchCase);
+	const uint8_t* stream = psd.data() + offset;
+	const size_t streamSize = psd.size() - offset;
+	std::vector<uint8_t> out(bench_zip_inflated_size(benchCase));
+	libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+	if (decompressor == nullptr) {
+		state.SkipWithError("libdeflate_alloc_decompressor failed");
+		return;
+	}
+	for (auto _ : state) {
+		bool whole;
+		if (inflater == Inflater::kZlib) {
+			uLongf size = (uLongf)out.size();
+			whole = uncompress(out.data(), &size, stream, (uLong)streamSize) == Z_OK
+				&& size == out.size();
+		} else {
+			size_t size = 0;
+			whole = libdeflate_zlib_decompress(decompressor, stream, streamSize, out.data(),
+						out.size(), &size)
+					== LIBDEFLATE_SUCCESS
+				&& size == out.size();
+		}
+		if (!whole) {
+			state.SkipWithError("the stream does not inflate to the image");
+			break;
+		}
+		benchmark::DoNotOptimize(out.data());
+	}
+	libdeflate_free_decompressor(decompressor);
+	state.SetBytesProcessed((int64_t)(state.iterations() * out.size()));
+}
+
 benchmark::internal::Benchmark* timed(benchmark::internal::Benchmark* benchmark)
 {
 	return benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -174,6 +217,16 @@ void register_psd_benchmarks(BTranslatorRoster& roster, const BenchCase& benchCa
 		[=](benchmark::State& state) { run_translate<DiscardIO>(state, *r, *file, pixels); }));
 	timed(benchmark::RegisterBenchmark(("tarnwick_mallocio/" + benchCase.name).c_str(),
 		[=](benchmark::State& state) { run_translate<BMallocIO>(state, *r, *file, pixels); }));
+	if (benchCase.IsZip()) {
+		timed(benchmark::RegisterBenchmark(("zlib_inflate/" + benchCase.name).c_str(),
+			[=](benchmark::State& state) {
+				run_inflate(state, *file, benchCase, Inflater::kZlib);
+			}));
+		timed(benchmark::RegisterBenchmark(("libdeflate_inflate/" + benchCase.name).c_str(),
+			[=](benchmark::State& state) {
+				run_inflate(state, *file, benchCase, Inflater::kLibdeflate);
+			}));
+	}
 	if (!benchCase.stbReads)
 		return;
 	timed(benchmark::RegisterBenchmark(("stb/" + benchCase.name).c_str(),

@@ -24,12 +24,17 @@ public:
 	void Finalize() override;
 
 private:
-	// Seconds per iteration; negative when the benchmark did not run.
-	double Seconds(const std::string& name) const;
+	// Seconds per iteration, wall-clock or the CPU's; negative when the
+	// benchmark did not run.
+	double Seconds(const std::string& name, bool cpu = false) const;
+	void PrintZipRatio(const BenchCase& c, const char* inflater, bool cpu) const;
+	void PrintZipTable() const;
 
 	std::vector<BenchCase> fCases;
 	std::map<std::string, double> fMedians;
 	std::map<std::string, double> fSingles;
+	std::map<std::string, double> fCpuMedians;
+	std::map<std::string, double> fCpuSingles;
 };
 
 #endif

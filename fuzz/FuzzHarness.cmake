@@ -5,6 +5,8 @@
 set(FUZZ_DIR ${CMAKE_SOURCE_DIR}/fuzz)
 set(FUZZ_TARGETS tarnwick layers wendral settings packbits)
 set(FUZZ_SEEDS_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds)
+# The reference decoder and the seed writer inflate and deflate ZIP image data.
+find_package(ZLIB REQUIRED)
 
 # add_fuzz_harness(TARGET EXECUTABLE [extra sources...]): EXECUTABLE runs the
 # fuzz target TARGET through the driver given as extra sources (or libFuzzer's).
@@ -14,7 +16,7 @@ function(add_fuzz_harness target executable)
   set(libraries be)
   if(target STREQUAL "tarnwick")
     set(sources ${FUZZ_DIR}/TarnwickFuzzer.cpp ${FUZZ_DIR}/PsdReference.cpp)
-    set(libraries tarnwick_objects)
+    set(libraries tarnwick_objects ZLIB::ZLIB)
   elseif(target STREQUAL "layers")
     set(sources ${FUZZ_DIR}/LayersFuzzer.cpp)
     set(libraries tarnwick_objects)
@@ -57,6 +59,7 @@ if(NOT TARGET fuzz_seeds)
   endif()
   add_executable(fuzz_make_seeds ${FUZZ_DIR}/MakeSeeds.cpp)
   target_include_directories(fuzz_make_seeds PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(fuzz_make_seeds PRIVATE ZLIB::ZLIB)
   file(GLOB FUZZ_EXAMPLE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*.psd
     ${CMAKE_SOURCE_DIR}/examples/*.scr)
   add_custom_command(OUTPUT ${FUZZ_SEEDS_DIR}/stamp

@@ -1,13 +1,15 @@
 // Writes the seed corpus of every fuzz target into OUT/<target>/:
 //   fuzz_make_seeds OUT [example files...]
-// PSD streams of every colour mode, depth and compression (with the settings
-// byte the Tarnwick target reads first), SCREEN$ streams of the accepted and
+// PSD and PSB streams of every colour mode, depth and compression, 32-bit
+// float ones among them (with the settings byte the Tarnwick target reads
+// first), SCREEN$ streams of the accepted and
 // nearby lengths, settings files, and packed planes for the plane decoders.
 // Example files (.psd, .scr) are added as they are.
 
 #include "PsdLayerWriter.h"
 #include "PsdWriter.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -47,12 +49,30 @@ Bytes planeBytes(size_t size, unsigned seed)
 	return plane;
 }
 
-Bytes psdSeed(uint8_t settings, const PsdLayout& layout, bool packed)
+// Floats mostly in [0, 1], with the ones that must clamp or read as 0:
+// negative, above 1, infinite, NaN.
+Bytes floatPlane(size_t count, unsigned seed)
+{
+	std::mt19937 random(seed);
+	const float odd[] = {-0.5f, 1.5f, INFINITY, -INFINITY, NAN, 0.0031308f, 1.0f, -0.0f};
+	std::vector<float> samples(count);
+	for (size_t i = 0; i < count; i++)
+		samples[i] = i % 9 == 4 ? odd[(i / 9) % 8] : (float)(random() % 10001) / 10000;
+	return floatSamples(samples);
+}
+
+Bytes psdSeed(uint8_t settings, const PsdLayout& layout, uint16_t compression)
 {
 	std::vector<Bytes> planes;
-	for (unsigned p = 0; p < layout.channels; p++)
-		planes.push_back(planeBytes(layout.RowBytes() * layout.height, p + layout.mode * 8));
-	Bytes file = packed ? psdPackBits(layout, planes) : psdRaw(layout, planes);
+	const size_t samples = (size_t)layout.width * layout.height;
+	for (unsigned p = 0; p < layout.channels; p++) {
+		const unsigned seed = p + layout.mode * 8;
+		planes.push_back(layout.depth == 32 ? floatPlane(samples, seed)
+											: planeBytes(layout.RowBytes() * layout.height, seed));
+	}
+	Bytes file = compression == 0 ? psdRaw(layout, planes)
+		: compression == 1        ? psdPackBits(layout, planes)
+								  : psdZip(layout, planes, compression == 3);
 	file.insert(file.begin(), settings);
 	return file;
 }
@@ -62,6 +82,13 @@ struct ModeSeed {
 	uint16_t depth;
 	uint16_t channels;
 	uint8_t settings;  // bit 0 alpha4, bits 1-2 multichannelRead - 1
+};
+
+// Files beyond the first reader's: PSB, 32-bit float and ZIP data.
+struct BeyondSeed {
+	uint16_t version;
+	ModeSeed image;
+	uint16_t compression;
 };
 
 bool writeTarnwickSeeds()
@@ -77,18 +104,41 @@ bool writeTarnwickSeeds()
 		layout.imageResources = text("8BIM resource stand-in");
 		if (m.mode == 2)
 			layout.colorModeData = planeBytes(768, 2);
-		for (bool packed : {false, true}) {
+		for (uint16_t compression : {0, 1}) {
 			char name[64];
 			snprintf(name, sizeof(name), "mode%u-depth%u-ch%u-set%u-%s", m.mode, m.depth,
-				m.channels, m.settings, packed ? "packbits" : "raw");
-			ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, packed));
+				m.channels, m.settings, compression == 1 ? "packbits" : "raw");
+			ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, compression));
 		}
+	}
+	const BeyondSeed beyond[] = {
+		{2, {3, 8, 3, 0}, 0}, {2, {3, 16, 4, 1}, 1}, {2, {1, 8, 1, 0}, 3}, {2, {0, 1, 1, 0}, 1},
+		{2, {3, 32, 4, 1}, 1}, {1, {3, 32, 3, 0}, 0}, {1, {3, 32, 4, 1}, 3}, {1, {1, 32, 1, 0}, 1},
+		{1, {1, 32, 2, 0}, 2}, {1, {3, 8, 3, 0}, 2}, {1, {3, 8, 4, 1}, 3}, {1, {3, 16, 3, 0}, 3},
+		{1, {4, 16, 4, 0}, 2}, {1, {2, 8, 1, 0}, 3}, {1, {0, 1, 1, 0}, 3}, {1, {7, 8, 3, 0}, 2},
+	};
+	for (const BeyondSeed& b : beyond) {
+		const ModeSeed& m = b.image;
+		PsdLayout layout = psdLayout(m.mode, m.depth, m.channels, 13, 5);
+		layout.version = b.version;
+		layout.imageResources = text("8BIM resource stand-in");
+		layout.layerInfo = text("layers stand-in");
+		if (m.mode == 2)
+			layout.colorModeData = planeBytes(768, 2);
+		static const char* const kCompressions[] = {"raw", "packbits", "zip", "zip-predicted"};
+		char name[64];
+		snprintf(name, sizeof(name), "%s-mode%u-depth%u-ch%u-set%u-%s",
+			b.version == 2 ? "psb" : "psd", m.mode, m.depth, m.channels, m.settings,
+			kCompressions[b.compression]);
+		ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, b.compression));
 	}
 	// Planes that span read blocks.
 	PsdLayout wide;
 	wide.width = 150;
 	wide.height = 60;
-	ok &= writeSeed("tarnwick", "rgb-150x60-packbits", psdSeed(0, wide, true));
+	ok &= writeSeed("tarnwick", "rgb-150x60-packbits", psdSeed(0, wide, 1));
+	wide.depth = 16;
+	ok &= writeSeed("tarnwick", "rgb16-150x60-zip-predicted", psdSeed(0, wide, 3));
 	return ok;
 }
 

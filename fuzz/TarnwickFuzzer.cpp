@@ -9,7 +9,9 @@
 #include "FuzzSupport.h"
 #include "PsdReference.h"
 
+#include <Message.h>
 #include <PSDSettings.h>
+#include <Tarnwick.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
 
@@ -39,39 +41,54 @@ bool depthDefined(uint32_t mode, uint32_t depth)
 	switch (mode) {
 		case 0: return depth == 1;
 		case 2: return depth == 8;
-		case 1: case 3: case 4: case 7: case 8: case 9: return depth == 8 || depth == 16;
+		case 1: case 3: return depth == 8 || depth == 16 || depth == 32;
+		case 4: case 7: case 8: case 9: return depth == 8 || depth == 16;
 		default: return false;
 	}
 }
 
-// B_OK exactly when Translate has an image to write: readable sections, a
-// compression of 0 or 1, a size that fits, a depth and channels the mode
-// allows, and (indexed) a palette of 768 bytes.
+bool isPSB(const uint8_t* psd)
+{
+	return fuzzBig16(psd + 4) == 2;
+}
+
+// B_OK exactly when Translate has an image to write: readable sections
+// (a PSB file's layer and mask section has an 8-byte length), a compression
+// of 0 to 3, a size whose bitmap stays below 4 GiB (and in a PSB file at most
+// 300,000 pixels a side), a depth and channels the mode allows, and
+// (indexed) a palette of 768 bytes.
 status_t expectedStatus(const uint8_t* psd, size_t size)
 {
 	if (size < kHeaderSize)
 		return B_ERROR;
 	const Geometry g = readGeometry(psd);
+	const uint32_t maxSide = isPSB(psd) ? 300000 : UINT32_MAX;
 	if (!depthDefined(g.mode, g.depth) || g.width == 0 || g.height == 0
-		|| (uint64_t)g.width * g.height * 4 > UINT32_MAX || (g.mode == 4 && g.channels < 4))
+		|| (uint64_t)g.width * g.height * 4 > UINT32_MAX || g.width > maxSide
+		|| g.height > maxSide || (g.mode == 4 && g.channels < 4))
 		return B_ERROR;
 	uint64_t at = kHeaderSize;
 	for (int section = 0; section < 3; section++) {
-		if (at + 4 > size)
+		const uint64_t lengthSize = section == 2 && isPSB(psd) ? 8 : 4;
+		if (at > size || size - at < lengthSize)
 			return B_ERROR;
-		uint32_t length = fuzzBig32(psd + at);
+		const uint64_t length = lengthSize == 8
+			? (uint64_t)fuzzBig32(psd + at) << 32 | fuzzBig32(psd + at + 4)
+			: fuzzBig32(psd + at);
 		if (section == 0 && g.mode == 2 && length != 768)
 			return B_ERROR;
-		at += 4 + (uint64_t)length;
+		at += lengthSize;
+		at = length > UINT64_MAX - at ? UINT64_MAX : at + length;
 	}
-	if (at + 2 > size || fuzzBig16(psd + at) > 1)
+	if (at > size || size - at < 2 || fuzzBig16(psd + at) > 3)
 		return B_ERROR;
 	return B_OK;
 }
 
-bool isVersionOnePSD(const uint8_t* psd, size_t size)
+bool identifiesAsPSD(const uint8_t* psd, size_t size)
 {
-	return size >= 6 && memcmp(psd, "8BPS", 4) == 0 && fuzzBig16(psd + 4) == 1;
+	return size >= 6 && memcmp(psd, "8BPS", 4) == 0
+		&& (fuzzBig16(psd + 4) == 1 || fuzzBig16(psd + 4) == 2);
 }
 
 // The bitmap header as it must appear, big-endian.
@@ -102,10 +119,13 @@ std::vector<uint8_t> poisonImage(uint8_t mode, uint8_t channels, uint8_t depth)
 	return image;
 }
 
+// The merged image as stored: the layers have a target of their own.
 status_t translate(const uint8_t* psd, size_t size, CountingOutput* out)
 {
 	BMemoryIO in(psd, size);
-	return Translate(&in, nullptr, nullptr, B_TRANSLATOR_BITMAP, out);
+	BMessage merged;
+	merged.AddBool(TARNWICK_EXT_LAYERS, false);
+	return Translate(&in, nullptr, &merged, B_TRANSLATOR_BITMAP, out);
 }
 
 void checkIdentify(const uint8_t* psd, size_t size)
@@ -113,7 +133,7 @@ void checkIdentify(const uint8_t* psd, size_t size)
 	BMemoryIO in(psd, size);
 	translator_info info = {};
 	status_t status = Identify(&in, nullptr, nullptr, &info, 0);
-	FUZZ_CHECK((status == B_OK) == isVersionOnePSD(psd, size));
+	FUZZ_CHECK((status == B_OK) == identifiesAsPSD(psd, size));
 	FUZZ_CHECK(status == B_OK || status == B_NO_TRANSLATOR);
 	if (status == B_OK) {
 		FUZZ_CHECK(info.type == kPSDType && info.group == B_TRANSLATOR_BITMAP);

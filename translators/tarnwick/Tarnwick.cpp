@@ -6,12 +6,12 @@
 
 #include <Message.h>
 #include <PSDCore.h>
+#include <PSDZeroedBuffer.h>
 
 #include "PSDImage.h"
 #include <Tarnwick.h>
 
 #include <PSDLayerImage.h>
-#include "PixelBuffer.h"
 #include <TarnwickVersion.h>
 
 #include <string>
@@ -103,12 +103,13 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 
 	const TranslatorBitmap header = bitmap_header(document);
-	PixelBuffer buffer(header.dataSize);
-	if (buffer.Pixels() == nullptr) {
+	PSDZeroedBuffer buffer(header.dataSize);
+	uint32* pixels = (uint32*)buffer.Data();
+	if (pixels == nullptr) {
 		*reason = "not enough memory for the bitmap";
 		return B_ERROR;
 	}
-	PSDPixelBufferSink sink(buffer.Pixels());
+	PSDPixelBufferSink sink(pixels);
 	if (renderLayers) {
 		status = psdRenderLayers(in, document, layers, sink, reason);
 	} else {
@@ -118,7 +119,7 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 	}
 	if (status != B_OK)
 		return B_ERROR;
-	if (BPrivate::write_bitmap_stream(out, header, buffer.Pixels()) != B_OK) {
+	if (BPrivate::write_bitmap_stream(out, header, pixels) != B_OK) {
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
 	}

@@ -7,6 +7,7 @@
 #include "PSDInflate.h"
 #include "PSDInterleave.h"
 #include "PSDPlaneSet.h"
+#include "PSDZeroedBuffer.h"
 
 #include <cstring>
 #include <memory>
@@ -135,44 +136,79 @@ PSDPlaneSetLayout planeLayout(const PSDDocument& document, PSDMergedKind kind)
 	return layout;
 }
 
-// ZIP data is one stream over the planes one after another: the planes read
-// are inflated row by row, narrowed to a byte a sample, and handed over from
-// memory.
+// Rows of one plane inflated at a time: enough that zlib's copy of each
+// call's output into its window (up to 32 KiB) stays small beside it.
+const size_t kZipChunkBytes = 512 * 1024;
+
+// Hands the samples [first, first + count) of the stored planes and of the
+// last plane (whose samples start at `last`) to the sink, a span at a time.
+void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8* last,
+	uint64 first, uint64 count, PSDPlaneSpanSink& sink)
+{
+	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
+	for (uint64 done = 0; done < count; done += PSD_PLANE_SET_SPAN) {
+		const uint64 left = count - done;
+		const uint32 span = left < PSD_PLANE_SET_SPAN ? (uint32)left : (uint32)PSD_PLANE_SET_SPAN;
+		for (int plane = 0; plane + 1 < planes; plane++)
+			spans[plane] = stored + plane * planeSamples + first + done;
+		spans[planes - 1] = last + done;
+		sink.Span(spans, first + done, span);
+	}
+}
+
+// ZIP data is one stream over the planes one after another. Every plane but
+// the last is inflated, a chunk of rows at a time, and kept narrowed to a
+// byte a sample; the last plane is handed over with them chunk by chunk, so
+// it is never stored whole.
 status_t decodeZip(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
 	PSDPlaneSpanSink& sink)
 {
-	const uint64 planeSamples = (uint64)layout.width * layout.height;
-	const size_t rowBytes = (size_t)layout.width * layout.sampleBytes;
-	std::unique_ptr<uint8[]> planes(new (std::nothrow) uint8[planeSamples * layout.planes]);
-	std::unique_ptr<uint8[]> row(new (std::nothrow) uint8[rowBytes * 2]);
+	const uint32 width = layout.width;
+	const uint64 planeSamples = (uint64)width * layout.height;
+	const size_t rowBytes = (size_t)width * layout.sampleBytes;
+	const uint32 chunkRows = rowBytes >= kZipChunkBytes ? 1 : (uint32)(kZipChunkBytes / rowBytes);
+	// Large, and written once: huge pages spare a page fault each 4 KiB.
+	PSDZeroedBuffer stored(planeSamples * (layout.planes - 1));
+	// A chunk of rows, then room for one more row: the scratch of 4-byte
+	// prediction.
+	std::unique_ptr<uint8[]> chunk(new (std::nothrow) uint8[rowBytes * ((size_t)chunkRows + 1)]);
 	PSDInflater inflater(in, document.imageData, UINT64_MAX);
-	if (!planes || !row || inflater.InitCheck() != B_OK)
+	if ((layout.planes > 1 && stored.Data() == nullptr) || !chunk || inflater.InitCheck() != B_OK)
 		return B_NO_MEMORY;
 
 	const bool predicted = document.compression == PSD_COMPRESSION_ZIP_PREDICTION;
+	uint8* scratch = chunk.get() + rowBytes * chunkRows;
 	for (int plane = 0; plane < layout.planes; plane++) {
-		uint8* out = planes.get() + plane * planeSamples;
-		for (uint32 y = 0; y < layout.height; y++, out += layout.width) {
-			inflater.Read(row.get(), rowBytes);
-			if (predicted)
-				psdCoreUnpredictRow(row.get(), layout.width, layout.sampleBytes,
-					row.get() + rowBytes);
-			if (layout.sampleBytes == 2)
-				psdCoreNarrowSamples(row.get(), layout.width);
-			else if (layout.sampleBytes == 4)
-				psdCoreNarrowFloatSamples(row.get(), layout.width,
-					plane == layout.floatAlphaPlane);
-			memcpy(out, row.get(), layout.width);
+		const bool last = plane + 1 == layout.planes;
+		uint8* storedPlane = stored.Data() + plane * planeSamples;
+		for (uint32 y = 0; y < layout.height; y += chunkRows) {
+			const uint32 rows = layout.height - y < chunkRows ? layout.height - y : chunkRows;
+			// Bytes that need no narrowing go straight where they are kept.
+			uint8* target = layout.sampleBytes == 1 && !last ? storedPlane + (uint64)y * width
+															 : chunk.get();
+			inflater.Read(target, rowBytes * rows);
+			for (uint32 r = 0; r < rows; r++) {
+				uint8* row = target + rowBytes * r;
+				if (predicted)
+					psdCoreUnpredictRow(row, width, layout.sampleBytes, scratch);
+				if (layout.sampleBytes == 2)
+					psdCoreNarrowSamples(row, width);
+				else if (layout.sampleBytes == 4)
+					psdCoreNarrowFloatSamples(row, width, plane == layout.floatAlphaPlane);
+				if (target != chunk.get() || layout.sampleBytes == 1)
+					continue;
+				// The last plane's narrowed rows close up at the front of the
+				// chunk: each ends before the next row's samples start.
+				if (last)
+					memmove(chunk.get() + (size_t)width * r, row, width);
+				else
+					memcpy(storedPlane + (uint64)(y + r) * width, row, width);
+			}
+			if (last) {
+				zipSpans(stored.Data(), planeSamples, layout.planes, chunk.get(),
+					(uint64)y * width, (uint64)rows * width, sink);
+			}
 		}
-	}
-
-	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
-	for (uint64 first = 0; first < planeSamples; first += PSD_PLANE_SET_SPAN) {
-		const uint64 left = planeSamples - first;
-		const uint32 count = left < PSD_PLANE_SET_SPAN ? (uint32)left : (uint32)PSD_PLANE_SET_SPAN;
-		for (int plane = 0; plane < layout.planes; plane++)
-			spans[plane] = planes.get() + plane * planeSamples + first;
-		sink.Span(spans, first, count);
 	}
 	return B_OK;
 }

@@ -233,7 +233,8 @@ static void save_settings_file(const char* fileName, const psd_settings& setting
 
 PrefsLoader::PrefsLoader(const char* fileName, psd_settings* settings) : fSettings(settings)
 {
-	fSettings->window_pos = B_ORIGIN;
+	// B_ORIGIN lives in libbe, whose static objects may not be made yet.
+	fSettings->window_pos = BPoint(0, 0);
 	fSettings->alpha4 = false;
 	fSettings->multichannelRead = PSD_MULTICHANNEL_RGB;
 	fSettings->changed = false;

@@ -1,4 +1,4 @@
-#include "PixelBuffer.h"
+#include "PSDZeroedBuffer.h"
 
 #include <sys/mman.h>
 
@@ -13,7 +13,7 @@ const size_t kHugePage = 2u << 20;
 // boundary and marked for transparent huge pages, so the kernel can back it
 // with huge pages: one fault per 2 MiB instead of one per 4 KiB, which for a
 // large image costs more than decoding it. Fresh mappings come zeroed.
-uint32* map_huge(size_t size, size_t* mappedSize)
+uint8* map_huge(size_t size, size_t* mappedSize)
 {
 	const size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
 	void* raw = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE,
@@ -31,7 +31,7 @@ uint32* map_huge(size_t size, size_t* mappedSize)
 	madvise(aligned, rounded, MADV_HUGEPAGE);
 #endif
 	*mappedSize = rounded;
-	return (uint32*)aligned;
+	return aligned;
 }
 
 }  // namespace
@@ -41,18 +41,18 @@ uint32* map_huge(size_t size, size_t* mappedSize)
 // differently the second time (a pipe, a file rewritten meanwhile) can pass
 // the header check and still make the loader skip the planes: the pixels it
 // leaves unwritten must not carry old heap memory into the output.
-PixelBuffer::PixelBuffer(size_t size) : fPixels(nullptr), fMappedSize(0)
+PSDZeroedBuffer::PSDZeroedBuffer(size_t size) : fData(nullptr), fMappedSize(0)
 {
 	if (size >= kHugePage)
-		fPixels = map_huge(size, &fMappedSize);
-	if (fPixels == nullptr)
-		fPixels = static_cast<uint32*>(calloc(1, size));
+		fData = map_huge(size, &fMappedSize);
+	if (fData == nullptr)
+		fData = static_cast<uint8*>(calloc(1, size));
 }
 
-PixelBuffer::~PixelBuffer()
+PSDZeroedBuffer::~PSDZeroedBuffer()
 {
 	if (fMappedSize > 0)
-		munmap(fPixels, fMappedSize);
+		munmap(fData, fMappedSize);
 	else
-		free(fPixels);
+		free(fData);
 }
