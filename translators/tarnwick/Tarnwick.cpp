@@ -11,9 +11,11 @@
 #include <Tarnwick.h>
 
 #include <PSDLayerImage.h>
+#include "AreaAverageSink.h"
 #include "PixelBuffer.h"
 #include <TarnwickVersion.h>
 
+#include <algorithm>
 #include <string>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
@@ -53,11 +55,23 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	return B_OK;
 }
 
-// Only called for a checked image: width and height are at least 1 and the
-// data size fits in 32 bits.
-static TranslatorBitmap bitmap_header(const PSDDocument& document)
+// The bitmap's size: the document's own, or reduced to fit the host's box.
+static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension,
+	ReducedSize* size, std::string* reason)
 {
-	return BPrivate::bitmap_header(document.width, document.height, B_RGBA32, document.width * 4);
+	*size = {document.width, document.height};
+	BPoint box;
+	if (ioExtension == nullptr || ioExtension->FindPoint(B_TRANSLATOR_EXT_SIZE_BOX, &box) != B_OK)
+		return B_OK;
+	if (!(box.x >= 1 && box.y >= 1)) {
+		*reason = "the size box asked for has no pixels";
+		return B_BAD_VALUE;
+	}
+	// Past any image's side, so large boxes need no care in the casts.
+	const float kLargest = 1e9f;
+	*size = reduced_size(document.width, document.height, (uint32)std::min(box.x, kLargest),
+		(uint32)std::min(box.y, kLargest));
+	return B_OK;
 }
 
 // A failed translation says why in the caller's extension message.
@@ -88,13 +102,67 @@ static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage*
 		&& psdCanRenderLayers(document, *layers);
 }
 
+// The merged image or the rendered layers into the sink.
+static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
+	PSDPixelSink& sink, std::string* reason)
+{
+	if (layers != nullptr)
+		return psdRenderLayers(in, document, *layers, sink, reason);
+	if (psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink) == B_OK)
+		return B_OK;
+	*reason = "not enough memory to decode the image";
+	return B_ERROR;
+}
+
+static status_t write_rows(BPositionIO* out, const TranslatorBitmap& header, const uint32* pixels,
+	std::string* reason)
+{
+	if (out->Write(pixels, header.dataSize) == (ssize_t)header.dataSize)
+		return B_OK;
+	*reason = "the bitmap could not be written";
+	return B_ERROR;
+}
+
+static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
+	const PSDLayers* layers, const TranslatorBitmap& header, BPositionIO* out,
+	std::string* reason)
+{
+	PixelBuffer buffer(header.dataSize);
+	if (buffer.Pixels() == nullptr) {
+		*reason = "not enough memory for the bitmap";
+		return B_ERROR;
+	}
+	PSDPixelBufferSink sink(buffer.Pixels());
+	if (decode(in, document, layers, sink, reason) != B_OK)
+		return B_ERROR;
+	return write_rows(out, header, buffer.Pixels(), reason);
+}
+
+static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
+	const PSDLayers* layers, const ReducedSize& size, const TranslatorBitmap& header,
+	BPositionIO* out, std::string* reason)
+{
+	AreaAverageSink sink(document.width, document.height, size.width, size.height);
+	if (sink.InitCheck() != B_OK) {
+		*reason = "not enough memory for the bitmap";
+		return B_ERROR;
+	}
+	if (decode(in, document, layers, sink, reason) != B_OK)
+		return B_ERROR;
+	sink.Finish();
+	return write_rows(out, header, sink.Pixels(), reason);
+}
+
 static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
 	std::string* reason)
 {
 	PSDDocument document;
 	status_t status = psdCoreDescribe(in, &document, reason, false);
+	ReducedSize size;
 	if (status == B_OK)
-		status = psd_image_check(document, reason);
+		status = bitmap_size(document, ioExtension, &size, reason);
+	if (status == B_OK)
+		status = psd_image_check(document, size.width, size.height, reason);
 	if (status != B_OK)
 		return status;
 	PSDLayers layers;
@@ -102,27 +170,18 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
 		return B_ERROR;
 
-	const TranslatorBitmap header = bitmap_header(document);
-	PixelBuffer buffer(header.dataSize);
-	if (buffer.Pixels() == nullptr) {
-		*reason = "not enough memory for the bitmap";
-		return B_ERROR;
-	}
-	PSDPixelBufferSink sink(buffer.Pixels());
-	if (renderLayers) {
-		status = psdRenderLayers(in, document, layers, sink, reason);
-	} else {
-		status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
-		if (status != B_OK)
-			*reason = "not enough memory to decode the image";
-	}
-	if (status != B_OK)
-		return B_ERROR;
-	if (BPrivate::write_bitmap_stream(out, header, buffer.Pixels()) != B_OK) {
+	// The header goes first: a host that cannot take the bitmap says so
+	// there, before the pixels are made.
+	const TranslatorBitmap header
+		= BPrivate::bitmap_header(size.width, size.height, B_RGBA32, size.width * 4);
+	if (BPrivate::write_bitmap_header(out, header) != B_OK) {
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
 	}
-	return B_OK;
+	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
+	if (size.width == document.width && size.height == document.height)
+		return translate_whole(in, document, rendered, header, out, reason);
+	return translate_reduced(in, document, rendered, size, header, out, reason);
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,

@@ -8,7 +8,7 @@
 #include "PSDInterleave.h"
 #include "PSDPlaneSet.h"
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -135,44 +135,77 @@ PSDPlaneSetLayout planeLayout(const PSDDocument& document, PSDMergedKind kind)
 	return layout;
 }
 
-// ZIP data is one stream over the planes one after another: the planes read
-// are inflated row by row, narrowed to a byte a sample, and handed over from
-// memory.
+// One plane of ZIP data: an inflater of its own over the one stream, which
+// inflates the planes before it to get there, so the planes are read side
+// by side a row at a time.
+class ZipPlane {
+public:
+	ZipPlane(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
+		int plane)
+		:
+		fInflater(in, document.imageData, UINT64_MAX),
+		fLayout(layout),
+		fPlane(plane),
+		fPredicted(document.compression == PSD_COMPRESSION_ZIP_PREDICTION),
+		fRowBytes((size_t)layout.width * layout.sampleBytes),
+		fRow(new (std::nothrow) uint8[fRowBytes * 2])
+	{
+	}
+
+	status_t InitCheck() const { return fRow ? fInflater.InitCheck() : B_NO_MEMORY; }
+
+	void SkipToPlane()
+	{
+		for (uint64 row = 0; row < (uint64)fPlane * fLayout.height; row++)
+			fInflater.Read(fRow.get(), fRowBytes);
+	}
+
+	// The next row, a byte a sample.
+	const uint8* NextRow()
+	{
+		uint8* row = fRow.get();
+		fInflater.Read(row, fRowBytes);
+		if (fPredicted)
+			psdCoreUnpredictRow(row, fLayout.width, fLayout.sampleBytes, row + fRowBytes);
+		if (fLayout.sampleBytes == 2)
+			psdCoreNarrowSamples(row, fLayout.width);
+		else if (fLayout.sampleBytes == 4)
+			psdCoreNarrowFloatSamples(row, fLayout.width, fPlane == fLayout.floatAlphaPlane);
+		return row;
+	}
+
+private:
+	PSDInflater fInflater;
+	const PSDPlaneSetLayout& fLayout;
+	int fPlane;
+	bool fPredicted;
+	size_t fRowBytes;
+	std::unique_ptr<uint8[]> fRow;
+};
+
 status_t decodeZip(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
 	PSDPlaneSpanSink& sink)
 {
-	const uint64 planeSamples = (uint64)layout.width * layout.height;
-	const size_t rowBytes = (size_t)layout.width * layout.sampleBytes;
-	std::unique_ptr<uint8[]> planes(new (std::nothrow) uint8[planeSamples * layout.planes]);
-	std::unique_ptr<uint8[]> row(new (std::nothrow) uint8[rowBytes * 2]);
-	PSDInflater inflater(in, document.imageData, UINT64_MAX);
-	if (!planes || !row || inflater.InitCheck() != B_OK)
-		return B_NO_MEMORY;
-
-	const bool predicted = document.compression == PSD_COMPRESSION_ZIP_PREDICTION;
+	std::unique_ptr<ZipPlane> planes[PSD_PLANE_SET_MAX_PLANES];
 	for (int plane = 0; plane < layout.planes; plane++) {
-		uint8* out = planes.get() + plane * planeSamples;
-		for (uint32 y = 0; y < layout.height; y++, out += layout.width) {
-			inflater.Read(row.get(), rowBytes);
-			if (predicted)
-				psdCoreUnpredictRow(row.get(), layout.width, layout.sampleBytes,
-					row.get() + rowBytes);
-			if (layout.sampleBytes == 2)
-				psdCoreNarrowSamples(row.get(), layout.width);
-			else if (layout.sampleBytes == 4)
-				psdCoreNarrowFloatSamples(row.get(), layout.width,
-					plane == layout.floatAlphaPlane);
-			memcpy(out, row.get(), layout.width);
-		}
+		planes[plane].reset(new (std::nothrow) ZipPlane(in, document, layout, plane));
+		if (!planes[plane] || planes[plane]->InitCheck() != B_OK)
+			return B_NO_MEMORY;
 	}
+	for (int plane = 1; plane < layout.planes; plane++)
+		planes[plane]->SkipToPlane();
 
+	const uint8* rows[PSD_PLANE_SET_MAX_PLANES] = {};
 	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
-	for (uint64 first = 0; first < planeSamples; first += PSD_PLANE_SET_SPAN) {
-		const uint64 left = planeSamples - first;
-		const uint32 count = left < PSD_PLANE_SET_SPAN ? (uint32)left : (uint32)PSD_PLANE_SET_SPAN;
+	for (uint32 y = 0; y < layout.height; y++) {
 		for (int plane = 0; plane < layout.planes; plane++)
-			spans[plane] = planes.get() + plane * planeSamples + first;
-		sink.Span(spans, first, count);
+			rows[plane] = planes[plane]->NextRow();
+		for (uint32 x = 0; x < layout.width; x += PSD_PLANE_SET_SPAN) {
+			const uint32 count = std::min<uint32>(layout.width - x, PSD_PLANE_SET_SPAN);
+			for (int plane = 0; plane < layout.planes; plane++)
+				spans[plane] = rows[plane] + x;
+			sink.Span(spans, (uint64)y * layout.width + x, count);
+		}
 	}
 	return B_OK;
 }
