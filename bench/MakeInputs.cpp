@@ -1,6 +1,7 @@
 // Writes the benchmark's PSD files into a directory, for the command-line
-// comparisons (translate against ImageMagick) of bench/run.
-//   bench_inputs DIR [SIDE]
+// comparisons (translate against ImageMagick) of bench/run; with a case
+// name, that case alone, up to PSD's largest side.
+//   bench_inputs DIR [SIDE [CASE]]
 
 #include "BenchInputs.h"
 
@@ -10,16 +11,19 @@
 
 int main(int argc, char** argv)
 {
-	if (argc < 2 || argc > 3) {
-		fprintf(stderr, "usage: bench_inputs DIR [SIDE]\n");
+	if (argc < 2 || argc > 4) {
+		fprintf(stderr, "usage: bench_inputs DIR [SIDE [CASE]]\n");
 		return 2;
 	}
-	uint32_t side = argc == 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 4096;
-	if (side < 2 || side > 16384) {
-		fprintf(stderr, "bench_inputs: SIDE must be 2 to 16384\n");
+	uint32_t side = argc >= 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 4096;
+	const uint32_t largest = argc == 4 ? 30000 : 16384;
+	if (side < 2 || side > largest) {
+		fprintf(stderr, "bench_inputs: SIDE must be 2 to %u\n", largest);
 		return 2;
 	}
 	for (const BenchCase& c : bench_cases(side)) {
+		if (argc == 4 && c.name != argv[3])
+			continue;
 		const std::string path = std::string(argv[1]) + "/" + c.name + ".psd";
 		const psdtest::Bytes bytes = bench_psd(c);
 		FILE* file = fopen(path.c_str(), "wb");
