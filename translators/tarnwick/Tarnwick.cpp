@@ -16,6 +16,7 @@
 #include <TarnwickVersion.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
@@ -153,6 +154,26 @@ static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
 	return write_rows(out, header, sink.Pixels(), reason);
 }
 
+// A reduced reading takes time with the image's area, which a header alone
+// could make huge. Past the area a full reading allows (a 4 GiB bitmap),
+// the file must hold a byte for every 1032 pixels, the most that deflate,
+// the densest of its compressions, packs into one.
+static status_t check_reduced_area(BPositionIO* in, const PSDDocument& document,
+	std::string* reason)
+{
+	const uint64 pixels = (uint64)document.width * document.height;
+	off_t size = 0;
+	if (pixels <= UINT32_MAX / 4 || (in->GetSize(&size) == B_OK && (uint64)size >= pixels / 1032))
+		return B_OK;
+	// Not std::to_string: its digit table is a unique symbol, which would
+	// keep the add-on loaded, and its settings, past the host's unload.
+	char text[100];
+	snprintf(text, sizeof(text), "image of %u x %u pixels in a file too short to hold them",
+		document.width, document.height);
+	*reason = text;
+	return B_ERROR;
+}
+
 static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
 	std::string* reason)
 {
@@ -163,6 +184,10 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		status = bitmap_size(document, ioExtension, &size, reason);
 	if (status == B_OK)
 		status = psd_image_check(document, size.width, size.height, reason);
+	const bool reduced = status == B_OK
+		&& (size.width != document.width || size.height != document.height);
+	if (reduced)
+		status = check_reduced_area(in, document, reason);
 	if (status != B_OK)
 		return status;
 	PSDLayers layers;
@@ -179,9 +204,9 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 	}
 	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
-	if (size.width == document.width && size.height == document.height)
-		return translate_whole(in, document, rendered, header, out, reason);
-	return translate_reduced(in, document, rendered, size, header, out, reason);
+	if (reduced)
+		return translate_reduced(in, document, rendered, size, header, out, reason);
+	return translate_whole(in, document, rendered, header, out, reason);
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,
