@@ -1,6 +1,7 @@
 // Writes the benchmark's PSD files into a directory, for the command-line
-// comparisons (translate against ImageMagick) of bench/run.
-//   bench_inputs DIR [SIDE]
+// comparisons (translate against ImageMagick) of bench/run; with a case
+// name, that case alone, up to PSD's largest side.
+//   bench_inputs DIR [SIDE [CASE]]
 
 #include "BenchInputs.h"
 
@@ -10,19 +11,24 @@
 
 int main(int argc, char** argv)
 {
-	if (argc < 2 || argc > 3) {
-		fprintf(stderr, "usage: bench_inputs DIR [SIDE]\n");
+	if (argc < 2 || argc > 4) {
+		fprintf(stderr, "usage: bench_inputs DIR [SIDE [CASE]]\n");
 		return 2;
 	}
-	uint32_t side = argc == 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 4096;
-	if (side < 2 || side > 16384) {
-		fprintf(stderr, "bench_inputs: SIDE must be 2 to 16384\n");
+	uint32_t side = argc >= 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 4096;
+	const uint32_t largest = argc == 4 ? 30000 : 16384;
+	if (side < 2 || side > largest) {
+		fprintf(stderr, "bench_inputs: SIDE must be 2 to %u\n", largest);
 		return 2;
 	}
 	std::vector<std::pair<std::string, psdtest::Bytes>> files;
-	for (const BenchCase& c : bench_cases(side))
-		files.emplace_back(c.name, bench_psd(c));
-	files.emplace_back("layers10", bench_layered_psd(side, 10));
+	const std::string only = argc == 4 ? argv[3] : "";
+	for (const BenchCase& c : bench_cases(side)) {
+		if (only.empty() || c.name == only)
+			files.emplace_back(c.name, bench_psd(c));
+	}
+	if (only.empty() || only == "layers10")
+		files.emplace_back("layers10", bench_layered_psd(side, 10));
 	for (const auto& [name, bytes] : files) {
 		const std::string path = std::string(argv[1]) + "/" + name + ".psd";
 		FILE* file = fopen(path.c_str(), "wb");

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-BitmapSink::BitmapSink(const color_map& colors, SizeCheck sizeCheck)
+BitmapSink::BitmapSink(const color_map& colors, SizeRequest sizeRequest)
 	:
 	fColors(colors),
-	fSizeCheck(std::move(sizeCheck)),
+	fSizeRequest(std::move(sizeRequest)),
 	fRefusal(kNone),
+	fAskedWidth(0),
+	fAskedHeight(0),
 	fPixbuf(nullptr)
 {
 }
@@ -25,20 +27,28 @@ BitmapSink::Failure BitmapSink::Refusal() const
 	return Failed() == BitmapStreamReader::kNone ? kNone : kBadHeader;
 }
 
-void BitmapSink::_Refuse(Failure refusal, Fault fault, const char* reason)
+void BitmapSink::_Refuse(Failure refusal, const char* reason)
 {
 	fRefusal = refusal;
-	Fail(fault, reason);
+	Fail(kHost, reason);
 }
 
 void BitmapSink::HeaderArrived(const BPrivate::BitmapImage& image)
 {
-	if ((uint64)image.width * image.height > kMaxPixbufPixels) {
-		_Refuse(kTooLarge, kBitmap, "the image is larger than this loader opens");
+	fAskedWidth = image.width;
+	fAskedHeight = image.height;
+	if (fSizeRequest)
+		fSizeRequest(&fAskedWidth, &fAskedHeight);
+	if (fAskedWidth == 0 || fAskedHeight == 0) {
+		_Refuse(kDeclined, "the size asked for has no pixels");
 		return;
 	}
-	if (fSizeCheck && !fSizeCheck(image.width, image.height)) {
-		_Refuse(kDeclined, kBitmap, "the size asked for has no pixels");
+	if (fAskedWidth < image.width || fAskedHeight < image.height) {
+		_Refuse(kSmaller, "a smaller size was asked for");
+		return;
+	}
+	if ((uint64)image.width * image.height > kMaxPixbufPixels) {
+		_Refuse(kTooLarge, "the image is larger than this loader opens");
 		return;
 	}
 	// Zeroed, so that rows an add-on skips are transparent rather than
@@ -51,7 +61,7 @@ void BitmapSink::HeaderArrived(const BPrivate::BitmapImage& image)
 	}
 	if (fPixbuf == nullptr) {
 		free(pixels);
-		_Refuse(kNoMemory, kHost, "not enough memory for the pixbuf");
+		_Refuse(kNoMemory, "not enough memory for the pixbuf");
 	}
 }
 

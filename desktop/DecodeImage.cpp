@@ -9,6 +9,8 @@
 #include <TranslatorFormats.h>
 #include <TranslatorHelpers.h>
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 namespace {
@@ -34,6 +36,7 @@ void report_sink_failure(const BitmapSink& sink, const std::string& who, GError*
 					+ std::to_string(kMaxPixbufPixels) + " pixels (1 GiB as RGBA) that this "
 					+ "loader opens");
 			break;
+		case BitmapSink::kSmaller:  // the reduced reading is asked for instead
 		case BitmapSink::kDeclined:
 			fail(error, GDK_PIXBUF_ERROR_FAILED,
 				"Loading stopped: the size asked for the image has no pixels");
@@ -64,14 +67,16 @@ void report_translate_failure(status_t status, const BMessage& extension, const 
 		who + " " + text);
 }
 
-BitmapSink::SizeCheck size_check(SizeFunc sizeFunc, void* userData)
+BitmapSink::SizeRequest size_request(SizeFunc sizeFunc, void* userData)
 {
 	if (sizeFunc == nullptr)
-		return BitmapSink::SizeCheck();
-	return [sizeFunc, userData](uint32 width, uint32 height) {
-		int w = (int)width, h = (int)height;
+		return BitmapSink::SizeRequest();
+	return [sizeFunc, userData](uint32* width, uint32* height) {
+		int w = (int)std::min<uint32>(*width, INT_MAX);
+		int h = (int)std::min<uint32>(*height, INT_MAX);
 		sizeFunc(&w, &h, userData);
-		return w > 0 && h > 0;
+		*width = w > 0 ? (uint32)w : 0;
+		*height = h > 0 ? (uint32)h : 0;
 	};
 }
 
@@ -91,6 +96,22 @@ status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_inf
 				B_TRANSLATOR_BITMAP);
 	}
 	return status;
+}
+
+// The sink's pixbuf once the translation into it is over, or null with
+// *error set.
+GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& extension,
+	const std::string& who, GError** error)
+{
+	if (sink.Refusal() != BitmapSink::kNone)
+		report_sink_failure(sink, who, error);
+	else if (status != B_OK)
+		report_translate_failure(status, extension, who, error);
+	else if (!sink.Complete())
+		fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, who + " produced an incomplete bitmap");
+	else
+		return sink.TakePixbuf();
+	return nullptr;
 }
 
 }  // namespace
@@ -117,17 +138,31 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 		return nullptr;
 	}
 
-	BitmapSink sink(*BScreen().ColorMap(), size_check(sizeFunc, userData));
+	// The header alone first, so that the size is asked for, and checked,
+	// before anything is decoded or held. An add-on that writes the whole
+	// bitmap anyway has given the picture.
+	const color_map& colors = *BScreen().ColorMap();
+	const std::string who = "The translator " + BPrivate::translator_name(roster, info.translator);
 	BMessage extension;
+	bool reduced = false;
+	BPoint box;
+	{
+		BitmapSink sink(colors, size_request(sizeFunc, userData));
+		BMessage headerOnly;
+		headerOnly.AddBool(B_TRANSLATOR_EXT_HEADER_ONLY, true);
+		status_t status
+			= roster.Translate(&source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
+		if (sink.Complete() || (sink.Refusal() != BitmapSink::kSmaller
+								   && (sink.Refusal() != BitmapSink::kNone || status != B_OK)))
+			return finished_pixbuf(sink, status, headerOnly, who, error);
+		// Asked for less: an add-on that honours the box reads the image
+		// reduced, and gdk-pixbuf scales what comes to the exact size.
+		reduced = sink.Refusal() == BitmapSink::kSmaller;
+		box = BPoint((float)sink.AskedWidth(), (float)sink.AskedHeight());
+	}
+	if (reduced)
+		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, box);
+	BitmapSink sink(colors);
 	status_t status = roster.Translate(&source, &info, &extension, &sink, B_TRANSLATOR_BITMAP);
-	std::string who = "The translator " + BPrivate::translator_name(roster, info.translator);
-	if (sink.Refusal() != BitmapSink::kNone)
-		report_sink_failure(sink, who, error);
-	else if (status != B_OK)
-		report_translate_failure(status, extension, who, error);
-	else if (!sink.Complete())
-		fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, who + " produced an incomplete bitmap");
-	else
-		return sink.TakePixbuf();
-	return nullptr;
+	return finished_pixbuf(sink, status, extension, who, error);
 }

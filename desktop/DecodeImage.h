@@ -13,7 +13,9 @@
 const size_t kMaxInputBytes = (size_t)1 << 31;
 
 // Called with the image size before the pixbuf is allocated, as gdk-pixbuf
-// loaders call their size function; setting either to 0 declines the image.
+// loaders call their size function; setting either to 0 declines the image,
+// a smaller size has the image read reduced to fit it (gdk-pixbuf scales the
+// result to the exact size).
 typedef void (*SizeFunc)(int* width, int* height, void* userData);
 
 // Picks an add-on for the bytes, has it translate them into a Be bitmap

@@ -31,4 +31,15 @@ static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field")
 // fails: one line saying why, for the host to show.
 #define B_TRANSLATOR_EXT_FAILURE_REASON "/failure_reason"
 
+// A bool a host sets to have Translate write the bitmap's header alone, as
+// on the platform: a host learns the size before anything is decoded.
+#define B_TRANSLATOR_EXT_HEADER_ONLY "/headerOnly"
+
+// A point a host adds to the extension message to ask for a bitmap that
+// fits a box: x the most columns, y the most rows, each at least 1. An
+// add-on that honours it scales the image down to the largest size that
+// fits, aspect kept, never up; one that does not writes its usual bitmap,
+// so the host still checks the size it gets.
+#define B_TRANSLATOR_EXT_SIZE_BOX "/size_box"
+
 #endif

@@ -125,31 +125,34 @@ TEST(BitmapSinkTest, MissingRowsLeaveNoImageAndExtraBytesAreIgnored)
 	g_object_unref(pixbuf);
 }
 
-TEST(BitmapSinkTest, RefusesMoreThanTheLimitBeforeAskingOrAllocating)
+TEST(BitmapSinkTest, AsksTheSizeFirstThenRefusesOverTheLimitAndStopsTheAddOn)
 {
-	// 16385 x 16384 is one row over 2^28 pixels; 16384 x 16384 is exactly
-	// the limit and reaches the size check, which declines it here so that
-	// the test allocates nothing.
-	bool asked = false;
-	BitmapSink over(screen_map(), [&](uint32, uint32) { return asked = true; });
+	// 16384 x 16385 is one row over 2^28 pixels: refused at its own size,
+	// but a smaller size may be asked for it, which the host then reads
+	// reduced. Every refusal fails the write, so the add-on stops there.
 	Bytes big = bitmapHeaderBytes(16384, 16385, B_CMAP8, 16384);
-	over.Write(big.data(), big.size());
-	EXPECT_EQ(over.Refusal(), BitmapSink::kTooLarge);
-	EXPECT_EQ(over.Width(), 16384u);
-	EXPECT_EQ(over.Height(), 16385u);
-	EXPECT_FALSE(asked);
-
 	uint32 askedWidth = 0, askedHeight = 0;
-	BitmapSink limit(screen_map(), [&](uint32 width, uint32 height) {
-		askedWidth = width;
-		askedHeight = height;
-		return false;
+	BitmapSink full(screen_map(), [&](uint32* width, uint32* height) {
+		askedWidth = *width;
+		askedHeight = *height;
 	});
-	Bytes edge = bitmapHeaderBytes(16384, 16384, B_CMAP8, 16384);
-	limit.Write(edge.data(), edge.size());
-	EXPECT_EQ(limit.Refusal(), BitmapSink::kDeclined);
+	EXPECT_LT(full.Write(big.data(), big.size()), 0);
+	EXPECT_EQ(full.Refusal(), BitmapSink::kTooLarge);
 	EXPECT_EQ(askedWidth, 16384u);
-	EXPECT_EQ(askedHeight, 16384u);
+	EXPECT_EQ(askedHeight, 16385u);
+
+	BitmapSink smaller(screen_map(), [](uint32* width, uint32* height) {
+		*width = 256;
+		*height = 255;
+	});
+	EXPECT_LT(smaller.Write(big.data(), big.size()), 0);
+	EXPECT_EQ(smaller.Refusal(), BitmapSink::kSmaller);
+	EXPECT_EQ(smaller.AskedWidth(), 256u);
+	EXPECT_EQ(smaller.AskedHeight(), 255u);
+
+	BitmapSink declined(screen_map(), [](uint32* width, uint32*) { *width = 0; });
+	EXPECT_LT(declined.Write(big.data(), big.size()), 0);
+	EXPECT_EQ(declined.Refusal(), BitmapSink::kDeclined);
 }
 
 TEST(BitmapSinkTest, RowsWrittenOutOfOrderLandInPlaceAndSkippedOnesAreClear)

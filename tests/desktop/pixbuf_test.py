@@ -96,6 +96,32 @@ def quadrant_psd(width, height, version=1):
     return psd(width, height, planes, packed=True, version=version)
 
 
+def one_value_packed(value, length):
+    """PackBits of length bytes of one value: runs of 128 and what is left."""
+    out = bytearray()
+    for left in range(length, 0, -128):
+        run = min(left, 128)
+        out += bytes([257 - run if run > 1 else 0, value])
+    return bytes(out)
+
+
+def split_psd(width, height, split_x, split_y, colours):
+    """An 8-bit RGB PackBits PSD in four parts, cut at split_x and split_y:
+    colours top left, top right, bottom left, bottom right. Built from its
+    few distinct rows, so that any size is made at once."""
+    rows, counts = [], []
+    for c in range(3):
+        for top in (True, False):
+            left, right = colours[0 if top else 2][c], colours[1 if top else 3][c]
+            row = one_value_packed(left, split_x) + one_value_packed(right, width - split_x)
+            n = split_y if top else height - split_y
+            rows.append(row * n)
+            counts.append(struct.pack(">H", len(row)) * n)
+    header = b"8BPS" + struct.pack(">H6xHIIHH", 1, 3, height, width, 8, 3)
+    return header + struct.pack(">III", 0, 0, 0) + struct.pack(">H", 1) + b"".join(
+        counts) + b"".join(rows)
+
+
 def write(name, data):
     path = os.path.join(WORK, name)
     with open(path, "wb") as f:
@@ -308,10 +334,9 @@ class FailureTest(unittest.TestCase):
             GdkPixbuf.Pixbuf.new_from_file(empty)
 
     def test_images_over_the_pixel_limit_are_refused(self):
-        # 16385 x 16385 is just over 2^28 pixels. The PSD add-on decodes it
-        # into its own buffer before the loader sees the size (about a
-        # second and 1 GiB here); the loader then refuses it before
-        # allocating anything of its own.
+        # 16385 x 16385 is just over 2^28 pixels. Loaded at its own size it
+        # is refused at the bitmap's header, before the add-on or the loader
+        # allocates anything for its pixels.
         big = write("big.psd", psd(16385, 16385, [b""], mode=1))
         with self.assertRaises(GLib.Error) as caught:
             GdkPixbuf.Pixbuf.new_from_file(big)
@@ -390,6 +415,34 @@ class ThumbnailTest(unittest.TestCase):
                 mean_full = sum(full[channel::4]) / (len(full) / 4)
                 mean_thumb = sum(pixels[channel::4]) / (len(pixels) / 4)
                 self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=path)
+
+    def test_largest_psd_is_thumbnailed_reduced_in_bounded_memory(self):
+        # 30000 x 30000 is 3.4 GiB as RGBA; the address space allowed is
+        # 512 MiB. The parts are cut at a third across and two thirds down,
+        # so the 256-pixel thumbnail has blended columns and rows there.
+        colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)]
+        path = write("largest.psd", split_psd(30000, 30000, 10000, 20000, colours))
+        out = path + ".thumb.png"
+        result = subprocess.run(["prlimit", "--as=%d" % (512 << 20), THUMBNAILER, "-s", "256",
+                                 path, out], capture_output=True, timeout=300)
+        self.assertEqual(result.returncode, 0, result.stderr.decode())
+        width, height, pixels = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(out))
+        self.assertEqual((width, height), (256, 256))
+
+        def at(x, y):
+            i = 4 * (y * width + x)
+            return pixels[i:i + 4]
+        # Column 85 covers source columns 9960.9 to 10078.1, a third of it
+        # left of the cut; row 170 covers rows 19921.9 to 20039.1, two thirds
+        # above it.
+        expected = {(40, 80): (255, 0, 0), (200, 80): (0, 255, 0), (40, 220): (0, 0, 255),
+                    (200, 220): (255, 255, 255), (85, 80): (85, 170, 0),
+                    (40, 170): (170, 0, 85), (200, 170): (85, 255, 85)}
+        for (x, y), colour in expected.items():
+            got = at(x, y)
+            self.assertEqual(got[3], 255, (x, y))
+            for c in range(3):
+                self.assertAlmostEqual(got[c], colour[c], delta=1, msg=(x, y, tuple(got)))
 
     def test_damaged_file_makes_no_thumbnail(self):
         result, out = self.thumbnail(write("broken.psd", gradient_psd(20, 10)[:20]))

@@ -4,6 +4,7 @@
 #include "Convert.h"
 
 #include <Tarnwick.h>
+#include <TranslatorFormats.h>
 
 #include <atomic>
 #include <thread>
@@ -18,6 +19,8 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 	BMessage extension;
 	if (options.layers != LayerReading::kAutomatic)
 		extension.AddBool(TARNWICK_EXT_LAYERS, options.layers == LayerReading::kLayers);
+	if (options.size > 0)
+		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(options.size, options.size));
 
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Past the largest image any add-on reads (PSB: 300000 pixels a side).
+const int kMaxSizeBox = 1000000;
+
 struct Parsed {
 	bool help = false;
 	bool version = false;
@@ -22,7 +25,8 @@ struct Parsed {
 	int threads = 0;
 	int pngLevel = 1;
 	LayerReading layers = LayerReading::kAutomatic;
-	bool conversionOptionGiven = false;  // -j, --png-level, --layers or --merged
+	int size = 0;
+	bool conversionOptionGiven = false;  // -j, --png-level, --size, --layers or --merged
 };
 
 // A whole decimal number from low to high; false with the reason otherwise.
@@ -136,6 +140,11 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 				|| !parse_number(name, value, 0, 9, &p->pngLevel, error))
 				return false;
 			p->conversionOptionGiven = true;
+		} else if (name == "--size") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
+				|| !parse_number(name, value, 1, kMaxSizeBox, &p->size, error))
+				return false;
+			p->conversionOptionGiven = true;
 		} else if (name == "--addons") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
 				return false;
@@ -242,7 +251,8 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	}
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
-			*error = "-d, --format, -j, --png-level, --layers and --merged apply only to conversion";
+			*error = "-d, --format, -j, --png-level, --size, --layers and --merged apply only to "
+					 "conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -261,6 +271,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->threads = p.threads;
 	options->pngLevel = p.pngLevel;
 	options->layers = p.layers;
+	options->size = p.size;
 	return plan_conversions(p, options, error);
 }
 
@@ -282,6 +293,9 @@ void print_usage(FILE* out)
 		  "      --png-level N    PNG compression, 0 (none) to 9; 1, the default, is fast\n"
 		  "                       and about as small as zlib's level 6; 2 to 9 are\n"
 		  "                       zlib's levels\n"
+		  "      --size N         make each image fit N x N pixels: scaled down, aspect\n"
+		  "                       kept, never up (add-ons that cannot read an image\n"
+		  "                       reduced write it at its own size)\n"
 		  "      --layers         render layered images (PSD) from their layers\n"
 		  "      --merged         read the merged image that layered images store\n"
 		  "                       (by default the layers are rendered only when that\n"

@@ -27,6 +27,7 @@ struct Options {
 	// --layers or --merged: how a layered image is read; neither lets the
 	// add-on decide.
 	LayerReading layers = LayerReading::kAutomatic;
+	int size = 0;                               // --size N: a box of N x N; 0: full size
 	std::vector<std::string> files;             // for kIdentify
 	std::string configure;                      // for kConfigure: the add-on's name
 };

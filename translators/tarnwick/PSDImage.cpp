@@ -50,15 +50,15 @@ std::string printed(const char* format, ...)
 	return text;
 }
 
-std::string sizeReason(const PSDDocument& document)
+std::string sizeReason(const PSDDocument& document, uint32 bitmapWidth, uint32 bitmapHeight)
 {
 	const char* kind = document.IsPSB() ? "PSB" : "PSD";
 	if (document.width == 0 || document.height == 0)
 		return printed("%s image of %u x %u pixels: it has no pixels", kind, document.width,
 			document.height);
-	if ((uint64)document.width * document.height * 4 > UINT32_MAX)
+	if ((uint64)bitmapWidth * bitmapHeight * 4 > UINT32_MAX)
 		return printed("%s image of %u x %u pixels: a Be bitmap holds at most 4 GiB", kind,
-			document.width, document.height);
+			bitmapWidth, bitmapHeight);
 	if (document.IsPSB()
 		&& (document.width > PSD_PSB_MAX_SIDE || document.height > PSD_PSB_MAX_SIDE))
 		return printed("PSB image of %u x %u pixels: larger than Photoshop's largest, %d pixels "
@@ -92,7 +92,8 @@ PSDMergedKind multichannelKind(const PSDDocument& document)
 
 }  // namespace
 
-status_t psd_image_check(const PSDDocument& document, std::string* reason)
+status_t psd_image_check(const PSDDocument& document, uint32 bitmapWidth, uint32 bitmapHeight,
+	std::string* reason)
 {
 	const char* mode = modeName(document.mode);
 	if (mode == nullptr)
@@ -102,7 +103,7 @@ status_t psd_image_check(const PSDDocument& document, std::string* reason)
 	else if (!depthIsDefined(document.mode, document.depth))
 		*reason = printed("%u-bit images in %s mode are not supported", document.depth, mode);
 	else
-		*reason = sizeReason(document);
+		*reason = sizeReason(document, bitmapWidth, bitmapHeight);
 	return reason->empty() ? B_OK : B_ERROR;
 }
 

@@ -12,8 +12,11 @@
 #include <Tarnwick.h>
 
 #include <PSDLayerImage.h>
+#include "AreaAverageSink.h"
 #include <TarnwickVersion.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 static const uint32 kPSDType = 0x70736420;  // 'psd '
@@ -53,11 +56,23 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 	return B_OK;
 }
 
-// Only called for a checked image: width and height are at least 1 and the
-// data size fits in 32 bits.
-static TranslatorBitmap bitmap_header(const PSDDocument& document)
+// The bitmap's size: the document's own, or reduced to fit the host's box.
+static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension,
+	ReducedSize* size, std::string* reason)
 {
-	return BPrivate::bitmap_header(document.width, document.height, B_RGBA32, document.width * 4);
+	*size = {document.width, document.height};
+	BPoint box;
+	if (ioExtension == nullptr || ioExtension->FindPoint(B_TRANSLATOR_EXT_SIZE_BOX, &box) != B_OK)
+		return B_OK;
+	if (!(box.x >= 1 && box.y >= 1)) {
+		*reason = "the size box asked for has no pixels";
+		return B_BAD_VALUE;
+	}
+	// Past any image's side, so large boxes need no care in the casts.
+	const float kLargest = 1e9f;
+	*size = reduced_size(document.width, document.height, (uint32)std::min(box.x, kLargest),
+		(uint32)std::min(box.y, kLargest));
+	return B_OK;
 }
 
 // A failed translation says why in the caller's extension message.
@@ -88,21 +103,33 @@ static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage*
 		&& psdCanRenderLayers(document, *layers);
 }
 
-static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
+// The merged image or the rendered layers into the sink.
+static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
+	PSDPixelSink& sink, std::string* reason)
+{
+	if (layers != nullptr)
+		return psdRenderLayers(in, document, *layers, sink, reason);
+	if (psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink) == B_OK)
+		return B_OK;
+	*reason = "not enough memory to decode the image";
+	return B_ERROR;
+}
+
+// Nothing is written before the pixels are all there: a failure leaves the
+// output as it was.
+static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header,
+	const uint32* pixels, std::string* reason)
+{
+	if (BPrivate::write_bitmap_stream(out, header, pixels) == B_OK)
+		return B_OK;
+	*reason = "the bitmap could not be written";
+	return B_ERROR;
+}
+
+static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
+	const PSDLayers* layers, const TranslatorBitmap& header, BPositionIO* out,
 	std::string* reason)
 {
-	PSDDocument document;
-	status_t status = psdCoreDescribe(in, &document, reason, false);
-	if (status == B_OK)
-		status = psd_image_check(document, reason);
-	if (status != B_OK)
-		return status;
-	PSDLayers layers;
-	const bool renderLayers = wants_layers(in, document, ioExtension, &layers);
-	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
-		return B_ERROR;
-
-	const TranslatorBitmap header = bitmap_header(document);
 	PSDZeroedBuffer buffer(header.dataSize);
 	uint32* pixels = (uint32*)buffer.Data();
 	if (pixels == nullptr) {
@@ -110,20 +137,88 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 	}
 	PSDPixelBufferSink sink(pixels);
-	if (renderLayers) {
-		status = psdRenderLayers(in, document, layers, sink, reason);
-	} else {
-		status = psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink);
-		if (status != B_OK)
-			*reason = "not enough memory to decode the image";
-	}
-	if (status != B_OK)
+	if (decode(in, document, layers, sink, reason) != B_OK)
 		return B_ERROR;
-	if (BPrivate::write_bitmap_stream(out, header, pixels) != B_OK) {
+	return write_bitmap(out, header, pixels, reason);
+}
+
+static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
+	const PSDLayers* layers, const ReducedSize& size, const TranslatorBitmap& header,
+	BPositionIO* out, std::string* reason)
+{
+	AreaAverageSink sink(document.width, document.height, size.width, size.height);
+	if (sink.InitCheck() != B_OK) {
+		*reason = "not enough memory for the bitmap";
+		return B_ERROR;
+	}
+	if (decode(in, document, layers, sink, reason) != B_OK)
+		return B_ERROR;
+	sink.Finish();
+	return write_bitmap(out, header, sink.Pixels(), reason);
+}
+
+// A host that asks for the header alone learns the bitmap's size before
+// anything is decoded or held.
+static bool header_only(BMessage* ioExtension)
+{
+	bool only = false;
+	return ioExtension != nullptr
+		&& ioExtension->FindBool(B_TRANSLATOR_EXT_HEADER_ONLY, &only) == B_OK && only;
+}
+
+// A reduced reading takes time with the image's area, which a header alone
+// could make huge. Past the area a full reading allows (a 4 GiB bitmap),
+// the file must hold a byte for every 1032 pixels, the most that deflate,
+// the densest of its compressions, packs into one.
+static status_t check_reduced_area(BPositionIO* in, const PSDDocument& document,
+	std::string* reason)
+{
+	const uint64 pixels = (uint64)document.width * document.height;
+	off_t size = 0;
+	if (pixels <= UINT32_MAX / 4 || (in->GetSize(&size) == B_OK && (uint64)size >= pixels / 1032))
+		return B_OK;
+	// Not std::to_string: its digit table is a unique symbol, which would
+	// keep the add-on loaded, and its settings, past the host's unload.
+	char text[100];
+	snprintf(text, sizeof(text), "image of %u x %u pixels in a file too short to hold them",
+		document.width, document.height);
+	*reason = text;
+	return B_ERROR;
+}
+
+static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
+	std::string* reason)
+{
+	PSDDocument document;
+	status_t status = psdCoreDescribe(in, &document, reason, false);
+	ReducedSize size;
+	if (status == B_OK)
+		status = bitmap_size(document, ioExtension, &size, reason);
+	if (status == B_OK)
+		status = psd_image_check(document, size.width, size.height, reason);
+	const bool reduced = status == B_OK
+		&& (size.width != document.width || size.height != document.height);
+	if (reduced)
+		status = check_reduced_area(in, document, reason);
+	if (status != B_OK)
+		return status;
+	PSDLayers layers;
+	const bool renderLayers = wants_layers(in, document, ioExtension, &layers);
+	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
+		return B_ERROR;
+
+	const TranslatorBitmap header
+		= BPrivate::bitmap_header(size.width, size.height, B_RGBA32, size.width * 4);
+	if (header_only(ioExtension)) {
+		if (BPrivate::write_bitmap_header(out, header) == B_OK)
+			return B_OK;
 		*reason = "the bitmap could not be written";
 		return B_ERROR;
 	}
-	return B_OK;
+	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
+	if (reduced)
+		return translate_reduced(in, document, rendered, size, header, out, reason);
+	return translate_whole(in, document, rendered, header, out, reason);
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,

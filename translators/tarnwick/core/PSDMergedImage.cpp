@@ -9,7 +9,7 @@
 #include "PSDPlaneSet.h"
 #include "PSDZeroedBuffer.h"
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -156,11 +156,11 @@ void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8*
 	}
 }
 
-// ZIP data is one stream over the planes one after another. Every plane but
-// the last is inflated, a chunk of rows at a time, and kept narrowed to a
-// byte a sample; the last plane is handed over with them chunk by chunk, so
-// it is never stored whole.
-status_t decodeZip(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
+// ZIP data is one stream over the planes one after another. For a sink that
+// holds the whole image anyway, every plane but the last is inflated, a
+// chunk of rows at a time, and kept narrowed to a byte a sample; the last
+// plane is handed over with them chunk by chunk, so it is never stored whole.
+status_t decodeZipStored(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
 	PSDPlaneSpanSink& sink)
 {
 	const uint32 width = layout.width;
@@ -213,6 +213,84 @@ status_t decodeZip(BPositionIO* in, const PSDDocument& document, const PSDPlaneS
 	return B_OK;
 }
 
+// One plane of ZIP data: an inflater of its own over the one stream, which
+// inflates the planes before it to get there, so the planes are read side
+// by side a row at a time.
+class ZipPlane {
+public:
+	ZipPlane(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
+		int plane)
+		:
+		fInflater(in, document.imageData, UINT64_MAX),
+		fLayout(layout),
+		fPlane(plane),
+		fPredicted(document.compression == PSD_COMPRESSION_ZIP_PREDICTION),
+		fRowBytes((size_t)layout.width * layout.sampleBytes),
+		fRow(new (std::nothrow) uint8[fRowBytes * 2])
+	{
+	}
+
+	status_t InitCheck() const { return fRow ? fInflater.InitCheck() : B_NO_MEMORY; }
+
+	void SkipToPlane()
+	{
+		for (uint64 row = 0; row < (uint64)fPlane * fLayout.height; row++)
+			fInflater.Read(fRow.get(), fRowBytes);
+	}
+
+	// The next row, a byte a sample.
+	const uint8* NextRow()
+	{
+		uint8* row = fRow.get();
+		fInflater.Read(row, fRowBytes);
+		if (fPredicted)
+			psdCoreUnpredictRow(row, fLayout.width, fLayout.sampleBytes, row + fRowBytes);
+		if (fLayout.sampleBytes == 2)
+			psdCoreNarrowSamples(row, fLayout.width);
+		else if (fLayout.sampleBytes == 4)
+			psdCoreNarrowFloatSamples(row, fLayout.width, fPlane == fLayout.floatAlphaPlane);
+		return row;
+	}
+
+private:
+	PSDInflater fInflater;
+	const PSDPlaneSetLayout& fLayout;
+	int fPlane;
+	bool fPredicted;
+	size_t fRowBytes;
+	std::unique_ptr<uint8[]> fRow;
+};
+
+// For a sink that keeps less than the image (a reduced reading), each plane
+// is inflated by its own inflater, which inflates the planes before it on
+// the way: more inflating, memory that does not grow with the image.
+status_t decodeZipStreamed(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
+	PSDPlaneSpanSink& sink)
+{
+	std::unique_ptr<ZipPlane> planes[PSD_PLANE_SET_MAX_PLANES];
+	for (int plane = 0; plane < layout.planes; plane++) {
+		planes[plane].reset(new (std::nothrow) ZipPlane(in, document, layout, plane));
+		if (!planes[plane] || planes[plane]->InitCheck() != B_OK)
+			return B_NO_MEMORY;
+	}
+	for (int plane = 1; plane < layout.planes; plane++)
+		planes[plane]->SkipToPlane();
+
+	const uint8* rows[PSD_PLANE_SET_MAX_PLANES] = {};
+	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
+	for (uint32 y = 0; y < layout.height; y++) {
+		for (int plane = 0; plane < layout.planes; plane++)
+			rows[plane] = planes[plane]->NextRow();
+		for (uint32 x = 0; x < layout.width; x += PSD_PLANE_SET_SPAN) {
+			const uint32 count = std::min<uint32>(layout.width - x, PSD_PLANE_SET_SPAN);
+			for (int plane = 0; plane < layout.planes; plane++)
+				spans[plane] = rows[plane] + x;
+			sink.Span(spans, (uint64)y * layout.width + x, count);
+		}
+	}
+	return B_OK;
+}
+
 }  // namespace
 
 int psdCoreMergedPlanes(PSDMergedKind kind)
@@ -244,7 +322,9 @@ status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMe
 	PSDPlaneSpanSink& spans = kind == PSD_MERGED_BITMAP ? (PSDPlaneSpanSink&)bitmapSpans
 														: (PSDPlaneSpanSink&)mergedSpans;
 	const PSDPlaneSetLayout layout = planeLayout(document, kind);
+	if (document.compression >= PSD_COMPRESSION_ZIP && sink.HoldsImage())
+		return decodeZipStored(in, document, layout, spans);
 	if (document.compression >= PSD_COMPRESSION_ZIP)
-		return decodeZip(in, document, layout, spans);
+		return decodeZipStreamed(in, document, layout, spans);
 	return psdCoreReadPlaneSet(in, layout, spans);
 }

@@ -21,6 +21,9 @@ public:
 	// Where the pixel words of pixels [first, first + count) go; they are
 	// written before the next call.
 	virtual uint32* Span(uint64 first, uint32 count) = 0;
+	// Whether the sink keeps the whole image, so that a reading may keep
+	// planes as large as it beside it.
+	virtual bool HoldsImage() const { return false; }
 
 protected:
 	~PSDPixelSink() {}
@@ -31,6 +34,7 @@ class PSDPixelBufferSink : public PSDPixelSink {
 public:
 	explicit PSDPixelBufferSink(uint32* pixels) : fPixels(pixels) {}
 	uint32* Span(uint64 first, uint32) override { return fPixels + first; }
+	bool HoldsImage() const override { return true; }
 
 private:
 	uint32* fPixels;

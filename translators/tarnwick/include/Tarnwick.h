@@ -9,6 +9,13 @@
 // it renders the layers when the file says its merged image is not real
 // (saved without "maximize compatibility") or has no merged image at all.
 //
+// B_TRANSLATOR_EXT_SIZE_BOX (point, TranslatorFormats.h): the bitmap is the
+// image area-averaged down to fit the box, read a few rows at a time so that
+// memory does not grow with the image; colours are averaged weighted by
+// their alpha. Rendered layers are rendered at full size, band by band, and
+// averaged the same way, so they match a full rendering scaled down. Without
+// the field, or when the image fits, the bitmap is the image's own size.
+//
 // B_TRANSLATOR_EXT_FAILURE_REASON (string, TranslatorFormats.h): written when
 // Translate fails, one line saying why.
 
