@@ -194,14 +194,15 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	bool hasFill;
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill);
+	if (shapeOut != nullptr && (painter->IsAdjustment() || painter->Effects() != nullptr)) {
+		// Layers clipped to an adjustment are clipped to its masks.
+		for (int32 y = area.top; y < area.bottom; y++)
+			memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
+				sizeof(float) * width);
+	}
 	if (painter->IsAdjustment())
 		return Adjust(*painter, layer.blendMode, opacity * fill, area, shape, clip, target);
 	if (painter->Effects() != nullptr) {
-		if (shapeOut != nullptr) {
-			for (int32 y = area.top; y < area.bottom; y++)
-				memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
-					sizeof(float) * width);
-		}
 		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
 			target);
 	}
