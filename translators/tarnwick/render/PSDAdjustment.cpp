@@ -56,6 +56,9 @@ std::unique_ptr<PSDAdjustment> readAdjustment(BPositionIO* in, const PSDRenderTa
 		    current != nullptr && readDescriptor(in, *current, 0, kMostSettingsBytes, &settings);
 		return psdReadBrightnessContrast(data, hasCurrent ? &settings : nullptr, target);
 	}
+	case psdKey("hue "):
+	case psdKey("hue2"):
+		return psdReadHueSaturation(data, target);
 	case psdKey("levl"):
 		return psdReadLevels(data, target);
 	case psdKey("curv"):

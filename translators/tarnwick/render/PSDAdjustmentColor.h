@@ -2,9 +2,10 @@
 #define PSD_ADJUSTMENT_COLOR_H
 
 // What colour adjustments share: a pixel's brightness as Photoshop weighs it,
-// and red, green and blue read from the stored values of any colour mode.
+// red, green and blue read from the stored values of any colour mode, and
+// hue, saturation and lightness.
 
-#include <SupportDefs.h>
+#include "PSDAdjustment.h"
 
 // Photoshop's weights of red, green and blue for a pixel's luminosity.
 inline float psdLuminosity(float red, float green, float blue)
@@ -24,5 +25,29 @@ inline void psdPixelRGB(const float* const colour[], int colours, uint32 i, floa
 	for (int c = 0; c < 3; c++)
 		rgb[c] = colour[c][i] * black;
 }
+
+// The hue in degrees [0, 360), or -1 for a gray.
+double psdHue(const double rgb[3]);
+// Turns the hue, keeping HSL saturation and lightness.
+void psdRotateHue(double rgb[3], double degrees);
+void psdHSLToRGB(double hue, double saturation, double lightness, double rgb[3]);
+
+// An adjustment defined on red, green and blue. RGB documents give their
+// channels; CMYK ones their stored cyan, magenta and yellow (1 = no ink, so
+// they read as red, green and blue) and keep their black; grayscale ones their
+// gray as all three, and take back the luminosity.
+class PSDColorAdjustment : public PSDAdjustment {
+public:
+	explicit PSDColorAdjustment(uint16 mode) : fMode(mode) {}
+	static bool Handles(uint16 mode);
+	void Apply(float* const colour[], uint32 count) const override;
+
+protected:
+	// Values in [0, 1] in place.
+	virtual void ApplyRGB(float* red, float* green, float* blue, uint32 count) const = 0;
+
+private:
+	uint16 fMode;
+};
 
 #endif

@@ -24,6 +24,9 @@ std::unique_ptr<PSDAdjustment> psdReadBrightnessContrast(const PSDBlockData& blo
                                                          const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadExposure(const PSDBlockData& block,
                                                const PSDRenderTarget& target);
+// 'hue2', or the older 'hue ' of the same layout.
+std::unique_ptr<PSDAdjustment> psdReadHueSaturation(const PSDBlockData& block,
+                                                    const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadInvert(const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadPosterize(const PSDBlockData& block,
                                                 const PSDRenderTarget& target);
