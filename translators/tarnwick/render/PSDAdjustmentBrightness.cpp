@@ -41,7 +41,9 @@ std::unique_ptr<PSDAdjustment> psdReadBrightnessContrast(const PSDBlockData& blo
 	legacy.mean = std::min(255, (int)bytes.Big16()) / 255.0;
 	if (bytes.Failed())
 		return nullptr;
-	(void)settings;
+	// The current form's curves are not reproduced here (see the README).
+	if (settings != nullptr && !settings->Bool("useLegacy", false))
+		return nullptr;
 	const PSDToneTable table = PSDToneTable::From(legacy);
 	return std::unique_ptr<PSDAdjustment>(
 	    new PSDToneAdjustment(std::vector<PSDToneTable>((size_t)target.colours, table)));

@@ -1,6 +1,9 @@
 #include "PSDAdjustmentColor.h"
 
+#include "PSDAdjustmentBytes.h"
+
 #include <PSDCore.h>
+#include <PSDDescriptor.h>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +23,84 @@ double hueChannel(double p, double q, double hue)
 }
 
 } // namespace
+
+void psdAddNumber(PSDDescriptor* descriptor, const char* key, double value)
+{
+	descriptor->items.emplace_back();
+	descriptor->items.back().key = key;
+	descriptor->items.back().value.type = "doub";
+	descriptor->items.back().value.number = value;
+}
+
+bool psdReadColorStructure(PSDAdjustmentBytes& bytes, PSDDescriptor* colour)
+{
+	const uint16 space = bytes.Big16();
+	uint16 v[4];
+	for (uint16& component : v)
+		component = bytes.Big16();
+	const double full = 65535;
+	switch (space) {
+	case 0:
+		psdAddNumber(colour, "Rd  ", v[0] / full * 255);
+		psdAddNumber(colour, "Grn ", v[1] / full * 255);
+		psdAddNumber(colour, "Bl  ", v[2] / full * 255);
+		return true;
+	case 1:
+		psdAddNumber(colour, "H   ", v[0] / 65536.0 * 360);
+		psdAddNumber(colour, "Strt", v[1] / full * 100);
+		psdAddNumber(colour, "Brgh", v[2] / full * 100);
+		return true;
+	case 2:
+		// 0 is full ink.
+		psdAddNumber(colour, "Cyn ", (1 - v[0] / full) * 100);
+		psdAddNumber(colour, "Mgnt", (1 - v[1] / full) * 100);
+		psdAddNumber(colour, "Ylw ", (1 - v[2] / full) * 100);
+		psdAddNumber(colour, "Blck", (1 - v[3] / full) * 100);
+		return true;
+	case 7:
+		psdAddNumber(colour, "Lmnc", v[0] / 100.0);
+		psdAddNumber(colour, "A   ", (int16)v[1] / 100.0);
+		psdAddNumber(colour, "B   ", (int16)v[2] / 100.0);
+		return true;
+	case 8:
+		psdAddNumber(colour, "Gry ", v[0] / 100.0);
+		return true;
+	default:
+		return false;
+	}
+}
+
+void psdStretchSaturation(double rgb[3], double stretch)
+{
+	const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));
+	const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
+	const double middle = (high + low) / 2;
+	const double spread = 1 - std::fabs(high + low - 1);
+	double factor = std::max(0.0, 1 + stretch);
+	if (factor > 1 && high > low)
+		factor = std::min(factor, spread / (high - low));
+	for (int c = 0; c < 3; c++)
+		rgb[c] = std::min(1.0, std::max(0.0, middle + (rgb[c] - middle) * factor));
+}
+
+void psdSetLuminosity(double rgb[3], double luminosity)
+{
+	auto lum = [rgb]() { return 0.3 * rgb[0] + 0.59 * rgb[1] + 0.11 * rgb[2]; };
+	const double shift = luminosity - lum();
+	for (int c = 0; c < 3; c++)
+		rgb[c] += shift;
+	const double l = lum();
+	const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
+	if (low < 0 && l > low) {
+		for (int c = 0; c < 3; c++)
+			rgb[c] = l + (rgb[c] - l) * l / (l - low);
+	}
+	const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));
+	if (high > 1 && high > l) {
+		for (int c = 0; c < 3; c++)
+			rgb[c] = l + (rgb[c] - l) * (1 - l) / (high - l);
+	}
+}
 
 double psdHue(const double rgb[3])
 {

@@ -26,6 +26,23 @@ inline void psdPixelRGB(const float* const colour[], int colours, uint32 i, floa
 		rgb[c] = colour[c][i] * black;
 }
 
+class PSDAdjustmentBytes;
+class PSDDescriptor;
+
+// Reads Photoshop's colour structure (a colour space and four 16-bit
+// components) as a 'Clr ' descriptor that psdDescriptorColor understands.
+// False for spaces it has no conversion of.
+bool psdReadColorStructure(PSDAdjustmentBytes& bytes, PSDDescriptor* colour);
+// A number item added to a descriptor.
+void psdAddNumber(PSDDescriptor* descriptor, const char* key, double value);
+
+// Stretches the colour away from (stretch > 0) or towards its HSL lightness,
+// by 1 + stretch, but no further than full saturation.
+void psdStretchSaturation(double rgb[3], double stretch);
+// The colour with its luminosity set to `luminosity`, hue and saturation kept
+// as far as [0, 1] allows (the luminosity and colour blend modes' SetLum).
+void psdSetLuminosity(double rgb[3], double luminosity);
+
 // The hue in degrees [0, 360), or -1 for a gray.
 double psdHue(const double rgb[3]);
 // Turns the hue, keeping HSL saturation and lightness.

@@ -91,18 +91,8 @@ private:
 	{
 		if (turn != 0)
 			psdRotateHue(rgb, turn);
-		if (stretch != 0) {
-			// Raised, no further than full saturation.
-			const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));
-			const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
-			const double middle = (high + low) / 2;
-			const double spread = 1 - std::fabs(high + low - 1);
-			double factor = std::max(0.0, 1 + stretch);
-			if (factor > 1 && high > low)
-				factor = std::min(factor, spread / (high - low));
-			for (int c = 0; c < 3; c++)
-				rgb[c] = std::min(1.0, std::max(0.0, middle + (rgb[c] - middle) * factor));
-		}
+		if (stretch != 0)
+			psdStretchSaturation(rgb, stretch);
 		lightness = std::min(1.0, std::max(-1.0, lightness));
 		const double white = range ? std::max(rgb[0], std::max(rgb[1], rgb[2])) : 1;
 		const double black = range ? std::min(rgb[0], std::min(rgb[1], rgb[2])) : 0;

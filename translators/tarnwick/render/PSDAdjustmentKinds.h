@@ -18,19 +18,36 @@ std::unique_ptr<PSDAdjustment> psdReadLevels(const PSDBlockData& block,
                                              const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadCurves(const PSDBlockData& block,
                                              const PSDRenderTarget& target);
-// 'brit' holds the legacy settings; 'CgEd', when there, the current ones.
+// 'brit' holds the legacy settings; 'CgEd', when there, says whether they
+// apply (the current form is not read).
 std::unique_ptr<PSDAdjustment> psdReadBrightnessContrast(const PSDBlockData& block,
                                                          const PSDDescriptor* settings,
                                                          const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadExposure(const PSDBlockData& block,
                                                const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadVibrance(const PSDDescriptor& settings,
+                                               const PSDRenderTarget& target);
 // 'hue2', or the older 'hue ' of the same layout.
 std::unique_ptr<PSDAdjustment> psdReadHueSaturation(const PSDBlockData& block,
                                                     const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadColorBalance(const PSDBlockData& block,
+                                                   const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadBlackWhite(const PSDDescriptor& settings,
+                                                 const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadPhotoFilter(const PSDBlockData& block,
+                                                  const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadChannelMixer(const PSDBlockData& block,
+                                                   const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadInvert(const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadPosterize(const PSDBlockData& block,
                                                 const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadThreshold(const PSDBlockData& block,
                                                 const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadGradientMap(const PSDBlockData& block,
+                                                  const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadSelectiveColor(const PSDBlockData& block,
+                                                     const PSDRenderTarget& target);
+std::unique_ptr<PSDAdjustment> psdReadColorLookup(const PSDDescriptor& settings,
+                                                  const PSDRenderTarget& target);
 
 #endif
