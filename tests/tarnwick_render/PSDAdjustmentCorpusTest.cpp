@@ -80,7 +80,7 @@ TEST(PSDAdjustmentCorpus, LayersMatchPhotoshopsMergedImage)
 			continue;
 		for (const auto& entry : std::filesystem::directory_iterator(kCorpus + folder)) {
 			const std::string name = entry.path().filename().string();
-			// The current form of brightness/contrast is not rendered.
+			// The current form of brightness/contrast is only approximated.
 			if ((name.rfind("adjustments__", 0) == 0 &&
 			     name != "adjustments__brightnesscontrast_cmyk.psd") ||
 			    name == "clip-adjustment.psd")

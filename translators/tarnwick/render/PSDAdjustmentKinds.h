@@ -18,8 +18,7 @@ std::unique_ptr<PSDAdjustment> psdReadLevels(const PSDBlockData& block,
                                              const PSDRenderTarget& target);
 std::unique_ptr<PSDAdjustment> psdReadCurves(const PSDBlockData& block,
                                              const PSDRenderTarget& target);
-// 'brit' holds the legacy settings; 'CgEd', when there, says whether they
-// apply (the current form is not read).
+// 'brit' holds the legacy settings; 'CgEd', when there, the current ones.
 std::unique_ptr<PSDAdjustment> psdReadBrightnessContrast(const PSDBlockData& block,
                                                          const PSDDescriptor* settings,
                                                          const PSDRenderTarget& target);
