@@ -195,7 +195,8 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill);
 	if (shapeOut != nullptr && (painter->IsAdjustment() || painter->Effects() != nullptr)) {
-		// Layers clipped to an adjustment are clipped to its masks.
+		// The clipping base's shape, kept before these return: layers
+		// clipped to an adjustment are clipped to its masks.
 		for (int32 y = area.top; y < area.bottom; y++)
 			memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
 				sizeof(float) * width);
