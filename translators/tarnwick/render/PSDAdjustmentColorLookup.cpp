@@ -17,6 +17,7 @@ namespace {
 
 // .cube files go up to 256 a side; Photoshop's own stop at 64.
 const int kLargestSide = 129;
+const size_t kLongestLine = 1024;
 
 class ColorLookup : public PSDAdjustment {
 public:
@@ -61,24 +62,31 @@ private:
 // A .cube file's 3D table, values scaled from its domain to [0, 1].
 bool parseCube(const std::vector<uint8>& file, std::vector<float>* table, int* side)
 {
-	const std::string text(file.begin(), file.end());
 	double low[3] = {0, 0, 0}, high[3] = {1, 1, 1};
 	*side = 0;
 	size_t values = 0;
+	const char* text = (const char*)file.data();
+	const size_t size = file.size();
 	size_t at = 0;
-	while (at < text.size()) {
-		size_t end = text.find_first_of("\r\n", at);
-		if (end == std::string::npos)
-			end = text.size();
-		const std::string line = text.substr(at, end - at);
+	while (at < size) {
+		size_t end = at;
+		while (end < size && text[end] != '\r' && text[end] != '\n')
+			end++;
+		// Lines of a table are short; a long one is no table's.
+		if (end - at > kLongestLine)
+			return false;
+		const std::string line(text + at, end - at);
 		at = end + 1;
 		if (line.empty() || line[0] == '#')
 			continue;
 		if (line.compare(0, 11, "LUT_3D_SIZE") == 0) {
-			*side = atoi(line.c_str() + 11);
-			const size_t cells = (size_t)*side * *side * *side;
+			const long length = strtol(line.c_str() + 11, nullptr, 10);
+			if (length < 2 || length > kLargestSide)
+				return false;
+			*side = (int)length;
+			const size_t cells = (size_t)length * length * length;
 			// Every entry takes at least six characters of the file.
-			if (*side < 2 || *side > kLargestSide || cells * 6 > text.size())
+			if (cells * 6 > size)
 				return false;
 			table->assign(cells * 3, 0.0f);
 			continue;
