@@ -23,6 +23,6 @@ bool psdIsAdjustmentLayer(const PSDLayer& layer);
 
 // The layer's adjustment, or null when it holds none that is read here.
 std::unique_ptr<PSDAdjustment> psdReadAdjustment(BPositionIO* in, const PSDRenderTarget& target,
-	const PSDLayer& layer);
+                                                 const PSDLayer& layer);
 
 #endif

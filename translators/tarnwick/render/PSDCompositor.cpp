@@ -196,14 +196,16 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	bool hasFill;
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill);
+	if (shapeOut != nullptr && (painter->IsAdjustment() || painter->Effects() != nullptr)) {
+		// The clipping base's shape, kept before these return: layers
+		// clipped to an adjustment are clipped to its masks.
+		for (int32 y = area.top; y < area.bottom; y++)
+			memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
+				sizeof(float) * width);
+	}
 	if (painter->IsAdjustment())
 		return Adjust(*painter, layer.blendMode, opacity * fill, area, shape, clip, target);
 	if (painter->Effects() != nullptr) {
-		if (shapeOut != nullptr) {
-			for (int32 y = area.top; y < area.bottom; y++)
-				memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
-					sizeof(float) * width);
-		}
 		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
 			target, shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
@@ -275,11 +277,15 @@ status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode,
 		psdBlendColours(blendMode, colours, backdrop, adjusted, blended, (uint32)width);
 		const float* weight = shape + (size_t)(y - area.top) * width;
 		const float* clipRow = clip != nullptr ? clip->Row(colours, y) + area.left : nullptr;
+		const float* alpha = target.Row(colours, y) + area.left;
 		for (int c = 0; c < colours; c++) {
 			float* row = target.Row(c, y) + area.left;
 			for (int32 x = 0; x < width; x++) {
-				const float w = weight[x] * opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
-				row[x] += (blended[c][x] - row[x]) * w;
+				// Clipped, it changes the part of the colour that the clip's
+				// base gave: all of it where nothing lies below the base.
+				const float share = clipRow == nullptr ? 1.0f
+					: alpha[x] > clipRow[x] ? clipRow[x] / alpha[x] : 1.0f;
+				row[x] += (blended[c][x] - row[x]) * weight[x] * opacity * share;
 			}
 		}
 	}
