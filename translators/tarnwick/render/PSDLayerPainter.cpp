@@ -60,14 +60,13 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 		&& psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
 }
 
-// A shape's stroke inside its outline is in the pixels Photoshop keeps for
-// the layer, drawn as Photoshop draws it; the vector mask then clips them.
-bool strokesInside(BPositionIO* in, const PSDLayer& layer)
+// A stroked shape is in the pixels Photoshop keeps for the layer, fill and
+// stroke, drawn as Photoshop draws them.
+bool keptStroke(BPositionIO* in, const PSDLayer& layer)
 {
 	PSDDescriptor stroke;
 	return readDescriptorBlock(in, layer, psdKey("vstk"), &stroke)
 		&& stroke.Bool("strokeEnabled", false)
-		&& stroke.Enum("strokeStyleLineAlignment") == "strokeStyleAlignInside"
 		&& layer.Channel(PSD_CHANNEL_TRANSPARENCY) != nullptr && !isEmpty(layer.bounds);
 }
 
@@ -143,7 +142,7 @@ status_t PSDLayerPainter::Init()
 				return B_NO_MEMORY;
 			fExtent = canvas;
 		}
-	} else if (!strokesInside(fIn, fLayer)
+	} else if (!keptStroke(fIn, fLayer)
 		&& (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)
 			|| readShapeContent(fIn, fLayer, &fill))) {
 		float colour[5] = {};
