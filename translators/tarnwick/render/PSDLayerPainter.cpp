@@ -101,8 +101,9 @@ PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
 	}
 	const double limit = 1 << 30;
 	auto pixel = [limit](double v) { return (int32)std::max(-limit, std::min(limit, v)); };
-	return {pixel(std::floor(left)), pixel(std::floor(top)), pixel(std::ceil(right)),
-		pixel(std::ceil(bottom))};
+	// Anchors on whole pixels come out of the fixed point a hair off them.
+	return {pixel(std::round(left)), pixel(std::round(top)), pixel(std::round(right)),
+		pixel(std::round(bottom))};
 }
 
 }  // namespace
