@@ -60,14 +60,18 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 		&& psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
 }
 
-// A stroked shape is in the pixels Photoshop keeps for the layer, fill and
-// stroke, drawn as Photoshop draws them.
-bool keptStroke(BPositionIO* in, const PSDLayer& layer)
+// A fill or shape layer whose pixels Photoshop kept shows them: they are its
+// fill, shape and stroke as Photoshop drew them. Without pixels (empty
+// bounds) the fill is drawn here from its description.
+bool showsKeptPixels(const PSDLayer& layer)
 {
-	PSDDescriptor stroke;
-	return readDescriptorBlock(in, layer, psdKey("vstk"), &stroke)
-		&& stroke.Bool("strokeEnabled", false)
-		&& layer.Channel(PSD_CHANNEL_TRANSPARENCY) != nullptr && !isEmpty(layer.bounds);
+	const PSDLayerChannel* transparency = layer.Channel(PSD_CHANNEL_TRANSPARENCY);
+	if (transparency == nullptr || transparency->length <= 2 || isEmpty(layer.bounds))
+		return false;
+	// A vector mask's density and feather are not in the kept pixels.
+	if (layer.mask.vectorDensity != 255 || layer.mask.vectorFeather > 0)
+		return false;
+	return true;
 }
 
 bool isFillLayer(const PSDLayer& layer)
@@ -130,12 +134,16 @@ status_t PSDLayerPainter::Init()
 		fExtent = canvas;
 		if (fIsAdjustment)
 			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
-	} else if (readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
-		// A shape layer's gradient aligns with the shape; others with the
-		// document.
+	} else if (!showsKeptPixels(fLayer)
+		&& readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
+		// A gradient aligns with the layer: its shape, or else its user
+		// mask's rectangle, or else the document.
 		PSDRect box = canvas;
 		if (ReadVectorMask() && !fVectorMask.knots.empty())
 			box = anchorBounds(fVectorMask, fTarget.width, fTarget.height);
+		else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect)
+			&& !(fLayer.mask.user.flags & PSD_MASK_DISABLED))
+			box = fLayer.mask.user.rect;
 		PSDGradientFill gradient;
 		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
 			fFill.reset(new (std::nothrow) PSDGradientLayerFill(std::move(gradient)));
@@ -143,7 +151,7 @@ status_t PSDLayerPainter::Init()
 				return B_NO_MEMORY;
 			fExtent = canvas;
 		}
-	} else if (!keptStroke(fIn, fLayer)
+	} else if (!showsKeptPixels(fLayer)
 		&& (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)
 			|| readShapeContent(fIn, fLayer, &fill))) {
 		float colour[5] = {};
