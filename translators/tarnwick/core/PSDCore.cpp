@@ -26,6 +26,24 @@ static bool readBig32(BPositionIO* in, uint32* value)
 	return true;
 }
 
+int psdCoreColourChannels(uint16 mode)
+{
+	switch (mode) {
+		case PSD_MODE_BITMAP:
+		case PSD_MODE_GRAYSCALE:
+		case PSD_MODE_DUOTONE:
+		case PSD_MODE_INDEXED:
+			return 1;
+		case PSD_MODE_RGB:
+		case PSD_MODE_LAB:
+			return 3;
+		case PSD_MODE_CMYK:
+			return 4;
+		default:
+			return 0;
+	}
+}
+
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 {
 	uint8 signature[4];

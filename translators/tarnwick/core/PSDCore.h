@@ -16,6 +16,9 @@ enum {
 	PSD_MODE_LAB = 9,
 };
 
+// Colour channels a mode's pixels carry; 0 for modes of any number.
+int psdCoreColourChannels(uint16 mode);
+
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD);
 status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32* channels,
 	uint16* depth, uint16* mode);

@@ -20,24 +20,6 @@ struct Header {
 	uint8 table[768];
 };
 
-int colourChannels(uint16 mode)
-{
-	switch (mode) {
-	case PSD_MODE_BITMAP:
-	case PSD_MODE_GRAYSCALE:
-	case PSD_MODE_DUOTONE:
-	case PSD_MODE_INDEXED:
-		return 1;
-	case PSD_MODE_RGB:
-	case PSD_MODE_LAB:
-		return 3;
-	case PSD_MODE_CMYK:
-		return 4;
-	default:
-		return 0;
-	}
-}
-
 bool readHeader(PSDStreamReader& reader, Header* header)
 {
 	if (reader.Big32() != 1)
@@ -160,7 +142,7 @@ bool readPixels(BPositionIO* in, PSDStreamReader& reader, const Header& header, 
 	reader.Big32();  // the list's length
 	reader.Skip(16); // its rectangle
 	const uint32 stored = reader.Big32();
-	const int colours = colourChannels(header.mode);
+	const int colours = psdCoreColourChannels(header.mode);
 	const size_t size = (size_t)header.width * header.height;
 	if (reader.Failed() || colours == 0 || stored < (uint32)colours || stored > 64)
 		return false;

@@ -17,22 +17,6 @@ namespace {
 const size_t kBandBytes = 2 << 20;
 const int32 kMostBandRows = 256;
 
-PSDRect intersection(const PSDRect& a, const PSDRect& b)
-{
-	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-		std::min(a.bottom, b.bottom)};
-	if (r.right < r.left)
-		r.right = r.left;
-	if (r.bottom < r.top)
-		r.bottom = r.top;
-	return r;
-}
-
-bool isEmpty(const PSDRect& r)
-{
-	return r.right <= r.left || r.bottom <= r.top;
-}
-
 }  // namespace
 
 PSDCompositor::PSDCompositor(BPositionIO* in, const PSDRenderTarget& target,
@@ -46,6 +30,21 @@ int32 PSDCompositor::BandRows(const PSDRenderTarget& target)
 	const size_t rowBytes = (size_t)target.width * (target.colours + 1) * sizeof(float);
 	const size_t rows = rowBytes == 0 ? 1 : kBandBytes / rowBytes;
 	return (int32)std::max<size_t>(1, std::min<size_t>(rows, kMostBandRows));
+}
+
+status_t PSDCompositor::Scratch(int32 width, size_t planeSize, float* colour[], float** shape)
+{
+	const int colours = fTarget.colours;
+	try {
+		fColour.resize(planeSize * (colours + 1));
+		fBlend.resize((size_t)width * colours);
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	for (int c = 0; c < colours; c++)
+		colour[c] = fColour.data() + planeSize * c;
+	*shape = fColour.data() + planeSize * colours;
+	return B_OK;
 }
 
 status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index,
@@ -180,16 +179,11 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 
 	const int32 width = area.right - area.left;
 	const size_t planeSize = (size_t)width * (area.bottom - area.top);
-	try {
-		fColour.resize(planeSize * (colours + 1));
-		fBlend.resize((size_t)width * colours);
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
 	float* colour[5];
-	for (int c = 0; c < colours; c++)
-		colour[c] = fColour.data() + planeSize * c;
-	float* shape = fColour.data() + planeSize * colours;
+	float* shape;
+	status = Scratch(width, planeSize, colour, &shape);
+	if (status != B_OK)
+		return status;
 	painter->Paint(area, colour, shape, (size_t)width);
 
 	const PSDLayer& layer = fLayers.layers[node.record];
@@ -328,16 +322,11 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 	const PSDRect area = intersection(painter->Extent(), band);
 	const int32 width = fTarget.width;
 	const size_t planeSize = (size_t)width * fRows;
-	try {
-		fColour.resize(planeSize * (colours + 1));
-		fBlend.resize((size_t)width * colours);
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
 	float* colour[5];
-	for (int c = 0; c < colours; c++)
-		colour[c] = fColour.data() + planeSize * c;
-	float* shape = fColour.data() + planeSize * colours;
+	float* shape;
+	status = Scratch(width, planeSize, colour, &shape);
+	if (status != B_OK)
+		return status;
 	std::fill(shape, shape + planeSize, 0.0f);
 	if (!isEmpty(area)) {
 		painter->Paint(area, colour, shape + (size_t)(area.top - fTop) * width + area.left,

@@ -41,6 +41,8 @@ private:
 		const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
 	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);
+	// Room for an area's colour planes and shape, and a row of blending.
+	status_t Scratch(int32 width, size_t planeSize, float* colour[], float** shape);
 	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);
 
 	BPositionIO* fIn;

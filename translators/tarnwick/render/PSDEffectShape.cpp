@@ -13,22 +13,6 @@ namespace {
 // reaches about that far at this sigma.
 const double kSigmaPerSize = 0.5;
 
-PSDRect intersection(const PSDRect& a, const PSDRect& b)
-{
-	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-	             std::min(a.bottom, b.bottom)};
-	if (r.right < r.left)
-		r.right = r.left;
-	if (r.bottom < r.top)
-		r.bottom = r.top;
-	return r;
-}
-
-bool isEmpty(const PSDRect& r)
-{
-	return r.right <= r.left || r.bottom <= r.top;
-}
-
 } // namespace
 
 status_t PSDEffectShape::Allocate(PSDPlane* plane) const

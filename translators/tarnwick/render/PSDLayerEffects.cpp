@@ -17,35 +17,11 @@ const uint64 kLargestDescriptor = 16 << 20;
 // further than this many pixels are drawn without them.
 const uint64 kMostEffectPixels = 1 << 23;
 
-PSDRect intersection(const PSDRect& a, const PSDRect& b)
-{
-	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-	             std::min(a.bottom, b.bottom)};
-	if (r.right < r.left)
-		r.right = r.left;
-	if (r.bottom < r.top)
-		r.bottom = r.top;
-	return r;
-}
-
-bool isEmpty(const PSDRect& r)
-{
-	return r.right <= r.left || r.bottom <= r.top;
-}
-
 // Effects that colour the layer's own pixels, which "blend interior effects
 // as a group" blends with them before the fill fades them.
 bool isInterior(PSDEffectStage stage)
 {
 	return stage > PSD_EFFECT_CONTENT && stage <= PSD_EFFECT_INNER_GLOW;
-}
-
-PSDRect grown(const PSDRect& r, int32 by)
-{
-	const int64 limit = 1 << 30;
-	auto clamp = [limit](int64 v) { return (int32)std::max(-limit, std::min(limit, v)); };
-	return {clamp((int64)r.left - by), clamp((int64)r.top - by), clamp((int64)r.right + by),
-	        clamp((int64)r.bottom + by)};
 }
 
 class PSDLayerStyle : public PSDLayerEffects {

@@ -15,18 +15,9 @@ namespace {
 // Channels rendered for a colour mode; 0 for modes without layers.
 int renderedColours(uint16 mode)
 {
-	switch (mode) {
-		case PSD_MODE_GRAYSCALE:
-		case PSD_MODE_DUOTONE:
-			return 1;
-		case PSD_MODE_RGB:
-		case PSD_MODE_LAB:
-			return 3;
-		case PSD_MODE_CMYK:
-			return 4;
-		default:
-			return 0;
-	}
+	if (mode == PSD_MODE_BITMAP || mode == PSD_MODE_INDEXED)
+		return 0;
+	return psdCoreColourChannels(mode);
 }
 
 // A rendered value as the byte the merged image of the same depth would

@@ -17,32 +17,11 @@ namespace {
 
 const uint64 kLargestDescriptor = 16 << 20;
 
-PSDRect intersection(const PSDRect& a, const PSDRect& b)
-{
-	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-		std::min(a.bottom, b.bottom)};
-	if (r.right < r.left)
-		r.right = r.left;
-	if (r.bottom < r.top)
-		r.bottom = r.top;
-	return r;
-}
-
-bool isEmpty(const PSDRect& r)
-{
-	return r.right <= r.left || r.bottom <= r.top;
-}
-
 // How far past the canvas a layer's pixels are ever asked for.
 const int32 kFarPastCanvas = 1 << 16;
 // How far past the canvas a layer's pixels are read, for effects whose
 // shadows and glows reach onto the canvas from outside it.
 const int32 kSeenPastCanvas = 512;
-
-PSDRect grownBy(const PSDRect& r, int32 by)
-{
-	return {r.left - by, r.top - by, r.right + by, r.bottom + by};
-}
 
 // Sides of a record's rectangle, which hostile files may turn inside out or
 // stretch past 32 bits when subtracted.
@@ -187,7 +166,7 @@ status_t PSDLayerPainter::Init()
 		if (!isEmpty(fFeatheredArea))
 			fPaintable = intersection(fPaintable, fFeatheredArea);
 		if (fUserMask.defaultColour == 0)
-			fPaintable = intersection(fPaintable, grownBy(fUserMask.rect,
+			fPaintable = intersection(fPaintable, grown(fUserMask.rect,
 				psdBlurReach(std::min(fLayer.mask.userFeather, kPSDBlurMaxRadius))));
 	}
 	fPaintable = intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas,

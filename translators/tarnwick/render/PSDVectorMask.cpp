@@ -220,6 +220,15 @@ status_t strokeTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 	return status;
 }
 
+// Tiles step in int32; no canvas comes near the largest side.
+bool fitsCoverage(const PSDRect& rect, const uint8* coverage, size_t stride)
+{
+	const int64 width = int64(rect.right) - rect.left;
+	const int64 height = int64(rect.bottom) - rect.top;
+	return coverage != nullptr && stride >= uint64(width) && width <= kLargestSide
+		&& height <= kLargestSide;
+}
+
 } // namespace
 
 status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask)
@@ -271,14 +280,11 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 {
 	if (documentWidth <= 0 || documentHeight <= 0 || !(scale > 0 && scale <= 1))
 		return B_BAD_VALUE;
-	if (rect.right <= rect.left || rect.bottom <= rect.top)
+	if (isEmpty(rect))
 		return B_OK;
-	int64 width = int64(rect.right) - rect.left;
-	int64 height = int64(rect.bottom) - rect.top;
-	// Tiles step in int32; no canvas comes near this.
-	if (coverage == nullptr || stride < uint64(width) || width > kLargestSide ||
-	    height > kLargestSide)
+	if (!fitsCoverage(rect, coverage, stride))
 		return B_BAD_VALUE;
+	const int64 width = int64(rect.right) - rect.left;
 	if (mask.disabled) {
 		for (int32 y = rect.top; y < rect.bottom; y++)
 			memset(coverage + size_t(y - rect.top) * stride, 255, width);
@@ -307,12 +313,9 @@ status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWi
 {
 	if (documentWidth <= 0 || documentHeight <= 0 || !(lineWidth > 0 && lineWidth < 1e6))
 		return B_BAD_VALUE;
-	if (rect.right <= rect.left || rect.bottom <= rect.top)
+	if (isEmpty(rect))
 		return B_OK;
-	int64 width = int64(rect.right) - rect.left;
-	int64 height = int64(rect.bottom) - rect.top;
-	if (coverage == nullptr || stride < uint64(width) || width > kLargestSide ||
-	    height > kLargestSide)
+	if (!fitsCoverage(rect, coverage, stride))
 		return B_BAD_VALUE;
 	// Inside and outside strokes are twice as wide on the outline, half of
 	// them kept: where the shape is, or where it is not.
