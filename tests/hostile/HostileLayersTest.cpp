@@ -182,8 +182,9 @@ TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
 		const Outcome outcome = translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
 		EXPECT_EQ(B_OK, outcome.status);
 		EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
-		if (kCanLimitMemory)
+		if (kCanLimitMemory) {
 			EXPECT_EQ(0, translateInChild(c.file, (rlim_t)1 << 30));
+		}
 	}
 }
 

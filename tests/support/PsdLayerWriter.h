@@ -30,6 +30,7 @@ struct LayerRecord {
 	uint8_t clipping = 0;
 	uint8_t flags = 0;  // 2: hidden
 	Bytes maskData;  // as stored: rect, default colour, flags, ...
+	Bytes blendingRanges;  // as stored; none when empty
 	std::string name = "Layer";
 	std::vector<LayerBlock> blocks;
 };
@@ -106,7 +107,7 @@ inline Bytes layerSection(const std::vector<LayerRecord>& layers)
 		records.push_back(0);
 		Bytes extra;
 		appendSection(extra, layer.maskData);
-		appendBig32(extra, 0);  // no blending ranges
+		appendSection(extra, layer.blendingRanges);
 		Bytes name = {(uint8_t)layer.name.size()};
 		appendText(name, layer.name);
 		while (name.size() % 4 != 0)

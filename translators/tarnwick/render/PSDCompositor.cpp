@@ -17,6 +17,25 @@ namespace {
 const size_t kBandBytes = 2 << 20;
 const int32 kMostBandRows = 256;
 
+// Moves premultiplied colour and alpha toward the other's, by weight.
+void mixTowards(int colours, float* const colour[], float* alpha, const float* const otherColour[],
+	const float* otherAlpha, const float* weight, uint32 count)
+{
+	for (uint32 x = 0; x < count; x++) {
+		const float w = weight[x];
+		if (w <= 0)
+			continue;
+		const float a = alpha[x] + (otherAlpha[x] - alpha[x]) * w;
+		for (int c = 0; c < colours; c++) {
+			float* t = colour[c];
+			const float own = t[x] * alpha[x];
+			const float premultiplied = own + (otherColour[c][x] * otherAlpha[x] - own) * w;
+			t[x] = a > 0 ? std::min(1.0f, std::max(0.0f, premultiplied / a)) : 0;
+		}
+		alpha[x] = a;
+	}
+}
+
 }  // namespace
 
 PSDCompositor::PSDCompositor(BPositionIO* in, const PSDRenderTarget& target,
@@ -38,6 +57,7 @@ status_t PSDCompositor::Scratch(int32 width, size_t planeSize, float* colour[], 
 	try {
 		fColour.resize(planeSize * (colours + 1));
 		fBlend.resize((size_t)width * colours);
+		fKnockoutRow.resize((size_t)width * (colours + 2));
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
@@ -94,12 +114,37 @@ float PSDCompositor::Opacity(const PSDLayer& layer, bool* hasFill, float* fill)
 	return layer.opacity / 255.0f;
 }
 
+status_t PSDCompositor::ReadBlending()
+{
+	const size_t count = fLayers.layers.size();
+	try {
+		fKnockouts.assign(count, 0);
+		fBlendIfs.resize(count);
+		for (size_t i = 0; i < count; i++) {
+			const PSDLayer& layer = fLayers.layers[i];
+			const PSDBlock* block = layer.Block(psdKey("knko"));
+			uint8 value;
+			if (block != nullptr && block->length >= 1 && psdReadAt(fIn, block->offset, &value, 1))
+				fKnockouts[i] = std::min<uint8>(value, 2);
+			fDeepKnockout = fDeepKnockout || fKnockouts[i] == 2;
+			PSDBlendIf blendIf(layer.blendingRanges, fTarget);
+			if (blendIf.Active())
+				fBlendIfs[i].reset(new PSDBlendIf(blendIf));
+		}
+	} catch (const std::bad_alloc&) {
+		return B_NO_MEMORY;
+	}
+	return B_OK;
+}
+
 status_t PSDCompositor::Render(PSDBand& band)
 {
 	fTop = band.Top();
 	fRows = band.Rows();
 	band.Clear();
-	status_t status = Compose(fRoot.children, band, 0);
+	status_t status = fKnockouts.size() == fLayers.layers.size() ? B_OK : ReadBlending();
+	if (status == B_OK)
+		status = Compose(fRoot.children, band, 0);
 	// Layers wholly above the next band are done with.
 	for (std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
 		if (painter && painter->Reach().bottom <= fTop + fRows)
@@ -111,8 +156,22 @@ status_t PSDCompositor::Render(PSDBand& band)
 status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target,
 	int depth)
 {
+	// Where a layer here knocks out, what lay below them all is kept; the
+	// document's background layer counts as lying below.
+	bool knocks = depth == 0 && fDeepKnockout;
+	for (const PSDLayerNode& node : nodes)
+		knocks = knocks || fKnockouts[(size_t)node.record] == 1;
+	const bool background = depth == 0 && !nodes.empty() && !nodes[0].group
+		&& fLayers.layers[nodes[0].record].Channel(-1) == nullptr;
+	PSDBand* below = nullptr;
 	size_t i = 0;
 	while (i < nodes.size()) {
+		if (knocks && below == nullptr && !(background && i == 0)) {
+			status_t status = BandAt(fKnockoutBands, (size_t)depth, &below);
+			if (status != B_OK)
+				return status;
+			below->CopyFrom(target);
+		}
 		// A base layer and the layers clipped to it, right above it.
 		size_t end = i + 1;
 		while (end < nodes.size() && fLayers.layers[nodes[end].record].clipping != 0)
@@ -145,13 +204,20 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 status_t PSDCompositor::PaintNode(const PSDLayerNode& node, PSDBand& target, int depth,
 	const PSDBand* clip, PSDBand* shapeOut)
 {
+	const PSDBand* knockout = nullptr;
+	const uint8 kind = fKnockouts[(size_t)node.record];
+	if (kind != 0 && clip == nullptr) {
+		const size_t level = kind == 2 ? 0 : (size_t)depth;
+		if (level < fKnockoutBands.size())
+			knockout = fKnockoutBands[level].get();
+	}
 	if (node.group)
-		return PaintGroup(node, target, depth, clip, shapeOut);
-	return PaintLayer(node, target, clip, shapeOut);
+		return PaintGroup(node, target, depth, clip, shapeOut, knockout);
+	return PaintLayer(node, target, clip, shapeOut, knockout);
 }
 
 status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
-	const PSDBand* clip, PSDBand* shapeOut)
+	const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
 	if (shapeOut != nullptr) {
@@ -210,17 +276,55 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 			memcpy(shapeOut->Row(colours, y) + area.left, alpha, sizeof(float) * width);
 		const float* clipRow = clip != nullptr ? clip->Row(colours, y) + area.left : nullptr;
 		for (int32 x = 0; x < width; x++)
-			alpha[x] *= opacity * fill * (clipRow != nullptr ? clipRow[x] : 1.0f);
-		float* backdrop[5];
+			alpha[x] *= opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
 		const float* source[5];
-		for (int c = 0; c < colours; c++) {
-			backdrop[c] = target.Row(c, y) + area.left;
+		for (int c = 0; c < colours; c++)
 			source[c] = colour[c] + at;
-		}
-		psdComposite(layer.blendMode, colours, backdrop, target.Row(colours, y) + area.left,
-			source, alpha, (uint32)width, fBlend.data(), area.left, y);
+		CompositeRow(layer.blendMode, node.record, knockout, fill, source, alpha, area.left, y,
+			(uint32)width, target);
 	}
 	return B_OK;
+}
+
+void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* knockout,
+	float fill, const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+	PSDBand& target)
+{
+	const int colours = fTarget.colours;
+	float* backdrop[5];
+	for (int c = 0; c < colours; c++)
+		backdrop[c] = target.Row(c, y) + left;
+	float* backdropAlpha = target.Row(colours, y) + left;
+	const PSDBlendIf* blendIf = fBlendIfs[(size_t)record].get();
+	if (knockout == nullptr) {
+		if (blendIf != nullptr)
+			blendIf->Apply(source, backdrop, backdropAlpha, alpha, count);
+		if (fill != 1) {
+			for (uint32 x = 0; x < count; x++)
+				alpha[x] *= fill;
+		}
+		psdComposite(blendMode, colours, backdrop, backdropAlpha, source, alpha, count,
+			fBlend.data(), left, y);
+		return;
+	}
+	// Composited onto a copy of what lay below, which then takes the
+	// layer's place as far as its shape and opacity go: with its fill
+	// opacity at 0 it shows what lay below.
+	float* below[5];
+	for (int c = 0; c < colours; c++) {
+		below[c] = fKnockoutRow.data() + (size_t)c * count;
+		memcpy(below[c], knockout->Row(c, y) + left, sizeof(float) * count);
+	}
+	float* belowAlpha = fKnockoutRow.data() + (size_t)colours * count;
+	memcpy(belowAlpha, knockout->Row(colours, y) + left, sizeof(float) * count);
+	float* filled = belowAlpha + count;
+	if (blendIf != nullptr)
+		blendIf->Apply(source, below, belowAlpha, alpha, count);
+	for (uint32 x = 0; x < count; x++)
+		filled[x] = alpha[x] > 0 ? fill : 0;
+	psdComposite(blendMode, colours, below, belowAlpha, source, filled, count, fBlend.data(), left,
+		y);
+	mixTowards(colours, backdrop, backdropAlpha, below, belowAlpha, alpha, count);
 }
 
 // A clipping base's effects above its pixels cover the layers clipped to it.
@@ -287,7 +391,7 @@ status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode,
 }
 
 status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth,
-	const PSDBand* clip, PSDBand* shapeOut)
+	const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
 	const PSDLayer& layer = fLayers.layers[node.record];
@@ -346,33 +450,24 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 		}
 		if (passThrough) {
 			// What the group did to the layers below shows as far as its
-			// opacity and masks let it: a blend of premultiplied colour.
-			float* alpha = target.Row(colours, y);
-			for (int32 x = 0; x < width; x++) {
-				const float w = weight[x];
-				if (w <= 0)
-					continue;
-				const float a = alpha[x] + (groupAlpha[x] - alpha[x]) * w;
-				for (int c = 0; c < colours; c++) {
-					float* t = target.Row(c, y);
-					const float g = group->Row(c, y)[x];
-					const float premultiplied = t[x] * alpha[x] + (g * groupAlpha[x] - t[x] * alpha[x]) * w;
-					t[x] = a > 0 ? std::min(1.0f, std::max(0.0f, premultiplied / a)) : 0;
-				}
-				alpha[x] = a;
+			// opacity and masks let it.
+			float* colourRows[5];
+			const float* groupRows[5];
+			for (int c = 0; c < colours; c++) {
+				colourRows[c] = target.Row(c, y);
+				groupRows[c] = group->Row(c, y);
 			}
+			mixTowards(colours, colourRows, target.Row(colours, y), groupRows, groupAlpha, weight,
+				(uint32)width);
 			continue;
 		}
 		for (int32 x = 0; x < width; x++)
 			weight[x] *= groupAlpha[x];
-		float* backdrop[5];
 		const float* source[5];
-		for (int c = 0; c < colours; c++) {
-			backdrop[c] = target.Row(c, y);
+		for (int c = 0; c < colours; c++)
 			source[c] = group->Row(c, y);
-		}
-		psdComposite(node.blendMode, colours, backdrop, target.Row(colours, y), source, weight,
-			(uint32)width, fBlend.data(), 0, y);
+		CompositeRow(node.blendMode, node.record, knockout, 1.0f, source, weight, 0, y,
+			(uint32)width, target);
 	}
 	return B_OK;
 }

@@ -3,10 +3,14 @@
 
 // Stacks the layers of a document band by band: each layer's colour and
 // shape are painted for the band's rows and composited with its opacity,
-// fill opacity, blend mode and clipping; groups are composited into a band
-// of their own (isolated) or onto a copy of what lies below (pass-through).
+// fill opacity, blend mode, "blend if" ranges and clipping; groups are
+// composited into a band of their own (isolated) or onto a copy of what lies
+// below (pass-through). A layer that knocks out is composited onto what lay
+// below its group (shallow) or the document (deep) instead of the layers
+// under it, and replaces them as far as its shape goes.
 
 #include "PSDBand.h"
+#include "PSDBlendIf.h"
 #include "PSDLayerPainter.h"
 #include "PSDLayerTree.h"
 
@@ -27,16 +31,24 @@ public:
 private:
 	struct Scratch;
 
+	// How each record knocks out and its "blend if" ranges, read once.
+	status_t ReadBlending();
 	status_t Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth);
 	// Paints a node onto the target; with clip, its alpha is limited to the
 	// clip's shape; with shapeOut, the node's own shape is kept there.
 	status_t PaintNode(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
 		PSDBand* shapeOut);
 	status_t PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
-		PSDBand* shapeOut);
+		PSDBand* shapeOut, const PSDBand* knockout);
 	status_t PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target);
 	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
-		PSDBand* shapeOut);
+		PSDBand* shapeOut, const PSDBand* knockout);
+	// Composites one row of source over the target at canvas row y from
+	// column left: the alpha holds every factor but the fill opacity. With
+	// knockout, onto that band's row instead of the target's.
+	void CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
+		const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+		PSDBand& target);
 	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
 		const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
@@ -55,6 +67,13 @@ private:
 	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
 	std::vector<std::unique_ptr<PSDBand>> fGroupBands;  // one per nesting depth
 	std::vector<std::unique_ptr<PSDBand>> fShapeBands;  // clipping bases, one per depth
+	// What lay below each open group level, where a layer in it knocks out.
+	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
+	// By record: 0 none, 1 shallow, 2 deep; ranges only where they cut.
+	std::vector<uint8> fKnockouts;
+	std::vector<std::unique_ptr<PSDBlendIf>> fBlendIfs;
+	bool fDeepKnockout = false;
+	std::vector<float> fKnockoutRow;  // a row's colour planes, alpha, fill
 	std::vector<float> fColour;  // a layer's painted area: colour planes, shape
 	std::vector<float> fBlend;
 };
