@@ -1,5 +1,6 @@
-// "Blend if" ranges and knockout, which no corpus file uses: small gray
-// documents, five pixels wide, whose result can be worked out by hand.
+// "Blend if" ranges, knockout and channel restrictions, which no corpus file
+// uses: small gray documents, five pixels wide, whose result can be worked
+// out by hand.
 
 #include "PsdLayerWriter.h"
 
@@ -62,8 +63,8 @@ Bytes grayRanges(const Bytes& source, const Bytes& destination)
 	return ranges;
 }
 
-// The rendered row's gray values.
-std::vector<int> render(const std::vector<LayerRecord>& records)
+// The rendered row's pixel words, opaque.
+std::vector<uint32> renderPixels(const std::vector<LayerRecord>& records)
 {
 	PsdLayout layout = psdLayout(3, 8, 3, kWidth, 1);
 	layout.layerInfo = layerSection(records);
@@ -77,11 +78,17 @@ std::vector<int> render(const std::vector<LayerRecord>& records)
 	EXPECT_EQ(psdCoreDescribe(&in, &document, &reason), B_OK) << reason;
 	EXPECT_EQ(psdReadLayers(&in, document, &layers, &reason), B_OK) << reason;
 	EXPECT_EQ(psdRenderLayers(&in, document, layers, sink, &reason), B_OK) << reason;
-	std::vector<int> gray;
-	for (uint32 pixel : pixels) {
+	for (uint32 pixel : pixels)
 		EXPECT_EQ(pixel >> 24, 255u);
+	return pixels;
+}
+
+// Their green values, gray where the layers are.
+std::vector<int> render(const std::vector<LayerRecord>& records)
+{
+	std::vector<int> gray;
+	for (uint32 pixel : renderPixels(records))
 		gray.push_back((int)(pixel >> 8 & 0xff));
-	}
 	return gray;
 }
 
@@ -113,6 +120,14 @@ TEST(PSDLayerBlending, KnockoutShowsWhatLayBelow)
 		(std::vector<int>{60, 60, 60, 120, 120}));
 	EXPECT_EQ(render({white, dark, groupRecord(3), middle, knockoutLayer(2), groupRecord(1)}),
 		(std::vector<int>{255, 255, 255, 120, 120}));
+}
+
+TEST(PSDLayerBlending, RestrictedChannelsKeepWhatLayBelow)
+{
+	LayerRecord light = grayLayer(Bytes(kWidth, 200));
+	light.blocks.push_back({"brst", {0, 0, 0, 0}});  // red
+	for (uint32 pixel : renderPixels({background(Bytes(kWidth, 100)), light}))
+		EXPECT_EQ(pixel & 0xffffff, 0x64c8c8u);  // red 100, green and blue 200
 }
 
 }  // namespace

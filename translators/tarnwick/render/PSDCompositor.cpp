@@ -58,6 +58,7 @@ status_t PSDCompositor::Scratch(int32 width, size_t planeSize, float* colour[], 
 		fColour.resize(planeSize * (colours + 1));
 		fBlend.resize((size_t)width * colours);
 		fKnockoutRow.resize((size_t)width * (colours + 2));
+		fRestrictedRow.resize((size_t)width * colours);
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
@@ -119,6 +120,7 @@ status_t PSDCompositor::ReadBlending()
 	const size_t count = fLayers.layers.size();
 	try {
 		fKnockouts.assign(count, 0);
+		fRestrictions.assign(count, 0);
 		fBlendIfs.resize(count);
 		for (size_t i = 0; i < count; i++) {
 			const PSDLayer& layer = fLayers.layers[i];
@@ -127,6 +129,7 @@ status_t PSDCompositor::ReadBlending()
 			if (block != nullptr && block->length >= 1 && psdReadAt(fIn, block->offset, &value, 1))
 				fKnockouts[i] = std::min<uint8>(value, 2);
 			fDeepKnockout = fDeepKnockout || fKnockouts[i] == 2;
+			fRestrictions[i] = Restrictions(layer);
 			PSDBlendIf blendIf(layer.blendingRanges, fTarget);
 			if (blendIf.Active())
 				fBlendIfs[i].reset(new PSDBlendIf(blendIf));
@@ -135,6 +138,25 @@ status_t PSDCompositor::ReadBlending()
 		return B_NO_MEMORY;
 	}
 	return B_OK;
+}
+
+// 'brst' lists the channels a layer is kept from, as 32-bit numbers.
+uint8 PSDCompositor::Restrictions(const PSDLayer& layer)
+{
+	const PSDBlock* block = layer.Block(psdKey("brst"));
+	uint8 channels[4 * 5];
+	if (block == nullptr || block->length < 4)
+		return 0;
+	const size_t length = (size_t)std::min<uint64>(block->length, sizeof(channels)) / 4 * 4;
+	if (!psdReadAt(fIn, block->offset, channels, length))
+		return 0;
+	uint8 restrictions = 0;
+	for (size_t at = 0; at < length; at += 4) {
+		const uint32 channel = psdBig32(channels + at);
+		if (channel < (uint32)fTarget.colours)
+			restrictions |= (uint8)(1 << channel);
+	}
+	return restrictions;
 }
 
 status_t PSDCompositor::Render(PSDBand& band)
@@ -295,6 +317,11 @@ void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* kn
 	for (int c = 0; c < colours; c++)
 		backdrop[c] = target.Row(c, y) + left;
 	float* backdropAlpha = target.Row(colours, y) + left;
+	const uint8 restricted = fRestrictions[(size_t)record];
+	for (int c = 0; c < colours; c++) {
+		if ((restricted & 1 << c) != 0)
+			memcpy(fRestrictedRow.data() + (size_t)c * count, backdrop[c], sizeof(float) * count);
+	}
 	const PSDBlendIf* blendIf = fBlendIfs[(size_t)record].get();
 	if (knockout == nullptr) {
 		if (blendIf != nullptr)
@@ -305,11 +332,24 @@ void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* kn
 		}
 		psdComposite(blendMode, colours, backdrop, backdropAlpha, source, alpha, count,
 			fBlend.data(), left, y);
-		return;
+	} else {
+		KnockOut(blendMode, knockout, blendIf, fill, source, alpha, left, y, count, backdrop,
+			backdropAlpha);
 	}
-	// Composited onto a copy of what lay below, which then takes the
-	// layer's place as far as its shape and opacity go: with its fill
-	// opacity at 0 it shows what lay below.
+	for (int c = 0; c < colours; c++) {
+		if ((restricted & 1 << c) != 0)
+			memcpy(backdrop[c], fRestrictedRow.data() + (size_t)c * count, sizeof(float) * count);
+	}
+}
+
+// Composited onto a copy of what lay below, which then takes the layer's
+// place as far as its shape and opacity go: with its fill opacity at 0 it
+// shows what lay below.
+void PSDCompositor::KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf,
+	float fill, const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+	float* const backdrop[], float* backdropAlpha)
+{
+	const int colours = fTarget.colours;
 	float* below[5];
 	for (int c = 0; c < colours; c++) {
 		below[c] = fKnockoutRow.data() + (size_t)c * count;

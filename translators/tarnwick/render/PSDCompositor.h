@@ -3,7 +3,8 @@
 
 // Stacks the layers of a document band by band: each layer's colour and
 // shape are painted for the band's rows and composited with its opacity,
-// fill opacity, blend mode, "blend if" ranges and clipping; groups are
+// fill opacity, blend mode, "blend if" ranges, channel restrictions and
+// clipping; groups are
 // composited into a band of their own (isolated) or onto a copy of what lies
 // below (pass-through). A layer that knocks out is composited onto what lay
 // below its group (shallow) or the document (deep) instead of the layers
@@ -31,7 +32,8 @@ public:
 private:
 	struct Scratch;
 
-	// How each record knocks out and its "blend if" ranges, read once.
+	// How each record knocks out, the channels it leaves alone and its
+	// "blend if" ranges, read once.
 	status_t ReadBlending();
 	status_t Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth);
 	// Paints a node onto the target; with clip, its alpha is limited to the
@@ -49,6 +51,10 @@ private:
 	void CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
 		const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
 		PSDBand& target);
+	void KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf, float fill,
+		const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+		float* const backdrop[], float* backdropAlpha);
+	uint8 Restrictions(const PSDLayer& layer);
 	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
 		const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
@@ -71,9 +77,11 @@ private:
 	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
 	// By record: 0 none, 1 shallow, 2 deep; ranges only where they cut.
 	std::vector<uint8> fKnockouts;
+	std::vector<uint8> fRestrictions;  // a bit for each colour channel left alone
 	std::vector<std::unique_ptr<PSDBlendIf>> fBlendIfs;
 	bool fDeepKnockout = false;
 	std::vector<float> fKnockoutRow;  // a row's colour planes, alpha, fill
+	std::vector<float> fRestrictedRow;  // the colour planes a layer leaves alone
 	std::vector<float> fColour;  // a layer's painted area: colour planes, shape
 	std::vector<float> fBlend;
 };
