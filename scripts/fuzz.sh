@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (address and undefined-behaviour
-# sanitizers) and runs each for FUZZ_SECONDS (default 60) from its seed corpus
-# and regression files. Fails on any finding; prints each target's executions
-# per second and total executions.
+# sanitizers) and runs each for FUZZ_SECONDS (default 60), as many at once as
+# there are cores, from its seed corpus and regression files. Fails on any
+# finding; prints each target's executions per second and total executions.
 #   FUZZ_SECONDS=300 scripts/fuzz.sh            all targets, five minutes each
 #   FUZZ_TARGETS="packbits" scripts/fuzz.sh     one target
 set -euo pipefail
@@ -19,26 +19,46 @@ cmake --build "$build" --target fuzzers
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-failed=()
-summary=()
-for target in $targets; do
-	work=$build/fuzz/run/$target
-	corpus=$work/corpus
+# One target a core, side by side.
+fuzz_target() {
+	local target=$1 work=$build/fuzz/run/$1
+	local corpus=$work/corpus
 	mkdir -p "$corpus" "$work/artifacts"
+	rm -f "$work/status"
 	# The corpus grows from run to run in the build tree; seeds and
 	# regression files are copied in afresh each time.
 	cp "$build/fuzz/seeds/$target"/* "$corpus"/
 	if [ -d "tests/hostile/regressions/$target" ]; then
 		cp "tests/hostile/regressions/$target"/* "$corpus"/
 	fi
-	options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -print_final_stats=1
+	local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -print_final_stats=1
 		-artifact_prefix="$work/artifacts/")
 	# The settings reader reports bad lines on stderr, one per execution.
 	if [ "$target" = settings ]; then options+=(-close_fd_mask=2); fi
+	local status=0
+	"$build/bin/${target}_fuzzer" "${options[@]}" "$corpus" >"$work/log" 2>&1 || status=$?
+	echo "$status" >"$work/status"
+}
 
+jobs=$(nproc)
+running=0
+for target in $targets; do
 	echo "fuzzing $target for ${seconds}s"
+	fuzz_target "$target" &
+	running=$((running + 1))
+	if [ "$running" -ge "$jobs" ]; then
+		wait -n || true
+		running=$((running - 1))
+	fi
+done
+wait || true
+
+failed=()
+summary=()
+for target in $targets; do
+	work=$build/fuzz/run/$target
 	log=$work/log
-	if ! "$build/bin/${target}_fuzzer" "${options[@]}" "$corpus" >"$log" 2>&1; then
+	if [ "$(cat "$work/status" 2>/dev/null)" != 0 ]; then
 		failed+=("$target")
 		tail -n 60 "$log"
 		echo "FAILED: $target; the input is in $work/artifacts/ (add it to tests/hostile/regressions/$target/)"
