@@ -83,23 +83,23 @@ psdtest::Bytes graphics_plane(uint32_t side, int plane, int sampleBytes)
 	return bytes;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<BenchCase> bench_cases(uint32_t side)
 {
 	const uint32_t half = side / 2 > 0 ? side / 2 : 1;
 	return {
-		{"rgb8_photo_packbits", kPsdRGB, 3, 8, 1, Content::kPhoto, side, true},
-		{"rgb8_graphics_packbits", kPsdRGB, 3, 8, 1, Content::kGraphics, side, true},
-		{"rgb8_photo_raw", kPsdRGB, 3, 8, 0, Content::kPhoto, side, true},
-		{"rgba8_photo_packbits_alpha4", kPsdRGB, 4, 8, 1, Content::kPhoto, side, true},
-		{"cmyk8_photo_packbits", kPsdCMYK, 4, 8, 1, Content::kPhoto, side, false},
-		{"gray8_photo_packbits", kPsdGray, 1, 8, 1, Content::kPhoto, side, false},
-		{"rgb16_photo_raw", kPsdRGB, 3, 16, 0, Content::kPhoto, half, true},
-		{"rgb16_photo_packbits", kPsdRGB, 3, 16, 1, Content::kPhoto, half, false},
-		{"rgb32_photo_raw", kPsdRGB, 3, 32, 0, Content::kPhoto, half, false},
-		{"rgb8_photo_zip_predicted", kPsdRGB, 3, 8, 3, Content::kPhoto, side, false},
-		{"rgb16_photo_zip_predicted", kPsdRGB, 3, 16, 3, Content::kPhoto, half, false},
+	    {"rgb8_photo_packbits", kPsdRGB, 3, 8, 1, Content::kPhoto, side, true},
+	    {"rgb8_graphics_packbits", kPsdRGB, 3, 8, 1, Content::kGraphics, side, true},
+	    {"rgb8_photo_raw", kPsdRGB, 3, 8, 0, Content::kPhoto, side, true},
+	    {"rgba8_photo_packbits_alpha4", kPsdRGB, 4, 8, 1, Content::kPhoto, side, true},
+	    {"cmyk8_photo_packbits", kPsdCMYK, 4, 8, 1, Content::kPhoto, side, false},
+	    {"gray8_photo_packbits", kPsdGray, 1, 8, 1, Content::kPhoto, side, false},
+	    {"rgb16_photo_raw", kPsdRGB, 3, 16, 0, Content::kPhoto, half, true},
+	    {"rgb16_photo_packbits", kPsdRGB, 3, 16, 1, Content::kPhoto, half, false},
+	    {"rgb32_photo_raw", kPsdRGB, 3, 32, 0, Content::kPhoto, half, false},
+	    {"rgb8_photo_zip_predicted", kPsdRGB, 3, 8, 3, Content::kPhoto, side, false},
+	    {"rgb16_photo_zip_predicted", kPsdRGB, 3, 16, 3, Content::kPhoto, half, false},
 	};
 }
 
@@ -111,7 +111,7 @@ std::string BenchCase::RawName() const
 static psdtest::PsdLayout bench_layout(const BenchCase& benchCase)
 {
 	return psdtest::psdLayout(benchCase.mode, benchCase.depth, benchCase.channels, benchCase.side,
-		benchCase.side);
+	                          benchCase.side);
 }
 
 size_t bench_zip_stream_offset(const BenchCase& benchCase)
@@ -131,16 +131,16 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase)
 	for (int plane = 0; plane < benchCase.channels; plane++) {
 		int sampleBytes = benchCase.depth / 8;
 		planes.push_back(benchCase.content == Content::kPhoto
-				? photo_plane(benchCase.side, plane, sampleBytes)
-				: graphics_plane(benchCase.side, plane, sampleBytes));
+		                     ? photo_plane(benchCase.side, plane, sampleBytes)
+		                     : graphics_plane(benchCase.side, plane, sampleBytes));
 	}
 	switch (benchCase.compression) {
-		case 0:
-			return psdtest::psdRaw(layout, planes);
-		case 1:
-			return psdtest::psdPackBits(layout, planes);
-		default:
-			return psdtest::psdZip(layout, planes, benchCase.compression == 3);
+	case 0:
+		return psdtest::psdRaw(layout, planes);
+	case 1:
+		return psdtest::psdPackBits(layout, planes);
+	default:
+		return psdtest::psdZip(layout, planes, benchCase.compression == 3);
 	}
 }
 
@@ -164,6 +164,6 @@ psdtest::Bytes bench_layered_psd(uint32_t side, int layers)
 	}
 	psdtest::PsdLayout layout = psdtest::psdLayout(kPsdRGB, 8, 3, side, side);
 	layout.layerInfo = psdtest::layerSection(records);
-	return psdtest::psdPackBits(layout,
-		std::vector<psdtest::Bytes>(3, psdtest::Bytes((size_t)side * side, 255)));
+	return psdtest::psdPackBits(
+	    layout, std::vector<psdtest::Bytes>(3, psdtest::Bytes((size_t)side * side, 255)));
 }

@@ -11,8 +11,8 @@
 #include <vector>
 
 enum class Content {
-	kPhoto,     // smooth gradients under noise: PackBits gains almost nothing
-	kGraphics,  // flat tiles with thin borders: long runs
+	kPhoto,    // smooth gradients under noise: PackBits gains almost nothing
+	kGraphics, // flat tiles with thin borders: long runs
 };
 
 struct BenchCase {
@@ -20,9 +20,9 @@ struct BenchCase {
 	uint16_t mode;
 	uint16_t channels;
 	uint16_t depth;
-	uint16_t compression;  // 0 raw, 1 PackBits, 3 ZIP with prediction
+	uint16_t compression; // 0 raw, 1 PackBits, 3 ZIP with prediction
 	Content content;
-	uint32_t side;  // width and height
+	uint32_t side; // width and height
 	// stb_image reads RGB mode, but not 16-bit PackBits (it unpacks those as
 	// 8-bit planes); with four channels it also unmattes the colours.
 	bool stbReads;

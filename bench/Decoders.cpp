@@ -63,7 +63,7 @@ bool identify(BTranslatorRoster& roster, BPositionIO* in, translator_info* info)
 
 template <class Output>
 void run_translate(benchmark::State& state, BTranslatorRoster& roster, CaseFile& file,
-	uint64_t pixels)
+                   uint64_t pixels)
 {
 	const psdtest::Bytes& psd = file.Bytes();
 	BMemoryIO in(psd.data(), psd.size());
@@ -90,8 +90,8 @@ bool stb_agrees(BTranslatorRoster& roster, const psdtest::Bytes& psd)
 	BMemoryIO in(psd.data(), psd.size());
 	translator_info info;
 	BMallocIO bitmap;
-	if (!identify(roster, &in, &info)
-		|| roster.Translate(&in, &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP) != B_OK)
+	if (!identify(roster, &in, &info) ||
+	    roster.Translate(&in, &info, nullptr, &bitmap, B_TRANSLATOR_BITMAP) != B_OK)
 		return false;
 	int width, height;
 	unsigned char* rgba = bench_stb_load_rgba(psd.data(), psd.size(), &width, &height);
@@ -103,15 +103,14 @@ bool stb_agrees(BTranslatorRoster& roster, const psdtest::Bytes& psd)
 	for (size_t i = 0; same && i < pixels; i++) {
 		const uint8_t* a = rgba + 4 * i;
 		const uint8_t* b = bgra + 4 * i;
-		same = a[3] == b[3]
-			&& (a[3] != 255 || (a[0] == b[2] && a[1] == b[1] && a[2] == b[0]));
+		same = a[3] == b[3] && (a[3] != 255 || (a[0] == b[2] && a[1] == b[1] && a[2] == b[0]));
 	}
 	bench_stb_free_image(rgba);
 	return same;
 }
 
-void run_stb(benchmark::State& state, BTranslatorRoster& roster, CaseFile& file,
-	uint64_t pixels, bool warm)
+void run_stb(benchmark::State& state, BTranslatorRoster& roster, CaseFile& file, uint64_t pixels,
+             bool warm)
 {
 	const psdtest::Bytes& psd = file.Bytes();
 	if (!stb_agrees(roster, psd)) {
@@ -121,8 +120,8 @@ void run_stb(benchmark::State& state, BTranslatorRoster& roster, CaseFile& file,
 	const size_t arenaSize = pixels * 4 + (1u << 20);
 	uint8_t* arena = nullptr;
 	if (warm) {
-		void* p = mmap(nullptr, arenaSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-			-1, 0);
+		void* p =
+		    mmap(nullptr, arenaSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
 		arena = p == MAP_FAILED ? nullptr : (uint8_t*)p;
 		if (arena == nullptr) {
 			state.SkipWithError("cannot map the arena");
@@ -152,7 +151,7 @@ enum class Inflater { kZlib, kLibdeflate };
 // The inflate library alone on a ZIP case's stream, into one buffer of the
 // size the image implies, warm after the first iteration.
 void run_inflate(benchmark::State& state, CaseFile& file, const BenchCase& benchCase,
-	Inflater inflater)
+                 Inflater inflater)
 {
 	const psdtest::Bytes& psd = file.Bytes();
 	const size_t offset = bench_zip_stream_offset(benchCase);
@@ -168,14 +167,13 @@ void run_inflate(benchmark::State& state, CaseFile& file, const BenchCase& bench
 		bool whole;
 		if (inflater == Inflater::kZlib) {
 			uLongf size = (uLongf)out.size();
-			whole = uncompress(out.data(), &size, stream, (uLong)streamSize) == Z_OK
-				&& size == out.size();
+			whole = uncompress(out.data(), &size, stream, (uLong)streamSize) == Z_OK &&
+			        size == out.size();
 		} else {
 			size_t size = 0;
 			whole = libdeflate_zlib_decompress(decompressor, stream, streamSize, out.data(),
-						out.size(), &size)
-					== LIBDEFLATE_SUCCESS
-				&& size == out.size();
+			                                   out.size(), &size) == LIBDEFLATE_SUCCESS &&
+			        size == out.size();
 		}
 		if (!whole) {
 			state.SkipWithError("the stream does not inflate to the image");
@@ -206,33 +204,37 @@ psdtest::Bytes test_screen()
 	return screen;
 }
 
-}  // namespace
+} // namespace
 
 void register_psd_benchmarks(BTranslatorRoster& roster, const BenchCase& benchCase)
 {
 	auto file = std::make_shared<CaseFile>(benchCase);
 	const uint64_t pixels = benchCase.Pixels();
 	BTranslatorRoster* r = &roster;
-	timed(benchmark::RegisterBenchmark(("tarnwick_discard/" + benchCase.name).c_str(),
-		[=](benchmark::State& state) { run_translate<DiscardIO>(state, *r, *file, pixels); }));
-	timed(benchmark::RegisterBenchmark(("tarnwick_mallocio/" + benchCase.name).c_str(),
-		[=](benchmark::State& state) { run_translate<BMallocIO>(state, *r, *file, pixels); }));
+	timed(benchmark::RegisterBenchmark(
+	    ("tarnwick_discard/" + benchCase.name).c_str(),
+	    [=](benchmark::State& state) { run_translate<DiscardIO>(state, *r, *file, pixels); }));
+	timed(benchmark::RegisterBenchmark(
+	    ("tarnwick_mallocio/" + benchCase.name).c_str(),
+	    [=](benchmark::State& state) { run_translate<BMallocIO>(state, *r, *file, pixels); }));
 	if (benchCase.IsZip()) {
-		timed(benchmark::RegisterBenchmark(("zlib_inflate/" + benchCase.name).c_str(),
-			[=](benchmark::State& state) {
-				run_inflate(state, *file, benchCase, Inflater::kZlib);
-			}));
-		timed(benchmark::RegisterBenchmark(("libdeflate_inflate/" + benchCase.name).c_str(),
-			[=](benchmark::State& state) {
-				run_inflate(state, *file, benchCase, Inflater::kLibdeflate);
-			}));
+		timed(benchmark::RegisterBenchmark(
+		    ("zlib_inflate/" + benchCase.name).c_str(), [=](benchmark::State& state) {
+			    run_inflate(state, *file, benchCase, Inflater::kZlib);
+		    }));
+		timed(benchmark::RegisterBenchmark(
+		    ("libdeflate_inflate/" + benchCase.name).c_str(), [=](benchmark::State& state) {
+			    run_inflate(state, *file, benchCase, Inflater::kLibdeflate);
+		    }));
 	}
 	if (!benchCase.stbReads)
 		return;
-	timed(benchmark::RegisterBenchmark(("stb/" + benchCase.name).c_str(),
-		[=](benchmark::State& state) { run_stb(state, *r, *file, pixels, false); }));
-	timed(benchmark::RegisterBenchmark(("stb_warm/" + benchCase.name).c_str(),
-		[=](benchmark::State& state) { run_stb(state, *r, *file, pixels, true); }));
+	timed(benchmark::RegisterBenchmark(
+	    ("stb/" + benchCase.name).c_str(),
+	    [=](benchmark::State& state) { run_stb(state, *r, *file, pixels, false); }));
+	timed(benchmark::RegisterBenchmark(
+	    ("stb_warm/" + benchCase.name).c_str(),
+	    [=](benchmark::State& state) { run_stb(state, *r, *file, pixels, true); }));
 }
 
 void register_screen_benchmark(BTranslatorRoster& roster)

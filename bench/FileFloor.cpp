@@ -54,7 +54,7 @@ bool convert_nothing(const std::string& directory, const Job& job, std::vector<c
 	return ok && rename(name.data(), (directory + "/" + leaf + ".out").c_str()) == 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -72,8 +72,8 @@ int main(int argc, char** argv)
 			fprintf(stderr, "file_floor: %s is not INPUT=OUTPUT_BYTES\n", argv[i]);
 			return 2;
 		}
-		jobs.push_back({argument.substr(0, equals), strtoul(argument.c_str() + equals + 1,
-			nullptr, 10)});
+		jobs.push_back(
+		    {argument.substr(0, equals), strtoul(argument.c_str() + equals + 1, nullptr, 10)});
 	}
 
 	std::atomic<size_t> next(0);

@@ -13,20 +13,20 @@ const size_t kHugePage = 2u << 20;
 void write_pixels(FloorWrite write, uint8_t* bytes, uint64_t pixels, uint8_t value)
 {
 	switch (write) {
-		case FloorWrite::kMemset:
-			memset(bytes, value, pixels * 4);
-			break;
-		case FloorWrite::kOnePass:
+	case FloorWrite::kMemset:
+		memset(bytes, value, pixels * 4);
+		break;
+	case FloorWrite::kOnePass:
+		for (uint64_t i = 0; i < pixels; i++)
+			bytes[4 * i + 2] = value;
+		break;
+	case FloorWrite::kFourPasses:
+		for (int b = 0; b < 4; b++) {
 			for (uint64_t i = 0; i < pixels; i++)
-				bytes[4 * i + 2] = value;
-			break;
-		case FloorWrite::kFourPasses:
-			for (int b = 0; b < 4; b++) {
-				for (uint64_t i = 0; i < pixels; i++)
-					bytes[4 * i + b] = value;
-				benchmark::ClobberMemory();
-			}
-			break;
+				bytes[4 * i + b] = value;
+			benchmark::ClobberMemory();
+		}
+		break;
 	}
 	benchmark::ClobberMemory();
 }
@@ -61,7 +61,7 @@ void run_floor(benchmark::State& state, FloorWrite write, FloorPages pages, uint
 	state.SetBytesProcessed((int64_t)(state.iterations() * bytes));
 }
 
-}  // namespace
+} // namespace
 
 void* map_fresh(size_t bytes)
 {
@@ -91,14 +91,15 @@ std::string floor_name(FloorWrite write, FloorPages pages, uint64_t pixels)
 {
 	static const char* const kWrites[] = {"memset", "1pass", "4pass"};
 	static const char* const kPages[] = {"fresh", "fresh_huge", "warm"};
-	return std::string("floor_") + kWrites[(int)write] + "_" + kPages[(int)pages] + "/"
-		+ std::to_string(pixels) + "px";
+	return std::string("floor_") + kWrites[(int)write] + "_" + kPages[(int)pages] + "/" +
+	       std::to_string(pixels) + "px";
 }
 
 void register_floor(FloorWrite write, FloorPages pages, uint64_t pixels)
 {
-	benchmark::RegisterBenchmark(floor_name(write, pages, pixels).c_str(),
-		[=](benchmark::State& state) { run_floor(state, write, pages, pixels); })
-		->Unit(benchmark::kMillisecond)
-		->UseRealTime();
+	benchmark::RegisterBenchmark(
+	    floor_name(write, pages, pixels).c_str(),
+	    [=](benchmark::State& state) { run_floor(state, write, pages, pixels); })
+	    ->Unit(benchmark::kMillisecond)
+	    ->UseRealTime();
 }

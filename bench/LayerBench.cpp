@@ -69,16 +69,16 @@ void run_channels(benchmark::State& state, uint32_t side)
 	PSDDocument document;
 	PSDLayers layers;
 	std::string reason;
-	if (psdCoreDescribe(&in, &document, &reason) != B_OK
-		|| psdReadLayers(&in, document, &layers, &reason) != B_OK) {
+	if (psdCoreDescribe(&in, &document, &reason) != B_OK ||
+	    psdReadLayers(&in, document, &layers, &reason) != B_OK) {
 		state.SkipWithError("the file does not read");
 		return;
 	}
 	for (auto _ : state) {
 		for (const PSDLayer& layer : layers.layers) {
 			for (const PSDLayerChannel& channel : layer.channels) {
-				const PSDPlaneSetLayout plane = {true, 1, 1, side, side,
-					channel.offset + 2 + (uint64_t)side * 2, 1, 2, -1};
+				const PSDPlaneSetLayout plane = {
+				    true, 1, 1, side, side, channel.offset + 2 + (uint64_t)side * 2, 1, 2, -1};
 				DropSpans spans;
 				psdCoreReadPlaneSet(&in, plane, spans);
 			}
@@ -86,14 +86,17 @@ void run_channels(benchmark::State& state, uint32_t side)
 	}
 }
 
-}  // namespace
+} // namespace
 
 void register_layer_benchmarks(BTranslatorRoster& roster, uint32_t side)
 {
-	benchmark::RegisterBenchmark("layers_render", [&roster, side](benchmark::State& state) {
-		run_render(state, roster, side);
-	})->Unit(benchmark::kMillisecond)->UseRealTime();
-	benchmark::RegisterBenchmark("layers_channels", [side](benchmark::State& state) {
-		run_channels(state, side);
-	})->Unit(benchmark::kMillisecond)->UseRealTime();
+	benchmark::RegisterBenchmark(
+	    "layers_render",
+	    [&roster, side](benchmark::State& state) { run_render(state, roster, side); })
+	    ->Unit(benchmark::kMillisecond)
+	    ->UseRealTime();
+	benchmark::RegisterBenchmark("layers_channels",
+	                             [side](benchmark::State& state) { run_channels(state, side); })
+	    ->Unit(benchmark::kMillisecond)
+	    ->UseRealTime();
 }

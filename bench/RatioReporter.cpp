@@ -53,7 +53,7 @@ void print_ms(double seconds)
 		printf(" %10s", "-");
 }
 
-}  // namespace
+} // namespace
 
 // Translate's time as a ratio to an inflate library's plus the raw case's.
 void RatioReporter::PrintZipRatio(const BenchCase& c, const char* inflater, bool cpu) const
@@ -77,9 +77,9 @@ void RatioReporter::PrintZipTable() const
 			continue;
 		if (!header) {
 			printf("\nZIP cases: Translate against the inflate of the same stream alone "
-				   "(zlib, libdeflate)\nand the raw case's Translate:\n\n");
+			       "(zlib, libdeflate)\nand the raw case's Translate:\n\n");
 			printf("%-30s %10s %10s %10s %10s %11s %12s %11s %12s\n", "case", "ms", "zlib ms",
-				"ldefl ms", "raw ms", "/(zlib+raw)", "/(ldefl+raw)", "cpu: /zlib+", "/ldefl+");
+			       "ldefl ms", "raw ms", "/(zlib+raw)", "/(ldefl+raw)", "cpu: /zlib+", "/ldefl+");
 			header = true;
 		}
 		printf("%-30s", c.name.c_str());
@@ -101,10 +101,10 @@ void RatioReporter::Finalize()
 {
 	ConsoleReporter::Finalize();
 	printf("\nTarnwick's Translate (into a discarding stream) against stb_image and the "
-		   "write floors\nof the same pixel count, %s:\n\n",
-		fMedians.empty() ? "single runs" : "medians");
+	       "write floors\nof the same pixel count, %s:\n\n",
+	       fMedians.empty() ? "single runs" : "medians");
 	printf("%-30s %10s %10s %10s %10s %10s %10s %10s\n", "case", "ms", "/stb", "/stb warm",
-		"/4p huge", "/4p warm", "/4p fresh", "MallocIO");
+	       "/4p huge", "/4p warm", "/4p fresh", "MallocIO");
 	for (const BenchCase& c : fCases) {
 		double translate = Seconds("tarnwick_discard/" + c.name);
 		if (translate < 0)
@@ -115,10 +115,10 @@ void RatioReporter::Finalize()
 		print_ratio(translate, Seconds("stb_warm/" + c.name));
 		const uint64_t px = c.Pixels();
 		print_ratio(translate,
-			Seconds(floor_name(FloorWrite::kFourPasses, FloorPages::kFreshHuge, px)));
+		            Seconds(floor_name(FloorWrite::kFourPasses, FloorPages::kFreshHuge, px)));
 		print_ratio(translate, Seconds(floor_name(FloorWrite::kFourPasses, FloorPages::kWarm, px)));
 		print_ratio(translate,
-			Seconds(floor_name(FloorWrite::kFourPasses, FloorPages::kFresh, px)));
+		            Seconds(floor_name(FloorWrite::kFourPasses, FloorPages::kFresh, px)));
 		print_ms(Seconds("tarnwick_mallocio/" + c.name));
 		printf("\n");
 	}
@@ -126,11 +126,11 @@ void RatioReporter::Finalize()
 	const double render = Seconds("layers_render"), channels = Seconds("layers_channels");
 	if (render > 0 && channels > 0)
 		printf("\nTen full-canvas layers: rendered in %.1f ms, their channels decoded alone in "
-			   "%.1f ms: %.2f x\n",
-			render * 1e3, channels * 1e3, render / channels);
+		       "%.1f ms: %.2f x\n",
+		       render * 1e3, channels * 1e3, render / channels);
 	double screen = Seconds("wendral_mallocio/screen");
 	if (screen > 0)
 		printf("\nWendral: %.0f screens/s through Translate into a BMallocIO (one thread)\n",
-			1 / screen);
+		       1 / screen);
 	fflush(stdout);
 }

@@ -16,7 +16,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
 	// Colours only on a terminal.
 	RatioReporter(std::vector<BenchCase> cases, bool colour)
-		: ConsoleReporter(colour ? OO_Defaults : OO_Tabular), fCases(std::move(cases))
+	    : ConsoleReporter(colour ? OO_Defaults : OO_Tabular), fCases(std::move(cases))
 	{
 	}
 

@@ -10,8 +10,7 @@ extern "C" {
 #endif
 
 // RGBA pixels of a PSD in memory, or null when stb_image cannot read it.
-unsigned char* bench_stb_load_rgba(const unsigned char* data, size_t size, int* width,
-	int* height);
+unsigned char* bench_stb_load_rgba(const unsigned char* data, size_t size, int* width, int* height);
 void bench_stb_free_image(unsigned char* pixels);
 
 // While an arena is set, stb_image's allocations come out of it (reset by

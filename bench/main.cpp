@@ -55,7 +55,7 @@ private:
 	std::string fPath;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -83,9 +83,9 @@ int main(int argc, char** argv)
 		}
 		for (uint64_t pixels : sizes) {
 			for (FloorWrite write :
-				{FloorWrite::kMemset, FloorWrite::kOnePass, FloorWrite::kFourPasses}) {
+			     {FloorWrite::kMemset, FloorWrite::kOnePass, FloorWrite::kFourPasses}) {
 				for (FloorPages pages :
-					{FloorPages::kFresh, FloorPages::kFreshHuge, FloorPages::kWarm})
+				     {FloorPages::kFresh, FloorPages::kFreshHuge, FloorPages::kWarm})
 					register_floor(write, pages, pixels);
 			}
 		}

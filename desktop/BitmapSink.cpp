@@ -4,13 +4,8 @@
 #include <cstdlib>
 
 BitmapSink::BitmapSink(const color_map& colors, SizeRequest sizeRequest)
-	:
-	fColors(colors),
-	fSizeRequest(std::move(sizeRequest)),
-	fRefusal(kNone),
-	fAskedWidth(0),
-	fAskedHeight(0),
-	fPixbuf(nullptr)
+    : fColors(colors), fSizeRequest(std::move(sizeRequest)), fRefusal(kNone), fAskedWidth(0),
+      fAskedHeight(0), fPixbuf(nullptr)
 {
 }
 
@@ -56,8 +51,9 @@ void BitmapSink::HeaderArrived(const BPrivate::BitmapImage& image)
 	const size_t stride = (size_t)image.width * 4;
 	guchar* pixels = (guchar*)calloc(image.height, stride);
 	if (pixels != nullptr) {
-		fPixbuf = gdk_pixbuf_new_from_data(pixels, GDK_COLORSPACE_RGB, TRUE, 8, (int)image.width,
-			(int)image.height, (int)stride, [](guchar* data, gpointer) { free(data); }, nullptr);
+		fPixbuf = gdk_pixbuf_new_from_data(
+		    pixels, GDK_COLORSPACE_RGB, TRUE, 8, (int)image.width, (int)image.height, (int)stride,
+		    [](guchar* data, gpointer) { free(data); }, nullptr);
 	}
 	if (fPixbuf == nullptr) {
 		free(pixels);

@@ -25,11 +25,11 @@ class BitmapSink : public BPrivate::BitmapStreamReader {
 public:
 	enum Failure {
 		kNone,
-		kBadHeader,  // Reason() says why
-		kTooLarge,   // more than kMaxPixbufPixels
-		kDeclined,   // the size request asked for no pixels
-		kSmaller,    // the size request asked for less: AskedWidth() x AskedHeight()
-		kNoMemory,   // the pixbuf could not be allocated
+		kBadHeader, // Reason() says why
+		kTooLarge,  // more than kMaxPixbufPixels
+		kDeclined,  // the size request asked for no pixels
+		kSmaller,   // the size request asked for less: AskedWidth() x AskedHeight()
+		kNoMemory,  // the pixbuf could not be allocated
 	};
 
 	// Given the image size once the header passed the checks, before the

@@ -25,35 +25,35 @@ void fail(GError** error, GdkPixbufError code, const std::string& message)
 void report_sink_failure(const BitmapSink& sink, const std::string& who, GError** error)
 {
 	switch (sink.Refusal()) {
-		case BitmapSink::kBadHeader:
-			fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
-				who + " produced a bitmap this loader cannot use: " + sink.Reason());
-			break;
-		case BitmapSink::kTooLarge:
-			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-				"The image is " + std::to_string(sink.Width()) + " × "
-					+ std::to_string(sink.Height()) + " pixels, more than the "
-					+ std::to_string(kMaxPixbufPixels) + " pixels (1 GiB as RGBA) that this "
-					+ "loader opens");
-			break;
-		case BitmapSink::kSmaller:  // the reduced reading is asked for instead
-		case BitmapSink::kDeclined:
-			fail(error, GDK_PIXBUF_ERROR_FAILED,
-				"Loading stopped: the size asked for the image has no pixels");
-			break;
-		case BitmapSink::kNoMemory:
-			fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-				"Not enough memory for an image of " + std::to_string(sink.Width()) + " × "
-					+ std::to_string(sink.Height()) + " pixels");
-			break;
-		case BitmapSink::kNone:
-			break;
+	case BitmapSink::kBadHeader:
+		fail(error, GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+		     who + " produced a bitmap this loader cannot use: " + sink.Reason());
+		break;
+	case BitmapSink::kTooLarge:
+		fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+		     "The image is " + std::to_string(sink.Width()) + " × " +
+		         std::to_string(sink.Height()) + " pixels, more than the " +
+		         std::to_string(kMaxPixbufPixels) + " pixels (1 GiB as RGBA) that this " +
+		         "loader opens");
+		break;
+	case BitmapSink::kSmaller: // the reduced reading is asked for instead
+	case BitmapSink::kDeclined:
+		fail(error, GDK_PIXBUF_ERROR_FAILED,
+		     "Loading stopped: the size asked for the image has no pixels");
+		break;
+	case BitmapSink::kNoMemory:
+		fail(error, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+		     "Not enough memory for an image of " + std::to_string(sink.Width()) + " × " +
+		         std::to_string(sink.Height()) + " pixels");
+		break;
+	case BitmapSink::kNone:
+		break;
 	}
 }
 
 // The add-on's own reason when it gave one.
 void report_translate_failure(status_t status, const BMessage& extension, const std::string& who,
-	GError** error)
+                              GError** error)
 {
 	const char* reason = nullptr;
 	std::string text = BPrivate::translate_status_text(status, "image");
@@ -62,9 +62,9 @@ void report_translate_failure(status_t status, const BMessage& extension, const 
 	else if (text.empty())
 		text = "could not read the image: it is damaged or of a kind it does not support";
 	fail(error,
-		status == B_NO_MEMORY ? GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY
-							  : GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
-		who + " " + text);
+	     status == B_NO_MEMORY ? GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY
+	                           : GDK_PIXBUF_ERROR_CORRUPT_IMAGE,
+	     who + " " + text);
 }
 
 BitmapSink::SizeRequest size_request(SizeFunc sizeFunc, void* userData)
@@ -92,8 +92,8 @@ status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_inf
 	for (size_t i = 0; status != B_OK && i < kDesktopFormatCount; i++) {
 		const DesktopFormat& format = kDesktopFormats[i];
 		if (format.signature == nullptr)
-			status = roster.Identify(source, nullptr, info, 0, format.systemMIME,
-				B_TRANSLATOR_BITMAP);
+			status =
+			    roster.Identify(source, nullptr, info, 0, format.systemMIME, B_TRANSLATOR_BITMAP);
 	}
 	return status;
 }
@@ -101,7 +101,7 @@ status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_inf
 // The sink's pixbuf once the translation into it is over, or null with
 // *error set.
 GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& extension,
-	const std::string& who, GError** error)
+                           const std::string& who, GError** error)
 {
 	if (sink.Refusal() != BitmapSink::kNone)
 		report_sink_failure(sink, who, error);
@@ -114,10 +114,10 @@ GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& ex
 	return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
-	GError** error)
+                        GError** error)
 {
 	SharedRoster& shared = shared_roster();
 	BTranslatorRoster& roster = shared.roster;
@@ -125,8 +125,8 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 	std::string names = BPrivate::joined(BPrivate::translator_names(roster));
 	if (names.empty()) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
-			"No translator add-ons were found (looked in "
-				+ BPrivate::joined(shared.directories) + ")");
+		     "No translator add-ons were found (looked in " + BPrivate::joined(shared.directories) +
+		         ")");
 		return nullptr;
 	}
 
@@ -134,7 +134,7 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 	translator_info info;
 	if (identify(roster, &source, &info) != B_OK) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
-			"None of the translator add-ons (" + names + ") recognises this image");
+		     "None of the translator add-ons (" + names + ") recognises this image");
 		return nullptr;
 	}
 
@@ -150,10 +150,9 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 		BitmapSink sink(colors, size_request(sizeFunc, userData));
 		BMessage headerOnly;
 		headerOnly.AddBool(B_TRANSLATOR_EXT_HEADER_ONLY, true);
-		status_t status
-			= roster.Translate(&source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
-		if (sink.Complete() || (sink.Refusal() != BitmapSink::kSmaller
-								   && (sink.Refusal() != BitmapSink::kNone || status != B_OK)))
+		status_t status = roster.Translate(&source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
+		if (sink.Complete() || (sink.Refusal() != BitmapSink::kSmaller &&
+		                        (sink.Refusal() != BitmapSink::kNone || status != B_OK)))
 			return finished_pixbuf(sink, status, headerOnly, who, error);
 		// Asked for less: an add-on that honours the box reads the image
 		// reduced, and gdk-pixbuf scales what comes to the exact size.

@@ -21,6 +21,6 @@ typedef void (*SizeFunc)(int* width, int* height, void* userData);
 // Picks an add-on for the bytes, has it translate them into a Be bitmap
 // and returns that as a new RGBA pixbuf; null with *error set otherwise.
 GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
-	GError** error);
+                        GError** error);
 
 #endif

@@ -40,7 +40,7 @@ gchar** string_array(const std::vector<std::string>& list)
 	return array;
 }
 
-}  // namespace
+} // namespace
 
 void fill_format_info(const BTranslatorRoster& roster, GdkPixbufFormat* info)
 {

@@ -20,8 +20,8 @@ public:
 	{
 		if (size > kMaxInputBytes - fBytes.size()) {
 			g_set_error(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-				"The image file is larger than the %zu MiB that this loader reads",
-				kMaxInputBytes >> 20);
+			            "The image file is larger than the %zu MiB that this loader reads",
+			            kMaxInputBytes >> 20);
 			return false;
 		}
 		try {
@@ -32,7 +32,7 @@ public:
 			fBytes.insert(fBytes.end(), bytes, bytes + size);
 		} catch (const std::bad_alloc&) {
 			g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-				"Not enough memory to hold the image file");
+			                    "Not enough memory to hold the image file");
 			return false;
 		}
 		return true;
@@ -54,13 +54,13 @@ struct LoadContext {
 };
 
 gpointer begin_load(GdkPixbufModuleSizeFunc sizeFunc, GdkPixbufModulePreparedFunc preparedFunc,
-	GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error)
+                    GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error)
 {
-	LoadContext* context = new (std::nothrow) LoadContext{sizeFunc, preparedFunc, updatedFunc,
-		userData, InputBuffer()};
+	LoadContext* context = new (std::nothrow)
+	    LoadContext{sizeFunc, preparedFunc, updatedFunc, userData, InputBuffer()};
 	if (context == nullptr)
 		g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-			"Not enough memory to start loading the image");
+		                    "Not enough memory to start loading the image");
 	return context;
 }
 
@@ -76,13 +76,13 @@ gboolean stop_load(gpointer data, GError** error)
 {
 	LoadContext* context = (LoadContext*)data;
 	GdkPixbuf* pixbuf = decode_image(context->input.Data(), context->input.Size(),
-		context->sizeFunc, context->userData, error);
+	                                 context->sizeFunc, context->userData, error);
 	if (pixbuf != nullptr) {
 		if (context->preparedFunc != nullptr)
 			context->preparedFunc(pixbuf, nullptr, context->userData);
 		if (context->updatedFunc != nullptr)
 			context->updatedFunc(pixbuf, 0, 0, gdk_pixbuf_get_width(pixbuf),
-				gdk_pixbuf_get_height(pixbuf), context->userData);
+			                     gdk_pixbuf_get_height(pixbuf), context->userData);
 		g_object_unref(pixbuf);
 	}
 	delete context;
@@ -102,13 +102,13 @@ GdkPixbuf* load(FILE* file, GError** error)
 	if (ferror(file)) {
 		int code = errno != 0 ? errno : EIO;
 		g_set_error(error, G_FILE_ERROR, g_file_error_from_errno(code),
-			"Could not read the image file: %s", g_strerror(code));
+		            "Could not read the image file: %s", g_strerror(code));
 		return nullptr;
 	}
 	return decode_image(input.Data(), input.Size(), nullptr, nullptr, error);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -125,4 +125,4 @@ G_MODULE_EXPORT void fill_info(GdkPixbufFormat* info)
 	fill_format_info(shared_roster().roster, info);
 }
 
-}  // extern "C"
+} // extern "C"

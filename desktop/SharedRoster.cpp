@@ -28,7 +28,7 @@ SharedRoster* load_roster()
 	return shared;
 }
 
-}  // namespace
+} // namespace
 
 SharedRoster& shared_roster()
 {

@@ -14,12 +14,12 @@
 
 // A broken invariant is a finding: libFuzzer and the replay driver both stop
 // on the abort and keep the input.
-#define FUZZ_CHECK(condition)                                                               \
-	do {                                                                                    \
-		if (!(condition)) {                                                                 \
-			fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);  \
-			abort();                                                                        \
-		}                                                                                   \
+#define FUZZ_CHECK(condition)                                                                      \
+	do {                                                                                           \
+		if (!(condition)) {                                                                        \
+			fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);          \
+			abort();                                                                               \
+		}                                                                                          \
 	} while (0)
 
 inline uint32_t fuzzBig16(const uint8_t* p)

@@ -19,7 +19,7 @@ namespace {
 // paints: the renderer's cost grows with the canvas and the layers on it.
 const uint64_t kMaxPixels = (uint64_t)1 << 16;
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

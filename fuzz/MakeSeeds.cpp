@@ -68,11 +68,11 @@ Bytes psdSeed(uint8_t settings, const PsdLayout& layout, uint16_t compression)
 	for (unsigned p = 0; p < layout.channels; p++) {
 		const unsigned seed = p + layout.mode * 8;
 		planes.push_back(layout.depth == 32 ? floatPlane(samples, seed)
-											: planeBytes(layout.RowBytes() * layout.height, seed));
+		                                    : planeBytes(layout.RowBytes() * layout.height, seed));
 	}
-	Bytes file = compression == 0 ? psdRaw(layout, planes)
-		: compression == 1        ? psdPackBits(layout, planes)
-								  : psdZip(layout, planes, compression == 3);
+	Bytes file = compression == 0   ? psdRaw(layout, planes)
+	             : compression == 1 ? psdPackBits(layout, planes)
+	                                : psdZip(layout, planes, compression == 3);
 	file.insert(file.begin(), settings);
 	return file;
 }
@@ -81,7 +81,7 @@ struct ModeSeed {
 	uint16_t mode;
 	uint16_t depth;
 	uint16_t channels;
-	uint8_t settings;  // bit 0 alpha4, bits 1-2 multichannelRead - 1
+	uint8_t settings; // bit 0 alpha4, bits 1-2 multichannelRead - 1
 };
 
 // Files beyond the first reader's: PSB, 32-bit float and ZIP data.
@@ -94,9 +94,9 @@ struct BeyondSeed {
 bool writeTarnwickSeeds()
 {
 	const ModeSeed modes[] = {
-		{0, 1, 1, 0}, {1, 8, 1, 0}, {1, 16, 2, 0}, {2, 8, 1, 0}, {3, 8, 3, 0}, {3, 16, 3, 0},
-		{3, 8, 4, 1}, {3, 16, 4, 0}, {4, 8, 4, 0}, {4, 8, 5, 0}, {4, 16, 4, 0}, {7, 8, 3, 0},
-		{7, 8, 4, 2}, {7, 16, 2, 4}, {7, 8, 5, 6}, {8, 8, 1, 0}, {9, 8, 3, 0}, {9, 16, 3, 0},
+	    {0, 1, 1, 0}, {1, 8, 1, 0},  {1, 16, 2, 0}, {2, 8, 1, 0}, {3, 8, 3, 0},  {3, 16, 3, 0},
+	    {3, 8, 4, 1}, {3, 16, 4, 0}, {4, 8, 4, 0},  {4, 8, 5, 0}, {4, 16, 4, 0}, {7, 8, 3, 0},
+	    {7, 8, 4, 2}, {7, 16, 2, 4}, {7, 8, 5, 6},  {8, 8, 1, 0}, {9, 8, 3, 0},  {9, 16, 3, 0},
 	};
 	bool ok = true;
 	for (const ModeSeed& m : modes) {
@@ -107,15 +107,15 @@ bool writeTarnwickSeeds()
 		for (uint16_t compression : {0, 1}) {
 			char name[64];
 			snprintf(name, sizeof(name), "mode%u-depth%u-ch%u-set%u-%s", m.mode, m.depth,
-				m.channels, m.settings, compression == 1 ? "packbits" : "raw");
+			         m.channels, m.settings, compression == 1 ? "packbits" : "raw");
 			ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, compression));
 		}
 	}
 	const BeyondSeed beyond[] = {
-		{2, {3, 8, 3, 0}, 0}, {2, {3, 16, 4, 1}, 1}, {2, {1, 8, 1, 0}, 3}, {2, {0, 1, 1, 0}, 1},
-		{2, {3, 32, 4, 1}, 1}, {1, {3, 32, 3, 0}, 0}, {1, {3, 32, 4, 1}, 3}, {1, {1, 32, 1, 0}, 1},
-		{1, {1, 32, 2, 0}, 2}, {1, {3, 8, 3, 0}, 2}, {1, {3, 8, 4, 1}, 3}, {1, {3, 16, 3, 0}, 3},
-		{1, {4, 16, 4, 0}, 2}, {1, {2, 8, 1, 0}, 3}, {1, {0, 1, 1, 0}, 3}, {1, {7, 8, 3, 0}, 2},
+	    {2, {3, 8, 3, 0}, 0},  {2, {3, 16, 4, 1}, 1}, {2, {1, 8, 1, 0}, 3},  {2, {0, 1, 1, 0}, 1},
+	    {2, {3, 32, 4, 1}, 1}, {1, {3, 32, 3, 0}, 0}, {1, {3, 32, 4, 1}, 3}, {1, {1, 32, 1, 0}, 1},
+	    {1, {1, 32, 2, 0}, 2}, {1, {3, 8, 3, 0}, 2},  {1, {3, 8, 4, 1}, 3},  {1, {3, 16, 3, 0}, 3},
+	    {1, {4, 16, 4, 0}, 2}, {1, {2, 8, 1, 0}, 3},  {1, {0, 1, 1, 0}, 3},  {1, {7, 8, 3, 0}, 2},
 	};
 	for (const BeyondSeed& b : beyond) {
 		const ModeSeed& m = b.image;
@@ -128,8 +128,8 @@ bool writeTarnwickSeeds()
 		static const char* const kCompressions[] = {"raw", "packbits", "zip", "zip-predicted"};
 		char name[64];
 		snprintf(name, sizeof(name), "%s-mode%u-depth%u-ch%u-set%u-%s",
-			b.version == 2 ? "psb" : "psd", m.mode, m.depth, m.channels, m.settings,
-			kCompressions[b.compression]);
+		         b.version == 2 ? "psb" : "psd", m.mode, m.depth, m.channels, m.settings,
+		         kCompressions[b.compression]);
 		ok &= writeSeed("tarnwick", name, psdSeed(m.settings, layout, b.compression));
 	}
 	// Planes that span read blocks.
@@ -169,7 +169,7 @@ bool writeWendralSeeds()
 {
 	bool ok = true;
 	for (size_t size : {6912, 6921, 6924, 7396, 6911, 6913, 7397, 6144, 6143, 6976, 6977, 7040,
-			 12288, 12289, 12290, 13824, 13823, 13825})
+	                    12288, 12289, 12290, 13824, 13823, 13825})
 		ok &= writeSeed("wendral", "screen-" + std::to_string(size), screen(size, (unsigned)size));
 	return ok && writeSeed("wendral", "plus3dos", plus3dosScreen());
 }
@@ -177,14 +177,14 @@ bool writeWendralSeeds()
 bool writeSettingsSeeds()
 {
 	const char* files[][2] = {
-		{"saved", "# Tarnwick settings version 1.00\nwindow_pos = 100.5,40\nalpha4 = 0\n"
-				  "multichannelRead = 1\n"},
-		{"all-keys", "window_pos = -12.5, 3e2\nalpha4 = 7\nmultichannelRead = 3\n"},
-		{"bad-values", "alpha4 = x\nmultichannelRead = 4\nmultichannelRead = 0\n"
-					   "window_pos = 12.5 ,40\nwindow_pos = nan,inf\n"},
-		{"bad-lines", "=1\nAlpha4 = 1\nalpha4\nthis_key_is_longer_than_thirty_one_characters = 1\n"
-					  "   # comment\n\n\tmultichannelRead=2.5 trailing words\n"},
-		{"crlf", "alpha4 = 1\r\nmultichannelRead = 2\r\nwindow_pos = 1,2\r\n"},
+	    {"saved", "# Tarnwick settings version 1.00\nwindow_pos = 100.5,40\nalpha4 = 0\n"
+	              "multichannelRead = 1\n"},
+	    {"all-keys", "window_pos = -12.5, 3e2\nalpha4 = 7\nmultichannelRead = 3\n"},
+	    {"bad-values", "alpha4 = x\nmultichannelRead = 4\nmultichannelRead = 0\n"
+	                   "window_pos = 12.5 ,40\nwindow_pos = nan,inf\n"},
+	    {"bad-lines", "=1\nAlpha4 = 1\nalpha4\nthis_key_is_longer_than_thirty_one_characters = 1\n"
+	                  "   # comment\n\n\tmultichannelRead=2.5 trailing words\n"},
+	    {"crlf", "alpha4 = 1\r\nmultichannelRead = 2\r\nwindow_pos = 1,2\r\n"},
 	};
 	bool ok = true;
 	for (const auto& file : files)
@@ -200,7 +200,7 @@ bool writeSettingsSeeds()
 Bytes planeSeed(uint8_t kind, uint16_t width, uint8_t height, uint8_t lead, const Bytes& data)
 {
 	Bytes seed = {kind, (uint8_t)((width - 1) >> 8), (uint8_t)(width - 1), (uint8_t)(height - 1),
-		lead};
+	              lead};
 	seed.insert(seed.end(), data.begin(), data.end());
 	return seed;
 }
@@ -249,8 +249,9 @@ bool writePackBitsSeeds()
 			}
 			table.insert(table.end(), packets.begin(), packets.end());
 			const uint8_t kind = (uint8_t)(0x10 | (planes - 1) << 5 | (wide ? 1 : 0));
-			ok &= writeSeed("packbits", "plane-set-" + std::to_string(planes)
-					+ (wide ? "-16bit" : "-8bit"), planeSeed(kind, width, height, 0, table));
+			ok &= writeSeed("packbits",
+			                "plane-set-" + std::to_string(planes) + (wide ? "-16bit" : "-8bit"),
+			                planeSeed(kind, width, height, 0, table));
 		}
 	}
 	return ok;
@@ -269,7 +270,8 @@ LayerRecord seedLayer(int32_t left, int32_t top, uint32_t side, unsigned seed)
 		Bytes samples = planeBytes((size_t)side * side, seed + (unsigned)(id + 1));
 		if (id == -1) {
 			for (uint32_t i = 0; i < side * side; i++) {
-				const int dx = (int)(i % side) - (int)side / 2, dy = (int)(i / side) - (int)side / 2;
+				const int dx = (int)(i % side) - (int)side / 2,
+				          dy = (int)(i / side) - (int)side / 2;
 				samples[i] = dx * dx + dy * dy < (int)(side * side / 4) ? 255 : 0;
 			}
 		}
@@ -284,7 +286,7 @@ LayerBlock solidColour(double red, double green, double blue)
 	LayerBlock block = {"SoCo", {}};
 	Bytes& d = block.data;
 	appendBig32(d, 16);
-	appendBig32(d, 1);  // class name: one UTF-16 unit, a NUL
+	appendBig32(d, 1); // class name: one UTF-16 unit, a NUL
 	appendBig16(d, 0);
 	appendBig32(d, 0);
 	appendText(d, "null");
@@ -316,7 +318,7 @@ bool writeLayerSeeds()
 {
 	const uint32_t side = 24;
 	std::vector<LayerRecord> stack = {seedLayer(0, 0, side, 1), seedLayer(6, 4, 16, 2),
-		seedLayer(-5, 10, 16, 3)};
+	                                  seedLayer(-5, 10, 16, 3)};
 	stack[1].blendMode = "mul ";
 	stack[2].clipping = 1;
 	stack[2].opacity = 128;
@@ -343,8 +345,8 @@ bool writeLayerSeeds()
 
 bool endsWith(const std::string& s, const std::string& suffix)
 {
-	return s.size() >= suffix.size()
-		&& s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+	return s.size() >= suffix.size() &&
+	       s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool writeExample(const std::string& path)
@@ -356,11 +358,11 @@ bool writeExample(const std::string& path)
 	const std::string name = "example-" + path.substr(path.find_last_of('/') + 1);
 	if (endsWith(path, ".scr"))
 		return writeSeed("wendral", name, bytes);
-	bytes.insert(bytes.begin(), 0);  // default settings
+	bytes.insert(bytes.begin(), 0); // default settings
 	return writeSeed("tarnwick", name, bytes);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -369,8 +371,8 @@ int main(int argc, char** argv)
 		return 2;
 	}
 	gOut = argv[1];
-	bool ok = writeTarnwickSeeds() && writeLayerSeeds() && writeWendralSeeds()
-		&& writeSettingsSeeds() && writePackBitsSeeds();
+	bool ok = writeTarnwickSeeds() && writeLayerSeeds() && writeWendralSeeds() &&
+	          writeSettingsSeeds() && writePackBitsSeeds();
 	for (int i = 2; i < argc && ok; i++)
 		ok = writeExample(argv[i]);
 	if (!ok) {

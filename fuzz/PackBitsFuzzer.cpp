@@ -60,7 +60,7 @@ Bytes referenceBytes(const uint8_t* data, size_t size, size_t* at, size_t count,
 
 // Sample i of a plane: its byte, or the high byte of a 16-bit sample.
 Bytes referenceSamples(const uint8_t* data, size_t size, size_t* at, size_t samples, bool wide,
-	bool packed)
+                       bool packed)
 {
 	Bytes bytes = referenceBytes(data, size, at, samples * (wide ? 2 : 1), packed);
 	if (!wide)
@@ -83,8 +83,8 @@ uint8_t byteOf(uint32_t word, int index)
 	return bytes[index];
 }
 
-void decodeBytePlanes(uint32_t width, uint32_t height, bool wide, bool packed,
-	const uint8_t* data, size_t size)
+void decodeBytePlanes(uint32_t width, uint32_t height, bool wide, bool packed, const uint8_t* data,
+                      size_t size)
 {
 	const size_t count = (size_t)width * height;
 	std::vector<uint32_t> pixels(count, kFill);
@@ -113,14 +113,14 @@ void decodeBytePlanes(uint32_t width, uint32_t height, bool wide, bool packed,
 }
 
 void decodeMappedPlanes(uint32_t width, uint32_t height, bool wide, bool packed,
-	const uint8_t* data, size_t size)
+                        const uint8_t* data, size_t size)
 {
 	uint32_t table[256];
 	for (int v = 0; v < 256; v++)
 		table[v] = tableEntry((uint8_t)v);
 	const size_t count = (size_t)width * height;
 	std::vector<uint32_t> planes[2] = {std::vector<uint32_t>(count, kFill),
-		std::vector<uint32_t>(count, kFill)};
+	                                   std::vector<uint32_t>(count, kFill)};
 	size_t at = 0;
 	for (std::vector<uint32_t>& plane : planes) {
 		if (packed)
@@ -171,7 +171,7 @@ public:
 	PlaneCollector(int planes, size_t count) : samples(planes, Bytes(count, 0xA5)) {}
 
 	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
-		uint32 count) override
+	          uint32 count) override
 	{
 		FUZZ_CHECK(first + count <= samples[0].size());
 		for (size_t p = 0; p < samples.size(); p++)
@@ -184,16 +184,16 @@ public:
 // The reader takes the row byte counts as a guess of where each plane
 // starts; wrong counts must change nothing.
 void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool packed,
-	const uint8_t* data, size_t size)
+                  const uint8_t* data, size_t size)
 {
 	const size_t table = packed ? (size_t)planes * height * 2 : 0;
 	BMemoryIO in(data, size);
 	const size_t count = (size_t)width * height;
 	PlaneCollector collector(planes, count);
-	FUZZ_CHECK(psdCoreReadPlaneSet(&in, {packed, wide ? 2u : 1u, planes, width, height, table,
-					   (uint32)planes, 2, -1},
-				   collector)
-		== B_OK);
+	FUZZ_CHECK(psdCoreReadPlaneSet(
+	               &in,
+	               {packed, wide ? 2u : 1u, planes, width, height, table, (uint32)planes, 2, -1},
+	               collector) == B_OK);
 
 	const uint8_t* planeData = data + std::min(table, size);
 	const size_t planeSize = size - std::min(table, size);
@@ -204,7 +204,7 @@ void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool p
 	}
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 {

@@ -129,17 +129,22 @@ enum class Loader { kBitmap, kGray, kIndexed, kRGB, kRGBA, kCMYK };
 Loader chooseLoader(uint32_t mode, uint32_t channels, const PsdReferenceSettings& settings)
 {
 	switch (mode) {
-		case 0: return Loader::kBitmap;
-		case 2: return Loader::kIndexed;
-		case 3: return channels >= 4 && settings.alpha4 ? Loader::kRGBA : Loader::kRGB;
-		case 4: return Loader::kCMYK;
-		case 7:
-			if (settings.multichannelRead == 2)
-				return channels >= 4 ? Loader::kCMYK : Loader::kGray;
-			if (settings.multichannelRead == 3)
-				return Loader::kGray;
-			return channels >= 3 ? Loader::kRGB : Loader::kGray;
-		default: return Loader::kGray;  // grayscale, duotone, Lab
+	case 0:
+		return Loader::kBitmap;
+	case 2:
+		return Loader::kIndexed;
+	case 3:
+		return channels >= 4 && settings.alpha4 ? Loader::kRGBA : Loader::kRGB;
+	case 4:
+		return Loader::kCMYK;
+	case 7:
+		if (settings.multichannelRead == 2)
+			return channels >= 4 ? Loader::kCMYK : Loader::kGray;
+		if (settings.multichannelRead == 3)
+			return Loader::kGray;
+		return channels >= 3 ? Loader::kRGB : Loader::kGray;
+	default:
+		return Loader::kGray; // grayscale, duotone, Lab
 	}
 }
 
@@ -148,10 +153,10 @@ int planesOf(Loader loader)
 	return loader == Loader::kRGB ? 3 : loader == Loader::kRGBA || loader == Loader::kCMYK ? 4 : 1;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint32_t> psdReferencePixels(const uint8_t* file, size_t size,
-	const PsdReferenceSettings& settings)
+                                         const PsdReferenceSettings& settings)
 {
 	const bool psb = big(file + 4, 2) == 2;
 	const uint32_t channels = (uint32_t)big(file + 12, 2), height = (uint32_t)big(file + 14, 4);
@@ -160,7 +165,7 @@ std::vector<uint32_t> psdReferencePixels(const uint8_t* file, size_t size,
 	const uint64_t pixels = (uint64_t)width * height;
 
 	uint64_t at = 26;
-	const uint8_t* palette = file + at + 4;  // indexed: the colour mode data
+	const uint8_t* palette = file + at + 4; // indexed: the colour mode data
 	for (int section = 0; section < 3; section++) {
 		const int lengthSize = section == 2 && psb ? 8 : 4;
 		at += lengthSize + big(file + at, lengthSize);
@@ -193,40 +198,41 @@ std::vector<uint32_t> psdReferencePixels(const uint8_t* file, size_t size,
 	}
 	// Plane p's sample i as a byte.
 	auto sample = [&](int p, uint64_t i) {
-		return sampleByte(&planes[p][i * sampleBytes], sampleBytes, loader == Loader::kRGBA && p == 3);
+		return sampleByte(&planes[p][i * sampleBytes], sampleBytes,
+		                  loader == Loader::kRGBA && p == 3);
 	};
 
 	std::vector<uint32_t> out(pixels);
 	for (uint64_t i = 0; i < pixels; i++) {
 		switch (loader) {
-			case Loader::kBitmap: {
-				const uint64_t x = i % width, y = i / width;
-				const bool black = planes[0][y * rowSamples + x / 8] & (0x80 >> (x % 8));
-				out[i] = black ? pixel(0, 0, 0, 255) : pixel(255, 255, 255, 255);
-				break;
-			}
-			case Loader::kGray: {
-				const uint8_t gray = sample(0, i);
-				out[i] = pixel(gray, gray, gray, 255);
-				break;
-			}
-			case Loader::kIndexed: {
-				const uint8_t v = sample(0, i);
-				out[i] = pixel(palette[512 + v], palette[256 + v], palette[v], 255);
-				break;
-			}
-			case Loader::kRGB:
-				out[i] = pixel(sample(2, i), sample(1, i), sample(0, i), 255);
-				break;
-			case Loader::kRGBA:
-				out[i] = pixel(sample(2, i), sample(1, i), sample(0, i), sample(3, i));
-				break;
-			case Loader::kCMYK: {
-				const uint32_t k = sample(3, i);
-				out[i] = pixel((uint8_t)(sample(2, i) * k >> 8), (uint8_t)(sample(1, i) * k >> 8),
-					(uint8_t)(sample(0, i) * k >> 8), 255);
-				break;
-			}
+		case Loader::kBitmap: {
+			const uint64_t x = i % width, y = i / width;
+			const bool black = planes[0][y * rowSamples + x / 8] & (0x80 >> (x % 8));
+			out[i] = black ? pixel(0, 0, 0, 255) : pixel(255, 255, 255, 255);
+			break;
+		}
+		case Loader::kGray: {
+			const uint8_t gray = sample(0, i);
+			out[i] = pixel(gray, gray, gray, 255);
+			break;
+		}
+		case Loader::kIndexed: {
+			const uint8_t v = sample(0, i);
+			out[i] = pixel(palette[512 + v], palette[256 + v], palette[v], 255);
+			break;
+		}
+		case Loader::kRGB:
+			out[i] = pixel(sample(2, i), sample(1, i), sample(0, i), 255);
+			break;
+		case Loader::kRGBA:
+			out[i] = pixel(sample(2, i), sample(1, i), sample(0, i), sample(3, i));
+			break;
+		case Loader::kCMYK: {
+			const uint32_t k = sample(3, i);
+			out[i] = pixel((uint8_t)(sample(2, i) * k >> 8), (uint8_t)(sample(1, i) * k >> 8),
+			               (uint8_t)(sample(0, i) * k >> 8), 255);
+			break;
+		}
 		}
 	}
 	return out;

@@ -21,11 +21,11 @@
 
 struct PsdReferenceSettings {
 	bool alpha4;
-	int multichannelRead;  // any value other than 2 and 3 reads as RGB
+	int multichannelRead; // any value other than 2 and 3 reads as RGB
 };
 
 // width x height pixel words in B_RGBA32 memory order.
 std::vector<uint32_t> psdReferencePixels(const uint8_t* file, size_t size,
-	const PsdReferenceSettings& settings);
+                                         const PsdReferenceSettings& settings);
 
 #endif

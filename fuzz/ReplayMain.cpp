@@ -40,7 +40,7 @@ std::vector<std::string> filesIn(const std::string& folder)
 	return files;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
 			return 1;
 		}
 		std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)),
-			std::istreambuf_iterator<char>());
+		                          std::istreambuf_iterator<char>());
 		fprintf(stderr, "replaying %s (%zu bytes)\n", path.c_str(), data.size());
 		LLVMFuzzerTestOneInput(data.data(), data.size());
 	}

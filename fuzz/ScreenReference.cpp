@@ -59,7 +59,7 @@ Rgb ulaplusPixel(const uint8_t* file, int x, int y)
 	const uint8_t p = file[6912 + entry];
 	const int b1 = (p >> 1) & 1, b0 = p & 1;
 	return {ulaplusLevel((p >> 2) & 7), ulaplusLevel(p >> 5),
-		ulaplusLevel(b1 * 4 + b0 * 2 + (b1 | b0))};
+	        ulaplusLevel(b1 * 4 + b0 * 2 + (b1 | b0))};
 }
 
 Rgb hiColourPixel(const uint8_t* file, int x, int y)
@@ -104,7 +104,7 @@ std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file, PixelOf p
 	memcpy(&rightBits, &right, 4);
 	memcpy(&bottomBits, &bottom, 4);
 	for (uint32_t field : {0x62697473u, 0u, 0u, rightBits, bottomBits, rowBytes,
-			 rgba ? 0x2008u : 0x0004u, rowBytes * 192})
+	                       rgba ? 0x2008u : 0x0004u, rowBytes * 192})
 		putBig32(out, field);
 
 	BScreen screen;
@@ -126,23 +126,32 @@ std::vector<uint8_t> bitmap(int width, bool rgba, const uint8_t* file, PixelOf p
 	return out;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> screenReferenceBitmap(const uint8_t* data, size_t size, bool hinted)
 {
 	switch (size) {
-		case 6912: return bitmap(256, false, data, classicPixel);
-		case 6921: return bitmap(256, false, data + 9, classicPixel);
-		case 6924: return bitmap(256, false, data + 12, classicPixel);
-		case 7396: return bitmap(256, false, data + 265, classicPixel);
-		case 6976: return bitmap(256, true, data, ulaplusPixel);
-		case 12289: return bitmap(512, false, data, hiResPixel);
-		case 13824: return bitmap(256, true, data, gigascreenPixel);
-		case 7040:
-			return plus3dosHeaderGood(data) ? bitmap(256, false, data + 128, classicPixel)
-											: std::vector<uint8_t>();
-		case 6144: return hinted ? bitmap(256, false, data, bareBitmapPixel) : std::vector<uint8_t>();
-		case 12288: return hinted ? bitmap(256, false, data, hiColourPixel) : std::vector<uint8_t>();
+	case 6912:
+		return bitmap(256, false, data, classicPixel);
+	case 6921:
+		return bitmap(256, false, data + 9, classicPixel);
+	case 6924:
+		return bitmap(256, false, data + 12, classicPixel);
+	case 7396:
+		return bitmap(256, false, data + 265, classicPixel);
+	case 6976:
+		return bitmap(256, true, data, ulaplusPixel);
+	case 12289:
+		return bitmap(512, false, data, hiResPixel);
+	case 13824:
+		return bitmap(256, true, data, gigascreenPixel);
+	case 7040:
+		return plus3dosHeaderGood(data) ? bitmap(256, false, data + 128, classicPixel)
+		                                : std::vector<uint8_t>();
+	case 6144:
+		return hinted ? bitmap(256, false, data, bareBitmapPixel) : std::vector<uint8_t>();
+	case 12288:
+		return hinted ? bitmap(256, false, data, hiColourPixel) : std::vector<uint8_t>();
 	}
 	return {};
 }

@@ -86,14 +86,14 @@ std::string savedText(const psd_settings& record)
 {
 	char text[256];
 	snprintf(text, sizeof(text),
-		"# Tarnwick settings version %.2f\nwindow_pos = %g,%g\nalpha4 = %d\n"
-		"multichannelRead = %d\n",
-		kTarnwickVersion / 100.0, (double)record.window_pos.x, (double)record.window_pos.y,
-		record.alpha4 ? 1 : 0, record.multichannelRead);
+	         "# Tarnwick settings version %.2f\nwindow_pos = %g,%g\nalpha4 = %d\n"
+	         "multichannelRead = %d\n",
+	         kTarnwickVersion / 100.0, (double)record.window_pos.x, (double)record.window_pos.y,
+	         record.alpha4 ? 1 : 0, record.multichannelRead);
 	return text;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	FUZZ_CHECK(writeFile(settingsPath(), data, size));
 
 	psd_settings loaded;
-	memset((void*)&loaded, 0xA5, sizeof(loaded));  // the loader must set every field
+	memset((void*)&loaded, 0xA5, sizeof(loaded)); // the loader must set every field
 	{
 		PrefsLoader loader(kFileName, &loaded);
 		checkAccepted(loaded);

@@ -19,7 +19,7 @@
 
 namespace {
 
-const uint32 kPSDType = 0x70736420;  // 'psd '
+const uint32 kPSDType = 0x70736420; // 'psd '
 const uint32 kHeaderSize = 26;
 // Larger images are not translated, so that the fuzzer explores rather than
 // allocates: every loader already crosses several read blocks below this, and
@@ -33,17 +33,26 @@ struct Geometry {
 Geometry readGeometry(const uint8_t* psd)
 {
 	return {fuzzBig16(psd + 12), fuzzBig32(psd + 14), fuzzBig32(psd + 18), fuzzBig16(psd + 22),
-		fuzzBig16(psd + 24)};
+	        fuzzBig16(psd + 24)};
 }
 
 bool depthDefined(uint32_t mode, uint32_t depth)
 {
 	switch (mode) {
-		case 0: return depth == 1;
-		case 2: return depth == 8;
-		case 1: case 3: return depth == 8 || depth == 16 || depth == 32;
-		case 4: case 7: case 8: case 9: return depth == 8 || depth == 16;
-		default: return false;
+	case 0:
+		return depth == 1;
+	case 2:
+		return depth == 8;
+	case 1:
+	case 3:
+		return depth == 8 || depth == 16 || depth == 32;
+	case 4:
+	case 7:
+	case 8:
+	case 9:
+		return depth == 8 || depth == 16;
+	default:
+		return false;
 	}
 }
 
@@ -63,9 +72,9 @@ status_t expectedStatus(const uint8_t* psd, size_t size)
 		return B_ERROR;
 	const Geometry g = readGeometry(psd);
 	const uint32_t maxSide = isPSB(psd) ? 300000 : UINT32_MAX;
-	if (!depthDefined(g.mode, g.depth) || g.width == 0 || g.height == 0
-		|| (uint64_t)g.width * g.height * 4 > UINT32_MAX || g.width > maxSide
-		|| g.height > maxSide || (g.mode == 4 && g.channels < 4))
+	if (!depthDefined(g.mode, g.depth) || g.width == 0 || g.height == 0 ||
+	    (uint64_t)g.width * g.height * 4 > UINT32_MAX || g.width > maxSide || g.height > maxSide ||
+	    (g.mode == 4 && g.channels < 4))
 		return B_ERROR;
 	uint64_t at = kHeaderSize;
 	for (int section = 0; section < 3; section++) {
@@ -73,8 +82,8 @@ status_t expectedStatus(const uint8_t* psd, size_t size)
 		if (at > size || size - at < lengthSize)
 			return B_ERROR;
 		const uint64_t length = lengthSize == 8
-			? (uint64_t)fuzzBig32(psd + at) << 32 | fuzzBig32(psd + at + 4)
-			: fuzzBig32(psd + at);
+		                            ? (uint64_t)fuzzBig32(psd + at) << 32 | fuzzBig32(psd + at + 4)
+		                            : fuzzBig32(psd + at);
 		if (section == 0 && g.mode == 2 && length != 768)
 			return B_ERROR;
 		at += lengthSize;
@@ -87,16 +96,16 @@ status_t expectedStatus(const uint8_t* psd, size_t size)
 
 bool identifiesAsPSD(const uint8_t* psd, size_t size)
 {
-	return size >= 6 && memcmp(psd, "8BPS", 4) == 0
-		&& (fuzzBig16(psd + 4) == 1 || fuzzBig16(psd + 4) == 2);
+	return size >= 6 && memcmp(psd, "8BPS", 4) == 0 &&
+	       (fuzzBig16(psd + 4) == 1 || fuzzBig16(psd + 4) == 2);
 }
 
 // The bitmap header as it must appear, big-endian.
 void expectedHeader(const Geometry& g, uint8_t out[32])
 {
 	const float right = (float)(g.width - 1), bottom = (float)(g.height - 1);
-	uint32_t words[8] = {B_TRANSLATOR_BITMAP, 0, 0, 0, 0, g.width * 4, 0x2008,
-		g.width * g.height * 4};
+	uint32_t words[8] = {B_TRANSLATOR_BITMAP,   0, 0, 0, 0, g.width * 4, 0x2008,
+	                     g.width * g.height * 4};
 	memcpy(&words[3], &right, 4);
 	memcpy(&words[4], &bottom, 4);
 	for (int i = 0; i < 8; i++) {
@@ -111,8 +120,9 @@ void expectedHeader(const Geometry& g, uint8_t out[32])
 // buffer of the plane-by-plane decoders.
 std::vector<uint8_t> poisonImage(uint8_t mode, uint8_t channels, uint8_t depth)
 {
-	const uint8_t front[] = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, channels, 0, 0, 0,
-		1, 0, 0, 0, 1, 0, depth, 0, mode, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+	const uint8_t front[] = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0,     0, 0,    0, channels,
+	                         0,   0,   0,   1,   0, 0, 0, 1, 0, depth, 0, mode, 0, 0,
+	                         0,   0,   0,   0,   0, 0, 0, 0, 0, 0,     0, 0};
 	static_assert(sizeof(front) == 40, "header, three empty sections, compression 0");
 	std::vector<uint8_t> image(front, front + sizeof(front));
 	image.resize(sizeof(front) + 16384, 0xA5);
@@ -140,7 +150,7 @@ void checkIdentify(const uint8_t* psd, size_t size)
 	}
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

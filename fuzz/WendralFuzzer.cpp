@@ -11,7 +11,7 @@
 
 namespace {
 
-const uint32 kZXType = 0x5A582020;  // 'ZX  '
+const uint32 kZXType = 0x5A582020; // 'ZX  '
 
 status_t identify(const uint8_t* data, size_t size, const translation_format* hint)
 {
@@ -24,7 +24,7 @@ status_t identify(const uint8_t* data, size_t size, const translation_format* hi
 	return status;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -27,9 +27,8 @@ BApplication::BApplication(const char* signature, status_t* error) : BLooper(sig
 
 void BApplication::_Init(const char* signature)
 {
-	fInitStatus = signature != nullptr && strncmp(signature, "application/", 12) == 0
-		? B_OK
-		: B_BAD_VALUE;
+	fInitStatus =
+	    signature != nullptr && strncmp(signature, "application/", 12) == 0 ? B_OK : B_BAD_VALUE;
 	be_app = this;
 	be_app_messenger = BMessenger(this);
 	BPrivate::display::open();

@@ -5,10 +5,8 @@
 #include "HandlerRegistry.h"
 
 BHandler::BHandler(const char* name)
-	: fToken(BPrivate::register_handler(this)),
-	  fName(name != nullptr ? name : ""),
-	  fLooper(nullptr),
-	  fNextHandler(nullptr)
+    : fToken(BPrivate::register_handler(this)), fName(name != nullptr ? name : ""),
+      fLooper(nullptr), fNextHandler(nullptr)
 {
 }
 

@@ -17,7 +17,7 @@ std::mutex& gLock = *new std::mutex;
 std::unordered_map<int32, Entry>& gHandlers = *new std::unordered_map<int32, Entry>;
 int32 gNextToken = 1;
 
-}  // namespace
+} // namespace
 
 std::mutex& handler_registry_lock()
 {
@@ -57,4 +57,4 @@ BHandler* lookup_handler(int32 token, BLooper** looper)
 	return it->second.handler;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -28,6 +28,6 @@ std::mutex& handler_registry_lock();
 // Needs handler_registry_lock(); null when the token is unknown.
 BHandler* lookup_handler(int32 token, BLooper** looper);
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -16,13 +16,8 @@ std::atomic<thread_id> gNextThreadId(1);
 }
 
 BLooper::BLooper(const char* name)
-	: BHandler(name),
-	  fLock(name),
-	  fQueue(new BPrivate::MessageQueue),
-	  fCurrentMessage(nullptr),
-	  fTerminating(false),
-	  fRunning(false),
-	  fThread(-1)
+    : BHandler(name), fLock(name), fQueue(new BPrivate::MessageQueue), fCurrentMessage(nullptr),
+      fTerminating(false), fRunning(false), fThread(-1)
 {
 	fLooper = this;
 	fHandlers.push_back(this);
@@ -201,8 +196,8 @@ void BLooper::Quit()
 	}
 	std::shared_ptr<BPrivate::LooperExit> exit = fExit;
 	int32 locks = fLock.CountLocks();
-	fQueue->Push(BPrivate::Envelope{new BMessage(BPrivate::B_QUIT_LOOPER),
-		BPrivate::B_PREFERRED_TOKEN});
+	fQueue->Push(
+	    BPrivate::Envelope{new BMessage(BPrivate::B_QUIT_LOOPER), BPrivate::B_PREFERRED_TOKEN});
 	// The last unlock lets the thread delete the looper: touch nothing after.
 	while (locks-- > 0)
 		fLock.Unlock();

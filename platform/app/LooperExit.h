@@ -27,8 +27,8 @@ struct LooperExit {
 };
 
 // The internal message that ends a loop without asking QuitRequested.
-enum { B_QUIT_LOOPER = 0x5f514954 };  // '_QIT'
+enum { B_QUIT_LOOPER = 0x5f514954 }; // '_QIT'
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

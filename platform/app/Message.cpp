@@ -48,7 +48,7 @@ status_t BMessage::AddData(const char* name, type_code type, const void* data, s
 }
 
 status_t BMessage::FindData(const char* name, type_code type, int32 index, const void** data,
-	ssize_t* numBytes) const
+                            ssize_t* numBytes) const
 {
 	const Field* field = _Find(name);
 	if (field == nullptr)
@@ -103,8 +103,8 @@ bool BMessage::HasData(const char* name, type_code type, int32 index) const
 
 // Typed fields: fixed-size values stored as their bytes.
 template <typename T>
-static status_t find_value(const BMessage& message, const char* name, type_code type,
-	int32 index, T* value)
+static status_t find_value(const BMessage& message, const char* name, type_code type, int32 index,
+                           T* value)
 {
 	const void* data;
 	ssize_t size;

@@ -49,4 +49,4 @@ void MessageQueue::SetWakeHook(void (*hook)())
 	fWakeHook.store(hook);
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

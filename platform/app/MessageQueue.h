@@ -37,6 +37,6 @@ private:
 	std::atomic<void (*)()> fWakeHook{nullptr};
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

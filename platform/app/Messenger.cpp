@@ -8,19 +8,19 @@
 #include "ReplyTarget.h"
 
 BMessenger::BMessenger()
-	: fHandlerToken(BPrivate::B_NULL_TOKEN), fLooperToken(BPrivate::B_NULL_TOKEN)
+    : fHandlerToken(BPrivate::B_NULL_TOKEN), fLooperToken(BPrivate::B_NULL_TOKEN)
 {
 }
 
 BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t* result)
-	: BMessenger()
+    : BMessenger()
 {
 	status_t status = B_BAD_VALUE;
 	if (handler != nullptr) {
 		std::lock_guard<std::mutex> guard(BPrivate::handler_registry_lock());
 		BLooper* owner;
-		if (BPrivate::lookup_handler(handler->fToken, &owner) != nullptr && owner != nullptr
-			&& (looper == nullptr || looper == owner)) {
+		if (BPrivate::lookup_handler(handler->fToken, &owner) != nullptr && owner != nullptr &&
+		    (looper == nullptr || looper == owner)) {
 			fHandlerToken = handler->fToken;
 			fLooperToken = owner->fToken;
 			status = B_OK;
@@ -37,7 +37,7 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t*
 }
 
 BMessenger::BMessenger(const BMessenger& other)
-	: fHandlerToken(other.fHandlerToken), fLooperToken(other.fLooperToken)
+    : fHandlerToken(other.fHandlerToken), fLooperToken(other.fLooperToken)
 {
 }
 
@@ -81,7 +81,7 @@ BHandler* BMessenger::Target(BLooper** looper) const
 }
 
 status_t BMessenger::_Send(BMessage* message,
-	std::shared_ptr<BPrivate::ReplyTarget> replyTarget) const
+                           std::shared_ptr<BPrivate::ReplyTarget> replyTarget) const
 {
 	if (message == nullptr)
 		return B_BAD_VALUE;
@@ -130,7 +130,7 @@ status_t BMessenger::SendMessage(uint32 command, BMessage* reply) const
 }
 
 status_t BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t,
-	bigtime_t replyTimeout) const
+                                 bigtime_t replyTimeout) const
 {
 	if (reply == nullptr)
 		return B_BAD_VALUE;

@@ -37,7 +37,7 @@ void watch()
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
 }
 
-}  // namespace
+} // namespace
 
 void install_quit_signals()
 {
@@ -66,4 +66,4 @@ void remove_quit_signals()
 	gPipe[0] = gPipe[1] = -1;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -7,6 +7,6 @@ namespace BPrivate {
 void install_quit_signals();
 void remove_quit_signals();
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

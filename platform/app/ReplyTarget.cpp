@@ -9,7 +9,7 @@ namespace BPrivate {
 ReplyTarget::ReplyTarget() : fWaiting(true), fDone(false) {}
 
 ReplyTarget::ReplyTarget(const BMessenger& replyTo)
-	: fWaiting(false), fDone(false), fReplyTo(replyTo)
+    : fWaiting(false), fDone(false), fReplyTo(replyTo)
 {
 }
 
@@ -48,11 +48,11 @@ status_t ReplyTarget::Wait(BMessage* reply, bigtime_t timeout)
 	if (timeout == B_INFINITE_TIMEOUT) {
 		fReplied.wait(guard, [this] { return fDone; });
 	} else if (!fReplied.wait_for(guard, std::chrono::microseconds(timeout),
-			[this] { return fDone; })) {
+	                              [this] { return fDone; })) {
 		return B_TIMED_OUT;
 	}
 	*reply = fReply;
 	return B_OK;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -32,6 +32,6 @@ private:
 	BMessenger fReplyTo;
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

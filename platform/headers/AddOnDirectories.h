@@ -15,6 +15,6 @@ std::string ancestor_directory(const std::string& path, int levels);
 
 bool is_directory(const std::string& path);
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

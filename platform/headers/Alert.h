@@ -19,14 +19,14 @@ enum alert_type {
 namespace BPrivate {
 struct AlertResult;
 class AlertButton;
-}
+} // namespace BPrivate
 
 // A small window with a message and up to three buttons.
 class BAlert : public BWindow {
 public:
-	BAlert(const char* title, const char* text, const char* button1,
-		const char* button2 = nullptr, const char* button3 = nullptr,
-		button_width width = B_WIDTH_AS_USUAL, alert_type type = B_INFO_ALERT);
+	BAlert(const char* title, const char* text, const char* button1, const char* button2 = nullptr,
+	       const char* button3 = nullptr, button_width width = B_WIDTH_AS_USUAL,
+	       alert_type type = B_INFO_ALERT);
 	virtual ~BAlert();
 
 	// Shows the alert and waits until a button is pressed; returns its index

@@ -29,7 +29,7 @@ status_t write_bitmap_header(BPositionIO* destination, TranslatorBitmap header);
 
 // The header, then header.dataSize bytes of rows in a second Write.
 status_t write_bitmap_stream(BPositionIO* destination, const TranslatorBitmap& header,
-	const void* rows);
+                             const void* rows);
 
 // The pixels of a Be bitmap stream as hosts see them; bits points into
 // memory that the host holds, or is null while the rows are still coming.
@@ -50,7 +50,7 @@ uint32 bytes_per_pixel(color_space colors);
 // null and dataSize gets the byte count of the rows. False with the reason
 // in words if not.
 bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize,
-	std::string* reason);
+                        std::string* reason);
 
 // The stream a host hands to an add-on's Translate, read as the add-on
 // writes it: the header is checked as soon as its 32 bytes are in, before the
@@ -63,8 +63,8 @@ class BitmapStreamReader : public WriteOnlyIO {
 public:
 	enum Fault {
 		kNone,
-		kBitmap,  // the stream is no bitmap the host can use
-		kHost,    // the host could not keep what it was given
+		kBitmap, // the stream is no bitmap the host can use
+		kHost,   // the host could not keep what it was given
 	};
 
 	BitmapStreamReader();
@@ -103,6 +103,6 @@ private:
 	std::string fReason;
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -9,9 +9,9 @@
 class BBox : public BView {
 public:
 	BBox(BRect frame, const char* name = nullptr,
-		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
-		uint32 flags = B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE_JUMP,
-		border_style border = B_FANCY_BORDER);
+	     uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
+	     uint32 flags = B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE_JUMP,
+	     border_style border = B_FANCY_BORDER);
 	virtual ~BBox();
 
 	virtual void AttachedToWindow();

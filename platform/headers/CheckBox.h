@@ -7,8 +7,8 @@
 class BCheckBox : public BControl {
 public:
 	BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
-		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
-		uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
+	          uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
+	          uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
 	virtual ~BCheckBox();
 
 	virtual void Draw(BRect updateRect);

@@ -17,7 +17,7 @@ enum {
 class BControl : public BView, public BInvoker {
 public:
 	BControl(BRect frame, const char* name, const char* label, BMessage* message,
-		uint32 resizingMode, uint32 flags);
+	         uint32 resizingMode, uint32 flags);
 	virtual ~BControl();
 
 	virtual void AttachedToWindow();

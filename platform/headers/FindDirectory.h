@@ -15,8 +15,8 @@ typedef enum {
 // B_USER_SETTINGS_DIRECTORY is $XDG_CONFIG_HOME when set and absolute, else
 // $HOME/.config; B_ENTRY_NOT_FOUND when neither is known.
 status_t find_directory(directory_which which, BPath* path, bool createIt = false,
-	BVolume* volume = nullptr);
-status_t find_directory(directory_which which, dev_t volume, bool createIt,
-	char* returnedPath, int32 pathLength);
+                        BVolume* volume = nullptr);
+status_t find_directory(directory_which which, dev_t volume, bool createIt, char* returnedPath,
+                        int32 pathLength);
 
 #endif

@@ -11,7 +11,7 @@
 namespace BPrivate {
 class MessageQueue;
 struct LooperExit;
-}
+} // namespace BPrivate
 
 // A handler with a thread and a message queue. A new looper is locked by the
 // thread that made it; Run starts the thread and releases that lock. Messages
@@ -23,7 +23,7 @@ public:
 
 	status_t PostMessage(uint32 command);
 	status_t PostMessage(BMessage* message, BHandler* handler = nullptr,
-		BHandler* replyTo = nullptr);
+	                     BHandler* replyTo = nullptr);
 
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 	virtual void MessageReceived(BMessage* message);

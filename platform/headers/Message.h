@@ -32,7 +32,7 @@ public:
 
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes);
 	status_t FindData(const char* name, type_code type, int32 index, const void** data,
-		ssize_t* numBytes) const;
+	                  ssize_t* numBytes) const;
 	status_t RemoveName(const char* name);
 	status_t MakeEmpty();
 	bool IsEmpty() const;

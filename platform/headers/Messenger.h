@@ -25,7 +25,7 @@ public:
 	// no looper, or to another looper than the one given, gives an invalid
 	// messenger (B_MISMATCHED_VALUES in result).
 	BMessenger(const BHandler* handler, const BLooper* looper = nullptr,
-		status_t* result = nullptr);
+	           status_t* result = nullptr);
 	BMessenger(const BMessenger& other);
 	~BMessenger();
 
@@ -38,18 +38,18 @@ public:
 
 	status_t SendMessage(uint32 command, BHandler* replyTo = nullptr) const;
 	status_t SendMessage(BMessage* message, BHandler* replyTo = nullptr,
-		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	                     bigtime_t timeout = B_INFINITE_TIMEOUT) const;
 	// Waits for the reply; B_NO_REPLY arrives when the message is dropped
 	// unanswered (also when its looper quits first).
 	status_t SendMessage(uint32 command, BMessage* reply) const;
 	status_t SendMessage(BMessage* message, BMessage* reply,
-		bigtime_t deliveryTimeout = B_INFINITE_TIMEOUT,
-		bigtime_t replyTimeout = B_INFINITE_TIMEOUT) const;
+	                     bigtime_t deliveryTimeout = B_INFINITE_TIMEOUT,
+	                     bigtime_t replyTimeout = B_INFINITE_TIMEOUT) const;
 
 private:
 	status_t _Send(BMessage* message, std::shared_ptr<BPrivate::ReplyTarget> replyTarget) const;
 
-	int32 fHandlerToken;  // B_PREFERRED_TOKEN: the looper itself
+	int32 fHandlerToken; // B_PREFERRED_TOKEN: the looper itself
 	int32 fLooperToken;
 };
 

@@ -13,13 +13,27 @@ public:
 	BPoint() : x(0), y(0) {}
 	BPoint(float X, float Y) : x(X), y(Y) {}
 
-	void Set(float X, float Y) { x = X; y = Y; }
+	void Set(float X, float Y)
+	{
+		x = X;
+		y = Y;
+	}
 	void ConstrainTo(BRect rect);
 
 	BPoint operator+(const BPoint& p) const { return BPoint(x + p.x, y + p.y); }
 	BPoint operator-(const BPoint& p) const { return BPoint(x - p.x, y - p.y); }
-	BPoint& operator+=(const BPoint& p) { x += p.x; y += p.y; return *this; }
-	BPoint& operator-=(const BPoint& p) { x -= p.x; y -= p.y; return *this; }
+	BPoint& operator+=(const BPoint& p)
+	{
+		x += p.x;
+		y += p.y;
+		return *this;
+	}
+	BPoint& operator-=(const BPoint& p)
+	{
+		x -= p.x;
+		y -= p.y;
+		return *this;
+	}
 	bool operator==(const BPoint& p) const { return x == p.x && y == p.y; }
 	bool operator!=(const BPoint& p) const { return !(*this == p); }
 };

@@ -8,8 +8,8 @@
 class BRadioButton : public BControl {
 public:
 	BRadioButton(BRect frame, const char* name, const char* label, BMessage* message,
-		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
-		uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
+	             uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
+	             uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
 	virtual ~BRadioButton();
 
 	virtual void Draw(BRect updateRect);

@@ -14,9 +14,17 @@ public:
 	BRect() : left(0), top(0), right(-1), bottom(-1) {}
 	BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
 	BRect(BPoint leftTop, BPoint rightBottom)
-		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y) {}
+	    : left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y)
+	{
+	}
 
-	void Set(float l, float t, float r, float b) { left = l; top = t; right = r; bottom = b; }
+	void Set(float l, float t, float r, float b)
+	{
+		left = l;
+		top = t;
+		right = r;
+		bottom = b;
+	}
 
 	BPoint LeftTop() const { return BPoint(left, top); }
 	BPoint RightBottom() const { return BPoint(right, bottom); }

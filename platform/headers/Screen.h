@@ -47,6 +47,6 @@ enum {
 	B_VIRTUAL_SCREEN_HEIGHT = 768,
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

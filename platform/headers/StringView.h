@@ -9,7 +9,7 @@
 class BStringView : public BView {
 public:
 	BStringView(BRect frame, const char* name, const char* text,
-		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP, uint32 flags = B_WILL_DRAW);
+	            uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP, uint32 flags = B_WILL_DRAW);
 	virtual ~BStringView();
 
 	virtual void AttachedToWindow();

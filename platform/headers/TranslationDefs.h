@@ -21,10 +21,12 @@ struct translation_format {
 // Add-ons built elsewhere hand these records across: the platform's layout,
 // byte for byte.
 static_assert(sizeof(translation_format) == 520, "translation_format is 520 bytes");
-static_assert(offsetof(translation_format, group) == 4 && offsetof(translation_format, quality) == 8
-		&& offsetof(translation_format, capability) == 12 && offsetof(translation_format, MIME) == 16
-		&& offsetof(translation_format, name) == 16 + B_MIME_STRING_LENGTH,
-	"translation_format has the platform's field offsets");
+static_assert(offsetof(translation_format, group) == 4 &&
+                  offsetof(translation_format, quality) == 8 &&
+                  offsetof(translation_format, capability) == 12 &&
+                  offsetof(translation_format, MIME) == 16 &&
+                  offsetof(translation_format, name) == 16 + B_MIME_STRING_LENGTH,
+              "translation_format has the platform's field offsets");
 
 struct translator_info {
 	uint32 type;
@@ -38,10 +40,11 @@ struct translator_info {
 
 // Unlike translation_format, the name comes before the MIME type.
 static_assert(sizeof(translator_info) == 524, "translator_info is 524 bytes");
-static_assert(offsetof(translator_info, translator) == 4 && offsetof(translator_info, group) == 8
-		&& offsetof(translator_info, quality) == 12 && offsetof(translator_info, capability) == 16
-		&& offsetof(translator_info, name) == 20
-		&& offsetof(translator_info, MIME) == 20 + B_MIME_STRING_LENGTH,
-	"translator_info has the platform's field offsets");
+static_assert(offsetof(translator_info, translator) == 4 && offsetof(translator_info, group) == 8 &&
+                  offsetof(translator_info, quality) == 12 &&
+                  offsetof(translator_info, capability) == 16 &&
+                  offsetof(translator_info, name) == 20 &&
+                  offsetof(translator_info, MIME) == 20 + B_MIME_STRING_LENGTH,
+              "translator_info has the platform's field offsets");
 
 #endif

@@ -20,9 +20,9 @@ _EXPORT extern translation_format inputFormats[];
 _EXPORT extern translation_format outputFormats[];
 
 _EXPORT status_t Identify(BPositionIO* inSource, const translation_format* inFormat,
-	BMessage* ioExtension, translator_info* outInfo, uint32 outType);
+                          BMessage* ioExtension, translator_info* outInfo, uint32 outType);
 _EXPORT status_t Translate(BPositionIO* inSource, const translator_info* inInfo,
-	BMessage* ioExtension, uint32 outType, BPositionIO* outDestination);
+                           BMessage* ioExtension, uint32 outType, BPositionIO* outDestination);
 _EXPORT status_t MakeConfig(BMessage* ioExtension, BView** outView, BRect* outExtent);
 _EXPORT status_t GetConfigMessage(BMessage* ioExtension);
 }

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 enum {
-	B_TRANSLATOR_BITMAP = 0x62697473,  // 'bits'
+	B_TRANSLATOR_BITMAP = 0x62697473, // 'bits'
 };
 
 // Header of a Be bitmap stream; every field is big-endian in the stream.
@@ -20,9 +20,11 @@ struct TranslatorBitmap {
 };
 
 static_assert(sizeof(TranslatorBitmap) == 32, "the Be bitmap header is 32 bytes");
-static_assert(offsetof(TranslatorBitmap, bounds) == 4 && offsetof(TranslatorBitmap, rowBytes) == 20
-		&& offsetof(TranslatorBitmap, colors) == 24 && offsetof(TranslatorBitmap, dataSize) == 28,
-	"TranslatorBitmap has the stream's field offsets");
+static_assert(offsetof(TranslatorBitmap, bounds) == 4 &&
+                  offsetof(TranslatorBitmap, rowBytes) == 20 &&
+                  offsetof(TranslatorBitmap, colors) == 24 &&
+                  offsetof(TranslatorBitmap, dataSize) == 28,
+              "TranslatorBitmap has the stream's field offsets");
 static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field");
 
 #define B_TRANSLATOR_EXT_BITMAP_COLOR_SPACE "/bitmap_color_space"

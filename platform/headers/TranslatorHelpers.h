@@ -29,6 +29,6 @@ std::string joined(const std::vector<std::string>& items);
 // status that tells no more than that it failed.
 std::string translate_status_text(status_t status, const char* input);
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

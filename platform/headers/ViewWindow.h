@@ -16,6 +16,6 @@ namespace BPrivate {
 // without a view or with an empty extent.
 status_t run_view_window(BView* view, BRect extent, const char* title);
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

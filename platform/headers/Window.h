@@ -14,8 +14,8 @@ class BWindow;
 namespace BPrivate {
 struct Framebuffer;
 status_t get_window_pixels(BWindow* window, std::vector<uint32>* pixels, int32* width,
-	int32* height);
-}
+                           int32* height);
+} // namespace BPrivate
 
 enum window_type {
 	B_UNTYPED_WINDOW = 0,
@@ -46,7 +46,7 @@ enum {
 class BWindow : public BLooper {
 public:
 	BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-		uint32 workspace = B_CURRENT_WORKSPACE);
+	        uint32 workspace = B_CURRENT_WORKSPACE);
 	virtual ~BWindow();
 
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);

@@ -26,6 +26,6 @@ private:
 	off_t fEnd = 0;
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -46,10 +46,8 @@ struct AlertResult {
 class AlertButton : public BView {
 public:
 	AlertButton(BRect frame, const char* label, int32 index, bool isDefault)
-		: BView(frame, label, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE),
-		  fIndex(index),
-		  fDefault(isDefault),
-		  fPressed(false)
+	    : BView(frame, label, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE),
+	      fIndex(index), fDefault(isDefault), fPressed(false)
 	{
 	}
 
@@ -70,8 +68,8 @@ public:
 		font_height height;
 		GetFontHeight(&height);
 		float x = std::floor((Bounds().Width() + 1 - StringWidth(Name())) / 2);
-		float y = std::floor(
-			(Bounds().Height() + 1 - (height.ascent + height.descent)) / 2 + height.ascent);
+		float y = std::floor((Bounds().Height() + 1 - (height.ascent + height.descent)) / 2 +
+		                     height.ascent);
 		SetHighColor(kControlText);
 		DrawString(Name(), BPoint(x, y));
 	}
@@ -97,7 +95,7 @@ private:
 	bool fPressed;
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 namespace {
 
@@ -109,7 +107,7 @@ const float kUsualButtonWidth = 75;
 class AlertBackground : public BView {
 public:
 	AlertBackground(BRect frame, const std::string& text, alert_type type)
-		: BView(frame, "alert", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), fText(text), fType(type)
+	    : BView(frame, "alert", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), fText(text), fType(type)
 	{
 		SetViewColor(B_PANEL_BACKGROUND);
 	}
@@ -121,8 +119,8 @@ public:
 		if (fType != B_EMPTY_ALERT) {
 			BRect mark(kStripe - 14, kPadding, kStripe + 13, kPadding + 27);
 			SetHighColor(fType == B_STOP_ALERT || fType == B_WARNING_ALERT
-					? make_color(200, 60, 40)
-					: make_color(60, 100, 180));
+			                 ? make_color(200, 60, 40)
+			                 : make_color(60, 100, 180));
 			FillEllipse(mark);
 			SetFont(be_bold_font);
 			SetHighColor(make_color(255, 255, 255));
@@ -134,7 +132,7 @@ public:
 		GetFontHeight(&height);
 		SetHighColor(BPrivate::kControlText);
 		DrawString(fText.c_str(),
-			BPoint(kStripe + 20 + kPadding, kPadding + std::ceil(height.ascent)));
+		           BPoint(kStripe + 20 + kPadding, kPadding + std::ceil(height.ascent)));
 	}
 
 private:
@@ -143,7 +141,7 @@ private:
 };
 
 std::vector<std::string> button_labels(const char* button1, const char* button2,
-	const char* button3)
+                                       const char* button3)
 {
 	std::vector<std::string> labels;
 	for (const char* label : {button1, button2, button3}) {
@@ -185,14 +183,13 @@ BRect alert_frame(const char* text, const std::vector<float>& widths)
 	return BRect(left, top, left + width - 1, top + height - 1);
 }
 
-}  // namespace
+} // namespace
 
 BAlert::BAlert(const char* title, const char* text, const char* button1, const char* button2,
-	const char* button3, button_width width, alert_type type)
-	: BWindow(alert_frame(text, button_widths(button_labels(button1, button2, button3), width)),
-		  title, B_MODAL_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
-	  fText(text != nullptr ? text : ""),
-	  fResult(std::make_shared<BPrivate::AlertResult>())
+               const char* button3, button_width width, alert_type type)
+    : BWindow(alert_frame(text, button_widths(button_labels(button1, button2, button3), width)),
+              title, B_MODAL_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
+      fText(text != nullptr ? text : ""), fResult(std::make_shared<BPrivate::AlertResult>())
 {
 	BView* background = new AlertBackground(Bounds(), fText, type);
 	AddChild(background);
@@ -203,8 +200,8 @@ BAlert::BAlert(const char* title, const char* text, const char* button1, const c
 	// Laid out from the right; the last button is the default one.
 	for (int32 i = (int32)labels.size() - 1; i >= 0; i--) {
 		BRect frame(right - widths[i] + 1, top, right, top + kButtonHeight - 1);
-		background->AddChild(new BPrivate::AlertButton(frame, labels[i].c_str(), i,
-			i == (int32)labels.size() - 1));
+		background->AddChild(
+		    new BPrivate::AlertButton(frame, labels[i].c_str(), i, i == (int32)labels.size() - 1));
 		right -= widths[i] + 8;
 	}
 }

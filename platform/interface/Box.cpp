@@ -4,9 +4,8 @@
 
 #include <cmath>
 
-BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags,
-	border_style border)
-	: BView(frame, name, resizingMode, flags), fBorder(border)
+BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags, border_style border)
+    : BView(frame, name, resizingMode, flags), fBorder(border)
 {
 	SetFont(be_bold_font);
 }
@@ -28,18 +27,18 @@ void BBox::Draw(BRect)
 	float top = fLabel.empty() ? 0 : std::floor((height.ascent + height.descent) / 2);
 	BRect frame(bounds.left, top, bounds.right, bounds.bottom);
 	switch (fBorder) {
-		case B_FANCY_BORDER:
-			SetHighColor(BPrivate::kEtchLight);
-			StrokeRect(BRect(frame.left + 1, frame.top + 1, frame.right, frame.bottom));
-			SetHighColor(BPrivate::kEtchShadow);
-			StrokeRect(BRect(frame.left, frame.top, frame.right - 1, frame.bottom - 1));
-			break;
-		case B_PLAIN_BORDER:
-			SetHighColor(BPrivate::kEtchShadow);
-			StrokeRect(frame);
-			break;
-		case B_NO_BORDER:
-			break;
+	case B_FANCY_BORDER:
+		SetHighColor(BPrivate::kEtchLight);
+		StrokeRect(BRect(frame.left + 1, frame.top + 1, frame.right, frame.bottom));
+		SetHighColor(BPrivate::kEtchShadow);
+		StrokeRect(BRect(frame.left, frame.top, frame.right - 1, frame.bottom - 1));
+		break;
+	case B_PLAIN_BORDER:
+		SetHighColor(BPrivate::kEtchShadow);
+		StrokeRect(frame);
+		break;
+	case B_NO_BORDER:
+		break;
 	}
 	if (fLabel.empty())
 		return;

@@ -6,13 +6,10 @@
 #include <cmath>
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
-	uint32 resizingMode, uint32 flags)
-	: BView(frame, name, resizingMode, flags),
-	  BInvoker(message, nullptr),
-	  fLabel(label != nullptr ? label : ""),
-	  fValue(B_CONTROL_OFF),
-	  fTracking(false),
-	  fPressed(false)
+                   uint32 resizingMode, uint32 flags)
+    : BView(frame, name, resizingMode, flags), BInvoker(message, nullptr),
+      fLabel(label != nullptr ? label : ""), fValue(B_CONTROL_OFF), fTracking(false),
+      fPressed(false)
 {
 }
 
@@ -91,8 +88,8 @@ float BControl::LabelBaseline() const
 {
 	font_height height;
 	GetFontHeight(&height);
-	return std::floor((Bounds().Height() + 1 - (height.ascent + height.descent)) / 2
-		+ height.ascent);
+	return std::floor((Bounds().Height() + 1 - (height.ascent + height.descent)) / 2 +
+	                  height.ascent);
 }
 
 BRect BControl::IndicatorFrame() const

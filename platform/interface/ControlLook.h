@@ -14,6 +14,6 @@ const rgb_color kControlMark = {40, 40, 40, 255};
 const rgb_color kEtchShadow = {150, 150, 150, 255};
 const rgb_color kEtchLight = {255, 255, 255, 255};
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

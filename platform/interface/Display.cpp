@@ -9,7 +9,6 @@
 #include <Message.h>
 #include <Screen.h>
 
-
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -121,10 +120,10 @@ void present(NativeWindow& native)
 	std::lock_guard<std::mutex> guard(framebuffer.lock);
 	cairo_surface_flush(framebuffer.surface);
 	SDL_Surface* source = gSdl->SDL_CreateRGBSurfaceWithFormatFrom(
-		cairo_image_surface_get_data(framebuffer.surface),
-		cairo_image_surface_get_width(framebuffer.surface),
-		cairo_image_surface_get_height(framebuffer.surface), 32,
-		cairo_image_surface_get_stride(framebuffer.surface), SDL_PIXELFORMAT_ARGB8888);
+	    cairo_image_surface_get_data(framebuffer.surface),
+	    cairo_image_surface_get_width(framebuffer.surface),
+	    cairo_image_surface_get_height(framebuffer.surface), 32,
+	    cairo_image_surface_get_stride(framebuffer.surface), SDL_PIXELFORMAT_ARGB8888);
 	if (source == nullptr)
 		return;
 	gSdl->SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
@@ -143,8 +142,7 @@ NativeWindow* find_sdl_window(Uint32 sdlId)
 	return nullptr;
 }
 
-void send_mouse(const NativeWindow& native, uint32 what, int x, int y, uint32 buttons,
-	int clicks)
+void send_mouse(const NativeWindow& native, uint32 what, int x, int y, uint32 buttons, int clicks)
 {
 	BMessage message(what);
 	message.AddPoint("where", BPoint(x, y));
@@ -157,18 +155,18 @@ void send_mouse(const NativeWindow& native, uint32 what, int x, int y, uint32 bu
 void handle_window_event(NativeWindow& native, const SDL_WindowEvent& event)
 {
 	switch (event.event) {
-		case SDL_WINDOWEVENT_CLOSE:
-			native.target.SendMessage(B_QUIT_REQUESTED);
-			break;
-		case SDL_WINDOWEVENT_MOVED: {
-			BMessage moved(B_WINDOW_MOVED);
-			moved.AddPoint("where", BPoint(event.data1, event.data2));
-			native.target.SendMessage(&moved);
-			break;
-		}
-		case SDL_WINDOWEVENT_EXPOSED:
-			present(native);
-			break;
+	case SDL_WINDOWEVENT_CLOSE:
+		native.target.SendMessage(B_QUIT_REQUESTED);
+		break;
+	case SDL_WINDOWEVENT_MOVED: {
+		BMessage moved(B_WINDOW_MOVED);
+		moved.AddPoint("where", BPoint(event.data1, event.data2));
+		native.target.SendMessage(&moved);
+		break;
+	}
+	case SDL_WINDOWEVENT_EXPOSED:
+		present(native);
+		break;
 	}
 }
 
@@ -176,31 +174,31 @@ void handle_event(const SDL_Event& event)
 {
 	NativeWindow* native = nullptr;
 	switch (event.type) {
-		case SDL_QUIT:
-			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-			break;
-		case SDL_WINDOWEVENT:
-			if ((native = find_sdl_window(event.window.windowID)) != nullptr)
-				handle_window_event(*native, event.window);
-			break;
-		case SDL_MOUSEBUTTONDOWN:
-		case SDL_MOUSEBUTTONUP:
-			if ((native = find_sdl_window(event.button.windowID)) != nullptr) {
-				update_mouse();
-				send_mouse(*native, event.type == SDL_MOUSEBUTTONDOWN ? B_MOUSE_DOWN : B_MOUSE_UP,
-					event.button.x, event.button.y, gMouseButtons, event.button.clicks);
-			}
-			break;
-		case SDL_MOUSEMOTION:
-			if ((native = find_sdl_window(event.motion.windowID)) != nullptr) {
-				send_mouse(*native, B_MOUSE_MOVED, event.motion.x, event.motion.y,
-					buttons_from_sdl(event.motion.state), 0);
-			}
-			break;
+	case SDL_QUIT:
+		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+		break;
+	case SDL_WINDOWEVENT:
+		if ((native = find_sdl_window(event.window.windowID)) != nullptr)
+			handle_window_event(*native, event.window);
+		break;
+	case SDL_MOUSEBUTTONDOWN:
+	case SDL_MOUSEBUTTONUP:
+		if ((native = find_sdl_window(event.button.windowID)) != nullptr) {
+			update_mouse();
+			send_mouse(*native, event.type == SDL_MOUSEBUTTONDOWN ? B_MOUSE_DOWN : B_MOUSE_UP,
+			           event.button.x, event.button.y, gMouseButtons, event.button.clicks);
+		}
+		break;
+	case SDL_MOUSEMOTION:
+		if ((native = find_sdl_window(event.motion.windowID)) != nullptr) {
+			send_mouse(*native, B_MOUSE_MOVED, event.motion.x, event.motion.y,
+			           buttons_from_sdl(event.motion.state), 0);
+		}
+		break;
 	}
 }
 
-}  // namespace
+} // namespace
 
 void open()
 {
@@ -266,7 +264,7 @@ void wake()
 }
 
 int32 create_window(const char* title, BRect frame, bool resizable,
-	std::shared_ptr<Framebuffer> framebuffer, const BMessenger& target)
+                    std::shared_ptr<Framebuffer> framebuffer, const BMessenger& target)
 {
 	if (!gOpen.load())
 		return 0;
@@ -274,8 +272,9 @@ int32 create_window(const char* title, BRect frame, bool resizable,
 	std::string name = title != nullptr ? title : "";
 	post([=]() {
 		Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
-		SDL_Window* window = gSdl->SDL_CreateWindow(name.c_str(), (int)frame.left, (int)frame.top,
-			frame.IntegerWidth() + 1, frame.IntegerHeight() + 1, flags);
+		SDL_Window* window =
+		    gSdl->SDL_CreateWindow(name.c_str(), (int)frame.left, (int)frame.top,
+		                           frame.IntegerWidth() + 1, frame.IntegerHeight() + 1, flags);
 		if (window == nullptr)
 			return;
 		// Made while hidden: made after showing, the surface puts an X11
@@ -303,7 +302,7 @@ void move_window(int32 id, BPoint contentOrigin)
 		auto it = gWindows.find(id);
 		if (it != gWindows.end())
 			gSdl->SDL_SetWindowPosition(it->second.window, (int)contentOrigin.x,
-				(int)contentOrigin.y);
+			                            (int)contentOrigin.y);
 	});
 }
 
@@ -323,8 +322,8 @@ void present_window(int32 id)
 {
 	post([id]() {
 		auto it = gWindows.find(id);
-		if (it != gWindows.end()
-			&& (gSdl->SDL_GetWindowFlags(it->second.window) & SDL_WINDOW_SHOWN) != 0)
+		if (it != gWindows.end() &&
+		    (gSdl->SDL_GetWindowFlags(it->second.window) & SDL_WINDOW_SHOWN) != 0)
 			present(it->second);
 	});
 }
@@ -338,5 +337,5 @@ BPoint mouse_position(uint32* buttons)
 	return BPoint(gMouseX, gMouseY);
 }
 
-}  // namespace display
-}  // namespace BPrivate
+} // namespace display
+} // namespace BPrivate

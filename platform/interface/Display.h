@@ -33,7 +33,7 @@ void wake();
 // Native windows, addressed by a number that stays safe after the window is
 // gone. Window events go to target as messages.
 int32 create_window(const char* title, BRect frame, bool resizable,
-	std::shared_ptr<Framebuffer> framebuffer, const BMessenger& target);
+                    std::shared_ptr<Framebuffer> framebuffer, const BMessenger& target);
 void destroy_window(int32 id);
 void move_window(int32 id, BPoint contentOrigin);
 void show_window(int32 id);
@@ -43,8 +43,8 @@ void present_window(int32 id);
 // position seen at the last event.
 BPoint mouse_position(uint32* buttons);
 
-}  // namespace display
+} // namespace display
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -16,7 +16,7 @@ BFont make_font(const char* family, const char* style)
 const BFont kPlainFont = make_font("DejaVu Sans", "Book");
 const BFont kBoldFont = make_font("DejaVu Sans", "Bold");
 
-}  // namespace
+} // namespace
 
 const BFont* be_plain_font = &kPlainFont;
 const BFont* be_bold_font = &kBoldFont;

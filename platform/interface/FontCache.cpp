@@ -37,7 +37,7 @@ cairo_font_face_t* face_for(const std::string& family, const std::string& style)
 	FcResult result;
 	FcPattern* match = FcFontMatch(nullptr, pattern, &result);
 	cairo_font_face_t* face =
-		cairo_ft_font_face_create_for_pattern(match != nullptr ? match : pattern);
+	    cairo_ft_font_face_create_for_pattern(match != nullptr ? match : pattern);
 	if (match != nullptr)
 		FcPatternDestroy(match);
 	FcPatternDestroy(pattern);
@@ -45,7 +45,7 @@ cairo_font_face_t* face_for(const std::string& family, const std::string& style)
 	return face;
 }
 
-}  // namespace
+} // namespace
 
 cairo_scaled_font_t* scaled_font_for(const BFont& font)
 {
@@ -62,12 +62,11 @@ cairo_scaled_font_t* scaled_font_for(const BFont& font)
 	cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
 	cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
 	cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-	cairo_scaled_font_t* scaled =
-		cairo_scaled_font_create(face_for(std::get<0>(key), std::get<1>(key)), &size, &identity,
-			options);
+	cairo_scaled_font_t* scaled = cairo_scaled_font_create(
+	    face_for(std::get<0>(key), std::get<1>(key)), &size, &identity, options);
 	cairo_font_options_destroy(options);
 	gScaledFonts[key] = scaled;
 	return scaled;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

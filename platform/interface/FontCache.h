@@ -11,6 +11,6 @@ namespace BPrivate {
 // process, shared by every thread (cairo locks its fonts itself).
 cairo_scaled_font_t* scaled_font_for(const BFont& font);
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

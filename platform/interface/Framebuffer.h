@@ -10,7 +10,7 @@ namespace BPrivate {
 // A window's pixels: drawn by the window's thread, shown by the display's.
 struct Framebuffer {
 	Framebuffer(int width, int height)
-		: surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height))
+	    : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height))
 	{
 	}
 	~Framebuffer() { cairo_surface_destroy(surface); }
@@ -22,6 +22,6 @@ struct Framebuffer {
 	Framebuffer& operator=(const Framebuffer&) = delete;
 };
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -4,7 +4,7 @@
 BInvoker::BInvoker() : fMessage(nullptr) {}
 
 BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper)
-	: fMessage(message), fMessenger(handler, looper)
+    : fMessage(message), fMessenger(handler, looper)
 {
 }
 

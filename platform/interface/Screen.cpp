@@ -21,10 +21,9 @@ color_map build_color_map()
 		for (int g = 0; g < 6; g++)
 			for (int b = 0; b < 6; b++)
 				map.color_list[index++] =
-					make_color(kCubeLevels[r], kCubeLevels[g], kCubeLevels[b]);
+				    make_color(kCubeLevels[r], kCubeLevels[g], kCubeLevels[b]);
 	for (int i = 1; i < 8; i++)
-		map.color_list[index++] =
-			make_color(i & 4 ? 170 : 0, i & 2 ? 170 : 0, i & 1 ? 170 : 0);
+		map.color_list[index++] = make_color(i & 4 ? 170 : 0, i & 2 ? 170 : 0, i & 1 ? 170 : 0);
 	for (int k = 0; k < 32; k++) {
 		uint8 v = (uint8)((k * 255 + 15) / 31);
 		map.color_list[index++] = make_color(v, v, v);
@@ -77,7 +76,7 @@ uint8 cached_index(uint8 red, uint8 green, uint8 blue)
 
 std::atomic<BPrivate::ScreenDisplay*> gDisplay(nullptr);
 
-}  // namespace
+} // namespace
 
 namespace BPrivate {
 
@@ -86,7 +85,7 @@ void set_screen_display(ScreenDisplay* display)
 	gDisplay.store(display);
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 BScreen::BScreen(screen_id id) : fValid(id.id == B_MAIN_SCREEN_ID.id) {}
 
@@ -109,8 +108,7 @@ BRect BScreen::Frame()
 	BPrivate::ScreenDisplay* display = gDisplay.load();
 	if (display != nullptr)
 		return display->MainScreenFrame();
-	return BRect(0, 0, BPrivate::B_VIRTUAL_SCREEN_WIDTH - 1,
-		BPrivate::B_VIRTUAL_SCREEN_HEIGHT - 1);
+	return BRect(0, 0, BPrivate::B_VIRTUAL_SCREEN_WIDTH - 1, BPrivate::B_VIRTUAL_SCREEN_HEIGHT - 1);
 }
 
 const color_map* BScreen::ColorMap()

@@ -16,15 +16,15 @@ bool load(SdlLibrary& library)
 	if (handle == nullptr)
 		return false;
 	bool complete = true;
-#define BE_SDL_RESOLVE(name) \
-	library.name = reinterpret_cast<decltype(library.name)>(dlsym(handle, #name)); \
+#define BE_SDL_RESOLVE(name)                                                                       \
+	library.name = reinterpret_cast<decltype(library.name)>(dlsym(handle, #name));                 \
 	complete = complete && library.name != nullptr;
 	BE_SDL_FUNCTIONS(BE_SDL_RESOLVE)
 #undef BE_SDL_RESOLVE
 	return complete;
 }
 
-}  // namespace
+} // namespace
 
 const SdlLibrary* sdl_library()
 {
@@ -35,5 +35,5 @@ const SdlLibrary* sdl_library()
 	return loaded ? &library : nullptr;
 }
 
-}  // namespace display
-}  // namespace BPrivate
+} // namespace display
+} // namespace BPrivate

@@ -5,8 +5,8 @@
 #include <cmath>
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
-	uint32 flags)
-	: BView(frame, name, resizingMode, flags), fText(text != nullptr ? text : "")
+                         uint32 flags)
+    : BView(frame, name, resizingMode, flags), fText(text != nullptr ? text : "")
 {
 }
 
@@ -23,7 +23,7 @@ void BStringView::Draw(BRect)
 	font_height height;
 	GetFontHeight(&height);
 	float baseline =
-		std::floor((Bounds().Height() + 1 - (height.ascent + height.descent)) / 2 + height.ascent);
+	    std::floor((Bounds().Height() + 1 - (height.ascent + height.descent)) / 2 + height.ascent);
 	SetHighColor(BPrivate::kControlText);
 	DrawString(fText.c_str(), BPoint(0, baseline));
 }

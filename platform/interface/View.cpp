@@ -25,17 +25,17 @@ void set_source(cairo_t* context, rgb_color color)
 float edge_shift(uint32 rule, float delta)
 {
 	switch (rule) {
-		case _VIEW_RIGHT_:
-		case _VIEW_BOTTOM_:
-			return delta;
-		case _VIEW_CENTER_:
-			return delta / 2;
-		default:
-			return 0;
+	case _VIEW_RIGHT_:
+	case _VIEW_BOTTOM_:
+		return delta;
+	case _VIEW_CENTER_:
+		return delta / 2;
+	default:
+		return 0;
 	}
 }
 
-}  // namespace
+} // namespace
 
 namespace BPrivate {
 
@@ -44,20 +44,12 @@ void set_draw_string_hook(draw_string_hook hook)
 	gDrawStringHook.store(hook);
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-	: BHandler(name),
-	  fFrame(frame),
-	  fResizingMode(resizingMode),
-	  fFlags(flags),
-	  fParent(nullptr),
-	  fWindow(nullptr),
-	  fViewColor(make_color(255, 255, 255)),
-	  fHighColor(make_color(0, 0, 0)),
-	  fFont(be_plain_font),
-	  fPenSize(1.0f),
-	  fContext(nullptr)
+    : BHandler(name), fFrame(frame), fResizingMode(resizingMode), fFlags(flags), fParent(nullptr),
+      fWindow(nullptr), fViewColor(make_color(255, 255, 255)), fHighColor(make_color(0, 0, 0)),
+      fFont(be_plain_font), fPenSize(1.0f), fContext(nullptr)
 {
 }
 
@@ -391,7 +383,7 @@ void BView::FillRect(BRect rect)
 }
 
 static void rounded_rect(cairo_t* context, double x, double y, double width, double height,
-	double radius)
+                         double radius)
 {
 	radius = std::min(radius, std::min(width, height) / 2);
 	cairo_new_sub_path(context);

@@ -14,14 +14,14 @@ namespace {
 class ViewWindow : public BWindow {
 public:
 	ViewWindow(BRect frame, const char* title)
-		: BWindow(frame, title, B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
+	    : BWindow(frame, title, B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
 	{
 	}
 
 	~ViewWindow() override { be_app_messenger.SendMessage(B_QUIT_REQUESTED); }
 };
 
-}  // namespace
+} // namespace
 
 namespace BPrivate {
 
@@ -34,7 +34,7 @@ status_t run_view_window(BView* view, BRect extent, const char* title)
 	BRect screen = BScreen().Frame();
 	BRect frame(0, 0, extent.Width(), extent.Height());
 	frame.OffsetTo(std::floor(screen.left + (screen.Width() - frame.Width()) / 2),
-		std::floor(screen.top + (screen.Height() - frame.Height()) / 2));
+	               std::floor(screen.top + (screen.Height() - frame.Height()) / 2));
 	BWindow* window = new ViewWindow(frame, title);
 	view->MoveTo(0, 0);
 	view->ResizeTo(extent.Width(), extent.Height());
@@ -44,4 +44,4 @@ status_t run_view_window(BView* view, BRect extent, const char* title)
 	return B_OK;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -14,7 +14,7 @@
 namespace {
 
 // Asks the window's thread to draw its views.
-enum { B_WINDOW_UPDATE = 0x5f555044 };  // '_UPD'
+enum { B_WINDOW_UPDATE = 0x5f555044 }; // '_UPD'
 
 void fill(cairo_surface_t* surface, rgb_color color)
 {
@@ -24,28 +24,21 @@ void fill(cairo_surface_t* surface, rgb_color color)
 	cairo_destroy(context);
 }
 
-}  // namespace
+} // namespace
 
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
-	: BLooper(title),
-	  fTitle(title != nullptr ? title : ""),
-	  fType(type),
-	  fFlags(flags),
-	  fWorkspaces(workspace),
-	  fFrame(frame),
-	  fTopView(new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)),
-	  fMouseView(nullptr),
-	  fShown(false),
-	  fUpdatePending(false),
-	  fFramebuffer(std::make_shared<BPrivate::Framebuffer>(frame.IntegerWidth() + 1,
-		  frame.IntegerHeight() + 1))
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
+    : BLooper(title), fTitle(title != nullptr ? title : ""), fType(type), fFlags(flags),
+      fWorkspaces(workspace), fFrame(frame),
+      fTopView(new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)),
+      fMouseView(nullptr), fShown(false), fUpdatePending(false),
+      fFramebuffer(std::make_shared<BPrivate::Framebuffer>(frame.IntegerWidth() + 1,
+                                                           frame.IntegerHeight() + 1))
 {
 	fill(fFramebuffer->surface, B_PANEL_BACKGROUND);
 	fTopView->SetViewColor(B_PANEL_BACKGROUND);
 	fTopView->_Attach(this);
-	fNativeWindow = BPrivate::display::create_window(fTitle.c_str(), frame,
-		!(flags & B_NOT_RESIZABLE), fFramebuffer, BMessenger(this));
+	fNativeWindow = BPrivate::display::create_window(
+	    fTitle.c_str(), frame, !(flags & B_NOT_RESIZABLE), fFramebuffer, BMessenger(this));
 	BPrivate::add_window(this);
 }
 
@@ -60,21 +53,21 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	if (handler == this) {
 		switch (message->what) {
-			case B_MOUSE_DOWN:
-			case B_MOUSE_UP:
-			case B_MOUSE_MOVED:
-				_MouseEvent(message);
-				return;
-			case B_WINDOW_MOVED: {
-				BPoint where;
-				if (message->FindPoint("where", &where) == B_OK)
-					fFrame.OffsetTo(where);
-				return;
-			}
-			case B_WINDOW_UPDATE:
-				fUpdatePending = false;
-				_DrawAll();
-				return;
+		case B_MOUSE_DOWN:
+		case B_MOUSE_UP:
+		case B_MOUSE_MOVED:
+			_MouseEvent(message);
+			return;
+		case B_WINDOW_MOVED: {
+			BPoint where;
+			if (message->FindPoint("where", &where) == B_OK)
+				fFrame.OffsetTo(where);
+			return;
+		}
+		case B_WINDOW_UPDATE:
+			fUpdatePending = false;
+			_DrawAll();
+			return;
 		}
 	}
 	BLooper::DispatchMessage(message, handler);
@@ -208,25 +201,25 @@ void BWindow::_MouseEvent(BMessage* message)
 	BView* target = fMouseView != nullptr ? fMouseView : fTopView->_ViewAt(where);
 	BPoint local = target->ConvertFromScreen(ConvertToScreen(where));
 	switch (message->what) {
-		case B_MOUSE_DOWN:
-			fMouseView = target;
-			target->MouseDown(local);
-			break;
-		case B_MOUSE_UP:
-			fMouseView = nullptr;
-			target->MouseUp(local);
-			break;
-		case B_MOUSE_MOVED:
-			target->MouseMoved(local,
-				target->Bounds().Contains(local) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW, nullptr);
-			break;
+	case B_MOUSE_DOWN:
+		fMouseView = target;
+		target->MouseDown(local);
+		break;
+	case B_MOUSE_UP:
+		fMouseView = nullptr;
+		target->MouseUp(local);
+		break;
+	case B_MOUSE_MOVED:
+		target->MouseMoved(local, target->Bounds().Contains(local) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW,
+		                   nullptr);
+		break;
 	}
 }
 
 namespace BPrivate {
 
 status_t get_window_pixels(BWindow* window, std::vector<uint32>* pixels, int32* width,
-	int32* height)
+                           int32* height)
 {
 	if (window == nullptr || pixels == nullptr)
 		return B_BAD_VALUE;
@@ -246,4 +239,4 @@ status_t get_window_pixels(BWindow* window, std::vector<uint32>* pixels, int32* 
 	return B_OK;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -39,7 +39,7 @@ std::vector<BMessenger> running_windows()
 	return messengers;
 }
 
-}  // namespace
+} // namespace
 
 void add_window(BWindow* window)
 {
@@ -50,9 +50,10 @@ void add_window(BWindow* window)
 void remove_window(BWindow* window)
 {
 	std::lock_guard<std::mutex> guard(gLock);
-	gWindows.erase(std::remove_if(gWindows.begin(), gWindows.end(),
-					   [window](const WindowEntry& entry) { return entry.window == window; }),
-		gWindows.end());
+	gWindows.erase(
+	    std::remove_if(gWindows.begin(), gWindows.end(),
+	                   [window](const WindowEntry& entry) { return entry.window == window; }),
+	    gWindows.end());
 	gChanged.notify_all();
 }
 
@@ -85,8 +86,8 @@ bool ask_windows_to_quit()
 	for (const BMessenger& messenger : asked) {
 		BMessage reply;
 		bool agreed = true;
-		if (messenger.SendMessage(B_QUIT_REQUESTED, &reply) == B_OK && reply.what == B_REPLY
-			&& reply.FindBool("result", &agreed) == B_OK && !agreed) {
+		if (messenger.SendMessage(B_QUIT_REQUESTED, &reply) == B_OK && reply.what == B_REPLY &&
+		    reply.FindBool("result", &agreed) == B_OK && !agreed) {
 			return false;
 		}
 	}
@@ -107,8 +108,8 @@ void quit_running_windows()
 	std::unique_lock<std::mutex> guard(gLock);
 	gChanged.wait(guard, [] {
 		return std::none_of(gWindows.begin(), gWindows.end(),
-			[](const WindowEntry& entry) { return entry.running; });
+		                    [](const WindowEntry& entry) { return entry.running; });
 	});
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -21,6 +21,6 @@ bool ask_windows_to_quit();
 // Ends every running window without asking and waits until all are gone.
 void quit_running_windows();
 
-}  // namespace BPrivate
+} // namespace BPrivate
 
 #endif

@@ -7,11 +7,15 @@
 static status_t status_from_errno(int error)
 {
 	switch (error) {
-		case ENOENT: return B_ENTRY_NOT_FOUND;
-		case EACCES:
-		case EPERM: return B_PERMISSION_DENIED;
-		case ENOMEM: return B_NO_MEMORY;
-		default: return B_FILE_ERROR;
+	case ENOENT:
+		return B_ENTRY_NOT_FOUND;
+	case EACCES:
+	case EPERM:
+		return B_PERMISSION_DENIED;
+	case ENOMEM:
+		return B_NO_MEMORY;
+	default:
+		return B_FILE_ERROR;
 	}
 }
 
@@ -57,8 +61,7 @@ void BFile::Unset()
 }
 
 // Loops until the whole count has moved, the file ends, or it fails.
-template <typename Op>
-static ssize_t transfer_all(size_t size, Op op)
+template <typename Op> static ssize_t transfer_all(size_t size, Op op)
 {
 	size_t done = 0;
 	while (done < size) {
@@ -99,7 +102,7 @@ ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)
 		return B_BAD_VALUE;
 	char* bytes = (char*)buffer;
 	return transfer_all(
-		size, [&](size_t done) { return pread(fFd, bytes + done, size - done, position + done); });
+	    size, [&](size_t done) { return pread(fFd, bytes + done, size - done, position + done); });
 }
 
 ssize_t BFile::WriteAt(off_t position, const void* buffer, size_t size)
@@ -109,8 +112,8 @@ ssize_t BFile::WriteAt(off_t position, const void* buffer, size_t size)
 	if (position < 0)
 		return B_BAD_VALUE;
 	const char* bytes = (const char*)buffer;
-	return transfer_all(size,
-		[&](size_t done) { return pwrite(fFd, bytes + done, size - done, position + done); });
+	return transfer_all(
+	    size, [&](size_t done) { return pwrite(fFd, bytes + done, size - done, position + done); });
 }
 
 off_t BFile::Seek(off_t position, uint32 seekMode)

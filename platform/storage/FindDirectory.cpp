@@ -26,18 +26,18 @@ static bool settings_directory(std::string* out)
 static status_t find(directory_which which, std::string* out)
 {
 	switch (which) {
-		case B_USER_SETTINGS_DIRECTORY:
-		case B_USER_CONFIG_DIRECTORY:
-			return settings_directory(out) ? B_OK : B_ENTRY_NOT_FOUND;
-		case B_USER_DIRECTORY: {
-			const char* home = getenv("HOME");
-			if (home == nullptr || home[0] != '/')
-				return B_ENTRY_NOT_FOUND;
-			*out = home;
-			return B_OK;
-		}
-		default:
-			return B_BAD_VALUE;
+	case B_USER_SETTINGS_DIRECTORY:
+	case B_USER_CONFIG_DIRECTORY:
+		return settings_directory(out) ? B_OK : B_ENTRY_NOT_FOUND;
+	case B_USER_DIRECTORY: {
+		const char* home = getenv("HOME");
+		if (home == nullptr || home[0] != '/')
+			return B_ENTRY_NOT_FOUND;
+		*out = home;
+		return B_OK;
+	}
+	default:
+		return B_BAD_VALUE;
 	}
 }
 
@@ -71,7 +71,7 @@ status_t find_directory(directory_which which, BPath* path, bool createIt, BVolu
 }
 
 status_t find_directory(directory_which which, dev_t, bool createIt, char* returnedPath,
-	int32 pathLength)
+                        int32 pathLength)
 {
 	if (returnedPath == nullptr || pathLength <= 0)
 		return B_BAD_VALUE;

@@ -22,7 +22,7 @@ void advise_huge_pages(void* data, size_t size)
 		madvise((void*)start, end - start, MADV_HUGEPAGE);
 }
 
-}  // namespace
+} // namespace
 
 BDataIO::BDataIO() {}
 BDataIO::~BDataIO() {}
@@ -88,16 +88,13 @@ static off_t resolve_seek(off_t base, off_t offset, off_t* result)
 }
 
 BMemoryIO::BMemoryIO(void* data, size_t length)
-	: fReadOnly(false), fBuffer((char*)data), fLength(length), fBufferSize(length), fPosition(0)
+    : fReadOnly(false), fBuffer((char*)data), fLength(length), fBufferSize(length), fPosition(0)
 {
 }
 
 BMemoryIO::BMemoryIO(const void* data, size_t length)
-	: fReadOnly(true),
-	  fBuffer((char*)const_cast<void*>(data)),
-	  fLength(length),
-	  fBufferSize(length),
-	  fPosition(0)
+    : fReadOnly(true), fBuffer((char*)const_cast<void*>(data)), fLength(length),
+      fBufferSize(length), fPosition(0)
 {
 }
 
@@ -137,10 +134,17 @@ off_t BMemoryIO::Seek(off_t position, uint32 seekMode)
 {
 	off_t base;
 	switch (seekMode) {
-		case SEEK_SET: base = 0; break;
-		case SEEK_CUR: base = fPosition; break;
-		case SEEK_END: base = (off_t)fLength; break;
-		default: return B_BAD_VALUE;
+	case SEEK_SET:
+		base = 0;
+		break;
+	case SEEK_CUR:
+		base = fPosition;
+		break;
+	case SEEK_END:
+		base = (off_t)fLength;
+		break;
+	default:
+		return B_BAD_VALUE;
 	}
 	off_t result;
 	if (resolve_seek(base, position, &result) != B_OK)
@@ -164,8 +168,7 @@ status_t BMemoryIO::SetSize(off_t size)
 	return B_OK;
 }
 
-BMallocIO::BMallocIO()
-	: fBlockSize(256), fMallocSize(0), fLength(0), fData(nullptr), fPosition(0)
+BMallocIO::BMallocIO() : fBlockSize(256), fMallocSize(0), fLength(0), fData(nullptr), fPosition(0)
 {
 }
 
@@ -213,10 +216,17 @@ off_t BMallocIO::Seek(off_t position, uint32 seekMode)
 {
 	off_t base;
 	switch (seekMode) {
-		case SEEK_SET: base = 0; break;
-		case SEEK_CUR: base = fPosition; break;
-		case SEEK_END: base = (off_t)fLength; break;
-		default: return B_BAD_VALUE;
+	case SEEK_SET:
+		base = 0;
+		break;
+	case SEEK_CUR:
+		base = fPosition;
+		break;
+	case SEEK_END:
+		base = (off_t)fLength;
+		break;
+	default:
+		return B_BAD_VALUE;
 	}
 	off_t result;
 	if (resolve_seek(base, position, &result) != B_OK)

@@ -86,13 +86,13 @@ bool BRect::Intersects(BRect r) const
 BRect BRect::operator&(BRect r) const
 {
 	return BRect(std::max(left, r.left), std::max(top, r.top), std::min(right, r.right),
-		std::min(bottom, r.bottom));
+	             std::min(bottom, r.bottom));
 }
 
 BRect BRect::operator|(BRect r) const
 {
 	return BRect(std::min(left, r.left), std::min(top, r.top), std::max(right, r.right),
-		std::max(bottom, r.bottom));
+	             std::max(bottom, r.bottom));
 }
 
 bool BRect::operator==(const BRect& r) const

@@ -16,10 +16,17 @@ off_t WriteOnlyIO::Seek(off_t position, uint32 seekMode)
 {
 	off_t base;
 	switch (seekMode) {
-		case SEEK_SET: base = 0; break;
-		case SEEK_CUR: base = fPosition; break;
-		case SEEK_END: base = fEnd; break;
-		default: return B_BAD_VALUE;
+	case SEEK_SET:
+		base = 0;
+		break;
+	case SEEK_CUR:
+		base = fPosition;
+		break;
+	case SEEK_END:
+		base = fEnd;
+		break;
+	default:
+		return B_BAD_VALUE;
 	}
 	if (base + position < 0)
 		return B_BAD_VALUE;
@@ -36,4 +43,4 @@ void WriteOnlyIO::Extend(off_t end)
 	fEnd = std::max(fEnd, end);
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -25,4 +25,4 @@ bool is_directory(const std::string& path)
 	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

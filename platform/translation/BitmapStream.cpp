@@ -11,14 +11,14 @@ namespace {
 // A bounds edge pair as a pixel count: both whole numbers, at least one pixel.
 bool extent(float low, float high, uint32* count)
 {
-	if (!std::isfinite(low) || !std::isfinite(high) || low != std::floor(low)
-		|| high != std::floor(high) || high < low || high - low >= (float)0x7FFFFFFF)
+	if (!std::isfinite(low) || !std::isfinite(high) || low != std::floor(low) ||
+	    high != std::floor(high) || high < low || high - low >= (float)0x7FFFFFFF)
 		return false;
 	*count = (uint32)(high - low) + 1;
 	return true;
 }
 
-}  // namespace
+} // namespace
 
 void swap_bitmap_header(TranslatorBitmap* header, swap_action action)
 {
@@ -49,7 +49,7 @@ status_t write_bitmap_header(BPositionIO* destination, TranslatorBitmap header)
 }
 
 status_t write_bitmap_stream(BPositionIO* destination, const TranslatorBitmap& header,
-	const void* rows)
+                             const void* rows)
 {
 	if (write_bitmap_header(destination, header) != B_OK)
 		return B_ERROR;
@@ -61,14 +61,17 @@ status_t write_bitmap_stream(BPositionIO* destination, const TranslatorBitmap& h
 uint32 bytes_per_pixel(color_space colors)
 {
 	switch (colors) {
-		case B_RGBA32: return 4;
-		case B_CMAP8: return 1;
-		default: return 0;
+	case B_RGBA32:
+		return 4;
+	case B_CMAP8:
+		return 1;
+	default:
+		return 0;
 	}
 }
 
 bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize,
-	std::string* reason)
+                        std::string* reason)
 {
 	TranslatorBitmap header;
 	memcpy(&header, stream, sizeof(header));
@@ -79,8 +82,8 @@ bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize
 		return false;
 	}
 	uint32 width, height;
-	if (!extent(header.bounds.left, header.bounds.right, &width)
-		|| !extent(header.bounds.top, header.bounds.bottom, &height)) {
+	if (!extent(header.bounds.left, header.bounds.right, &width) ||
+	    !extent(header.bounds.top, header.bounds.bottom, &height)) {
 		*reason = "its bitmap has invalid bounds";
 		return false;
 	}
@@ -88,12 +91,12 @@ bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize
 	if (bpp == 0) {
 		char text[80];
 		snprintf(text, sizeof(text), "its bitmap has colour space 0x%04x, which cannot be written",
-			(unsigned)header.colors);
+		         (unsigned)header.colors);
 		*reason = text;
 		return false;
 	}
-	if ((uint64)header.rowBytes < (uint64)width * bpp
-		|| header.dataSize != (uint64)header.rowBytes * height) {
+	if ((uint64)header.rowBytes < (uint64)width * bpp ||
+	    header.dataSize != (uint64)header.rowBytes * height) {
 		*reason = "its bitmap's row bytes and data size do not agree";
 		return false;
 	}
@@ -107,4 +110,4 @@ bool read_bitmap_header(const void* stream, BitmapImage* image, uint32* dataSize
 	return true;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -11,14 +11,9 @@ namespace {
 
 const off_t kHeaderSize = sizeof(TranslatorBitmap);
 
-}  // namespace
+} // namespace
 
-BitmapStreamReader::BitmapStreamReader()
-	:
-	fHeaderRead(false),
-	fImage(),
-	fDataSize(0),
-	fFault(kNone)
+BitmapStreamReader::BitmapStreamReader() : fHeaderRead(false), fImage(), fDataSize(0), fFault(kNone)
 {
 	memset(fHeader, 0, sizeof(fHeader));
 }
@@ -80,4 +75,4 @@ void BitmapStreamReader::Fail(Fault fault, const std::string& reason)
 	fReason = reason;
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

@@ -49,13 +49,13 @@ std::string joined(const std::vector<std::string>& items)
 std::string translate_status_text(status_t status, const char* input)
 {
 	switch (status) {
-		case B_NO_TRANSLATOR:
-			return std::string("recognised the ") + input + " but could not convert it";
-		case B_NO_MEMORY:
-			return "ran out of memory";
-		default:
-			return std::string();
+	case B_NO_TRANSLATOR:
+		return std::string("recognised the ") + input + " but could not convert it";
+	case B_NO_MEMORY:
+		return "ran out of memory";
+	default:
+		return std::string();
 	}
 }
 
-}  // namespace BPrivate
+} // namespace BPrivate

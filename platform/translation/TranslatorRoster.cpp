@@ -11,9 +11,9 @@
 namespace {
 
 typedef status_t (*identify_func)(BPositionIO*, const translation_format*, BMessage*,
-	translator_info*, uint32);
+                                  translator_info*, uint32);
 typedef status_t (*translate_func)(BPositionIO*, const translator_info*, BMessage*, uint32,
-	BPositionIO*);
+                                   BPositionIO*);
 typedef status_t (*make_config_func)(BMessage*, BView**, BRect*);
 typedef status_t (*get_config_message_func)(BMessage*);
 
@@ -58,7 +58,7 @@ std::vector<std::string> addon_files(DIR* dir, const char* directory)
 	return names;
 }
 
-}  // namespace
+} // namespace
 
 struct BTranslatorRoster::AddOn {
 	void* handle;
@@ -106,8 +106,8 @@ status_t BTranslatorRoster::_Load(const char* path)
 		return B_ERROR;
 	}
 
-	static const char* const kRequired[] = {"translatorName", "translatorVersion",
-		"inputFormats", "Identify", "Translate"};
+	static const char* const kRequired[] = {"translatorName", "translatorVersion", "inputFormats",
+	                                        "Identify", "Translate"};
 	for (const char* symbol : kRequired) {
 		if (dlsym(handle, symbol) == nullptr) {
 			warn_skipped(path, std::string("it does not export ") + symbol);
@@ -135,8 +135,7 @@ status_t BTranslatorRoster::_Load(const char* path)
 
 	translator_id existing;
 	if (FindTranslator(addOn.name, &existing) == B_OK) {
-		warn_skipped(path,
-			std::string("an add-on named ") + addOn.name + " is already loaded");
+		warn_skipped(path, std::string("an add-on named ") + addOn.name + " is already loaded");
 		dlclose(handle);
 		return B_ERROR;
 	}
@@ -152,7 +151,8 @@ const BTranslatorRoster::AddOn* BTranslatorRoster::_Find(translator_id id) const
 }
 
 status_t BTranslatorRoster::Identify(BPositionIO* source, BMessage* ioExtension,
-	translator_info* outInfo, uint32 hintType, const char* hintMIME, uint32 wantType)
+                                     translator_info* outInfo, uint32 hintType,
+                                     const char* hintMIME, uint32 wantType)
 {
 	if (source == nullptr || outInfo == nullptr)
 		return B_BAD_VALUE;
@@ -188,15 +188,15 @@ status_t BTranslatorRoster::Identify(BPositionIO* source, BMessage* ioExtension,
 }
 
 status_t BTranslatorRoster::Translate(BPositionIO* source, const translator_info* info,
-	BMessage* ioExtension, BPositionIO* destination, uint32 wantOutType, uint32 hintType,
-	const char* hintMIME)
+                                      BMessage* ioExtension, BPositionIO* destination,
+                                      uint32 wantOutType, uint32 hintType, const char* hintMIME)
 {
 	if (source == nullptr || destination == nullptr)
 		return B_BAD_VALUE;
 	translator_info identified;
 	if (info == nullptr) {
 		status_t status =
-			Identify(source, ioExtension, &identified, hintType, hintMIME, wantOutType);
+		    Identify(source, ioExtension, &identified, hintType, hintMIME, wantOutType);
 		if (status != B_OK)
 			return status;
 		info = &identified;
@@ -235,7 +235,7 @@ status_t BTranslatorRoster::FindTranslator(const char* name, translator_id* outI
 }
 
 status_t BTranslatorRoster::GetTranslatorInfo(translator_id id, const char** outName,
-	const char** outInfo, int32* outVersion) const
+                                              const char** outInfo, int32* outVersion) const
 {
 	const AddOn* addOn = _Find(id);
 	if (addOn == nullptr)
@@ -261,7 +261,8 @@ status_t BTranslatorRoster::GetTranslatorPath(translator_id id, const char** out
 }
 
 status_t BTranslatorRoster::_GetFormats(translator_id id, bool input,
-	const translation_format** outFormats, int32* outCount) const
+                                        const translation_format** outFormats,
+                                        int32* outCount) const
 {
 	const AddOn* addOn = _Find(id);
 	if (addOn == nullptr)
@@ -273,20 +274,21 @@ status_t BTranslatorRoster::_GetFormats(translator_id id, bool input,
 	return B_OK;
 }
 
-status_t BTranslatorRoster::GetInputFormats(translator_id id,
-	const translation_format** outFormats, int32* outCount) const
+status_t BTranslatorRoster::GetInputFormats(translator_id id, const translation_format** outFormats,
+                                            int32* outCount) const
 {
 	return _GetFormats(id, true, outFormats, outCount);
 }
 
 status_t BTranslatorRoster::GetOutputFormats(translator_id id,
-	const translation_format** outFormats, int32* outCount) const
+                                             const translation_format** outFormats,
+                                             int32* outCount) const
 {
 	return _GetFormats(id, false, outFormats, outCount);
 }
 
 status_t BTranslatorRoster::MakeConfigurationView(translator_id id, BMessage* ioExtension,
-	BView** outView, BRect* outExtent)
+                                                  BView** outView, BRect* outExtent)
 {
 	const AddOn* addOn = _Find(id);
 	if (addOn == nullptr)

@@ -38,7 +38,7 @@ Bytes noise(size_t size, unsigned seed)
 }
 
 Bytes builtPsd(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width, uint32_t height,
-	bool packed)
+               bool packed)
 {
 	PsdLayout layout = psdLayout(mode, depth, channels, width, height);
 	if (mode == 2)
@@ -58,22 +58,22 @@ Bytes readFile(const std::string& path)
 std::vector<Bytes> inputs()
 {
 	std::vector<Bytes> files = {
-		builtPsd(3, 8, 3, 211, 97, true),
-		builtPsd(3, 16, 4, 130, 70, false),
-		builtPsd(1, 16, 1, 190, 90, true),
-		builtPsd(2, 8, 1, 150, 120, true),
-		builtPsd(4, 8, 5, 120, 80, true),
-		builtPsd(0, 1, 1, 333, 77, false),
-		builtPsd(9, 8, 3, 100, 100, true),
-		builtPsd(7, 8, 4, 90, 60, false),
-		noise(6912, 1),
-		noise(7396, 2),
+	    builtPsd(3, 8, 3, 211, 97, true),
+	    builtPsd(3, 16, 4, 130, 70, false),
+	    builtPsd(1, 16, 1, 190, 90, true),
+	    builtPsd(2, 8, 1, 150, 120, true),
+	    builtPsd(4, 8, 5, 120, 80, true),
+	    builtPsd(0, 1, 1, 333, 77, false),
+	    builtPsd(9, 8, 3, 100, 100, true),
+	    builtPsd(7, 8, 4, 90, 60, false),
+	    noise(6912, 1),
+	    noise(7396, 2),
 	};
 	if (DIR* dir = opendir(EXAMPLES_DIR)) {
 		while (dirent* entry = readdir(dir)) {
 			const std::string name = entry->d_name;
-			if (name.size() > 4 && (name.substr(name.size() - 4) == ".psd"
-					|| name.substr(name.size() - 4) == ".scr"))
+			if (name.size() > 4 &&
+			    (name.substr(name.size() - 4) == ".psd" || name.substr(name.size() - 4) == ".scr"))
 				files.push_back(readFile(std::string(EXAMPLES_DIR) + "/" + name));
 		}
 		closedir(dir);
@@ -126,4 +126,4 @@ TEST(ConcurrentTranslation, EightThreadsMatchTranslatingAlone)
 	EXPECT_EQ(std::vector<int>(kThreads, 0), mismatches);
 }
 
-}  // namespace
+} // namespace

@@ -2,8 +2,8 @@
 // colour maps, writes cut anywhere, and the size limit. The header checks
 // are the platform's reader's (tests/platform).
 
-#include "BitmapBytes.h"
 #include "BitmapSink.h"
+#include "BitmapBytes.h"
 
 #include <Screen.h>
 
@@ -32,7 +32,7 @@ Bytes rgba_expected()
 	Bytes rows;
 	for (int y = 0; y < 2; y++)
 		for (int x = 0; x < 3; x++) {
-			int at = y * 16 + x * 4;  // blue, green, red, alpha
+			int at = y * 16 + x * 4; // blue, green, red, alpha
 			for (int channel : {2, 1, 0, 3})
 				rows.push_back((uint8)((at + channel) * 7 + 1));
 		}
@@ -169,4 +169,4 @@ TEST(BitmapSinkTest, RowsWrittenOutOfOrderLandInPlaceAndSkippedOnesAreClear)
 	g_object_unref(pixbuf);
 }
 
-}  // namespace
+} // namespace

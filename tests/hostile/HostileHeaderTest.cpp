@@ -40,7 +40,8 @@ Bytes palette()
 
 // Everything up to and including the compression word, then `data`.
 Bytes psdFile(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width, uint32_t height,
-	uint16_t compression, const Bytes& data = Bytes(), const Bytes& imageResources = Bytes())
+              uint16_t compression, const Bytes& data = Bytes(),
+              const Bytes& imageResources = Bytes())
 {
 	PsdLayout layout = psdLayout(mode, depth, channels, width, height);
 	layout.imageResources = imageResources;
@@ -170,15 +171,14 @@ TEST(HostileHeader, HugeImageWithoutDataHasOnlyZeroSamples)
 	for (const Case& c : {Case{3, 8, 3, 1}, Case{0, 1, 1, 0}}) {
 		SCOPED_TRACE(testing::Message() << "mode " << c.mode);
 		// A few hundred bytes, ending at the compression word.
-		const Bytes file = psdFile(c.mode, c.depth, c.channels, side, side, c.compression,
-			Bytes(), Bytes(250, 0x80));
+		const Bytes file = psdFile(c.mode, c.depth, c.channels, side, side, c.compression, Bytes(),
+		                           Bytes(250, 0x80));
 		CountingInput in(file);
 		PatternOutput out(zeroSamplePixel(c.mode));
 		translator_info info = {};
 		info.type = kPSDType;
 		info.translator = addOns().tarnwick;
-		ASSERT_EQ(B_OK,
-			addOns().roster.Translate(&in, &info, nullptr, &out, B_TRANSLATOR_BITMAP));
+		ASSERT_EQ(B_OK, addOns().roster.Translate(&in, &info, nullptr, &out, B_TRANSLATOR_BITMAP));
 		const Bytes header = bigEndianHeader(side, side);
 		EXPECT_EQ(0, memcmp(out.header, header.data(), header.size()));
 		EXPECT_EQ(kBitmapHeaderSize + (uint64_t)side * side * 4, out.length);
@@ -190,8 +190,8 @@ TEST(HostileHeader, HugeImageWithoutDataHasOnlyZeroSamples)
 
 TEST(HostileHeader, ImagesWhosePixelsDoNotFit32BitsAreRefused)
 {
-	const uint32_t sizes[][2] = {{65535, 65535}, {65536, 16384}, {1, 0x40000000},
-		{0xFFFFFFFF, 0xFFFFFFFF}};
+	const uint32_t sizes[][2] = {
+	    {65535, 65535}, {65536, 16384}, {1, 0x40000000}, {0xFFFFFFFF, 0xFFFFFFFF}};
 	for (const auto& size : sizes) {
 		SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
 		const Outcome outcome = translatePSD(psdFile(3, 8, 3, size[0], size[1], 0));
@@ -237,7 +237,7 @@ TEST(HostileHeader, OddChannelCounts)
 		for (uint16_t channels : {0, 1, 2, 5, 65535}) {
 			for (uint16_t compression : {0, 1}) {
 				SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << channels
-												<< " channels, compression " << compression);
+				                                << " channels, compression " << compression);
 				// Data for at most five planes; PackBits as literal packets of 3.
 				Bytes data;
 				for (int i = 0; i < 5 * 16 * 9; i++) {
@@ -281,8 +281,8 @@ TEST(HostileHeader, UnknownCompressionsAreRefused)
 	for (uint16_t mode : kModes) {
 		for (uint16_t compression : {4, 0xFFFF}) {
 			SCOPED_TRACE(testing::Message() << "mode " << mode << ", compression " << compression);
-			const Outcome outcome = translatePSD(
-				psdFile(mode, usualDepth(mode), 4, 8, 8, compression, Bytes(512, 9)));
+			const Outcome outcome =
+			    translatePSD(psdFile(mode, usualDepth(mode), 4, 8, 8, compression, Bytes(512, 9)));
 			EXPECT_EQ(B_ERROR, outcome.status);
 			EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
 		}
@@ -294,10 +294,10 @@ TEST(HostileHeader, PlanesOfNoOpPacketsGiveZeroSamples)
 	for (uint16_t mode : kModes) {
 		for (uint16_t depth : {usualDepth(mode), (uint16_t)16}) {
 			if (mode == 0 || mode == 2)
-				continue;  // below, with one channel and their own depths
+				continue; // below, with one channel and their own depths
 			SCOPED_TRACE(testing::Message() << "mode " << mode << ", depth " << depth);
 			Bytes file = psdFile(mode, depth, 4, 40, 30, 1, Bytes(4 * 30 * 2, 0));
-			file.resize(file.size() + 3 * 16384, 0x80);  // past several read blocks
+			file.resize(file.size() + 3 * 16384, 0x80); // past several read blocks
 			const Outcome outcome = translateFresh(file);
 			ASSERT_EQ(B_OK, outcome.status);
 			EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
@@ -337,9 +337,9 @@ TEST(HostileHeader, UnseekablePsdStreamsGiveOutputOfTheirBytesAlone)
 			const Bytes shifted(file.begin() + 12, file.end());
 			for (const Bytes* stream : {(const Bytes*)&file, &shifted}) {
 				for (size_t chunk : {(size_t)1, (size_t)5, SIZE_MAX}) {
-					SCOPED_TRACE(testing::Message() << "mode " << mode << ", compression "
-													<< compression << ", shifted "
-													<< (stream == &shifted) << ", chunk " << chunk);
+					SCOPED_TRACE(testing::Message()
+					             << "mode " << mode << ", compression " << compression
+					             << ", shifted " << (stream == &shifted) << ", chunk " << chunk);
 					Outcome outcomes[2];
 					const uint8_t primes[2] = {0x11, 0xEE};
 					for (int i = 0; i < 2; i++) {
@@ -361,7 +361,7 @@ TEST(HostileHeader, UnseekablePsdStreamsGiveOutputOfTheirBytesAlone)
 class ChangingInput : public BMemoryIO {
 public:
 	ChangingInput(Bytes& bytes, size_t compressionAt)
-		: BMemoryIO(bytes.data(), bytes.size()), fBytes(bytes), fAt(compressionAt)
+	    : BMemoryIO(bytes.data(), bytes.size()), fBytes(bytes), fAt(compressionAt)
 	{
 	}
 	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
@@ -397,4 +397,4 @@ TEST(HostileHeader, StreamChangingDuringTranslationGivesOutputOfItsBytesAlone)
 	}
 }
 
-}  // namespace
+} // namespace

@@ -80,7 +80,7 @@ LayerBlock vectorMaskFarAway()
 {
 	LayerBlock block = {"vmsk", big32s({3, 0})};
 	Bytes length(26, 0);
-	length[1] = 0;  // closed subpath length record, four knots
+	length[1] = 0; // closed subpath length record, four knots
 	length[3] = 4;
 	block.data.insert(block.data.end(), length.begin(), length.end());
 	for (int k = 0; k < 4; k++) {
@@ -107,14 +107,15 @@ std::vector<LayersCase> layerCases()
 	cases.push_back({"3000 layers", withLayers(many)});
 
 	const std::vector<LayerRecord> one = {pixelLayer(4, 4, 8, 90)};
-	cases.push_back({"bounds at the ends of int32",
-		patchedFirstRecord(one, 0, big32s({0x80000000u, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFFFu}))});
-	cases.push_back({"bounds inside out",
-		patchedFirstRecord(one, 0, big32s({40, 40, 3, 3}))});
+	cases.push_back(
+	    {"bounds at the ends of int32",
+	     patchedFirstRecord(one, 0, big32s({0x80000000u, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFFFu}))});
+	cases.push_back({"bounds inside out", patchedFirstRecord(one, 0, big32s({40, 40, 3, 3}))});
 	// After the bounds and the channel count: each channel's ID and length.
-	cases.push_back({"channel lengths past the file",
-		patchedFirstRecord(one, 18, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
-										0xFF, 0xF0})});
+	cases.push_back(
+	    {"channel lengths past the file",
+	     patchedFirstRecord(
+	         one, 18, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xF0})});
 
 	LayerRecord end, open;
 	end.blocks.push_back(sectionDivider(3));
@@ -133,9 +134,10 @@ std::vector<LayersCase> layerCases()
 	masked.channels.push_back({-2, Bytes(4, 128)});
 	// The mask's rect follows the five channels, the blend mode, the flags
 	// and the two lengths in front of it.
-	cases.push_back({"a mask far larger than the canvas",
-		patchedFirstRecord({masked}, 18 + 5 * 6 + 8 + 4 + 4 + 4,
-			big32s({0xC0000000u, 0xC0000000u, 0x40000000u, 0x40000000u}))});
+	cases.push_back(
+	    {"a mask far larger than the canvas",
+	     patchedFirstRecord({masked}, 18 + 5 * 6 + 8 + 4 + 4 + 4,
+	                        big32s({0xC0000000u, 0xC0000000u, 0x40000000u, 0x40000000u}))});
 
 	LayerRecord shape = pixelLayer(0, 0, kSide, 200);
 	shape.blocks.push_back(vectorMaskFarAway());
@@ -188,4 +190,4 @@ TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
 	}
 }
 
-}  // namespace
+} // namespace

@@ -40,8 +40,7 @@ ssize_t PipeInput::Read(void* buffer, size_t size)
 	return (ssize_t)count;
 }
 
-Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in,
-	BMessage* extension)
+Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in, BMessage* extension)
 {
 	translator_info info = {};
 	info.type = type;
@@ -94,8 +93,8 @@ static float bigFloat(const uint8_t* p)
 {
 	if (outcome.status != B_OK) {
 		if (outcome.writes != 0 || !outcome.bytes.empty())
-			return ::testing::AssertionFailure() << "status " << outcome.status << " after "
-												 << outcome.writes << " writes";
+			return ::testing::AssertionFailure()
+			       << "status " << outcome.status << " after " << outcome.writes << " writes";
 		return ::testing::AssertionSuccess();
 	}
 	const Bytes& b = outcome.bytes;
@@ -104,21 +103,21 @@ static float bigFloat(const uint8_t* p)
 	const uint32 bytesPerPixel = colors == B_RGBA32 ? 4 : 1;
 	const float left = bigFloat(&b[4]), top = bigFloat(&b[8]);
 	const float right = bigFloat(&b[12]), bottom = bigFloat(&b[16]);
-	const float limit = 4294967296.0f;  // NaN fails every comparison
-	if (big32(&b[0]) != B_TRANSLATOR_BITMAP || left != 0 || top != 0
-		|| !(right >= 0 && right < limit) || !(bottom >= 0 && bottom < limit)
-		|| right != (float)(uint64)right || bottom != (float)(uint64)bottom)
+	const float limit = 4294967296.0f; // NaN fails every comparison
+	if (big32(&b[0]) != B_TRANSLATOR_BITMAP || left != 0 || top != 0 ||
+	    !(right >= 0 && right < limit) || !(bottom >= 0 && bottom < limit) ||
+	    right != (float)(uint64)right || bottom != (float)(uint64)bottom)
 		return ::testing::AssertionFailure() << "bad magic or bounds";
 	const uint64 width = (uint64)right + 1, height = (uint64)bottom + 1;
 	const uint32 rowBytes = big32(&b[20]), dataSize = big32(&b[28]);
 	if (big32(&b[24]) != (uint32)colors)
 		return ::testing::AssertionFailure() << "colour space " << big32(&b[24]);
 	if (rowBytes != width * bytesPerPixel || dataSize != (uint64)rowBytes * height)
-		return ::testing::AssertionFailure() << "rowBytes " << rowBytes << ", dataSize "
-											 << dataSize << " for " << width << " x " << height;
+		return ::testing::AssertionFailure() << "rowBytes " << rowBytes << ", dataSize " << dataSize
+		                                     << " for " << width << " x " << height;
 	if (b.size() != kBitmapHeaderSize + dataSize || outcome.writes != 2)
-		return ::testing::AssertionFailure() << b.size() << " bytes in " << outcome.writes
-											 << " writes for dataSize " << dataSize;
+		return ::testing::AssertionFailure()
+		       << b.size() << " bytes in " << outcome.writes << " writes for dataSize " << dataSize;
 	return ::testing::AssertionSuccess();
 }
 
@@ -143,9 +142,9 @@ std::vector<std::string> filesIn(const std::string& folder, const std::string& s
 			const std::string name = entry->d_name;
 			struct stat st;
 			const std::string path = folder + "/" + name;
-			if (name.size() >= suffix.size()
-				&& name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0
-				&& stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+			if (name.size() >= suffix.size() &&
+			    name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+			    stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
 				files.push_back(path);
 		}
 		closedir(dir);
@@ -154,4 +153,4 @@ std::vector<std::string> filesIn(const std::string& folder, const std::string& s
 	return files;
 }
 
-}  // namespace hostile
+} // namespace hostile

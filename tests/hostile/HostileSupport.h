@@ -21,7 +21,7 @@ namespace hostile {
 
 typedef std::vector<uint8_t> Bytes;
 
-const uint32 kPSDType = 0x70736420;  // 'psd '
+const uint32 kPSDType = 0x70736420; // 'psd '
 const uint32 kZXType = 0x5A582020;  // 'ZX  '
 const size_t kBitmapHeaderSize = 32;
 
@@ -61,7 +61,7 @@ struct Outcome {
 // Translates with one add-on through the roster, as a host does once
 // Identify has chosen it (the roster rewinds the input first).
 Outcome translateWith(translator_id translator, uint32 type, BPositionIO* in,
-	BMessage* extension = nullptr);
+                      BMessage* extension = nullptr);
 // The merged image as stored, never the layers.
 Outcome translateMergedPSD(const Bytes& file);
 Outcome translatePSD(const Bytes& file);
@@ -80,6 +80,6 @@ Bytes readFile(const std::string& path);
 // none when the folder does not exist.
 std::vector<std::string> filesIn(const std::string& folder, const std::string& suffix);
 
-}  // namespace hostile
+} // namespace hostile
 
 #endif

@@ -21,8 +21,8 @@ namespace {
 
 enum class Expect {
 	kRefused,
-	kPixels,  // exactly the pixels given
-	kPrefixThenZeros,  // the pixels given up to some point, then zero samples only
+	kPixels,          // exactly the pixels given
+	kPrefixThenZeros, // the pixels given up to some point, then zero samples only
 };
 
 struct Case {
@@ -39,7 +39,7 @@ Bytes plane(size_t size, unsigned seed)
 {
 	Bytes bytes(size);
 	for (size_t i = 0; i < size; i++)
-		bytes[i] = (uint8_t)(i * 37 + seed * 101 + (i >> 3)) | 1;  // never 0
+		bytes[i] = (uint8_t)(i * 37 + seed * 101 + (i >> 3)) | 1; // never 0
 	return bytes;
 }
 
@@ -106,8 +106,8 @@ std::vector<Case> sectionAndSizeCases()
 	cases.push_back({"PSB ending inside its 8-byte length", shortLength, Expect::kRefused});
 
 	// Products of PSB sizes that wrap in 32 bits, or reach 4 GiB of bitmap.
-	const uint32_t sizes[][2] = {{300000, 300000}, {65536, 16384}, {300001, 1}, {1, 300001},
-		{300000, 3580}};
+	const uint32_t sizes[][2] = {
+	    {300000, 300000}, {65536, 16384}, {300001, 1}, {1, 300001}, {300000, 3580}};
 	for (const auto& size : sizes) {
 		for (uint16_t compression : {1, 3}) {
 			PsdLayout layout = psdLayout(3, 32, 4, size[0], size[1]);
@@ -123,7 +123,7 @@ std::vector<Case> sectionAndSizeCases()
 	Bytes rowCounts = psdtest::psdFrontMatter(manyChannels);
 	psdtest::appendBig16(rowCounts, 1);
 	cases.push_back({"PSB row counts past the file", rowCounts, Expect::kPixels,
-		grayPixels(Bytes(300000 * 2, 0)), 64});
+	                 grayPixels(Bytes(300000 * 2, 0)), 64});
 	return cases;
 }
 
@@ -141,27 +141,27 @@ std::vector<Case> zipCases()
 		more.insert(more.end(), p.begin(), p.end());
 	more.resize(more.size() + (64 << 20), 0x5A);
 	cases.push_back({"ZIP stream inflating to 64 MiB more",
-		psdtest::psdZipData(rgb, false, psdtest::zlibStream(more, 1)), Expect::kPixels,
-		rgbPixels, 32});
+	                 psdtest::psdZipData(rgb, false, psdtest::zlibStream(more, 1)), Expect::kPixels,
+	                 rgbPixels, 32});
 
 	const Bytes stream = psdtest::psdZipStream(rgb, rgbPlanes, false);
 	Bytes badChecksum = stream;
 	badChecksum.back() ^= 0xFF;
-	cases.push_back({"ZIP stream with a wrong checksum", psdtest::psdZipData(rgb, false, badChecksum),
-		Expect::kPixels, rgbPixels});
+	cases.push_back({"ZIP stream with a wrong checksum",
+	                 psdtest::psdZipData(rgb, false, badChecksum), Expect::kPixels, rgbPixels});
 	const Bytes zeros = grayPixels(Bytes(16 * 16, 0));
 	for (size_t at : {0, 1}) {
 		Bytes badHeader = stream;
-		badHeader[at] ^= 0x01;  // a wrong method, or a check that fails
-		cases.push_back({"ZIP stream with a broken header", psdtest::psdZipData(rgb, false,
-			badHeader), Expect::kPixels, zeros});
+		badHeader[at] ^= 0x01; // a wrong method, or a check that fails
+		cases.push_back({"ZIP stream with a broken header",
+		                 psdtest::psdZipData(rgb, false, badHeader), Expect::kPixels, zeros});
 	}
 	cases.push_back({"ZIP data that is empty", psdtest::psdZipData(rgb, true, Bytes()),
-		Expect::kPixels, zeros});
+	                 Expect::kPixels, zeros});
 	Bytes garbage = Bytes(stream.begin(), stream.begin() + 2);
-	garbage.resize(3000, 0xFF);  // invalid block types and codes
+	garbage.resize(3000, 0xFF); // invalid block types and codes
 	cases.push_back({"ZIP stream of garbage", psdtest::psdZipData(rgb, false, garbage),
-		Expect::kPrefixThenZeros, rgbPixels});
+	                 Expect::kPrefixThenZeros, rgbPixels});
 
 	// Planes of several chunks of rows, and rows longer than a chunk: the
 	// same pixels as the planes stored raw.
@@ -170,7 +170,7 @@ std::vector<Case> zipCases()
 		const PsdLayout large = psdLayout(3, (uint16_t)size[0], 3, size[1], size[2]);
 		const std::vector<Bytes> largePlanes = planes(large, 3);
 		cases.push_back({"ZIP planes of several chunks", psdtest::psdZip(large, largePlanes, true),
-			Expect::kPixels, rawPixels(large, largePlanes)});
+		                 Expect::kPixels, rawPixels(large, largePlanes)});
 	}
 
 	// A stream of far less than the image, or cut short: the gray samples it
@@ -179,14 +179,16 @@ std::vector<Case> zipCases()
 	const std::vector<Bytes> grayPlane = planes(gray, 1);
 	const Bytes grayImage = rawPixels(gray, grayPlane);
 	const Bytes oneRow(grayPlane[0].begin(), grayPlane[0].begin() + 256);
-	cases.push_back({"ZIP stream of one row", psdtest::psdZipData(gray, false,
-		psdtest::zlibStream(oneRow)), Expect::kPixels,
-		concat(Bytes(grayImage.begin(), grayImage.begin() + 4 * 256), grayPixels(Bytes(255 * 256, 0)))});
-	const Bytes grayStream = psdtest::psdZipStream(gray, grayPlane, false, 0);  // stored blocks
+	cases.push_back({"ZIP stream of one row",
+	                 psdtest::psdZipData(gray, false, psdtest::zlibStream(oneRow)), Expect::kPixels,
+	                 concat(Bytes(grayImage.begin(), grayImage.begin() + 4 * 256),
+	                        grayPixels(Bytes(255 * 256, 0)))});
+	const Bytes grayStream = psdtest::psdZipStream(gray, grayPlane, false, 0); // stored blocks
 	for (size_t cut : {grayStream.size() / 2, grayStream.size() - 4, (size_t)7}) {
-		cases.push_back({"ZIP stream cut short", psdtest::psdZipData(gray, false,
-			Bytes(grayStream.begin(), grayStream.begin() + cut)), Expect::kPrefixThenZeros,
-			grayImage});
+		cases.push_back(
+		    {"ZIP stream cut short",
+		     psdtest::psdZipData(gray, false, Bytes(grayStream.begin(), grayStream.begin() + cut)),
+		     Expect::kPrefixThenZeros, grayImage});
 	}
 	return cases;
 }
@@ -201,22 +203,23 @@ std::vector<Case> sampleCases()
 	const PsdLayout floats = psdLayout(1, 32, 1, 8, 1);
 	const std::vector<Bytes> floatPlane = {psdtest::floatSamples(odd)};
 	cases.push_back({"odd floats, raw", psdtest::psdRaw(floats, floatPlane), Expect::kPixels,
-		grayPixels(oddBytes)});
+	                 grayPixels(oddBytes)});
 	cases.push_back({"odd floats, ZIP with prediction", psdtest::psdZip(floats, floatPlane, true),
-		Expect::kPixels, grayPixels(oddBytes)});
+	                 Expect::kPixels, grayPixels(oddBytes)});
 	PsdLayout psbFloats = floats;
 	psbFloats.version = 2;
 	cases.push_back({"odd floats, PSB PackBits", psdtest::psdPackBits(psbFloats, floatPlane),
-		Expect::kPixels, grayPixels(oddBytes)});
+	                 Expect::kPixels, grayPixels(oddBytes)});
 
 	// One-pixel rows: nothing to predict from, at every sample width.
 	for (uint16_t depth : {8, 16, 32}) {
 		const PsdLayout column = psdLayout(1, depth, 1, 1, 6);
 		const std::vector<float> values = {0.0f, 1.0f, 0.5f, 0.25f, 0.75f, 0.01f};
 		const std::vector<Bytes> columnPlane = {depth == 32 ? psdtest::floatSamples(values)
-															: plane(column.RowBytes() * 6, depth)};
-		cases.push_back({"one-pixel rows with prediction", psdtest::psdZip(column, columnPlane, true),
-			Expect::kPixels, rawPixels(column, columnPlane)});
+		                                                    : plane(column.RowBytes() * 6, depth)};
+		cases.push_back({"one-pixel rows with prediction",
+		                 psdtest::psdZip(column, columnPlane, true), Expect::kPixels,
+		                 rawPixels(column, columnPlane)});
 	}
 	return cases;
 }
@@ -242,12 +245,12 @@ bool asExpected(const Case& c, const Outcome& outcome)
 	if (!untouchedOrBitmap(outcome, B_RGBA32))
 		return false;
 	switch (c.expect) {
-		case Expect::kRefused:
-			return outcome.status == B_ERROR;
-		case Expect::kPixels:
-			return outcome.status == B_OK && pixelsOf(outcome) == c.pixels;
-		case Expect::kPrefixThenZeros:
-			return outcome.status == B_OK && prefixThenZeros(pixelsOf(outcome), c.pixels);
+	case Expect::kRefused:
+		return outcome.status == B_ERROR;
+	case Expect::kPixels:
+		return outcome.status == B_OK && pixelsOf(outcome) == c.pixels;
+	case Expect::kPrefixThenZeros:
+		return outcome.status == B_OK && prefixThenZeros(pixelsOf(outcome), c.pixels);
 	}
 	return false;
 }
@@ -263,11 +266,11 @@ TEST(HostileBeyond, RefusedOrReadWithZeros)
 		EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
 		EXPECT_TRUE(asExpected(c, outcome)) << "status " << outcome.status;
 		if (c.addressSpaceMiB != 0 && psdtest::kAddressSpaceLimitWorks) {
-			addOns();  // loaded before the limit
+			addOns(); // loaded before the limit
 			EXPECT_TRUE(psdtest::runsWithin(c.addressSpaceMiB,
-				[&c] { return asExpected(c, translatePSD(c.file)); }));
+			                                [&c] { return asExpected(c, translatePSD(c.file)); }));
 		}
 	}
 }
 
-}  // namespace
+} // namespace

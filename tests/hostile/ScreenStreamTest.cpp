@@ -26,13 +26,13 @@ Bytes randomScreen(size_t size)
 class ShortStream : public BMemoryIO {
 public:
 	ShortStream(const Bytes& bytes, off_t claimed)
-		: BMemoryIO(bytes.data(), bytes.size()), fClaimed(claimed)
+	    : BMemoryIO(bytes.data(), bytes.size()), fClaimed(claimed)
 	{
 	}
 	off_t Seek(off_t position, uint32 mode) override
 	{
 		return mode == SEEK_END ? BMemoryIO::Seek(fClaimed + position, SEEK_SET)
-								: BMemoryIO::Seek(position, mode);
+		                        : BMemoryIO::Seek(position, mode);
 	}
 	status_t GetSize(off_t* size) const override
 	{
@@ -82,7 +82,7 @@ TEST(HostileScreen, PipeIdentifiedThenTranslatedIsRefused)
 	info.translator = addOns().wendral;
 	LimitedOutput out;
 	EXPECT_EQ(B_NO_TRANSLATOR,
-		addOns().roster.Translate(&pipe, &info, nullptr, &out, B_TRANSLATOR_BITMAP));
+	          addOns().roster.Translate(&pipe, &info, nullptr, &out, B_TRANSLATOR_BITMAP));
 	EXPECT_EQ(0, out.Writes());
 	EXPECT_EQ(0u, out.BufferLength());
 }
@@ -105,4 +105,4 @@ TEST(HostileScreen, StreamShorterThanItClaimsIsJudgedByWhatItDelivers)
 	EXPECT_EQ(translateScreen(bare).bytes, outcome.bytes);
 }
 
-}  // namespace
+} // namespace

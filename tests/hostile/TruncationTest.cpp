@@ -73,7 +73,7 @@ Bytes noisePlane(size_t size, unsigned seed)
 	std::mt19937 random(seed);
 	Bytes plane(size);
 	for (uint8_t& b : plane)
-		b = (uint8_t)(random() | 1);  // never 0, so a leaked byte always shows
+		b = (uint8_t)(random() | 1); // never 0, so a leaked byte always shows
 	return plane;
 }
 
@@ -125,8 +125,8 @@ struct BuiltSample {
 
 std::vector<Bytes> builtSamples()
 {
-	const BuiltSample samples[] = {{0, 1, 1}, {1, 8, 2}, {1, 16, 1}, {2, 8, 1}, {3, 8, 4},
-		{3, 16, 3}, {4, 8, 5}, {7, 8, 3}, {8, 8, 1}, {9, 16, 3}};
+	const BuiltSample samples[] = {{0, 1, 1},  {1, 8, 2}, {1, 16, 1}, {2, 8, 1}, {3, 8, 4},
+	                               {3, 16, 3}, {4, 8, 5}, {7, 8, 3},  {8, 8, 1}, {9, 16, 3}};
 	std::vector<Bytes> files;
 	for (const BuiltSample& s : samples) {
 		PsdLayout layout = psdLayout(s.mode, s.depth, s.channels, 23, 11);
@@ -149,9 +149,9 @@ std::vector<Bytes> builtSamples()
 TEST(HostileTruncation, BuiltPsdsCutAtEveryLength)
 {
 	for (const Bytes& file : builtSamples()) {
-		SCOPED_TRACE(testing::Message() << "mode " << big(file, 24, 2) << ", depth "
-										<< big(file, 22, 2) << ", compression "
-										<< big(file, dataLayout(file).dataStart - 2, 2));
+		SCOPED_TRACE(testing::Message()
+		             << "mode " << big(file, 24, 2) << ", depth " << big(file, 22, 2)
+		             << ", compression " << big(file, dataLayout(file).dataStart - 2, 2));
 		checkCuts(file, file.size());
 	}
 }
@@ -183,7 +183,7 @@ TEST(HostileTruncation, RawSamplesPastTheCutAreZero)
 {
 	PsdLayout layout;
 	layout.width = 150;
-	layout.height = 60;  // each plane 9000 bytes, so the planes span two read blocks
+	layout.height = 60; // each plane 9000 bytes, so the planes span two read blocks
 	std::vector<Bytes> planes;
 	for (unsigned p = 0; p < 3; p++)
 		planes.push_back(noisePlane(150 * 60, 20 + p));
@@ -192,7 +192,7 @@ TEST(HostileTruncation, RawSamplesPastTheCutAreZero)
 	const size_t count = 150 * 60;
 
 	for (size_t cut : {dataStart, dataStart + 1, dataStart + 8999, dataStart + 9000,
-			 dataStart + 16384, dataStart + 20000, file.size() - 1}) {
+	                   dataStart + 16384, dataStart + 20000, file.size() - 1}) {
 		SCOPED_TRACE(cut);
 		ASSERT_EQ(B_OK, translatePSD(noiseImage()).status);
 		const Bytes pixels = pixelsOf(translatePSD(Bytes(file.begin(), file.begin() + cut)));
@@ -234,4 +234,4 @@ TEST(HostileTruncation, ScreensCutAtEveryLength)
 	}
 }
 
-}  // namespace
+} // namespace

@@ -180,8 +180,8 @@ TEST(LooperQuit, ALooperThatNeverRanIsDeletedAtOnce)
 {
 	std::atomic<int> deleted(0);
 	BLooper* looper = new StubbornLooper(&deleted);
-	looper->Quit();  // locked by this thread since construction
+	looper->Quit(); // locked by this thread since construction
 	EXPECT_EQ(deleted.load(), 1);
 }
 
-}  // namespace
+} // namespace

@@ -30,7 +30,7 @@ std::vector<std::string> gEvents;
 class TracingView : public BView {
 public:
 	TracingView(BRect frame, const char* name)
-		: BView(frame, name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
+	    : BView(frame, name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
 	{
 	}
 	void AttachedToWindow() override { gEvents.push_back(std::string("attached ") + Name()); }
@@ -43,7 +43,7 @@ public:
 class RecordingWindow : public BWindow {
 public:
 	RecordingWindow(BRect frame = BRect(100, 100, 339, 299))
-		: BWindow(frame, "test", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
+	    : BWindow(frame, "test", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
 	{
 	}
 	void MessageReceived(BMessage* message) override
@@ -90,7 +90,7 @@ TEST_F(WindowTest, AttachingCallsEveryViewBeforeAnyAllAttached)
 	EXPECT_TRUE(gEvents.empty());
 	window->AddChild(parent);
 	EXPECT_EQ(gEvents, (std::vector<std::string>{"attached parent", "attached child",
-						   "all attached child", "all attached parent"}));
+	                                             "all attached child", "all attached parent"}));
 	EXPECT_EQ(child->Window(), window);
 	EXPECT_EQ(child->Looper(), window);
 	EXPECT_EQ(window->FindView("child"), child);
@@ -293,7 +293,7 @@ TEST(ApplicationQuit, AWindowThatRefusesKeepsTheApplicationRunning)
 		BMessage reply;
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED, &reply);
 		// Answered only once the request was handled: then stop for real.
-		be_app_messenger.SendMessage(0x5f514954u);  // the loop's own quit
+		be_app_messenger.SendMessage(0x5f514954u); // the loop's own quit
 	});
 	app.Run();
 	asker.join();
@@ -311,4 +311,4 @@ TEST(Alert, WithoutADisplayPrintsAndAnswersTheFirstButton)
 	EXPECT_EQ(app.CountWindows(), 0);
 }
 
-}  // namespace
+} // namespace

@@ -60,9 +60,9 @@ int count_ink(BWindow* window, BView* view)
 	for (int32 y = (int32)frame.top; y <= (int32)frame.bottom && y < height; y++) {
 		for (int32 x = (int32)frame.left; x <= (int32)frame.right && x < width; x++) {
 			uint32 pixel = pixels[(size_t)y * width + x];
-			int distance = abs((int)((pixel >> 16) & 0xff) - background.red)
-				+ abs((int)((pixel >> 8) & 0xff) - background.green)
-				+ abs((int)(pixel & 0xff) - background.blue);
+			int distance = abs((int)((pixel >> 16) & 0xff) - background.red) +
+			               abs((int)((pixel >> 8) & 0xff) - background.green) +
+			               abs((int)(pixel & 0xff) - background.blue);
 			if (distance > 120)
 				ink++;
 		}

@@ -7,7 +7,7 @@
 #include <vector>
 
 // Nobody handles it: answered with B_NO_REPLY once its turn has come.
-const uint32 kSyncCode = 0x73796e63;  // 'sync'
+const uint32 kSyncCode = 0x73796e63; // 'sync'
 
 // Waits until the window has handled everything posted to it before.
 void sync_window(BWindow* window);

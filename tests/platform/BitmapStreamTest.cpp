@@ -68,7 +68,7 @@ void writeInPieces(BPositionIO& io, const Bytes& stream, size_t piece)
 	}
 }
 
-}  // namespace
+} // namespace
 
 TEST(BitmapStream, HeaderIsWrittenBigEndianBeforeTheRowsAndReadsBack)
 {
@@ -78,8 +78,9 @@ TEST(BitmapStream, HeaderIsWrittenBigEndianBeforeTheRowsAndReadsBack)
 	ASSERT_EQ(BPrivate::write_bitmap_stream(&out, header, rows.data()), B_OK);
 	EXPECT_EQ(out.Writes(), 2);
 
-	const uint8 expected[32] = {0x62, 0x69, 0x74, 0x73, 0, 0, 0, 0, 0, 0, 0, 0, 0x43, 0x7F, 0, 0,
-		0x43, 0x3F, 0, 0, 0, 0, 0x01, 0, 0, 0, 0, 0x04, 0, 0, 0xC0, 0};
+	const uint8 expected[32] = {0x62, 0x69, 0x74, 0x73, 0, 0,    0,    0, 0,    0, 0,
+	                            0,    0x43, 0x7F, 0,    0, 0x43, 0x3F, 0, 0,    0, 0,
+	                            0x01, 0,    0,    0,    0, 0x04, 0,    0, 0xC0, 0};
 	Bytes written = out.Bytes();
 	ASSERT_EQ(written.size(), 32u + 49152u);
 	EXPECT_EQ(Bytes(written.begin(), written.begin() + 32), Bytes(expected, expected + 32));
@@ -151,13 +152,13 @@ TEST(BitmapStreamReader, RefusesHeadersHostsCannotUseButTakesTheRest)
 		Bytes stream;
 	};
 	Bytes wrongData = bitmapHeaderBytes(3, 2, B_RGBA32, 16);
-	wrongData[31] ^= 1;  // data size one off
+	wrongData[31] ^= 1; // data size one off
 	Case cases[] = {
-		{"magic", bitmapHeaderBytes(3, 2, B_RGBA32, 16, 0x12345678)},
-		{"colour space", bitmapHeaderBytes(3, 2, B_RGB24, 12)},
-		{"row bytes", bitmapHeaderBytes(3, 2, B_RGBA32, 11)},
-		{"data size", wrongData},
-		{"bounds", bitmapHeaderBytes(0, 2, B_RGBA32, 16)},
+	    {"magic", bitmapHeaderBytes(3, 2, B_RGBA32, 16, 0x12345678)},
+	    {"colour space", bitmapHeaderBytes(3, 2, B_RGB24, 12)},
+	    {"row bytes", bitmapHeaderBytes(3, 2, B_RGBA32, 11)},
+	    {"data size", wrongData},
+	    {"bounds", bitmapHeaderBytes(0, 2, B_RGBA32, 16)},
 	};
 	for (const Case& c : cases) {
 		RecordingReader reader;

@@ -12,7 +12,7 @@
 
 namespace {
 
-const uint32 kFakeType = 0x46414B45;  // 'FAKE'
+const uint32 kFakeType = 0x46414B45; // 'FAKE'
 
 // Appends this add-on's name to the file named by FAKE_ADDON_UNLOAD_LOG
 // when the add-on's image is finalised, so a test can see unloading.
@@ -29,27 +29,27 @@ struct UnloadLog {
 	}
 } gUnloadLog;
 
-}  // namespace
+} // namespace
 
 char translatorName[] = FAKE_NAME;
 char translatorInfo[] = "A stand-in add-on for tests";
 int32 translatorVersion = 123;
 
 translation_format inputFormats[] = {
-	{kFakeType, B_TRANSLATOR_BITMAP, FAKE_QUALITY, FAKE_CAPABILITY, "test/x-fake", "Fake"},
-	{kFakeType, B_TRANSLATOR_BITMAP, 0.1f, 0.1f, "test/x-fake-2", "Fake 2"},
-	{0, 0, 0, 0, "", ""},
+    {kFakeType, B_TRANSLATOR_BITMAP, FAKE_QUALITY, FAKE_CAPABILITY, "test/x-fake", "Fake"},
+    {kFakeType, B_TRANSLATOR_BITMAP, 0.1f, 0.1f, "test/x-fake-2", "Fake 2"},
+    {0, 0, 0, 0, "", ""},
 };
 
 translation_format outputFormats[] = {
-	{B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-be-bitmap", "Be bitmap"},
-	{0, 0, 0, 0, "", ""},
+    {B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-be-bitmap", "Be bitmap"},
+    {0, 0, 0, 0, "", ""},
 };
 
 #ifndef FAKE_NO_IDENTIFY
 // Accepts streams that start with "FAKE"; the wanderer reads and always declines.
 status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
-	translator_info* outInfo, uint32 outType)
+                  translator_info* outInfo, uint32 outType)
 {
 	if (outType != 0 && outType != B_TRANSLATOR_BITMAP)
 		return B_NO_TRANSLATOR;
@@ -75,7 +75,7 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 
 // Writes "NAME:" and then everything it can read from the stream.
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uint32,
-	BPositionIO* outDestination)
+                   BPositionIO* outDestination)
 {
 	outDestination->Write(FAKE_NAME ":", strlen(FAKE_NAME ":"));
 	char buffer[256];

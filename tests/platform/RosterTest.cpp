@@ -52,7 +52,7 @@ std::string written(const BMallocIO& io)
 	return std::string((const char*)io.Buffer(), io.BufferLength());
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(RosterTest, LoadsInFileNameOrderAndSkipsWhatIsNotAnAddOn)
 {
@@ -71,8 +71,8 @@ TEST_F(RosterTest, LoadsInFileNameOrderAndSkipsWhatIsNotAnAddOn)
 	int warnings = 0;
 	while (std::getline(lines, line)) {
 		warnings++;
-		bool noIdentify = line.find("e_no_identify.so") != std::string::npos
-			&& line.find("Identify") != std::string::npos;
+		bool noIdentify = line.find("e_no_identify.so") != std::string::npos &&
+		                  line.find("Identify") != std::string::npos;
 		bool notElf = line.find("f_not_elf.so") != std::string::npos;
 		EXPECT_TRUE(noIdentify || notElf) << line;
 	}
@@ -101,7 +101,7 @@ TEST_F(RosterTest, IdentifyPicksTheBestScoreFirstLoadedOnTies)
 {
 	const char data[] = "FAKE data";
 	BMemoryIO stream(data, sizeof(data) - 1);
-	stream.Seek(5, SEEK_SET);  // Identify starts from the beginning regardless
+	stream.Seek(5, SEEK_SET); // Identify starts from the beginning regardless
 
 	translator_info info;
 	memset(&info, 0xAB, sizeof(info));
@@ -121,8 +121,7 @@ TEST_F(RosterTest, IdentifyPassesTheWantedTypeAndReportsNoTranslator)
 	const char fake[] = "FAKE";
 	BMemoryIO stream(fake, 4);
 	translator_info info;
-	EXPECT_EQ(fRoster.Identify(&stream, nullptr, &info, 0, nullptr, 0x504E4720),
-		B_NO_TRANSLATOR);
+	EXPECT_EQ(fRoster.Identify(&stream, nullptr, &info, 0, nullptr, 0x504E4720), B_NO_TRANSLATOR);
 	EXPECT_EQ(fRoster.Identify(&stream, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP), B_OK);
 
 	const char other[] = "something else";
@@ -195,8 +194,7 @@ TEST_F(RosterTest, ConfigurationGoesToAddOnsThatOfferIt)
 	EXPECT_EQ(message.FindInt32("fake/setting", &value), B_OK);
 	EXPECT_EQ(value, 7);
 
-	EXPECT_EQ(fRoster.MakeConfigurationView(IdOf("Low"), nullptr, &view, &extent),
-		B_NOT_SUPPORTED);
+	EXPECT_EQ(fRoster.MakeConfigurationView(IdOf("Low"), nullptr, &view, &extent), B_NOT_SUPPORTED);
 	EXPECT_EQ(fRoster.GetConfigurationMessage(IdOf("Low"), &message), B_NOT_SUPPORTED);
 }
 

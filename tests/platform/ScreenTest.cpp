@@ -15,7 +15,7 @@ int distance(const rgb_color& a, uint8 r, uint8 g, uint8 b)
 	return dr * dr + dg * dg + db * db;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Screen, EveryOpaqueEntryMapsToItselfOrAnEqualEarlierOne)
 {
@@ -48,7 +48,7 @@ TEST(Screen, OtherColoursGetTheNearestEntryLowestIndexFirst)
 						}
 					}
 					ASSERT_EQ(screen.IndexForColor(r, g, b), bestIndex)
-						<< r << "," << g << "," << b;
+					    << r << "," << g << "," << b;
 				}
 			}
 		}

@@ -67,4 +67,4 @@ TEST(PSDFileBuffer, PastTheEndHandsOutZerosNeverEarlierBytes)
 	EXPECT_EQ(2, bound.IO().reads) << "reading nothing ends the data";
 }
 
-}  // namespace
+} // namespace

@@ -53,7 +53,7 @@ TEST(PSDChannels, PackBitsPacketsAndNoOps)
 	{
 		BoundBytes bound({0x02, 0x0A, 0x0B, 0x0C, 0xFE, 0x07, 0x99});
 		EXPECT_EQ(Bytes({0x0A, 0x0B, 0x0C, 7, 7, 7}),
-			readRed(psdCoreReadChannel8BitsCompressed, 6));
+		          readRed(psdCoreReadChannel8BitsCompressed, 6));
 		EXPECT_EQ(0x99, psdCoreFileBufferReadUint8());
 	}
 	{
@@ -89,7 +89,7 @@ TEST(PSDChannels, SixteenBitPackBitsIsByteWise)
 		// stream is 12 | 56 56 | 21 21 21 21 | AA 99 BB.
 		BoundBytes bound({0x00, 0x12, 0xFF, 0x56, 0xFD, 0x21, 0x02, 0xAA, 0x99, 0xBB});
 		EXPECT_EQ(Bytes({0x12, 0x56, 0x21, 0x21, 0x99}),
-			readRed(psdCoreReadChannel16BitsCompressed, 5));
+		          readRed(psdCoreReadChannel16BitsCompressed, 5));
 	}
 	uint32 ramp[256];
 	for (int v = 0; v < 256; v++)
@@ -137,4 +137,4 @@ TEST(PSDChannels, FillAlphaSetsOnlyAlphaOfThePlane)
 	EXPECT_EQ(kCanary, words[2]);
 }
 
-}  // namespace
+} // namespace

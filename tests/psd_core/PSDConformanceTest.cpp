@@ -38,46 +38,46 @@ void appendBigFloat(std::vector<uint8>& out, float value)
 
 // Chooses the loader the way the add-on does and decodes; false where the
 // add-on refuses the image. Settings: alpha4 and multichannelRead.
-bool decodeLikeAddOn(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
-	uint16 depth, uint16 mode, bool alpha4, int multichannelRead, uint32* pixels)
+bool decodeLikeAddOn(BPositionIO* in, uint32 width, uint32 height, uint32 channels, uint16 depth,
+                     uint16 mode, bool alpha4, int multichannelRead, uint32* pixels)
 {
 	uint16 compression;
-	if (psdCoreImageCompression(in, &compression) != B_OK || compression > 1 || width == 0
-		|| height == 0 || (depth != 1 && depth != 8 && depth != 16))
+	if (psdCoreImageCompression(in, &compression) != B_OK || compression > 1 || width == 0 ||
+	    height == 0 || (depth != 1 && depth != 8 && depth != 16))
 		return false;
 	const bool is16 = depth == 16;
 	status_t status = B_ERROR;
 	switch (mode) {
-		case PSD_MODE_BITMAP:
-			status = psdCoreLoadImageBitmap(in, width, height, pixels);
-			break;
-		case PSD_MODE_GRAYSCALE:
-		case PSD_MODE_DUOTONE:
-			status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
-			break;
-		case PSD_MODE_INDEXED:
-			status = psdCoreLoadImageIndexed(in, width, height, channels, pixels);
-			break;
-		case PSD_MODE_RGB:
-			status = psdCoreLoadImageRGBA(in, width, height, channels, pixels,
-				channels >= 4 && alpha4, is16);
-			break;
-		case PSD_MODE_CMYK:
-			if (channels < 4)
-				return false;
+	case PSD_MODE_BITMAP:
+		status = psdCoreLoadImageBitmap(in, width, height, pixels);
+		break;
+	case PSD_MODE_GRAYSCALE:
+	case PSD_MODE_DUOTONE:
+		status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
+		break;
+	case PSD_MODE_INDEXED:
+		status = psdCoreLoadImageIndexed(in, width, height, channels, pixels);
+		break;
+	case PSD_MODE_RGB:
+		status = psdCoreLoadImageRGBA(in, width, height, channels, pixels, channels >= 4 && alpha4,
+		                              is16);
+		break;
+	case PSD_MODE_CMYK:
+		if (channels < 4)
+			return false;
+		status = psdCoreLoadImageCMYK(in, width, height, channels, pixels, is16);
+		break;
+	case PSD_MODE_MULTICHANNEL:
+		if (multichannelRead == 1 && channels >= 3)
+			status = psdCoreLoadImageRGBA(in, width, height, channels, pixels, false, is16);
+		else if (multichannelRead == 2 && channels >= 4)
 			status = psdCoreLoadImageCMYK(in, width, height, channels, pixels, is16);
-			break;
-		case PSD_MODE_MULTICHANNEL:
-			if (multichannelRead == 1 && channels >= 3)
-				status = psdCoreLoadImageRGBA(in, width, height, channels, pixels, false, is16);
-			else if (multichannelRead == 2 && channels >= 4)
-				status = psdCoreLoadImageCMYK(in, width, height, channels, pixels, is16);
-			else
-				status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
-			break;
-		case PSD_MODE_LAB:
-			status = pscCoreLoadImageLab(in, width, height, channels, pixels, is16);
-			break;
+		else
+			status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
+		break;
+	case PSD_MODE_LAB:
+		status = pscCoreLoadImageLab(in, width, height, channels, pixels, is16);
+		break;
 	}
 	return status == B_OK;
 }
@@ -115,17 +115,17 @@ TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 		}
 
 		std::vector<uint8> stream;
-		appendBig32(stream, 0x62697473);  // 'bits'
+		appendBig32(stream, 0x62697473); // 'bits'
 		appendBigFloat(stream, 0);
 		appendBigFloat(stream, 0);
 		appendBigFloat(stream, (float)(uint32)(width - 1));
 		appendBigFloat(stream, (float)(uint32)(height - 1));
 		appendBig32(stream, width * 4);
-		appendBig32(stream, 0x2008);  // B_RGBA32
+		appendBig32(stream, 0x2008); // B_RGBA32
 		appendBig32(stream, width * height * 4);
 		std::vector<uint32> pixels((size_t)width * height);
 		const bool decoded = decodeLikeAddOn(&in, width, height, channels, depth, mode, alpha4,
-			multichannelRead, pixels.data());
+		                                     multichannelRead, pixels.data());
 		ASSERT_TRUE(decoded) << "a corpus file the add-on would refuse";
 		const uint8* bytes = (const uint8*)pixels.data();
 		stream.insert(stream.end(), bytes, bytes + pixels.size() * 4);
@@ -133,4 +133,4 @@ TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 	}
 }
 
-}  // namespace
+} // namespace

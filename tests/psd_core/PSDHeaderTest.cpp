@@ -15,12 +15,9 @@ TEST(PSDHeader, VerifyAcceptsTheSignatureWithVersionOneOrTwo)
 		bool accepted;
 		off_t positionAfter;
 	} cases[] = {
-		{{'8', 'B', 'P', 'S', 0, 1, 9}, true, 6},
-		{{'8', 'B', 'P', 'S', 0, 2}, true, 6},
-		{{'8', 'B', 'P', 'S', 0, 3}, false, 6},
-		{{'8', 'B', 'P', 'T', 0, 1}, false, 4},
-		{{'8', 'B', 'P', 'S', 0}, false, 5},
-		{{'8', 'B'}, false, 2},
+	    {{'8', 'B', 'P', 'S', 0, 1, 9}, true, 6}, {{'8', 'B', 'P', 'S', 0, 2}, true, 6},
+	    {{'8', 'B', 'P', 'S', 0, 3}, false, 6},   {{'8', 'B', 'P', 'T', 0, 1}, false, 4},
+	    {{'8', 'B', 'P', 'S', 0}, false, 5},      {{'8', 'B'}, false, 2},
 	};
 	for (const auto& c : cases) {
 		BMemoryIO in(c.bytes.data(), c.bytes.size());
@@ -82,4 +79,4 @@ TEST(PSDHeader, CompressionWordFollowsTheThreeSections)
 	EXPECT_EQ(B_ERROR, psdCoreImageCompression(&shortIn, &compression));
 }
 
-}  // namespace
+} // namespace

@@ -32,7 +32,7 @@ enum Loader { RGB, RGBA, GRAY, INDEXED, CMYK, LAB, BITMAP };
 
 // What the image must decode to, from the unpacked planes.
 std::vector<uint32_t> expectedPixels(Loader loader, const PsdLayout& layout,
-	const std::vector<Bytes>& planes)
+                                     const std::vector<Bytes>& planes)
 {
 	const size_t step = layout.depth == 16 ? 2 : 1;
 	std::vector<uint32_t> out;
@@ -41,24 +41,30 @@ std::vector<uint32_t> expectedPixels(Loader loader, const PsdLayout& layout,
 			const size_t i = (y * (size_t)layout.width + x) * step;
 			auto s = [&](int p) { return planes[p][i]; };
 			switch (loader) {
-				case RGB: out.push_back(pixel(s(2), s(1), s(0), 255)); break;
-				case RGBA: out.push_back(pixel(s(2), s(1), s(0), s(3))); break;
-				case GRAY:
-				case LAB: out.push_back(pixel(s(0), s(0), s(0), 255)); break;
-				case INDEXED: {
-					const Bytes& map = layout.colorModeData;
-					out.push_back(pixel(map[512 + s(0)], map[256 + s(0)], map[s(0)], 255));
-					break;
-				}
-				case CMYK:
-					out.push_back(pixel(s(2) * s(3) >> 8, s(1) * s(3) >> 8, s(0) * s(3) >> 8, 255));
-					break;
-				case BITMAP: {
-					uint8_t byte = planes[0][y * layout.RowBytes() + x / 8];
-					out.push_back((byte >> (7 - x % 8)) & 1 ? pixel(0, 0, 0, 255)
-															: pixel(255, 255, 255, 255));
-					break;
-				}
+			case RGB:
+				out.push_back(pixel(s(2), s(1), s(0), 255));
+				break;
+			case RGBA:
+				out.push_back(pixel(s(2), s(1), s(0), s(3)));
+				break;
+			case GRAY:
+			case LAB:
+				out.push_back(pixel(s(0), s(0), s(0), 255));
+				break;
+			case INDEXED: {
+				const Bytes& map = layout.colorModeData;
+				out.push_back(pixel(map[512 + s(0)], map[256 + s(0)], map[s(0)], 255));
+				break;
+			}
+			case CMYK:
+				out.push_back(pixel(s(2) * s(3) >> 8, s(1) * s(3) >> 8, s(0) * s(3) >> 8, 255));
+				break;
+			case BITMAP: {
+				uint8_t byte = planes[0][y * layout.RowBytes() + x / 8];
+				out.push_back((byte >> (7 - x % 8)) & 1 ? pixel(0, 0, 0, 255)
+				                                        : pixel(255, 255, 255, 255));
+				break;
+			}
 			}
 		}
 	}
@@ -69,13 +75,20 @@ status_t load(Loader loader, BPositionIO* in, const PsdLayout& l, uint32_t* pixe
 {
 	const bool is16 = l.depth == 16;
 	switch (loader) {
-		case RGB: return psdCoreLoadImageRGBA(in, l.width, l.height, l.channels, pixels, false, is16);
-		case RGBA: return psdCoreLoadImageRGBA(in, l.width, l.height, l.channels, pixels, true, is16);
-		case GRAY: return psdCoreLoadImageGrayscale(in, l.width, l.height, l.channels, pixels, is16);
-		case INDEXED: return psdCoreLoadImageIndexed(in, l.width, l.height, l.channels, pixels);
-		case CMYK: return psdCoreLoadImageCMYK(in, l.width, l.height, l.channels, pixels, is16);
-		case LAB: return pscCoreLoadImageLab(in, l.width, l.height, l.channels, pixels, is16);
-		case BITMAP: return psdCoreLoadImageBitmap(in, l.width, l.height, pixels);
+	case RGB:
+		return psdCoreLoadImageRGBA(in, l.width, l.height, l.channels, pixels, false, is16);
+	case RGBA:
+		return psdCoreLoadImageRGBA(in, l.width, l.height, l.channels, pixels, true, is16);
+	case GRAY:
+		return psdCoreLoadImageGrayscale(in, l.width, l.height, l.channels, pixels, is16);
+	case INDEXED:
+		return psdCoreLoadImageIndexed(in, l.width, l.height, l.channels, pixels);
+	case CMYK:
+		return psdCoreLoadImageCMYK(in, l.width, l.height, l.channels, pixels, is16);
+	case LAB:
+		return pscCoreLoadImageLab(in, l.width, l.height, l.channels, pixels, is16);
+	case BITMAP:
+		return psdCoreLoadImageBitmap(in, l.width, l.height, pixels);
 	}
 	return B_ERROR;
 }
@@ -87,10 +100,10 @@ struct ModeCase {
 };
 
 const ModeCase kModes[] = {
-	{RGB, 3, 3, 8, 3}, {RGB, 3, 5, 16, 3}, {RGBA, 3, 4, 8, 4}, {RGBA, 3, 4, 16, 4},
-	{GRAY, 1, 1, 8, 1}, {GRAY, 1, 2, 16, 1}, {GRAY, 8, 1, 8, 1}, {INDEXED, 2, 1, 8, 1},
-	{CMYK, 4, 5, 8, 4}, {CMYK, 4, 4, 16, 4}, {LAB, 9, 3, 8, 1}, {LAB, 9, 3, 16, 1},
-	{BITMAP, 0, 1, 1, 1},
+    {RGB, 3, 3, 8, 3},    {RGB, 3, 5, 16, 3},  {RGBA, 3, 4, 8, 4}, {RGBA, 3, 4, 16, 4},
+    {GRAY, 1, 1, 8, 1},   {GRAY, 1, 2, 16, 1}, {GRAY, 8, 1, 8, 1}, {INDEXED, 2, 1, 8, 1},
+    {CMYK, 4, 5, 8, 4},   {CMYK, 4, 4, 16, 4}, {LAB, 9, 3, 8, 1},  {LAB, 9, 3, 16, 1},
+    {BITMAP, 0, 1, 1, 1},
 };
 
 // Every loader, depth and compression, on images big enough that planes
@@ -99,10 +112,10 @@ TEST(PSDLoaders, EveryModeDepthAndCompressionDecodes)
 {
 	for (const ModeCase& c : kModes) {
 		for (bool packed : {false, true}) {
-			SCOPED_TRACE("mode " + std::to_string(c.mode) + " depth " + std::to_string(c.depth)
-				+ (packed ? " PackBits" : " raw"));
-			PsdLayout layout
-				= psdLayout(c.mode, c.depth, c.channels, c.loader == BITMAP ? 301 : 93, 71);
+			SCOPED_TRACE("mode " + std::to_string(c.mode) + " depth " + std::to_string(c.depth) +
+			             (packed ? " PackBits" : " raw"));
+			PsdLayout layout =
+			    psdLayout(c.mode, c.depth, c.channels, c.loader == BITMAP ? 301 : 93, 71);
 			layout.imageResources = Bytes(37, 0xAB);
 			if (c.loader == INDEXED) {
 				layout.colorModeData = Bytes(768);
@@ -144,13 +157,14 @@ TEST(PSDLoaders, CMYKConversionDividesBy256)
 	layout.mode = 4;
 	layout.channels = 4;
 	layout.width = 3;
-	const Bytes file = psdRaw(layout, {{255, 0, 128}, {255, 255, 64}, {255, 255, 32}, {255, 255, 200}});
+	const Bytes file =
+	    psdRaw(layout, {{255, 0, 128}, {255, 255, 64}, {255, 255, 32}, {255, 255, 200}});
 	std::vector<uint32_t> pixels(3);
 	BMemoryIO in(file.data(), file.size());
 	ASSERT_EQ(B_OK, psdCoreLoadImageCMYK(&in, 3, 1, 4, pixels.data(), false));
-	EXPECT_EQ(std::vector<uint32_t>({pixel(254, 254, 254, 255), pixel(254, 254, 0, 255),
-				  pixel(25, 50, 100, 255)}),
-		pixels);
+	EXPECT_EQ(std::vector<uint32_t>(
+	              {pixel(254, 254, 254, 255), pixel(254, 254, 0, 255), pixel(25, 50, 100, 255)}),
+	          pixels);
 }
 
 TEST(PSDLoaders, BitmapRowsStartOnAByteAndSurplusIsDropped)
@@ -197,15 +211,15 @@ TEST(PSDLoaders, UnknownCompressionWritesOnlyWhatTheLoaderClosesWith)
 	PsdLayout layout;
 	layout.channels = 4;
 	Bytes file = psdRaw(layout, {{1}, {2}, {3}, {4}});
-	file[file.size() - 5] = 4;  // the low byte of the compression word
+	file[file.size() - 5] = 4; // the low byte of the compression word
 	const uint32_t garbage = pixel(9, 8, 7, 6);
 	for (Loader loader : {RGB, RGBA, GRAY, LAB, BITMAP, CMYK}) {
 		uint32_t word = garbage;
 		BMemoryIO in(file.data(), file.size());
 		ASSERT_EQ(B_OK, load(loader, &in, layout, &word));
-		const uint32_t expected = loader == RGB ? pixel(9, 8, 7, 255)
-			: loader == CMYK ? pixel(9 * 6 >> 8, 8 * 6 >> 8, 7 * 6 >> 8, 255)
-			: garbage;
+		const uint32_t expected = loader == RGB    ? pixel(9, 8, 7, 255)
+		                          : loader == CMYK ? pixel(9 * 6 >> 8, 8 * 6 >> 8, 7 * 6 >> 8, 255)
+		                                           : garbage;
 		EXPECT_EQ(expected, word) << "loader " << loader;
 	}
 }
@@ -226,4 +240,4 @@ TEST(PSDLoaders, ShortSectionOrCompressionFailsBeforeAnyWrite)
 	}
 }
 
-}  // namespace
+} // namespace

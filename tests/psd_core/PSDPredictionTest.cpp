@@ -25,21 +25,30 @@ TEST(PSDPrediction, RowsUndoneAtEverySampleWidth)
 		Bytes stored;
 		Bytes samples;
 	} cases[] = {
-		{"8-bit, wrapping", 1, 4, {10, 250, 10, 1}, {10, 4, 14, 15}},
-		{"16-bit, carrying into the high byte", 2, 2, {0x00, 0xFF, 0x00, 0x01},
-			{0x00, 0xFF, 0x01, 0x00}},
-		{"16-bit, wrapping at 65536", 2, 3, {0xFF, 0xF0, 0x00, 0x20, 0xFF, 0xFF},
-			{0xFF, 0xF0, 0x00, 0x10, 0x00, 0x0F}},
-		// 1.0f and pi: byte planes 3F 40 | 80 49 | 00 0F | 00 DB, then deltas.
-		{"32-bit, byte planes", 4, 2, {0x3F, 0x01, 0x40, 0xC9, 0xB7, 0x0F, 0xF1, 0xDB},
-			{0x3F, 0x80, 0x00, 0x00, 0x40, 0x49, 0x0F, 0xDB}},
-		{"8-bit, one pixel", 1, 1, {7}, {7}},
-		{"16-bit, one pixel", 2, 1, {0xAB, 0xCD}, {0xAB, 0xCD}},
-		{"32-bit, one pixel", 4, 1, {0x3F, 0x41, 0x40, 0xC0}, {0x3F, 0x80, 0xC0, 0x80}},
+	    {"8-bit, wrapping", 1, 4, {10, 250, 10, 1}, {10, 4, 14, 15}},
+	    {"16-bit, carrying into the high byte",
+	     2,
+	     2,
+	     {0x00, 0xFF, 0x00, 0x01},
+	     {0x00, 0xFF, 0x01, 0x00}},
+	    {"16-bit, wrapping at 65536",
+	     2,
+	     3,
+	     {0xFF, 0xF0, 0x00, 0x20, 0xFF, 0xFF},
+	     {0xFF, 0xF0, 0x00, 0x10, 0x00, 0x0F}},
+	    // 1.0f and pi: byte planes 3F 40 | 80 49 | 00 0F | 00 DB, then deltas.
+	    {"32-bit, byte planes",
+	     4,
+	     2,
+	     {0x3F, 0x01, 0x40, 0xC9, 0xB7, 0x0F, 0xF1, 0xDB},
+	     {0x3F, 0x80, 0x00, 0x00, 0x40, 0x49, 0x0F, 0xDB}},
+	    {"8-bit, one pixel", 1, 1, {7}, {7}},
+	    {"16-bit, one pixel", 2, 1, {0xAB, 0xCD}, {0xAB, 0xCD}},
+	    {"32-bit, one pixel", 4, 1, {0x3F, 0x41, 0x40, 0xC0}, {0x3F, 0x80, 0xC0, 0x80}},
 	};
 	for (const auto& c : cases) {
 		SCOPED_TRACE(c.what);
-		Bytes row = c.stored;  // exactly a row, so a sanitizer sees any overrun
+		Bytes row = c.stored; // exactly a row, so a sanitizer sees any overrun
 		Bytes scratch(row.size());
 		psdCoreUnpredictRow(row.data(), c.width, c.sampleBytes, scratch.data());
 		EXPECT_EQ(c.samples, row);
@@ -79,4 +88,4 @@ TEST(PSDFloatSamples, BytesAreTheFormulas)
 	}
 }
 
-}  // namespace
+} // namespace

@@ -37,20 +37,26 @@ std::vector<Sample> samples()
 		return l;
 	};
 	std::vector<Sample> list = {
-		{"RGB 16 PackBits", layout(3, 3, 16, 11), true,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageRGBA(in, 11, 6, 3, p, false, true); }},
-		{"RGBA 8 raw", layout(3, 4, 8, 11), false,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageRGBA(in, 11, 6, 4, p, true, false); }},
-		{"gray 16 PackBits", layout(1, 1, 16, 13), true,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageGrayscale(in, 13, 6, 1, p, true); }},
-		{"indexed PackBits", layout(2, 1, 8, 13), true,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageIndexed(in, 13, 6, 1, p); }},
-		{"CMYK 8 PackBits", layout(4, 5, 8, 9), true,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageCMYK(in, 9, 6, 5, p, false); }},
-		{"Lab 16 raw", layout(9, 3, 16, 9), false,
-			[](BPositionIO* in, uint32_t* p) { return pscCoreLoadImageLab(in, 9, 6, 3, p, true); }},
-		{"bitmap PackBits", layout(0, 1, 1, 21), true,
-			[](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageBitmap(in, 21, 6, p); }},
+	    {"RGB 16 PackBits", layout(3, 3, 16, 11), true,
+	     [](BPositionIO* in, uint32_t* p) {
+		     return psdCoreLoadImageRGBA(in, 11, 6, 3, p, false, true);
+	     }},
+	    {"RGBA 8 raw", layout(3, 4, 8, 11), false,
+	     [](BPositionIO* in, uint32_t* p) {
+		     return psdCoreLoadImageRGBA(in, 11, 6, 4, p, true, false);
+	     }},
+	    {"gray 16 PackBits", layout(1, 1, 16, 13), true,
+	     [](BPositionIO* in, uint32_t* p) {
+		     return psdCoreLoadImageGrayscale(in, 13, 6, 1, p, true);
+	     }},
+	    {"indexed PackBits", layout(2, 1, 8, 13), true,
+	     [](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageIndexed(in, 13, 6, 1, p); }},
+	    {"CMYK 8 PackBits", layout(4, 5, 8, 9), true,
+	     [](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageCMYK(in, 9, 6, 5, p, false); }},
+	    {"Lab 16 raw", layout(9, 3, 16, 9), false,
+	     [](BPositionIO* in, uint32_t* p) { return pscCoreLoadImageLab(in, 9, 6, 3, p, true); }},
+	    {"bitmap PackBits", layout(0, 1, 1, 21), true,
+	     [](BPositionIO* in, uint32_t* p) { return psdCoreLoadImageBitmap(in, 21, 6, p); }},
 	};
 	for (Sample& s : list)
 		s.layout.imageResources = Bytes(10, 0x33);
@@ -146,4 +152,4 @@ TEST(PSDRobustness, DamagedPacketsStayInsideTheBuffer)
 	}
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,7 @@ namespace psdtest {
 class CountingIO : public BMemoryIO {
 public:
 	CountingIO(const Bytes& data, size_t chunk = SIZE_MAX)
-		: BMemoryIO(data.data(), data.size()), fChunk(chunk)
+	    : BMemoryIO(data.data(), data.size()), fChunk(chunk)
 	{
 	}
 	ssize_t Read(void* buffer, size_t size) override
@@ -57,7 +57,7 @@ public:
 		const size_t page = (size_t)sysconf(_SC_PAGESIZE);
 		fDataPages = (count * 4 + page - 1) / page * page;
 		fMapping = mmap(nullptr, fDataPages + page, PROT_READ | PROT_WRITE,
-			MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+		                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
 		if (fMapping == MAP_FAILED)
 			throw std::runtime_error("mmap");
 		mprotect((uint8_t*)fMapping + fDataPages, page, PROT_NONE);
@@ -92,6 +92,6 @@ inline uint8_t byteOf(uint32_t word, int index)
 	return ((const uint8_t*)&word)[index];
 }
 
-}  // namespace psdtest
+} // namespace psdtest
 
 #endif

@@ -48,8 +48,8 @@ std::vector<uint32_t> decode(const Job& job)
 {
 	std::vector<uint32_t> pixels((size_t)job.layout.width * job.layout.height);
 	BMemoryIO in(job.file.data(), job.file.size());
-	EXPECT_EQ(B_OK, psdCoreLoadImageRGBA(&in, job.layout.width, job.layout.height, 3,
-						pixels.data(), false, job.is16));
+	EXPECT_EQ(B_OK, psdCoreLoadImageRGBA(&in, job.layout.width, job.layout.height, 3, pixels.data(),
+	                                     false, job.is16));
 	return pixels;
 }
 
@@ -77,4 +77,4 @@ TEST(PSDThreads, ConcurrentDecodesMatchDecodesAlone)
 	EXPECT_EQ(std::vector<int>(kThreads, 0), mismatches);
 }
 
-}  // namespace
+} // namespace

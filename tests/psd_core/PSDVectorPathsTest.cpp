@@ -67,7 +67,7 @@ size_t imageDataStart(const PsdLayout& layout, bool packed)
 }
 
 std::vector<uint32_t> reference(const Kind& kind, const PsdLayout& layout, bool packed,
-	const Bytes& file)
+                                const Bytes& file)
 {
 	const size_t samples = (size_t)layout.width * layout.height;
 	const size_t step = layout.depth / 8;
@@ -89,19 +89,19 @@ std::vector<uint32_t> reference(const Kind& kind, const PsdLayout& layout, bool 
 }
 
 std::vector<uint32_t> decode(const Kind& kind, const PsdLayout& layout, const Bytes& file,
-	bool vector)
+                             bool vector)
 {
 	psdCoreSetVectorCode(vector);
 	GuardedPixels pixels((size_t)layout.width * layout.height);
 	BMemoryIO in(file.data(), file.size());
-	status_t status = kind.mode == 1
-		? psdCoreLoadImageGrayscale(&in, layout.width, layout.height, layout.channels,
-			pixels.Data(), layout.depth == 16)
-		: kind.mode == 4
-		? psdCoreLoadImageCMYK(&in, layout.width, layout.height, layout.channels, pixels.Data(),
-			layout.depth == 16)
-		: psdCoreLoadImageRGBA(&in, layout.width, layout.height, layout.channels, pixels.Data(),
-			kind.alpha, layout.depth == 16);
+	status_t status =
+	    kind.mode == 1
+	        ? psdCoreLoadImageGrayscale(&in, layout.width, layout.height, layout.channels,
+	                                    pixels.Data(), layout.depth == 16)
+	    : kind.mode == 4 ? psdCoreLoadImageCMYK(&in, layout.width, layout.height, layout.channels,
+	                                            pixels.Data(), layout.depth == 16)
+	                     : psdCoreLoadImageRGBA(&in, layout.width, layout.height, layout.channels,
+	                                            pixels.Data(), kind.alpha, layout.depth == 16);
 	psdCoreSetVectorCode(true);
 	EXPECT_EQ(B_OK, status);
 	return pixels.Copy();
@@ -122,11 +122,9 @@ Bytes planeBytes(std::mt19937& random, size_t size)
 TEST(PSDVectorPaths, BothFormsDecodeAsThePlanesOneAfterTheOther)
 {
 	const Kind kinds[] = {
-		{"gray of 2 channels", 1, 2, 1, false},
-		{"RGB", 3, 3, 3, false},
-		{"RGB of 5 channels", 3, 5, 3, false},
-		{"RGBA", 3, 4, 4, true},
-		{"CMYK of 5 channels", 4, 5, 4, false},
+	    {"gray of 2 channels", 1, 2, 1, false}, {"RGB", 3, 3, 3, false},
+	    {"RGB of 5 channels", 3, 5, 3, false},  {"RGBA", 3, 4, 4, true},
+	    {"CMYK of 5 channels", 4, 5, 4, false},
 	};
 	// Widths around the 16-pixel vectors and the 4096-sample spans.
 	const uint32_t sizes[][2] = {{1, 1}, {15, 3}, {17, 2}, {33, 5}, {4095, 1}, {4097, 2}};
@@ -139,22 +137,24 @@ TEST(PSDVectorPaths, BothFormsDecodeAsThePlanesOneAfterTheOther)
 					std::vector<Bytes> planes;
 					for (int p = 0; p < kind.channels; p++)
 						planes.push_back(planeBytes(random, layout.RowBytes() * layout.height));
-					const Bytes whole = packed ? psdPackBits(layout, planes) : psdRaw(layout, planes);
+					const Bytes whole =
+					    packed ? psdPackBits(layout, planes) : psdRaw(layout, planes);
 					const size_t dataStart = imageDataStart(layout, packed);
 
 					Bytes damaged = whole;
 					for (size_t i = dataStart; i < damaged.size(); i += 1 + random() % 50)
 						damaged[i] = (uint8_t)random();
 					const Bytes cut(whole.begin(),
-						whole.begin() + dataStart + (whole.size() - dataStart) * 2 / 3);
+					                whole.begin() + dataStart + (whole.size() - dataStart) * 2 / 3);
 					const Bytes* files[] = {&whole, &damaged, &cut};
 					for (const Bytes* file : files) {
 						SCOPED_TRACE(::testing::Message()
-							<< kind.name << ", " << depth << " bits, " << (packed ? "PackBits" : "raw")
-							<< ", " << size[0] << " x " << size[1] << ", file of " << file->size()
-							<< " of " << whole.size() << " bytes");
-						const std::vector<uint32_t> expected
-							= reference(kind, layout, packed, *file);
+						             << kind.name << ", " << depth << " bits, "
+						             << (packed ? "PackBits" : "raw") << ", " << size[0] << " x "
+						             << size[1] << ", file of " << file->size() << " of "
+						             << whole.size() << " bytes");
+						const std::vector<uint32_t> expected =
+						    reference(kind, layout, packed, *file);
 						ASSERT_EQ(expected, decode(kind, layout, *file, true));
 						ASSERT_EQ(expected, decode(kind, layout, *file, false));
 					}
@@ -164,4 +164,4 @@ TEST(PSDVectorPaths, BothFormsDecodeAsThePlanesOneAfterTheOther)
 	}
 }
 
-}  // namespace
+} // namespace

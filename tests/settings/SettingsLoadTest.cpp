@@ -30,12 +30,12 @@ TEST(SettingsLoad, NoFileGivesDefaultsSilently)
 TEST(SettingsLoad, ReadsEveryKeyAndIgnoresCommentsAndBlankLines)
 {
 	loaded_settings loaded = load_settings("# Tarnwick settings version 1.00\n"
-										   "\n"
-										   "   \t\n"
-										   "  # window_pos = 1,1\n"
-										   "window_pos = 12.5, 40\n"
-										   "\talpha4=1 and a word\n"
-										   "multichannelRead =2.5\r\n");
+	                                       "\n"
+	                                       "   \t\n"
+	                                       "  # window_pos = 1,1\n"
+	                                       "window_pos = 12.5, 40\n"
+	                                       "\talpha4=1 and a word\n"
+	                                       "multichannelRead =2.5\r\n");
 	EXPECT_EQ("", loaded.diagnostics);
 	EXPECT_EQ(BPoint(12.5f, 40.0f), loaded.settings.window_pos);
 	EXPECT_TRUE(loaded.settings.alpha4);
@@ -46,8 +46,8 @@ TEST(SettingsLoad, ReadsEveryKeyAndIgnoresCommentsAndBlankLines)
 TEST(SettingsLoad, LaterLinesWin)
 {
 	loaded_settings loaded = load_settings("alpha4 = 7\nmultichannelRead = 3\n"
-										   "alpha4 = 0\nmultichannelRead = 2\n"
-										   "window_pos = 1,2\nwindow_pos = 3,4\n");
+	                                       "alpha4 = 0\nmultichannelRead = 2\n"
+	                                       "window_pos = 1,2\nwindow_pos = 3,4\n");
 	EXPECT_EQ("", loaded.diagnostics);
 	EXPECT_FALSE(loaded.settings.alpha4);
 	EXPECT_EQ(2, loaded.settings.multichannelRead);
@@ -97,41 +97,43 @@ TEST_P(SettingsDiagnostic, PrintsMessageAndChangesNothing)
 
 const std::string kLongKeyLine = std::string(40, 'k') + " = 1\n";
 
-INSTANTIATE_TEST_SUITE_P(Messages, SettingsDiagnostic,
-	testing::Values(
-		diagnostic_case{"= 1\n", "unknown Tarnwick settings line: = 1\n"},
-		diagnostic_case{"  -alpha4 = 1\n", "unknown Tarnwick settings line:   -alpha4 = 1\n"},
-		diagnostic_case{"  Alpha4 = 0\n", "unknown Tarnwick setting:   Alpha4 = 0\n"},
-		diagnostic_case{"alpha4x = 0\n", "unknown Tarnwick setting: alpha4x = 0\n"},
-		diagnostic_case{"window = 0,0\n", "unknown Tarnwick setting: window = 0,0\n"},
-		diagnostic_case{kLongKeyLine, "unknown Tarnwick setting: " + kLongKeyLine},
-		diagnostic_case{"window_pos = left,top\n",
-			"illegal window position in Tarnwick settings:  left,top\n"},
-		diagnostic_case{"alpha4 = yes\n", "illegal alpha4 value in Tarnwick settings:  yes\n"},
-		diagnostic_case{"alpha4 =\n", "illegal alpha4 value in Tarnwick settings: \n"},
-		diagnostic_case{"multichannelRead = 4\n",
-			"illegal multichannelRead value in Tarnwick settings:  4\n"},
-		diagnostic_case{"multichannelRead = 0\n",
-			"illegal multichannelRead value in Tarnwick settings:  0\n"},
-		diagnostic_case{"multichannelRead = 255\n",
-			"illegal multichannelRead value in Tarnwick settings:  255\n"},
-		diagnostic_case{"multichannelRead = 4294967298\n",
-			"illegal multichannelRead value in Tarnwick settings:  4294967298\n"},
-		diagnostic_case{"multichannelRead = x\r\n",
-			"illegal multichannelRead value in Tarnwick settings:  x\r\n"},
-		// A recognised key without "=": reported with an empty value and the line's end.
-		diagnostic_case{"alpha4\n", "illegal alpha4 value in Tarnwick settings: \n"},
-		diagnostic_case{"alpha4 1\r\n", "illegal alpha4 value in Tarnwick settings: \r\n"},
-		diagnostic_case{"window_pos 1,2\n", "illegal window position in Tarnwick settings: \n"},
-		diagnostic_case{"multichannelRead", "illegal multichannelRead value in Tarnwick settings: "}));
+INSTANTIATE_TEST_SUITE_P(
+    Messages, SettingsDiagnostic,
+    testing::Values(
+        diagnostic_case{"= 1\n", "unknown Tarnwick settings line: = 1\n"},
+        diagnostic_case{"  -alpha4 = 1\n", "unknown Tarnwick settings line:   -alpha4 = 1\n"},
+        diagnostic_case{"  Alpha4 = 0\n", "unknown Tarnwick setting:   Alpha4 = 0\n"},
+        diagnostic_case{"alpha4x = 0\n", "unknown Tarnwick setting: alpha4x = 0\n"},
+        diagnostic_case{"window = 0,0\n", "unknown Tarnwick setting: window = 0,0\n"},
+        diagnostic_case{kLongKeyLine, "unknown Tarnwick setting: " + kLongKeyLine},
+        diagnostic_case{"window_pos = left,top\n",
+                        "illegal window position in Tarnwick settings:  left,top\n"},
+        diagnostic_case{"alpha4 = yes\n", "illegal alpha4 value in Tarnwick settings:  yes\n"},
+        diagnostic_case{"alpha4 =\n", "illegal alpha4 value in Tarnwick settings: \n"},
+        diagnostic_case{"multichannelRead = 4\n",
+                        "illegal multichannelRead value in Tarnwick settings:  4\n"},
+        diagnostic_case{"multichannelRead = 0\n",
+                        "illegal multichannelRead value in Tarnwick settings:  0\n"},
+        diagnostic_case{"multichannelRead = 255\n",
+                        "illegal multichannelRead value in Tarnwick settings:  255\n"},
+        diagnostic_case{"multichannelRead = 4294967298\n",
+                        "illegal multichannelRead value in Tarnwick settings:  4294967298\n"},
+        diagnostic_case{"multichannelRead = x\r\n",
+                        "illegal multichannelRead value in Tarnwick settings:  x\r\n"},
+        // A recognised key without "=": reported with an empty value and the line's end.
+        diagnostic_case{"alpha4\n", "illegal alpha4 value in Tarnwick settings: \n"},
+        diagnostic_case{"alpha4 1\r\n", "illegal alpha4 value in Tarnwick settings: \r\n"},
+        diagnostic_case{"window_pos 1,2\n", "illegal window position in Tarnwick settings: \n"},
+        diagnostic_case{"multichannelRead",
+                        "illegal multichannelRead value in Tarnwick settings: "}));
 
 TEST(SettingsLoad, SeveralBadLinesPrintOneMessageEach)
 {
 	loaded_settings loaded = load_settings("Alpha4 = 1\nalpha4 = 1\n=\nmultichannelRead = 9\n");
 	EXPECT_EQ("unknown Tarnwick setting: Alpha4 = 1\n"
-			  "unknown Tarnwick settings line: =\n"
-			  "illegal multichannelRead value in Tarnwick settings:  9\n",
-		loaded.diagnostics);
+	          "unknown Tarnwick settings line: =\n"
+	          "illegal multichannelRead value in Tarnwick settings:  9\n",
+	          loaded.diagnostics);
 	EXPECT_TRUE(loaded.settings.alpha4);
 }
 
@@ -176,4 +178,4 @@ TEST(SettingsLoad, FolderInPlaceOfFileGivesDefaults)
 	EXPECT_FALSE(settings.alpha4);
 }
 
-}  // namespace
+} // namespace

@@ -12,9 +12,9 @@
 namespace {
 
 const char kSavedDefaults[] = "# Tarnwick settings version 1.00\n"
-							  "window_pos = 0,0\n"
-							  "alpha4 = 0\n"
-							  "multichannelRead = 1\n";
+                              "window_pos = 0,0\n"
+                              "alpha4 = 0\n"
+                              "multichannelRead = 1\n";
 
 // Runs body in a child process that then leaves through exit, so that its
 // static finaliser, g_prefs_loader included, runs as at the end of a program.
@@ -54,19 +54,19 @@ TEST(SettingsSave, WindowOriginIsWrittenWhenTheProgramEnds)
 {
 	TemporaryFolder folder;
 	ASSERT_EQ(0, run_in_child_until_exit([&] {
-		setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-		reset_process_settings();
-		set_window_origin(BPoint(100.5f, 40.0f));
-		if (get_window_origin() != BPoint(100.5f, 40.0f))
-			exit(2);
-	}));
+		          setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+		          reset_process_settings();
+		          set_window_origin(BPoint(100.5f, 40.0f));
+		          if (get_window_origin() != BPoint(100.5f, 40.0f))
+			          exit(2);
+	          }));
 	std::string content;
 	ASSERT_TRUE(read_file(folder.File("Tarnwick_Settings"), &content));
 	EXPECT_EQ("# Tarnwick settings version 1.00\n"
-			  "window_pos = 100.5,40\n"
-			  "alpha4 = 0\n"
-			  "multichannelRead = 1\n",
-		content);
+	          "window_pos = 100.5,40\n"
+	          "alpha4 = 0\n"
+	          "multichannelRead = 1\n",
+	          content);
 	EXPECT_EQ(std::vector<std::string>{"Tarnwick_Settings"}, folder.Entries());
 }
 
@@ -74,10 +74,10 @@ TEST(SettingsSave, StoringTheSameOriginStillWrites)
 {
 	TemporaryFolder folder;
 	ASSERT_EQ(0, run_in_child_until_exit([&] {
-		setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-		reset_process_settings();
-		set_window_origin(get_window_origin());
-	}));
+		          setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+		          reset_process_settings();
+		          set_window_origin(get_window_origin());
+	          }));
 	std::string content;
 	ASSERT_TRUE(read_file(folder.File("Tarnwick_Settings"), &content));
 	EXPECT_EQ(kSavedDefaults, content);
@@ -87,10 +87,10 @@ TEST(SettingsSave, NothingIsWrittenWhenNothingChanged)
 {
 	TemporaryFolder folder;
 	ASSERT_EQ(0, run_in_child_until_exit([&] {
-		setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-		reset_process_settings();
-		get_window_origin();
-	}));
+		          setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+		          reset_process_settings();
+		          get_window_origin();
+	          }));
 	EXPECT_TRUE(folder.Entries().empty());
 }
 
@@ -98,15 +98,15 @@ TEST(SettingsSave, WritesWhatWasLoadedInItsOwnForm)
 {
 	TemporaryFolder folder;
 	ASSERT_TRUE(write_file(folder.File("Tarnwick_Settings"),
-		"alpha4 = 7\n  window_pos = 1.25e2, -3\nmultichannelRead = 3 # grey\n"));
+	                       "alpha4 = 7\n  window_pos = 1.25e2, -3\nmultichannelRead = 3 # grey\n"));
 	save_local(folder.Path(), [](psd_settings* settings) { settings->changed = true; });
 	std::string content;
 	ASSERT_TRUE(read_file(folder.File("Tarnwick_Settings"), &content));
 	EXPECT_EQ("# Tarnwick settings version 1.00\n"
-			  "window_pos = 125,-3\n"
-			  "alpha4 = 1\n"
-			  "multichannelRead = 3\n",
-		content);
+	          "window_pos = 125,-3\n"
+	          "alpha4 = 1\n"
+	          "multichannelRead = 3\n",
+	          content);
 }
 
 TEST(SettingsSave, ByteOutsideTheThreeChoicesIsWrittenUnsignedAndRefusedOnLoad)
@@ -127,8 +127,9 @@ TEST(SettingsSave, ByteOutsideTheThreeChoicesIsWrittenUnsignedAndRefusedOnLoad)
 TEST(SettingsSave, ReplacesTheOldFileWhole)
 {
 	TemporaryFolder folder;
-	ASSERT_TRUE(write_file(folder.File("Tarnwick_Settings"),
-		"# an older and much longer settings file\n" + std::string(5000, '#') + "\n"));
+	ASSERT_TRUE(
+	    write_file(folder.File("Tarnwick_Settings"),
+	               "# an older and much longer settings file\n" + std::string(5000, '#') + "\n"));
 	save_local(folder.Path(), [](psd_settings* settings) { settings->changed = true; });
 	std::string content;
 	ASSERT_TRUE(read_file(folder.File("Tarnwick_Settings"), &content));
@@ -245,4 +246,4 @@ TEST(SettingsSave, MissingSettingsFolderCreatesNothing)
 	EXPECT_TRUE(folder.Entries().empty());
 }
 
-}  // namespace
+} // namespace

@@ -9,8 +9,8 @@
 TemporaryFolder::TemporaryFolder()
 {
 	const char* base = getenv("TMPDIR");
-	std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp")
-		+ "/tarnwick-test-XXXXXX";
+	std::string pattern =
+	    std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/tarnwick-test-XXXXXX";
 	if (mkdtemp(&pattern[0]) != nullptr)
 		fPath = pattern;
 }

@@ -34,7 +34,7 @@ BuiltView make_config(BMessage* extension = nullptr)
 }
 
 void expect_view(BView* view, BView* parent, BRect frame, const char* name, uint32 mode,
-	uint32 flags)
+                 uint32 flags)
 {
 	ASSERT_NE(view, nullptr);
 	SCOPED_TRACE(name);
@@ -81,16 +81,16 @@ TEST_F(ConfigViewTest, BuildsTheLayoutWithItsNamesLabelsModesAndFlags)
 	EXPECT_EQ(read->ChildAt(4), view->multichannelCMYK);
 	EXPECT_EQ(read->ChildAt(5), view->multichannelGrayscale);
 
-	expect_view(view->alpha4CheckBox, read, BRect(15, 30, 160, 50), "Channel 4 as Alpha",
-		0x1212, 0x22000000);
+	expect_view(view->alpha4CheckBox, read, BRect(15, 30, 160, 50), "Channel 4 as Alpha", 0x1212,
+	            0x22000000);
 	EXPECT_STREQ(view->alpha4CheckBox->Label(), "Channel 4 as Alpha");
 	EXPECT_EQ(view->alpha4CheckBox->Command(), 0u);
 	EXPECT_EQ(view->alpha4CheckBox->ViewColor(), kViewColor);
 
 	expect_view(view->rgbLabel, read, BRect(10, 14, 80, 28), "RGB Label", 0x1212, 0x20000000);
 	EXPECT_STREQ(view->rgbLabel->Text(), "RGB:");
-	expect_view(view->multichannelLabel, read, BRect(10, 50, 80, 64), "Multichannel Label",
-		0x1212, 0x20000000);
+	expect_view(view->multichannelLabel, read, BRect(10, 50, 80, 64), "Multichannel Label", 0x1212,
+	            0x20000000);
 	EXPECT_STREQ(view->multichannelLabel->Text(), "Multichannel:");
 
 	struct {
@@ -100,10 +100,10 @@ TEST_F(ConfigViewTest, BuildsTheLayoutWithItsNamesLabelsModesAndFlags)
 		const char* label;
 		uint32 code;
 	} radios[] = {
-		{view->multichannelRGB, BRect(15, 66, 60, 86), "Multichannel RGB", "RGB", 1},
-		{view->multichannelCMYK, BRect(75, 66, 130, 86), "Multichannel CMYK", "CMYK", 2},
-		{view->multichannelGrayscale, BRect(140, 66, 215, 86), "Multichannel Grayscale",
-			"Grayscale", 3},
+	    {view->multichannelRGB, BRect(15, 66, 60, 86), "Multichannel RGB", "RGB", 1},
+	    {view->multichannelCMYK, BRect(75, 66, 130, 86), "Multichannel CMYK", "CMYK", 2},
+	    {view->multichannelGrayscale, BRect(140, 66, 215, 86), "Multichannel Grayscale",
+	     "Grayscale", 3},
 	};
 	for (const auto& radio : radios) {
 		expect_view(radio.button, read, radio.frame, radio.name, 0x1212, 0x22000000);
@@ -114,7 +114,7 @@ TEST_F(ConfigViewTest, BuildsTheLayoutWithItsNamesLabelsModesAndFlags)
 	ASSERT_EQ(write->CountChildren(), 1);
 	EXPECT_EQ(write->ChildAt(0), view->writeLabel);
 	expect_view(view->writeLabel, write, BRect(10, 14, 200, 28), "Multichannel Label", 0x1212,
-		0x20000000);
+	            0x20000000);
 	EXPECT_STREQ(view->writeLabel->Text(), "<Not Yet Implemented>");
 }
 
@@ -125,11 +125,8 @@ TEST_F(ConfigViewTest, ControlsStartFromTheSettings)
 		int8 multichannelRead;
 		int32 alpha, rgb, cmyk, gray;
 	} cases[] = {
-		{false, 1, 0, 1, 0, 0},
-		{true, 2, 1, 0, 1, 0},
-		{false, 3, 0, 0, 0, 1},
-		{true, 0, 1, 1, 0, 0},
-		{false, 9, 0, 1, 0, 0},
+	    {false, 1, 0, 1, 0, 0}, {true, 2, 1, 0, 1, 0},  {false, 3, 0, 0, 0, 1},
+	    {true, 0, 1, 1, 0, 0},  {false, 9, 0, 1, 0, 0},
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(testing::Message() << "multichannelRead " << (int)c.multichannelRead);
@@ -180,7 +177,7 @@ TEST_F(ConfigViewTest, ExtensionWithoutASettingOrWithABadOneChangesNothing)
 	EXPECT_FALSE(copy_settings().changed);
 
 	BMessage unrelated;
-	unrelated.AddInt32("psd /multichannelRead", 2);  // wrong type
+	unrelated.AddInt32("psd /multichannelRead", 2); // wrong type
 	unrelated.AddInt8("other", 2);
 	make_config(&unrelated);
 	EXPECT_FALSE(copy_settings().changed);
@@ -223,7 +220,7 @@ TEST_F(ConfigViewTest, SetSettingsAppliesOneFieldAndLeavesTheControls)
 
 TEST(GetConfigMessage, RemovesOnlyTheColorSpaceField)
 {
-	BMessage message(0x63666720);  // 'cfg '
+	BMessage message(0x63666720); // 'cfg '
 	message.AddInt32(B_TRANSLATOR_EXT_BITMAP_COLOR_SPACE, 0x2008);
 	message.AddBool("keep", true);
 	message.AddInt8("psd /multichannelRead", 3);
@@ -239,4 +236,4 @@ TEST(GetConfigMessage, RemovesOnlyTheColorSpaceField)
 	EXPECT_TRUE(empty.IsEmpty());
 }
 
-}  // namespace
+} // namespace

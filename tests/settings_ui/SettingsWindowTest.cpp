@@ -28,8 +28,8 @@ const char* kSignature = "application/x-vnd.ostrel-tarnwick";
 class OtherMessages : public BWindow {
 public:
 	OtherMessages()
-		: BWindow(BRect(50, 60, 290, 280), "Tarnwick", B_TITLED_WINDOW,
-			  B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
+	    : BWindow(BRect(50, 60, 290, 280), "Tarnwick", B_TITLED_WINDOW,
+	              B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
 	{
 	}
 	void MessageReceived(BMessage* message) override
@@ -72,8 +72,9 @@ protected:
 TEST_F(ShownViewTest, ControlsTargetTheView)
 {
 	window->Lock();
-	for (BControl* control : {(BControl*)view->alpha4CheckBox, (BControl*)view->multichannelRGB,
-			 (BControl*)view->multichannelCMYK, (BControl*)view->multichannelGrayscale}) {
+	for (BControl* control :
+	     {(BControl*)view->alpha4CheckBox, (BControl*)view->multichannelRGB,
+	      (BControl*)view->multichannelCMYK, (BControl*)view->multichannelGrayscale}) {
 		BLooper* looper = nullptr;
 		EXPECT_EQ(control->Target(&looper), view) << control->Name();
 		EXPECT_EQ(looper, window);
@@ -140,10 +141,10 @@ TEST_F(ShownViewTest, OtherMessagesGoOnUnchanged)
 
 TEST_F(ShownViewTest, EveryLabelIsDrawn)
 {
-	for (BView* label : {(BView*)view->rgbLabel, (BView*)view->multichannelLabel,
-			 (BView*)view->writeLabel, (BView*)view->alpha4CheckBox,
-			 (BView*)view->multichannelRGB, (BView*)view->multichannelCMYK,
-			 (BView*)view->multichannelGrayscale}) {
+	for (BView* label :
+	     {(BView*)view->rgbLabel, (BView*)view->multichannelLabel, (BView*)view->writeLabel,
+	      (BView*)view->alpha4CheckBox, (BView*)view->multichannelRGB,
+	      (BView*)view->multichannelCMYK, (BView*)view->multichannelGrayscale}) {
 		EXPECT_GT(count_ink(window, label), 25) << label->Name();
 	}
 }
@@ -203,7 +204,7 @@ TEST(SettingsWindow, DestructorStoresThePositionAndAsksTheApplicationToQuit)
 	BRect extent;
 	ASSERT_EQ(MakeConfig(nullptr, &view, &extent), B_OK);
 	PSDWindow* window = new PSDWindow(extent, "Tarnwick", B_TITLED_WINDOW,
-		B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
+	                                  B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
 	window->AddChild(view);
 	window->MoveTo(BPoint(123, 45));
 	window->Show();
@@ -212,7 +213,7 @@ TEST(SettingsWindow, DestructorStoresThePositionAndAsksTheApplicationToQuit)
 	moved.AddPoint("where", BPoint(300, 200));
 	window->PostMessage(&moved);
 	window->PostMessage(B_QUIT_REQUESTED);
-	app.Run();  // returns on the window's quit request to the application
+	app.Run(); // returns on the window's quit request to the application
 	EXPECT_EQ(app.CountWindows(), 0);
 	psd_settings settings = copy_settings();
 	EXPECT_EQ(settings.window_pos, BPoint(300, 200));
@@ -224,7 +225,7 @@ TEST(SettingsWindow, QuittingTheApplicationStillStoresThePosition)
 	reset_settings();
 	BApplication app(kSignature);
 	PSDWindow* window = new PSDWindow(BRect(0, 0, 240, 220), "Tarnwick", B_TITLED_WINDOW,
-		B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
+	                                  B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
 	window->MoveTo(BPoint(77, 88));
 	window->Show();
 	be_app->PostMessage(B_QUIT_REQUESTED);
@@ -232,4 +233,4 @@ TEST(SettingsWindow, QuittingTheApplicationStillStoresThePosition)
 	EXPECT_EQ(copy_settings().window_pos, BPoint(77, 88));
 }
 
-}  // namespace
+} // namespace

@@ -19,8 +19,8 @@ namespace psdtest {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 const bool kAddressSpaceLimitWorks = false;
 #elif defined(__has_feature)
-const bool kAddressSpaceLimitWorks = !__has_feature(address_sanitizer)
-	&& !__has_feature(thread_sanitizer);
+const bool kAddressSpaceLimitWorks =
+    !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer);
 #else
 const bool kAddressSpaceLimitWorks = true;
 #endif
@@ -38,10 +38,10 @@ inline bool runsWithin(size_t mebibytes, const std::function<bool()>& run)
 		_exit(setrlimit(RLIMIT_AS, &rlimit) == 0 && run() ? 0 : 1);
 	}
 	int status = 0;
-	return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)
-		&& WEXITSTATUS(status) == 0;
+	return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+	       WEXITSTATUS(status) == 0;
 }
 
-}  // namespace psdtest
+} // namespace psdtest
 
 #endif

@@ -8,7 +8,7 @@
 
 // The 32 bytes of a Be bitmap stream header, as an add-on writes them.
 inline std::vector<uint8> bitmapHeaderBytes(uint32 width, uint32 height, color_space colors,
-	uint32 rowBytes, uint32 magic = B_TRANSLATOR_BITMAP)
+                                            uint32 rowBytes, uint32 magic = B_TRANSLATOR_BITMAP)
 {
 	TranslatorBitmap header = BPrivate::bitmap_header(width, height, colors, rowBytes);
 	header.magic = magic;

@@ -26,12 +26,12 @@ inline std::vector<CorpusRow> read_corpus_table(const std::string& path)
 	std::vector<CorpusRow> rows;
 	std::ifstream in(path);
 	std::string line;
-	std::getline(in, line);  // column names
+	std::getline(in, line); // column names
 	while (std::getline(in, line)) {
 		std::istringstream fields(line);
 		CorpusRow row;
-		if (fields >> row.file >> row.settings >> row.digest >> row.width >> row.height >> row.mode
-			>> row.depth >> row.compression >> row.channels)
+		if (fields >> row.file >> row.settings >> row.digest >> row.width >> row.height >>
+		    row.mode >> row.depth >> row.compression >> row.channels)
 			rows.push_back(row);
 	}
 	return rows;

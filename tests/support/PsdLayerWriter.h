@@ -13,12 +13,12 @@
 namespace psdtest {
 
 struct LayerChannel {
-	int16_t id;  // 0, 1, 2 colour; -1 transparency; -2 user mask
-	Bytes samples;  // rows of the layer (or the mask's rect), 8-bit
+	int16_t id;    // 0, 1, 2 colour; -1 transparency; -2 user mask
+	Bytes samples; // rows of the layer (or the mask's rect), 8-bit
 };
 
 struct LayerBlock {
-	std::string key;  // four characters
+	std::string key; // four characters
 	Bytes data;
 };
 
@@ -28,9 +28,9 @@ struct LayerRecord {
 	std::string blendMode = "norm";
 	uint8_t opacity = 255;
 	uint8_t clipping = 0;
-	uint8_t flags = 0;  // 2: hidden
-	Bytes maskData;  // as stored: rect, default colour, flags, ...
-	Bytes blendingRanges;  // as stored; none when empty
+	uint8_t flags = 0;    // 2: hidden
+	Bytes maskData;       // as stored: rect, default colour, flags, ...
+	Bytes blendingRanges; // as stored; none when empty
 	std::string name = "Layer";
 	std::vector<LayerBlock> blocks;
 };
@@ -90,8 +90,8 @@ inline Bytes layerSection(const std::vector<LayerRecord>& layers)
 				const int32_t left = (int32_t)(r[4] << 24 | r[5] << 16 | r[6] << 8 | r[7]);
 				const int32_t bottom = (int32_t)(r[8] << 24 | r[9] << 16 | r[10] << 8 | r[11]);
 				const int32_t right = (int32_t)(r[12] << 24 | r[13] << 16 | r[14] << 8 | r[15]);
-				packed = packedRows(channel.samples, (uint32_t)(right - left),
-					(uint32_t)(bottom - top));
+				packed =
+				    packedRows(channel.samples, (uint32_t)(right - left), (uint32_t)(bottom - top));
 			} else {
 				packed = packedRows(channel.samples, width, height);
 			}
@@ -131,7 +131,7 @@ inline Bytes layerSection(const std::vector<LayerRecord>& layers)
 		info.push_back(0);
 	Bytes section;
 	appendSection(section, info);
-	appendBig32(section, 0);  // no global layer mask
+	appendBig32(section, 0); // no global layer mask
 	return section;
 }
 
@@ -148,6 +148,6 @@ inline Bytes maskData(int32_t top, int32_t left, int32_t bottom, int32_t right, 
 	return out;
 }
 
-}  // namespace psdtest
+} // namespace psdtest
 
 #endif

@@ -18,12 +18,12 @@ namespace psdtest {
 typedef std::vector<uint8_t> Bytes;
 
 struct PsdLayout {
-	uint16_t version = 1;  // 2: PSB
+	uint16_t version = 1; // 2: PSB
 	uint16_t channels = 3;
 	uint32_t width = 1;
 	uint32_t height = 1;
 	uint16_t depth = 8;
-	uint16_t mode = 3;  // RGB
+	uint16_t mode = 3; // RGB
 	Bytes colorModeData;
 	Bytes imageResources;
 	Bytes layerInfo;
@@ -38,7 +38,7 @@ struct PsdLayout {
 
 // A layout with the given image and empty sections.
 inline PsdLayout psdLayout(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width,
-	uint32_t height)
+                           uint32_t height)
 {
 	PsdLayout layout;
 	layout.mode = mode;
@@ -131,7 +131,7 @@ inline Bytes psdRaw(const PsdLayout& layout, const std::vector<Bytes>& planes)
 // channels x height entries (2 bytes each, 4 in a PSB file) and the given
 // packet bytes as they are.
 inline Bytes psdPackedData(const PsdLayout& layout, const std::vector<uint32_t>& rowCounts,
-	const Bytes& packets)
+                           const Bytes& packets)
 {
 	Bytes out = psdFrontMatter(layout);
 	appendBig16(out, 1);
@@ -183,8 +183,8 @@ inline void predictRow(uint8_t* row, uint32_t width, uint32_t sampleBytes)
 	const size_t bytes = (size_t)width * sampleBytes;
 	if (sampleBytes == 2) {
 		for (size_t i = bytes - 2; i >= 2 && i < bytes; i -= 2) {
-			const uint16_t delta = (uint16_t)((row[i] << 8 | row[i + 1])
-				- (row[i - 2] << 8 | row[i - 1]));
+			const uint16_t delta =
+			    (uint16_t)((row[i] << 8 | row[i + 1]) - (row[i - 2] << 8 | row[i - 1]));
 			row[i] = (uint8_t)(delta >> 8);
 			row[i + 1] = (uint8_t)delta;
 		}
@@ -223,8 +223,8 @@ inline Bytes psdZipData(const PsdLayout& layout, bool predicted, const Bytes& st
 }
 
 // The planes one after another, each row predicted if asked, in one stream.
-inline Bytes psdZipStream(const PsdLayout& layout, const std::vector<Bytes>& planes,
-	bool predicted, int level = Z_DEFAULT_COMPRESSION)
+inline Bytes psdZipStream(const PsdLayout& layout, const std::vector<Bytes>& planes, bool predicted,
+                          int level = Z_DEFAULT_COMPRESSION)
 {
 	Bytes data;
 	for (const Bytes& plane : planes)
@@ -243,6 +243,6 @@ inline Bytes psdZip(const PsdLayout& layout, const std::vector<Bytes>& planes, b
 	return psdZipData(layout, predicted, psdZipStream(layout, planes, predicted));
 }
 
-}  // namespace psdtest
+} // namespace psdtest
 
 #endif

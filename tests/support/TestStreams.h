@@ -11,7 +11,7 @@
 class CountingInput : public BMemoryIO {
 public:
 	explicit CountingInput(const std::vector<uint8_t>& bytes)
-		: BMemoryIO(static_cast<const void*>(bytes.data()), bytes.size())
+	    : BMemoryIO(static_cast<const void*>(bytes.data()), bytes.size())
 	{
 	}
 

@@ -63,8 +63,7 @@ void expect_table_converts(const std::string& folder)
 		// The tables give the merged image as stored, also where it is blank.
 		BMessage extension;
 		extension.AddBool(TARNWICK_EXT_LAYERS, false);
-		ASSERT_EQ(B_OK,
-			roster.Translate(&input, &info, &extension, &output, B_TRANSLATOR_BITMAP));
+		ASSERT_EQ(B_OK, roster.Translate(&input, &info, &extension, &output, B_TRANSLATOR_BITMAP));
 		EXPECT_EQ(c.digest, sha256_hex(output.Buffer(), output.BufferLength()));
 	}
 }
@@ -80,4 +79,4 @@ TEST(TarnwickConformance, EveryCaseBeyondThroughTheRoster)
 	expect_table_converts("beyond");
 }
 
-}  // namespace
+} // namespace

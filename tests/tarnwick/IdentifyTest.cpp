@@ -109,21 +109,21 @@ TEST_F(TarnwickIdentity, OtherOutputTypesAreRefusedWithoutReading)
 TEST_F(TarnwickIdentity, RefusesWhatIsNeitherPSDNorPSB)
 {
 	const std::vector<std::vector<uint8_t>> refused = {
-		{},
-		{'8', 'B', 'P'},
-		{'8', 'B', 'P', 'S', 0},
-		{'8', 'B', 'P', 'S', 0, 3},
-		{'8', 'B', 'P', 'S', 0, 0},
-		{'8', 'B', 'P', 'S', 1, 1},
-		{'8', 'B', 'P', 'T', 0, 1},
-		{'8', 'B', 'P', 's', 0, 1},
-		{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},
+	    {},
+	    {'8', 'B', 'P'},
+	    {'8', 'B', 'P', 'S', 0},
+	    {'8', 'B', 'P', 'S', 0, 3},
+	    {'8', 'B', 'P', 'S', 0, 0},
+	    {'8', 'B', 'P', 'S', 1, 1},
+	    {'8', 'B', 'P', 'T', 0, 1},
+	    {'8', 'B', 'P', 's', 0, 1},
+	    {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},
 	};
 	for (const std::vector<uint8_t>& bytes : refused) {
 		CountingInput input(bytes);
 		translator_info info = marked_info();
 		EXPECT_EQ(B_NO_TRANSLATOR, fAddOn.identify(&input, nullptr, nullptr, &info, 0))
-			<< testing::PrintToString(bytes);
+		    << testing::PrintToString(bytes);
 		translator_info untouched = marked_info();
 		EXPECT_EQ(0, memcmp(&untouched, &info, sizeof(info)));
 	}
@@ -139,4 +139,4 @@ TEST_F(TarnwickIdentity, UndecodableColourModeIsStillIdentified)
 	EXPECT_EQ(B_OK, fAddOn.identify(&input, nullptr, nullptr, &info, 0));
 }
 
-}  // namespace
+} // namespace

@@ -31,10 +31,12 @@ TEST(TarnwickRecord, MultichannelReadOutsideTheThreeChoicesReadsAsRGB)
 {
 	for (int8 value : {0, 4, -1, 127, -128}) {
 		store_settings(true, value);
-		EXPECT_EQ(output_for(decoded::rgb), translate_with(Translate, two_pixel_psd(7, 4, 8, false)).output)
-			<< "multichannelRead " << (int)value;
-		EXPECT_EQ(output_for(decoded::gray), translate_with(Translate, two_pixel_psd(7, 2, 8, true)).output)
-			<< "multichannelRead " << (int)value;
+		EXPECT_EQ(output_for(decoded::rgb),
+		          translate_with(Translate, two_pixel_psd(7, 4, 8, false)).output)
+		    << "multichannelRead " << (int)value;
+		EXPECT_EQ(output_for(decoded::gray),
+		          translate_with(Translate, two_pixel_psd(7, 2, 8, true)).output)
+		    << "multichannelRead " << (int)value;
 	}
 	store_settings(false, 1);
 }
@@ -70,4 +72,4 @@ TEST(TarnwickRecord, SettingsChangingDuringTranslationGiveWholeImages)
 	EXPECT_EQ(1200, whole.load());
 }
 
-}  // namespace
+} // namespace

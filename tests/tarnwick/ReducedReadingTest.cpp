@@ -23,11 +23,11 @@ namespace {
 struct Bitmap {
 	uint32 width = 0;
 	uint32 height = 0;
-	std::vector<uint8> pixels;  // blue, green, red, alpha
+	std::vector<uint8> pixels; // blue, green, red, alpha
 };
 
-status_t translate(
-    BTranslatorRoster& roster, const std::string& path, const BMessage& options, Bitmap* bitmap)
+status_t translate(BTranslatorRoster& roster, const std::string& path, const BMessage& options,
+                   Bitmap* bitmap)
 {
 	BFile input(path.c_str(), B_READ_ONLY);
 	translator_info info;
@@ -44,9 +44,9 @@ status_t translate(
 	uint32 dataSize = 0;
 	std::string reason;
 	const uint8* stream = (const uint8*)output.Buffer();
-	if (output.BufferLength() < sizeof(TranslatorBitmap)
-	    || !BPrivate::read_bitmap_header(stream, &image, &dataSize, &reason)
-	    || output.BufferLength() != sizeof(TranslatorBitmap) + dataSize)
+	if (output.BufferLength() < sizeof(TranslatorBitmap) ||
+	    !BPrivate::read_bitmap_header(stream, &image, &dataSize, &reason) ||
+	    output.BufferLength() != sizeof(TranslatorBitmap) + dataSize)
 		return B_ERROR;
 	bitmap->width = image.width;
 	bitmap->height = image.height;
@@ -79,8 +79,8 @@ Bitmap area_average(const Bitmap& full, uint32 width, uint32 height)
 			double sums[4] = {}, area = 0;
 			for (const auto& row : rows) {
 				for (const auto& column : cover(x, full.width, width)) {
-					const uint8* p
-					    = &full.pixels[((size_t)row.first * full.width + column.first) * 4];
+					const uint8* p =
+					    &full.pixels[((size_t)row.first * full.width + column.first) * 4];
 					const double weight = row.second * column.second;
 					for (int c = 0; c < 3; c++)
 						sums[c] += p[c] * p[3] * weight;
@@ -179,9 +179,9 @@ TEST(TarnwickReducedReading, RenderedLayersAgreeWithFullRenderingsScaledDown)
 TEST(TarnwickReducedReading, HugeAreasInTinyFilesAndEmptyBoxesAreRefused)
 {
 	// A PSB header of 300000 x 300000 RGB PackBits pixels and no data.
-	const uint8 header[] = {'8', 'B', 'P', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0x04, 0x93,
-		0xE0, 0, 0x04, 0x93, 0xE0, 0, 8, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-		1};
+	const uint8 header[] = {'8',  'B',  'P',  'S', 0,    2,    0,    0, 0, 0, 0, 0, 0, 3, 0,
+	                        0x04, 0x93, 0xE0, 0,   0x04, 0x93, 0xE0, 0, 8, 0, 3, 0, 0, 0, 0,
+	                        0,    0,    0,    0,   0,    0,    0,    0, 0, 0, 0, 0, 0, 1};
 	BTranslatorRoster roster;
 	ASSERT_EQ(B_OK, roster.AddTranslators(TRANSLATORS_DIR));
 	for (BPoint box : {BPoint(256, 256), BPoint(0, 64)}) {
@@ -198,4 +198,4 @@ TEST(TarnwickReducedReading, HugeAreasInTinyFilesAndEmptyBoxesAreRefused)
 	}
 }
 
-}  // namespace
+} // namespace

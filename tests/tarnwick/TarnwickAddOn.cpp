@@ -4,8 +4,8 @@
 
 std::string settings_file(bool alpha4, int multichannelRead)
 {
-	return std::string("alpha4 = ") + (alpha4 ? "1" : "0") + "\nmultichannelRead = "
-		+ std::to_string(multichannelRead) + "\n";
+	return std::string("alpha4 = ") + (alpha4 ? "1" : "0") +
+	       "\nmultichannelRead = " + std::to_string(multichannelRead) + "\n";
 }
 
 TarnwickAddOn::TarnwickAddOn(const char* settingsFile) : fHome(fFolder.Path())

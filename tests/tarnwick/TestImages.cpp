@@ -34,7 +34,7 @@ void append_big32(Bytes* out, uint32_t value)
 	psdtest::appendBig32(*out, value);
 }
 
-}  // namespace
+} // namespace
 
 Bytes two_pixel_psd(uint16_t mode, uint16_t channels, uint16_t depth, bool packed)
 {
@@ -44,7 +44,7 @@ Bytes two_pixel_psd(uint16_t mode, uint16_t channels, uint16_t depth, bool packe
 
 	std::vector<Bytes> planes;
 	if (depth == 1) {
-		planes.push_back({0x80});  // black, then white; the low bits are no pixels
+		planes.push_back({0x80}); // black, then white; the low bits are no pixels
 	} else {
 		for (uint16_t k = 0; k < channels; k++) {
 			Bytes plane;
@@ -65,26 +65,25 @@ Bytes two_pixel_result(decoded kind)
 	for (int x = 0; x < 2; x++) {
 		const uint8_t* s = kSamples[x];
 		switch (kind) {
-			case decoded::bitmap:
-				x == 0 ? append_pixel(&pixels, 0, 0, 0, 255)
-					   : append_pixel(&pixels, 255, 255, 255, 255);
-				break;
-			case decoded::gray:
-				append_pixel(&pixels, s[0], s[0], s[0], 255);
-				break;
-			case decoded::indexed:
-				x == 0 ? append_pixel(&pixels, 3, 2, 1, 255) : append_pixel(&pixels, 6, 5, 4, 255);
-				break;
-			case decoded::rgb:
-				append_pixel(&pixels, s[2], s[1], s[0], 255);
-				break;
-			case decoded::rgba:
-				append_pixel(&pixels, s[2], s[1], s[0], s[3]);
-				break;
-			case decoded::cmyk:
-				append_pixel(&pixels, (s[2] * s[3]) >> 8, (s[1] * s[3]) >> 8, (s[0] * s[3]) >> 8,
-					255);
-				break;
+		case decoded::bitmap:
+			x == 0 ? append_pixel(&pixels, 0, 0, 0, 255)
+			       : append_pixel(&pixels, 255, 255, 255, 255);
+			break;
+		case decoded::gray:
+			append_pixel(&pixels, s[0], s[0], s[0], 255);
+			break;
+		case decoded::indexed:
+			x == 0 ? append_pixel(&pixels, 3, 2, 1, 255) : append_pixel(&pixels, 6, 5, 4, 255);
+			break;
+		case decoded::rgb:
+			append_pixel(&pixels, s[2], s[1], s[0], 255);
+			break;
+		case decoded::rgba:
+			append_pixel(&pixels, s[2], s[1], s[0], s[3]);
+			break;
+		case decoded::cmyk:
+			append_pixel(&pixels, (s[2] * s[3]) >> 8, (s[1] * s[3]) >> 8, (s[0] * s[3]) >> 8, 255);
+			break;
 		}
 	}
 	return pixels;
@@ -107,7 +106,7 @@ Bytes bitmap_header(uint32_t width, uint32_t height)
 }
 
 translation translate_with(decltype(&::Translate) translate, const Bytes& psd, uint32 outType,
-	size_t limit)
+                           size_t limit)
 {
 	CountingInput input(psd);
 	LimitedOutput output(limit);

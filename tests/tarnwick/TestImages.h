@@ -31,7 +31,7 @@ struct translation {
 };
 
 // Runs a Translate into an output that stores at most limit bytes.
-translation translate_with(decltype(&::Translate) translate, const Bytes& psd,
-	uint32 outType = 0, size_t limit = SIZE_MAX);
+translation translate_with(decltype(&::Translate) translate, const Bytes& psd, uint32 outType = 0,
+                           size_t limit = SIZE_MAX);
 
 #endif

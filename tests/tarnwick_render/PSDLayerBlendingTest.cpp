@@ -98,13 +98,13 @@ TEST(PSDLayerBlending, BlendIfRanges)
 	LayerRecord own = grayLayer({0, 100, 150, 200, 255});
 	own.blendingRanges = grayRanges({100, 200, 255, 255}, {0, 0, 255, 255});
 	EXPECT_EQ(render({background(Bytes(kWidth, 128)), own}),
-		(std::vector<int>{128, 128, 139, 200, 255}));
+	          (std::vector<int>{128, 128, 139, 200, 255}));
 
 	// Not over what is brighter than 128 below it.
 	LayerRecord over = grayLayer(Bytes(kWidth, 50));
 	over.blendingRanges = grayRanges({0, 0, 255, 255}, {0, 0, 128, 128});
 	EXPECT_EQ(render({background({0, 64, 120, 192, 255}), over}),
-		(std::vector<int>{50, 50, 50, 192, 255}));
+	          (std::vector<int>{50, 50, 50, 192, 255}));
 }
 
 TEST(PSDLayerBlending, KnockoutShowsWhatLayBelow)
@@ -117,17 +117,17 @@ TEST(PSDLayerBlending, KnockoutShowsWhatLayBelow)
 	EXPECT_EQ(render({white, dark, knockoutLayer(1)}), (std::vector<int>{255, 255, 255, 60, 60}));
 	// In a group, shallow stops at what lay below the group; deep goes on.
 	EXPECT_EQ(render({white, dark, groupRecord(3), middle, knockoutLayer(1), groupRecord(1)}),
-		(std::vector<int>{60, 60, 60, 120, 120}));
+	          (std::vector<int>{60, 60, 60, 120, 120}));
 	EXPECT_EQ(render({white, dark, groupRecord(3), middle, knockoutLayer(2), groupRecord(1)}),
-		(std::vector<int>{255, 255, 255, 120, 120}));
+	          (std::vector<int>{255, 255, 255, 120, 120}));
 }
 
 TEST(PSDLayerBlending, RestrictedChannelsKeepWhatLayBelow)
 {
 	LayerRecord light = grayLayer(Bytes(kWidth, 200));
-	light.blocks.push_back({"brst", {0, 0, 0, 0}});  // red
+	light.blocks.push_back({"brst", {0, 0, 0, 0}}); // red
 	for (uint32 pixel : renderPixels({background(Bytes(kWidth, 100)), light}))
-		EXPECT_EQ(pixel & 0xffffff, 0x64c8c8u);  // red 100, green and blue 200
+		EXPECT_EQ(pixel & 0xffffff, 0x64c8c8u); // red 100, green and blue 200
 }
 
-}  // namespace
+} // namespace

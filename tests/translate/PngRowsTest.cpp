@@ -24,9 +24,9 @@ Bytes unfilter(const Bytes& filtered, const Bytes& above, uint32 bpp)
 		int corner = i >= bpp ? above[i - bpp] : 0;
 		int p = left + up - corner;
 		int predicted[5] = {0, left, up, (left + up) / 2,
-			abs(p - left) <= abs(p - up) && abs(p - left) <= abs(p - corner) ? left
-				: abs(p - up) <= abs(p - corner)                             ? up
-																			 : corner};
+		                    abs(p - left) <= abs(p - up) && abs(p - left) <= abs(p - corner) ? left
+		                    : abs(p - up) <= abs(p - corner)                                 ? up
+		                                                     : corner};
 		row[i] = (uint8)(row[i] + predicted[filtered[0]]);
 	}
 	return row;
@@ -44,8 +44,8 @@ Bytes makeRow(std::mt19937& random, size_t size, int kind)
 TEST(PngRows, VectorAndPlainFiltersAgreeAndUndo)
 {
 	std::mt19937 random(9);
-	const PngFilter filters[] = {kPngFilterNone, kPngFilterSub, kPngFilterUp,
-		kPngFilterAverage, kPngFilterPaeth, kPngFilterAdaptive};
+	const PngFilter filters[] = {kPngFilterNone,    kPngFilterSub,   kPngFilterUp,
+	                             kPngFilterAverage, kPngFilterPaeth, kPngFilterAdaptive};
 	for (uint32 bpp = 1; bpp <= 4; bpp++) {
 		for (size_t size : {1, 3, 15, 16, 17, 31, 32, 33, 100, 4099}) {
 			const size_t length = size * bpp;
@@ -53,13 +53,14 @@ TEST(PngRows, VectorAndPlainFiltersAgreeAndUndo)
 				const Bytes row = makeRow(random, length, kind);
 				const Bytes above = makeRow(random, length, (kind + 1) % 3);
 				for (PngFilter filter : filters) {
-					SCOPED_TRACE(testing::Message() << "filter " << filter << ", " << bpp
-						<< " bytes a pixel, " << size << " pixels, row kind " << kind);
+					SCOPED_TRACE(testing::Message()
+					             << "filter " << filter << ", " << bpp << " bytes a pixel, " << size
+					             << " pixels, row kind " << kind);
 					Bytes vector(length + 1), plain(length + 1);
-					PngRowFilter(length, bpp, filter, true).Filter(row.data(), above.data(),
-						vector.data());
-					PngRowFilter(length, bpp, filter, false).Filter(row.data(), above.data(),
-						plain.data());
+					PngRowFilter(length, bpp, filter, true)
+					    .Filter(row.data(), above.data(), vector.data());
+					PngRowFilter(length, bpp, filter, false)
+					    .Filter(row.data(), above.data(), plain.data());
 					ASSERT_EQ(plain, vector);
 					ASSERT_EQ(row, unfilter(vector, above, bpp));
 					if (filter != kPngFilterAdaptive) {
@@ -81,4 +82,4 @@ TEST(PngRows, FirstRowHasZerosAbove)
 	EXPECT_EQ(Bytes({kPngFilterPaeth, 10, 20, 30, 30, 30, 30}), out);
 }
 
-}  // namespace
+} // namespace

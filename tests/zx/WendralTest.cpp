@@ -81,14 +81,14 @@ class WendralTest : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		testing::internal::CaptureStderr();  // other add-ons may warn; not ours to judge
+		testing::internal::CaptureStderr(); // other add-ons may warn; not ours to judge
 		ASSERT_EQ(fRoster.AddTranslators(TRANSLATORS_DIR), B_OK);
 		testing::internal::GetCapturedStderr();
 		ASSERT_EQ(fRoster.FindTranslator("Wendral", &fWendral), B_OK);
 	}
 
 	status_t Identify(const Bytes& stream, translator_info* info, uint32 wantType = 0,
-		uint32 hintType = 0, const char* hintMIME = nullptr)
+	                  uint32 hintType = 0, const char* hintMIME = nullptr)
 	{
 		BMemoryIO io(stream.data(), stream.size());
 		status_t status = fRoster.Identify(&io, nullptr, info, hintType, hintMIME, wantType);
@@ -100,7 +100,7 @@ protected:
 
 	// Translates with Wendral itself, whoever else is loaded.
 	status_t Translate(const Bytes& stream, Bytes* output, uint32 type = kZXType,
-		uint32 wantType = B_TRANSLATOR_BITMAP)
+	                   uint32 wantType = B_TRANSLATOR_BITMAP)
 	{
 		translator_info info = {};
 		info.type = type;
@@ -128,7 +128,7 @@ protected:
 	translator_id fWendral = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(WendralTest, ExportsItsIdentityAndFormats)
 {
@@ -168,8 +168,7 @@ TEST_F(WendralTest, ExportsItsIdentityAndFormats)
 	EXPECT_EQ(memcmp(&formats[1], &zero, sizeof(zero)), 0);
 
 	BRect extent;
-	EXPECT_EQ(fRoster.MakeConfigurationView(fWendral, nullptr, nullptr, &extent),
-		B_NOT_SUPPORTED);
+	EXPECT_EQ(fRoster.MakeConfigurationView(fWendral, nullptr, nullptr, &extent), B_NOT_SUPPORTED);
 }
 
 TEST_F(WendralTest, IdentifiesItsFormsByLength)
@@ -199,7 +198,7 @@ TEST_F(WendralTest, OnlyBeBitmapOutputIsOffered)
 	Bytes screen(6912, 0);
 	translator_info info;
 	EXPECT_EQ(Identify(screen, &info, B_TRANSLATOR_BITMAP), B_OK);
-	EXPECT_EQ(Identify(screen, &info, 0x504E4720), B_NO_TRANSLATOR);  // 'PNG '
+	EXPECT_EQ(Identify(screen, &info, 0x504E4720), B_NO_TRANSLATOR); // 'PNG '
 
 	Bytes output;
 	EXPECT_EQ(Translate(screen, &output, kZXType, 0), B_OK);
@@ -217,8 +216,9 @@ TEST_F(WendralTest, BlankScreenIsABlackBitmapWithABigEndianHeader)
 	Bytes output;
 	ASSERT_EQ(Translate(Bytes(6912, 0), &output), B_OK);
 	ASSERT_EQ(output.size(), kHeaderBytes + kPixelBytes);
-	const uint8 header[32] = {0x62, 0x69, 0x74, 0x73, 0, 0, 0, 0, 0, 0, 0, 0, 0x43, 0x7F, 0, 0,
-		0x43, 0x3F, 0, 0, 0, 0, 0x01, 0, 0, 0, 0, 0x04, 0, 0, 0xC0, 0};
+	const uint8 header[32] = {0x62, 0x69, 0x74, 0x73, 0, 0,    0,    0, 0,    0, 0,
+	                          0,    0x43, 0x7F, 0,    0, 0x43, 0x3F, 0, 0,    0, 0,
+	                          0x01, 0,    0,    0,    0, 0x04, 0,    0, 0xC0, 0};
 	EXPECT_EQ(memcmp(output.data(), header, 32), 0);
 	Bytes black(kPixelBytes, BScreen().IndexForColor(0, 0, 0));
 	EXPECT_TRUE(Bytes(output.begin() + 32, output.end()) == black);
@@ -234,14 +234,14 @@ TEST_F(WendralTest, ScreenOffsetsFeedTheirPixelRows)
 	} cases[] = {{0, 0, 0}, {1, 0, 8}, {256, 1, 0}, {32, 8, 0}, {2048, 64, 0}, {6143, 191, 248}};
 	for (const Case& c : cases) {
 		Bytes screen(6912, 0);
-		memset(&screen[6144], 0x47, 768);  // bright white ink on black paper
+		memset(&screen[6144], 0x47, 768); // bright white ink on black paper
 		screen[c.offset] = 0xF0;
 		Bytes pixels = Pixels(screen);
 		for (int x = 0; x < 256; x++) {
 			for (int y = 0; y < 192; y++) {
 				bool lit = y == c.row && x >= c.firstPixel && x < c.firstPixel + 4;
 				ASSERT_EQ(pixels[256 * y + x], lit ? white : black)
-					<< "offset " << c.offset << " pixel " << x << "," << y;
+				    << "offset " << c.offset << " pixel " << x << "," << y;
 			}
 		}
 	}
@@ -251,8 +251,8 @@ TEST_F(WendralTest, AttributesColourTheirCells)
 {
 	Bytes screen(6912, 0);
 	memset(screen.data(), 0xF0, 6144);
-	screen[6144 + 32] = 0x16 | 0x40;  // cell (1, 0): bright red paper, bright cyan ink
-	screen[6144 + 33] = 0x16;         // cell (1, 1): the same without bright
+	screen[6144 + 32] = 0x16 | 0x40; // cell (1, 0): bright red paper, bright cyan ink
+	screen[6144 + 33] = 0x16;        // cell (1, 1): the same without bright
 	Bytes pixels = Pixels(screen);
 	for (int y = 8; y < 16; y++) {
 		for (int x = 0; x < 8; x++)
@@ -269,7 +269,7 @@ TEST_F(WendralTest, EveryColourNumberMapsToItsPaletteColour)
 {
 	BScreen screen;
 	for (int n = 0; n < 16; n++) {
-		Bytes data(6912, 0);  // all paper
+		Bytes data(6912, 0); // all paper
 		memset(&data[6144], ((n & 7) << 3) | ((n & 8) ? 0x40 : 0), 768);
 		Bytes pixels = Pixels(data);
 		EXPECT_EQ(screen.ColorForIndex(pixels[0]), spectrum_color(n)) << "colour " << n;
@@ -317,7 +317,7 @@ TEST_F(WendralTest, ShortWritesFail)
 		BMemoryIO in(input.data(), input.size());
 		BMemoryIO out(space.data(), space.size());
 		EXPECT_EQ(fRoster.Translate(&in, &info, nullptr, &out, B_TRANSLATOR_BITMAP), B_ERROR)
-			<< room;
+		    << room;
 	}
 }
 
@@ -343,26 +343,26 @@ TEST_F(WendralTest, HandCheckedPixelsOfEachForm)
 	Bytes ulaplus(6976, 0);
 	memset(ulaplus.data(), 0xF0, 6144);
 	for (int cell = 0; cell < 4; cell++)
-		ulaplus[6144 + cell] = (uint8)(0x11 | cell << 6);  // ink 1, paper 2; flash, bright
+		ulaplus[6144 + cell] = (uint8)(0x11 | cell << 6); // ink 1, paper 2; flash, bright
 	for (int i = 0; i < 64; i++)
 		ulaplus[6912 + i] = (uint8)(37 * i + 11);
-	ulaplus[6912 + 1] = 0xE3;   // first table's ink 1
-	ulaplus[6912 + 26] = 0x4E;  // bright: second table's paper 2
-	ulaplus[6912 + 33] = 0x1D;  // flash: third table's ink 1
-	ulaplus[6912 + 58] = 0x02;  // both: fourth table's paper 2
+	ulaplus[6912 + 1] = 0xE3;  // first table's ink 1
+	ulaplus[6912 + 26] = 0x4E; // bright: second table's paper 2
+	ulaplus[6912 + 33] = 0x1D; // flash: third table's ink 1
+	ulaplus[6912 + 58] = 0x02; // both: fourth table's paper 2
 
 	Bytes giga(13824, 0);
 	memset(giga.data(), 0xFF, 6144);
-	memset(&giga[6144], 0x42, 768);          // bright red ink
-	memset(&giga[6912 + 6144], 0x08, 768);  // blue paper
+	memset(&giga[6144], 0x42, 768);        // bright red ink
+	memset(&giga[6912 + 6144], 0x08, 768); // blue paper
 
 	Bytes hiRes(12289, 0);
 	hiRes[0] = 0xFF;
 	hiRes[6144] = 0x0F;
-	hiRes[12288] = 0x10 | 0x47;  // ink 2; the other bits play no part
+	hiRes[12288] = 0x10 | 0x47; // ink 2; the other bits play no part
 
 	Bytes hiColour(12288, 0);
-	hiColour[0] = hiColour[256] = 0xFF;  // column 0 of rows 0 and 1
+	hiColour[0] = hiColour[256] = 0xFF; // column 0 of rows 0 and 1
 	hiColour[6144] = 0x42;
 	hiColour[6144 + 256] = 0x04;
 
@@ -374,26 +374,19 @@ TEST_F(WendralTest, HandCheckedPixelsOfEachForm)
 		int x, y;
 		rgb_color colour;
 	} pixels[] = {
-		{&ulaplus, 0, 0, make_color(0, 255, 255)},
-		{&ulaplus, 12, 0, make_color(109, 73, 182)},
-		{&ulaplus, 16, 0, make_color(255, 0, 109)},
-		{&ulaplus, 28, 0, make_color(0, 0, 182)},
-		{&giga, 100, 100, make_color(128, 0, 85)},
-		{&hiRes, 0, 0, make_color(170, 0, 0)},
-		{&hiRes, 8, 0, make_color(0, 170, 170)},
-		{&hiRes, 12, 0, make_color(170, 0, 0)},
-		{&hiRes, 16, 0, make_color(0, 170, 170)},
-		{&hiRes, 511, 191, make_color(0, 170, 170)},
-		{&hiColour, 0, 0, make_color(255, 0, 0)},
-		{&hiColour, 0, 1, make_color(0, 170, 0)},
-		{&bare, 0, 0, make_color(0, 0, 0)},
-		{&bare, 1, 0, make_color(170, 170, 170)},
+	    {&ulaplus, 0, 0, make_color(0, 255, 255)},  {&ulaplus, 12, 0, make_color(109, 73, 182)},
+	    {&ulaplus, 16, 0, make_color(255, 0, 109)}, {&ulaplus, 28, 0, make_color(0, 0, 182)},
+	    {&giga, 100, 100, make_color(128, 0, 85)},  {&hiRes, 0, 0, make_color(170, 0, 0)},
+	    {&hiRes, 8, 0, make_color(0, 170, 170)},    {&hiRes, 12, 0, make_color(170, 0, 0)},
+	    {&hiRes, 16, 0, make_color(0, 170, 170)},   {&hiRes, 511, 191, make_color(0, 170, 170)},
+	    {&hiColour, 0, 0, make_color(255, 0, 0)},   {&hiColour, 0, 1, make_color(0, 170, 0)},
+	    {&bare, 0, 0, make_color(0, 0, 0)},         {&bare, 1, 0, make_color(170, 170, 170)},
 	};
 	for (const Pixel& pixel : pixels) {
 		Bytes output;
 		ASSERT_EQ(Translate(*pixel.stream, &output), B_OK);
 		EXPECT_EQ(colour_at(output, pixel.x, pixel.y), pixel.colour)
-			<< pixel.stream->size() << " bytes, pixel " << pixel.x << "," << pixel.y;
+		    << pixel.stream->size() << " bytes, pixel " << pixel.x << "," << pixel.y;
 	}
 }
 
@@ -403,15 +396,19 @@ TEST_F(WendralTest, BareBitmapLengthsNeedTheScreenHint)
 		uint32 type;
 		const char* mime;
 		bool namesScreen;
-	} hints[] = {{0, nullptr, false}, {0x504E4720, "image/png", false},
-		{0, "image/x-zx-screenshot", false}, {kZXType, nullptr, true}, {0, "image/x-zx", true},
-		{0, "image/x-zx-screen", true}, {0, "Image/X-ZX-Screen", true}};
+	} hints[] = {{0, nullptr, false},
+	             {0x504E4720, "image/png", false},
+	             {0, "image/x-zx-screenshot", false},
+	             {kZXType, nullptr, true},
+	             {0, "image/x-zx", true},
+	             {0, "image/x-zx-screen", true},
+	             {0, "Image/X-ZX-Screen", true}};
 	for (size_t length : {6144, 12288}) {
 		for (const Hint& hint : hints) {
 			translator_info info;
 			EXPECT_EQ(Identify(Bytes(length, 0), &info, 0, hint.type, hint.mime),
-				hint.namesScreen ? B_OK : B_NO_TRANSLATOR)
-				<< length << " " << hint.type << " " << (hint.mime ? hint.mime : "");
+			          hint.namesScreen ? B_OK : B_NO_TRANSLATOR)
+			    << length << " " << hint.type << " " << (hint.mime ? hint.mime : "");
 		}
 	}
 	// The roster's own identification ahead of Translate heeds it too.
@@ -421,7 +418,7 @@ TEST_F(WendralTest, BareBitmapLengthsNeedTheScreenHint)
 	EXPECT_EQ(fRoster.Translate(&in, nullptr, nullptr, &out, B_TRANSLATOR_BITMAP), B_NO_TRANSLATOR);
 	EXPECT_EQ(out.BufferLength(), 0u);
 	EXPECT_EQ(fRoster.Translate(&in, nullptr, nullptr, &out, B_TRANSLATOR_BITMAP, 0, "image/x-zx"),
-		B_OK);
+	          B_OK);
 	EXPECT_EQ(out.BufferLength(), kHeaderBytes + kPixelBytes);
 }
 

@@ -14,7 +14,7 @@ std::vector<std::string> default_addon_directories()
 		return found;
 	exe[length] = '\0';
 	for (const std::string& candidate :
-		BPrivate::translator_directories(BPrivate::ancestor_directory(exe, 2))) {
+	     BPrivate::translator_directories(BPrivate::ancestor_directory(exe, 2))) {
 		if (BPrivate::is_directory(candidate))
 			found.push_back(candidate);
 	}

@@ -13,8 +13,8 @@
 bool convert_files(BTranslatorRoster& roster, const Options& options)
 {
 	const std::vector<Job>& jobs = options.jobs;
-	const BatchPlan plan
-		= plan_batch(jobs.size(), options.threads, std::thread::hardware_concurrency());
+	const BatchPlan plan =
+	    plan_batch(jobs.size(), options.threads, std::thread::hardware_concurrency());
 	const PngCompression compression = {options.pngLevel, plan.compressionThreads};
 	BMessage extension;
 	if (options.layers != LayerReading::kAutomatic)
@@ -27,7 +27,7 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 	auto work = [&] {
 		for (size_t i; (i = next++) < jobs.size();) {
 			if (!convert_file(roster, jobs[i].input, jobs[i].output, options.format, compression,
-					extension))
+			                  extension))
 				allSucceeded = false;
 		}
 	};

@@ -38,7 +38,7 @@ bool find_addon(BTranslatorRoster& roster, const std::string& name, translator_i
 	return found;
 }
 
-}  // namespace
+} // namespace
 
 bool configure_translator(BTranslatorRoster& roster, const std::string& name)
 {

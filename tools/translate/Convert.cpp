@@ -32,25 +32,24 @@ std::string describe_failure(const std::string& translator, status_t status)
 
 // Nothing reaches standard output before the add-on has succeeded: its
 // stream is kept in memory and handed on whole.
-status_t translate_into(BTranslatorRoster& roster, InputSource& source,
-	const translator_info& info, BMessage* extension, bool toStandardOutput,
-	BPositionIO* destination)
+status_t translate_into(BTranslatorRoster& roster, InputSource& source, const translator_info& info,
+                        BMessage* extension, bool toStandardOutput, BPositionIO* destination)
 {
 	if (!toStandardOutput)
 		return roster.Translate(source.Stream(), &info, extension, destination,
-			B_TRANSLATOR_BITMAP);
+		                        B_TRANSLATOR_BITMAP);
 	BMallocIO memory;
-	status_t status
-		= roster.Translate(source.Stream(), &info, extension, &memory, B_TRANSLATOR_BITMAP);
+	status_t status =
+	    roster.Translate(source.Stream(), &info, extension, &memory, B_TRANSLATOR_BITMAP);
 	if (status == B_OK && memory.BufferLength() > 0)
 		destination->Write(memory.Buffer(), memory.BufferLength());
 	return status;
 }
 
-}  // namespace
+} // namespace
 
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format, const PngCompression& compression, const BMessage& options)
+                  OutputFormat format, const PngCompression& compression, const BMessage& options)
 {
 	InputSource source;
 	translator_info info;
@@ -68,19 +67,19 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	const bool asBits = format == OutputFormat::kBits;
 	BMessage extension(options);
 	status_t status = translate_into(roster, source, info, &extension, output == "-",
-		asBits ? (BPositionIO*)&bits : &png);
+	                                 asBits ? (BPositionIO*)&bits : &png);
 
 	bool outputFailed = asBits ? bits.Failed() : png.Failed() == PngOutput::kHost;
 	const char* why = nullptr;
-	if (!outputFailed && status != B_OK
-		&& extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &why) == B_OK)
+	if (!outputFailed && status != B_OK &&
+	    extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &why) == B_OK)
 		return fail(shownInput + ": " + why);
 	if (!outputFailed && status != B_OK)
 		return fail(shownInput + ": " + describe_failure(translator, status));
 	PngOutput::Fault fault = asBits ? PngOutput::kNone : png.Finish();
 	if (fault == PngOutput::kBitmap) {
-		return fail(shownInput + ": the translator " + translator
-			+ " produced a bitmap that cannot be written as PNG: " + png.Reason());
+		return fail(shownInput + ": the translator " + translator +
+		            " produced a bitmap that cannot be written as PNG: " + png.Reason());
 	}
 	reason = asBits ? bits.Reason() : png.Reason();
 	if (outputFailed || fault == PngOutput::kHost || !out.Commit(&reason))

@@ -15,6 +15,7 @@
 // on several threads at once with one roster.
 // `extension` is the add-on's extension message, as the options make it.
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-	OutputFormat format, const PngCompression& compression, const BMessage& extension);
+                  OutputFormat format, const PngCompression& compression,
+                  const BMessage& extension);
 
 #endif

@@ -16,14 +16,14 @@ std::string input_display_name(const std::string& path)
 static const char* format_hint(const std::string& path)
 {
 	const std::string suffix = ".scr";
-	if (path.size() > suffix.size()
-		&& strcasecmp(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0)
+	if (path.size() > suffix.size() &&
+	    strcasecmp(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0)
 		return "image/x-zx-screen";
 	return nullptr;
 }
 
 bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSource* source,
-	translator_info* info)
+                     translator_info* info)
 {
 	std::string reason;
 	std::string shown = input_display_name(path);
@@ -32,8 +32,7 @@ bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSo
 		return false;
 	}
 	if (roster.Identify(source->Stream(), nullptr, info, 0, format_hint(path),
-			B_TRANSLATOR_BITMAP)
-		!= B_OK) {
+	                    B_TRANSLATOR_BITMAP) != B_OK) {
 		fprintf(stderr, "translate: %s: no translator recognises this file\n", shown.c_str());
 		return false;
 	}

@@ -13,6 +13,6 @@ std::string input_display_name(const std::string& path);
 // Opens the input and finds the add-on that reads it into a Be bitmap; on
 // failure prints one line on stderr saying which file and why.
 bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSource* source,
-	translator_info* info);
+                     translator_info* info);
 
 #endif

@@ -11,7 +11,7 @@ namespace {
 // Bounds what an endless stream (a device, a runaway pipe) can make us hold.
 const uint64 kMaxStreamedBytes = (uint64)2 << 30;
 
-}  // namespace
+} // namespace
 
 bool InputSource::Open(const std::string& path, std::string* reason)
 {

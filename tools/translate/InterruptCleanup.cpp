@@ -27,7 +27,7 @@ void remove_and_reraise(int signalNumber)
 	raise(signalNumber);
 }
 
-}  // namespace
+} // namespace
 
 void remove_temporary_files_on_interrupt()
 {

@@ -26,18 +26,18 @@ struct Parsed {
 	int pngLevel = 1;
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;
-	bool conversionOptionGiven = false;  // -j, --png-level, --size, --layers or --merged
+	bool conversionOptionGiven = false; // -j, --png-level, --size, --layers or --merged
 };
 
 // A whole decimal number from low to high; false with the reason otherwise.
-bool parse_number(const std::string& name, const std::string& text, int low, int high,
-	int* value, std::string* error)
+bool parse_number(const std::string& name, const std::string& text, int low, int high, int* value,
+                  std::string* error)
 {
 	char* end = nullptr;
 	long number = text.empty() ? 0 : strtol(text.c_str(), &end, 10);
 	if (text.empty() || *end != '\0' || number < low || number > high) {
-		*error = "option '" + name + "' takes a number from " + std::to_string(low) + " to "
-			+ std::to_string(high) + ", not '" + text + "'";
+		*error = "option '" + name + "' takes a number from " + std::to_string(low) + " to " +
+		         std::to_string(high) + ", not '" + text + "'";
 		return false;
 	}
 	*value = (int)number;
@@ -46,7 +46,8 @@ bool parse_number(const std::string& name, const std::string& text, int low, int
 
 // Splits "--name=value"; a value-taking option may also take the next argument.
 bool take_value(int argc, char** argv, int* i, const std::string& name,
-	const std::string& inlineValue, bool hasInline, std::string* value, std::string* error)
+                const std::string& inlineValue, bool hasInline, std::string* value,
+                std::string* error)
 {
 	if (hasInline) {
 		*value = inlineValue;
@@ -81,14 +82,14 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			inlineValue = arg.substr(equals + 1);
 			hasInline = true;
 		} else if (arg.size() > 2 && arg.compare(0, 2, "-j") == 0) {
-			name = "-j";  // -j4, as make takes it
+			name = "-j"; // -j4, as make takes it
 			inlineValue = arg.substr(2);
 			hasInline = true;
 		}
 
-		bool isFlag = name == "-h" || name == "--help" || name == "--version"
-			|| name == "--identify" || name == "--list" || name == "--layers"
-			|| name == "--merged";
+		bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
+		              name == "--identify" || name == "--list" || name == "--layers" ||
+		              name == "--merged";
 		if (isFlag && hasInline) {
 			*error = "option '" + name + "' takes no value";
 			return false;
@@ -104,8 +105,8 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 		} else if (name == "--list") {
 			p->list = true;
 		} else if (name == "--layers" || name == "--merged") {
-			const LayerReading reading
-				= name == "--layers" ? LayerReading::kLayers : LayerReading::kMerged;
+			const LayerReading reading =
+			    name == "--layers" ? LayerReading::kLayers : LayerReading::kMerged;
 			if (p->layers != LayerReading::kAutomatic && p->layers != reading) {
 				*error = "--layers and --merged cannot be combined";
 				return false;
@@ -131,18 +132,18 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			}
 			p->formatGiven = true;
 		} else if (name == "-j" || name == "--jobs") {
-			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
-				|| !parse_number(name, value, 1, 1024, &p->threads, error))
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error) ||
+			    !parse_number(name, value, 1, 1024, &p->threads, error))
 				return false;
 			p->conversionOptionGiven = true;
 		} else if (name == "--png-level") {
-			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
-				|| !parse_number(name, value, 0, 9, &p->pngLevel, error))
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error) ||
+			    !parse_number(name, value, 0, 9, &p->pngLevel, error))
 				return false;
 			p->conversionOptionGiven = true;
 		} else if (name == "--size") {
-			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error)
-				|| !parse_number(name, value, 1, kMaxSizeBox, &p->size, error))
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error) ||
+			    !parse_number(name, value, 1, kMaxSizeBox, &p->size, error))
 				return false;
 			p->conversionOptionGiven = true;
 		} else if (name == "--addons") {
@@ -160,7 +161,7 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 // Output name in a directory: the input's file name with its extension
 // replaced (or the format's extension added when it has none).
 std::string output_in_directory(const std::string& directory, const std::string& input,
-	OutputFormat format)
+                                OutputFormat format)
 {
 	size_t slash = input.find_last_of('/');
 	std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
@@ -187,15 +188,16 @@ bool plan_conversions(const Parsed& p, Options* options, std::string* error)
 		options->format = p.formatGiven ? p.format : OutputFormat::kPng;
 		for (const std::string& input : p.operands) {
 			if (input == "-" || input.empty() || input.back() == '/') {
-				*error = "'" + input + "' has no file name to name its output after; "
-						 "convert it as IN OUT instead";
+				*error = "'" + input +
+				         "' has no file name to name its output after; "
+				         "convert it as IN OUT instead";
 				return false;
 			}
 			std::string output = output_in_directory(p.directory, input, options->format);
 			for (const Job& earlier : options->jobs) {
 				if (earlier.output == output) {
-					*error = "'" + earlier.input + "' and '" + input + "' would both be written to '"
-						+ output + "'";
+					*error = "'" + earlier.input + "' and '" + input +
+					         "' would both be written to '" + output + "'";
 					return false;
 				}
 			}
@@ -206,7 +208,7 @@ bool plan_conversions(const Parsed& p, Options* options, std::string* error)
 
 	if (p.operands.size() != 2) {
 		*error = p.operands.size() < 2 ? "expected IN and OUT"
-									   : "too many files; to convert several, give -d DIR";
+		                               : "too many files; to convert several, give -d DIR";
 		return false;
 	}
 	const std::string& output = p.operands[1];
@@ -216,14 +218,15 @@ bool plan_conversions(const Parsed& p, Options* options, std::string* error)
 		*error = "writing to standard output needs --format png or --format bits";
 		return false;
 	} else if (!format_from_path(output, &options->format)) {
-		*error = "cannot tell the output format from '" + output + "' (use .png or .bits, or --format)";
+		*error =
+		    "cannot tell the output format from '" + output + "' (use .png or .bits, or --format)";
 		return false;
 	}
 	options->jobs.push_back({p.operands[0], output});
 	return true;
 }
 
-}  // namespace
+} // namespace
 
 bool parse_options(int argc, char** argv, Options* options, std::string* error)
 {
@@ -252,7 +255,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
 			*error = "-d, --format, -j, --png-level, --size, --layers and --merged apply only to "
-					 "conversion";
+			         "conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -278,39 +281,39 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 void print_usage(FILE* out)
 {
 	fputs("Usage: translate [OPTION]... IN OUT\n"
-		  "       translate [OPTION]... -d DIR IN...\n"
-		  "       translate --identify FILE...\n"
-		  "       translate --list\n"
-		  "       translate --configure NAME\n"
-		  "Convert images to PNG or Be bitmap streams through translator add-ons.\n"
-		  "\n"
-		  "  -d, --directory DIR  write each IN into DIR, named after IN with the format's\n"
-		  "                       extension\n"
-		  "  -f, --format FORMAT  png or bits; by default taken from OUT's extension\n"
-		  "                       (png with -d)\n"
-		  "  -j, --jobs N         use N threads: up to N files at once, the rest compressing\n"
-		  "                       PNG (default: one per core)\n"
-		  "      --png-level N    PNG compression, 0 (none) to 9; 1, the default, is fast\n"
-		  "                       and about as small as zlib's level 6; 2 to 9 are\n"
-		  "                       zlib's levels\n"
-		  "      --size N         make each image fit N x N pixels: scaled down, aspect\n"
-		  "                       kept, never up (add-ons that cannot read an image\n"
-		  "                       reduced write it at its own size)\n"
-		  "      --layers         render layered images (PSD) from their layers\n"
-		  "      --merged         read the merged image that layered images store\n"
-		  "                       (by default the layers are rendered only when that\n"
-		  "                       image is blank or missing)\n"
-		  "      --identify       tell which add-on and format would read each FILE\n"
-		  "      --list           list the add-ons with their input and output formats\n"
-		  "      --configure NAME open the settings window of the add-on NAME (its name\n"
-		  "                       as --list shows it, or its file name, e.g. Tarnwick)\n"
-		  "      --addons DIR     load add-ons from DIR instead of the default\n"
-		  "                       directories (may be repeated)\n"
-		  "  -h, --help           show this help and exit\n"
-		  "      --version        show the version and exit\n"
-		  "\n"
-		  "IN, OUT and FILE may be '-' for standard input or output. By default add-ons\n"
-		  "come from ../translators and ../lib/translators beside this program.\n"
-		  "Exit status: 0 if every file succeeded, 1 if any failed, 2 for a usage error.\n",
-		out);
+	      "       translate [OPTION]... -d DIR IN...\n"
+	      "       translate --identify FILE...\n"
+	      "       translate --list\n"
+	      "       translate --configure NAME\n"
+	      "Convert images to PNG or Be bitmap streams through translator add-ons.\n"
+	      "\n"
+	      "  -d, --directory DIR  write each IN into DIR, named after IN with the format's\n"
+	      "                       extension\n"
+	      "  -f, --format FORMAT  png or bits; by default taken from OUT's extension\n"
+	      "                       (png with -d)\n"
+	      "  -j, --jobs N         use N threads: up to N files at once, the rest compressing\n"
+	      "                       PNG (default: one per core)\n"
+	      "      --png-level N    PNG compression, 0 (none) to 9; 1, the default, is fast\n"
+	      "                       and about as small as zlib's level 6; 2 to 9 are\n"
+	      "                       zlib's levels\n"
+	      "      --size N         make each image fit N x N pixels: scaled down, aspect\n"
+	      "                       kept, never up (add-ons that cannot read an image\n"
+	      "                       reduced write it at its own size)\n"
+	      "      --layers         render layered images (PSD) from their layers\n"
+	      "      --merged         read the merged image that layered images store\n"
+	      "                       (by default the layers are rendered only when that\n"
+	      "                       image is blank or missing)\n"
+	      "      --identify       tell which add-on and format would read each FILE\n"
+	      "      --list           list the add-ons with their input and output formats\n"
+	      "      --configure NAME open the settings window of the add-on NAME (its name\n"
+	      "                       as --list shows it, or its file name, e.g. Tarnwick)\n"
+	      "      --addons DIR     load add-ons from DIR instead of the default\n"
+	      "                       directories (may be repeated)\n"
+	      "  -h, --help           show this help and exit\n"
+	      "      --version        show the version and exit\n"
+	      "\n"
+	      "IN, OUT and FILE may be '-' for standard input or output. By default add-ons\n"
+	      "come from ../translators and ../lib/translators beside this program.\n"
+	      "Exit status: 0 if every file succeeded, 1 if any failed, 2 for a usage error.\n",
+	      out);
 }

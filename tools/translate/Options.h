@@ -19,17 +19,17 @@ enum class LayerReading { kAutomatic, kLayers, kMerged };
 
 struct Options {
 	Mode mode = Mode::kConvert;
-	std::vector<std::string> addonDirectories;  // empty: the default ones
+	std::vector<std::string> addonDirectories; // empty: the default ones
 	OutputFormat format = OutputFormat::kPng;
-	std::vector<Job> jobs;                      // for kConvert
-	int threads = 0;                            // files converted at once; 0: one per core
-	int pngLevel = 1;                           // --png-level, 0 to 9
+	std::vector<Job> jobs; // for kConvert
+	int threads = 0;       // files converted at once; 0: one per core
+	int pngLevel = 1;      // --png-level, 0 to 9
 	// --layers or --merged: how a layered image is read; neither lets the
 	// add-on decide.
 	LayerReading layers = LayerReading::kAutomatic;
-	int size = 0;                               // --size N: a box of N x N; 0: full size
-	std::vector<std::string> files;             // for kIdentify
-	std::string configure;                      // for kConfigure: the add-on's name
+	int size = 0;                   // --size N: a box of N x N; 0: full size
+	std::vector<std::string> files; // for kIdentify
+	std::string configure;          // for kConfigure: the add-on's name
 };
 
 // Fills options from the command line; on a usage error returns false with

@@ -24,7 +24,7 @@ mode_t new_file_mode()
 	return mode;
 }
 
-}  // namespace
+} // namespace
 
 OutputFile::~OutputFile()
 {

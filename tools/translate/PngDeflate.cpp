@@ -17,7 +17,7 @@ const size_t kBandBytes = 1 << 20;
 struct Band {
 	uint32 first;
 	uint32 count;
-	std::vector<uint8> data;  // compressed
+	std::vector<uint8> data; // compressed
 	uLong adler;
 	bool done;
 };
@@ -44,13 +44,13 @@ void zlib_header(int level, uint8 header[2])
 class BandCompressor {
 public:
 	BandCompressor(PngRowSource& source, uint32 rowBytes, int level)
-		: fSource(source), fRowBytes(rowBytes), fLevel(level), fReady(false)
+	    : fSource(source), fRowBytes(rowBytes), fLevel(level), fReady(false)
 	{
 		fStream = {};
 		// The largest memory level: longer blocks, fewer Huffman tables to
 		// build and send.
 		fReady = deflateInit2(&fStream, zlib_level(level), Z_DEFLATED, -15, 9,
-					 zlib_strategy(level)) == Z_OK;
+		                      zlib_strategy(level)) == Z_OK;
 	}
 	~BandCompressor()
 	{
@@ -155,20 +155,20 @@ private:
 };
 
 void work(BandQueue& queue, std::vector<Band>& bands, PngRowSource& source, uint32 rowBytes,
-	int level)
+          int level)
 {
 	BandCompressor compressor(source, rowBytes, level);
 	for (long index; (index = queue.Take()) >= 0;) {
-		bool ok = compressor.Ready()
-			&& compressor.Compress(bands[index], (size_t)index + 1 == bands.size());
+		bool ok = compressor.Ready() &&
+		          compressor.Compress(bands[index], (size_t)index + 1 == bands.size());
 		queue.Done((size_t)index, ok);
 	}
 }
 
-}  // namespace
+} // namespace
 
 bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
-	const PngCompression& compression, PngStreamSink& sink, std::string* reason)
+                      const PngCompression& compression, PngStreamSink& sink, std::string* reason)
 {
 	const uint32 bandRows = rowBytes >= kBandBytes ? 1 : (uint32)(kBandBytes / rowBytes);
 	std::vector<Band> bands;
@@ -178,13 +178,13 @@ bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
 		bands.push_back({0, 0, {}, 0, false});
 
 	const size_t threads = (size_t)compression.threads < bands.size()
-		? (size_t)(compression.threads > 1 ? compression.threads : 1)
-		: bands.size();
+	                           ? (size_t)(compression.threads > 1 ? compression.threads : 1)
+	                           : bands.size();
 	BandQueue queue(bands, 2 * threads);
 	std::vector<std::thread> workers;
 	for (size_t i = 0; threads > 1 && i < threads; i++)
 		workers.emplace_back(work, std::ref(queue), std::ref(bands), std::ref(source), rowBytes,
-			compression.level);
+		                     compression.level);
 
 	uint8 header[2];
 	zlib_header(compression.level, header);
@@ -203,8 +203,7 @@ bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
 		if (!queue.WaitFor(i))
 			break;
 		written = sink.Data(bands[i].data.data(), bands[i].data.size());
-		adler = adler32_combine(adler, bands[i].adler,
-			(z_off_t)bands[i].count * rowBytes);
+		adler = adler32_combine(adler, bands[i].adler, (z_off_t)bands[i].count * rowBytes);
 		std::vector<uint8>().swap(bands[i].data);
 		queue.Emitted(i);
 	}
@@ -219,6 +218,6 @@ bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
 	if (!written)
 		return false;
 	const uint8 trailer[4] = {(uint8)(adler >> 24), (uint8)(adler >> 16), (uint8)(adler >> 8),
-		(uint8)adler};
+	                          (uint8)adler};
 	return sink.Data(trailer, sizeof(trailer));
 }

@@ -17,7 +17,7 @@ enum { kPngLevelStored = 0, kPngLevelDefault = 1, kPngLevelMax = 9 };
 
 struct PngCompression {
 	int level;
-	int threads;  // at least 1
+	int threads; // at least 1
 };
 
 // Fills `out` with the filtered rows [first, first + count). Called on
@@ -42,6 +42,6 @@ protected:
 // Compresses `rows` rows of `rowBytes` bytes (filter byte included). False
 // with the reason when zlib fails; false alone when the sink stopped.
 bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
-	const PngCompression& compression, PngStreamSink& sink, std::string* reason);
+                      const PngCompression& compression, PngStreamSink& sink, std::string* reason);
 
 #endif

@@ -7,13 +7,11 @@
 #include <new>
 
 PngOutput::PngOutput(FILE* out, const color_map& palette, const PngCompression& compression)
-	: fOut(out), fPalette(palette), fCompression(compression)
+    : fOut(out), fPalette(palette), fCompression(compression)
 {
 }
 
-void PngOutput::HeaderArrived(const BPrivate::BitmapImage&)
-{
-}
+void PngOutput::HeaderArrived(const BPrivate::BitmapImage&) {}
 
 void PngOutput::RowsArrived(uint64 offset, const uint8* bytes, size_t size)
 {

@@ -33,7 +33,7 @@ private:
 	const color_map& fPalette;
 	PngCompression fCompression;
 	bool fEncoded = false;
-	std::vector<uint8> fRows;  // rows that came in pieces
+	std::vector<uint8> fRows; // rows that came in pieces
 };
 
 #endif

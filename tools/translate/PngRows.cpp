@@ -39,15 +39,19 @@ inline uint32 magnitude(uint8 value)
 	return value < 128 ? value : 256 - value;
 }
 
-template <int Filter>
-inline uint8 predict(int left, int up, int corner)
+template <int Filter> inline uint8 predict(int left, int up, int corner)
 {
 	switch (Filter) {
-		case kFilterSub: return (uint8)left;
-		case kFilterUp: return (uint8)up;
-		case kFilterAverage: return (uint8)((left + up) >> 1);
-		case kFilterPaeth: return paeth(left, up, corner);
-		default: return 0;
+	case kFilterSub:
+		return (uint8)left;
+	case kFilterUp:
+		return (uint8)up;
+	case kFilterAverage:
+		return (uint8)((left + up) >> 1);
+	case kFilterPaeth:
+		return paeth(left, up, corner);
+	default:
+		return 0;
 	}
 }
 
@@ -55,7 +59,7 @@ inline uint8 predict(int left, int up, int corner)
 // output's magnitudes.
 template <int Filter>
 uint32 apply_plain(const uint8* row, const uint8* above, uint32 from, uint32 to, uint32 bpp,
-	uint8* out)
+                   uint8* out)
 {
 	uint32 sum = 0;
 	for (uint32 i = from; i < to; i++) {
@@ -78,13 +82,14 @@ inline __m128i load(const uint8* p)
 inline __m128i paeth8(__m128i left, __m128i up, __m128i corner)
 {
 	const __m128i zero = _mm_setzero_si128();
-	__m128i toLeft = _mm_sub_epi16(up, corner);  // estimate - left
-	__m128i toUp = _mm_sub_epi16(left, corner);  // estimate - up
+	__m128i toLeft = _mm_sub_epi16(up, corner); // estimate - left
+	__m128i toUp = _mm_sub_epi16(left, corner); // estimate - up
 	__m128i toCorner = _mm_add_epi16(toLeft, toUp);
 	toLeft = _mm_max_epi16(toLeft, _mm_sub_epi16(zero, toLeft));
 	toUp = _mm_max_epi16(toUp, _mm_sub_epi16(zero, toUp));
 	toCorner = _mm_max_epi16(toCorner, _mm_sub_epi16(zero, toCorner));
-	__m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(toLeft, toUp), _mm_cmpgt_epi16(toLeft, toCorner));
+	__m128i notLeft =
+	    _mm_or_si128(_mm_cmpgt_epi16(toLeft, toUp), _mm_cmpgt_epi16(toLeft, toCorner));
 	__m128i notUp = _mm_cmpgt_epi16(toUp, toCorner);
 	__m128i upOrCorner = _mm_or_si128(_mm_andnot_si128(notUp, up), _mm_and_si128(notUp, corner));
 	return _mm_or_si128(_mm_andnot_si128(notLeft, left), _mm_and_si128(notLeft, upOrCorner));
@@ -95,24 +100,27 @@ inline __m128i predict16(const uint8* row, const uint8* above, uint32 i, uint32 
 {
 	const __m128i zero = _mm_setzero_si128();
 	switch (Filter) {
-		case kFilterSub: return load(row + i - bpp);
-		case kFilterUp: return load(above + i);
-		case kFilterAverage: {
-			__m128i left = load(row + i - bpp), up = load(above + i);
-			// pavgb rounds up; the filter rounds down.
-			__m128i odd = _mm_and_si128(_mm_xor_si128(left, up), _mm_set1_epi8(1));
-			return _mm_sub_epi8(_mm_avg_epu8(left, up), odd);
-		}
-		case kFilterPaeth: {
-			__m128i left = load(row + i - bpp), up = load(above + i);
-			__m128i corner = load(above + i - bpp);
-			__m128i low = paeth8(_mm_unpacklo_epi8(left, zero), _mm_unpacklo_epi8(up, zero),
-				_mm_unpacklo_epi8(corner, zero));
-			__m128i high = paeth8(_mm_unpackhi_epi8(left, zero), _mm_unpackhi_epi8(up, zero),
-				_mm_unpackhi_epi8(corner, zero));
-			return _mm_packus_epi16(low, high);
-		}
-		default: return zero;
+	case kFilterSub:
+		return load(row + i - bpp);
+	case kFilterUp:
+		return load(above + i);
+	case kFilterAverage: {
+		__m128i left = load(row + i - bpp), up = load(above + i);
+		// pavgb rounds up; the filter rounds down.
+		__m128i odd = _mm_and_si128(_mm_xor_si128(left, up), _mm_set1_epi8(1));
+		return _mm_sub_epi8(_mm_avg_epu8(left, up), odd);
+	}
+	case kFilterPaeth: {
+		__m128i left = load(row + i - bpp), up = load(above + i);
+		__m128i corner = load(above + i - bpp);
+		__m128i low = paeth8(_mm_unpacklo_epi8(left, zero), _mm_unpacklo_epi8(up, zero),
+		                     _mm_unpacklo_epi8(corner, zero));
+		__m128i high = paeth8(_mm_unpackhi_epi8(left, zero), _mm_unpackhi_epi8(up, zero),
+		                      _mm_unpackhi_epi8(corner, zero));
+		return _mm_packus_epi16(low, high);
+	}
+	default:
+		return zero;
 	}
 }
 
@@ -147,16 +155,17 @@ uint32 apply(const uint8* row, const uint8* above, uint32 length, uint32 bpp, ui
 }
 
 const FilterFunction kPlainFilters[kFilterCount] = {apply<kFilterNone>, apply<kFilterSub>,
-	apply<kFilterUp>, apply<kFilterAverage>, apply<kFilterPaeth>};
+                                                    apply<kFilterUp>, apply<kFilterAverage>,
+                                                    apply<kFilterPaeth>};
 #if TRANSLATE_HAS_SSE2
-const FilterFunction kVectorFilters[kFilterCount] = {apply_vector<kFilterNone>,
-	apply_vector<kFilterSub>, apply_vector<kFilterUp>, apply_vector<kFilterAverage>,
-	apply_vector<kFilterPaeth>};
+const FilterFunction kVectorFilters[kFilterCount] = {
+    apply_vector<kFilterNone>, apply_vector<kFilterSub>, apply_vector<kFilterUp>,
+    apply_vector<kFilterAverage>, apply_vector<kFilterPaeth>};
 #else
 const FilterFunction* const kVectorFilters = kPlainFilters;
 #endif
 
-}  // namespace
+} // namespace
 
 PngColorType png_color_type(const BPrivate::BitmapImage& image)
 {
@@ -184,58 +193,59 @@ PngColorType png_color_type(const BPrivate::BitmapImage& image)
 uint32 png_pixel_bytes(PngColorType type)
 {
 	switch (type) {
-		case kPngGray:
-		case kPngPalette: return 1;
-		case kPngGrayAlpha: return 2;
-		case kPngRGB: return 3;
-		default: return 4;
+	case kPngGray:
+	case kPngPalette:
+		return 1;
+	case kPngGrayAlpha:
+		return 2;
+	case kPngRGB:
+		return 3;
+	default:
+		return 4;
 	}
 }
 
 void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
-	uint8* samples)
+                     uint8* samples)
 {
 	const uint8* in = pixel_bytes(image, y);
 	const uint32 width = image.width;
 	switch (type) {
-		case kPngPalette:
-			memcpy(samples, in, width);
-			break;
-		case kPngGray:
-			for (uint32 x = 0; x < width; x++)
-				samples[x] = in[4 * x];
-			break;
-		case kPngGrayAlpha:
-			for (uint32 x = 0; x < width; x++) {
-				samples[2 * x] = in[4 * x];
-				samples[2 * x + 1] = in[4 * x + 3];
-			}
-			break;
-		case kPngRGB:
-			for (uint32 x = 0; x < width; x++) {
-				samples[3 * x] = in[4 * x + 2];
-				samples[3 * x + 1] = in[4 * x + 1];
-				samples[3 * x + 2] = in[4 * x];
-			}
-			break;
-		case kPngRGBA:
-			for (uint32 x = 0; x < width; x++) {
-				samples[4 * x] = in[4 * x + 2];
-				samples[4 * x + 1] = in[4 * x + 1];
-				samples[4 * x + 2] = in[4 * x];
-				samples[4 * x + 3] = in[4 * x + 3];
-			}
-			break;
+	case kPngPalette:
+		memcpy(samples, in, width);
+		break;
+	case kPngGray:
+		for (uint32 x = 0; x < width; x++)
+			samples[x] = in[4 * x];
+		break;
+	case kPngGrayAlpha:
+		for (uint32 x = 0; x < width; x++) {
+			samples[2 * x] = in[4 * x];
+			samples[2 * x + 1] = in[4 * x + 3];
+		}
+		break;
+	case kPngRGB:
+		for (uint32 x = 0; x < width; x++) {
+			samples[3 * x] = in[4 * x + 2];
+			samples[3 * x + 1] = in[4 * x + 1];
+			samples[3 * x + 2] = in[4 * x];
+		}
+		break;
+	case kPngRGBA:
+		for (uint32 x = 0; x < width; x++) {
+			samples[4 * x] = in[4 * x + 2];
+			samples[4 * x + 1] = in[4 * x + 1];
+			samples[4 * x + 2] = in[4 * x];
+			samples[4 * x + 3] = in[4 * x + 3];
+		}
+		break;
 	}
 }
 
 PngRowFilter::PngRowFilter(uint32 rowBytes, uint32 pixelBytes, PngFilter filter, bool vector)
-	: fRowBytes(rowBytes),
-	  fPixelBytes(pixelBytes),
-	  fFilter(filter),
-	  fFilters(vector ? kVectorFilters : kPlainFilters),
-	  fCandidate(filter == kPngFilterAdaptive ? rowBytes : 0),
-	  fZeros(rowBytes, 0)
+    : fRowBytes(rowBytes), fPixelBytes(pixelBytes), fFilter(filter),
+      fFilters(vector ? kVectorFilters : kPlainFilters),
+      fCandidate(filter == kPngFilterAdaptive ? rowBytes : 0), fZeros(rowBytes, 0)
 {
 }
 

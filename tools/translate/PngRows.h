@@ -27,7 +27,7 @@ uint32 png_pixel_bytes(PngColorType type);
 
 // Row y of the image in the colour type's sample order.
 void png_row_samples(const BPrivate::BitmapImage& image, PngColorType type, uint32 y,
-	uint8* samples);
+                     uint8* samples);
 
 #if defined(__SSE2__)
 #define TRANSLATE_HAS_SSE2 1
@@ -54,7 +54,7 @@ enum PngFilter {
 class PngRowFilter {
 public:
 	PngRowFilter(uint32 rowBytes, uint32 pixelBytes, PngFilter filter,
-		bool vector = TRANSLATE_HAS_SSE2);
+	             bool vector = TRANSLATE_HAS_SSE2);
 
 	// Writes the filter type byte and the filtered row (rowBytes + 1 bytes)
 	// to out. `above` is the previous row's samples, or null for the first

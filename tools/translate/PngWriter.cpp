@@ -36,7 +36,7 @@ public:
 		put_big32(head, (uint32)size);
 		memcpy(head + 4, type, 4);
 		uLong crc = crc32(crc32(0, nullptr, 0), head + 4, 4);
-		if (size > 0)  // a null buffer would restart the CRC
+		if (size > 0) // a null buffer would restart the CRC
 			crc = crc32(crc, data, (uInt)size);
 		uint8 tail[4];
 		put_big32(tail, (uint32)crc);
@@ -81,7 +81,7 @@ private:
 class FilteredRows : public PngRowSource {
 public:
 	FilteredRows(const BPrivate::BitmapImage& image, PngColorType type)
-		: fImage(image), fType(type), fRowBytes(image.width * png_pixel_bytes(type))
+	    : fImage(image), fType(type), fRowBytes(image.width * png_pixel_bytes(type))
 	{
 	}
 
@@ -89,7 +89,7 @@ public:
 	{
 		// Palette indices are no quantities to predict.
 		PngRowFilter filter(fRowBytes, png_pixel_bytes(fType),
-			fType == kPngPalette ? kPngFilterNone : kPngFilterAdaptive);
+		                    fType == kPngPalette ? kPngFilterNone : kPngFilterAdaptive);
 		std::vector<uint8> rows[2] = {std::vector<uint8>(fRowBytes), std::vector<uint8>(fRowBytes)};
 		const uint8* above = nullptr;
 		if (first > 0) {
@@ -125,14 +125,14 @@ bool write_palette(ChunkWriter& writer, const color_map& map)
 			transparent = i + 1;
 	}
 	// Transparency runs to the last entry that is not opaque.
-	return writer.Chunk("PLTE", colors, sizeof(colors))
-		&& (transparent == 0 || writer.Chunk("tRNS", alphas, transparent));
+	return writer.Chunk("PLTE", colors, sizeof(colors)) &&
+	       (transparent == 0 || writer.Chunk("tRNS", alphas, transparent));
 }
 
-}  // namespace
+} // namespace
 
 bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
-	const PngCompression& compression, FILE* out, std::string* reason)
+               const PngCompression& compression, FILE* out, std::string* reason)
 {
 	if (image.colors != B_CMAP8 && image.colors != B_RGBA32) {
 		*reason = "PNG output takes only 8-bit colour-mapped or 32-bit RGBA bitmaps";
@@ -145,17 +145,17 @@ bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
 	uint8 header[13];
 	put_big32(header, image.width);
 	put_big32(header + 4, image.height);
-	header[8] = 8;  // bits per sample
+	header[8] = 8; // bits per sample
 	header[9] = (uint8)type;
-	header[10] = header[11] = header[12] = 0;  // deflate, adaptive filters, not interlaced
-	bool written = writer.Signature() && writer.Chunk("IHDR", header, sizeof(header))
-		&& (type != kPngPalette || write_palette(writer, palette));
+	header[10] = header[11] = header[12] = 0; // deflate, adaptive filters, not interlaced
+	bool written = writer.Signature() && writer.Chunk("IHDR", header, sizeof(header)) &&
+	               (type != kPngPalette || write_palette(writer, palette));
 
 	if (written) {
 		FilteredRows rows(image, type);
 		IdatSink idat(writer);
-		if (!png_deflate_rows(rows, image.height, rowBytes + 1, compression, idat, reason)
-			&& writer.Error() == 0)
+		if (!png_deflate_rows(rows, image.height, rowBytes + 1, compression, idat, reason) &&
+		    writer.Error() == 0)
 			return false;
 		written = writer.Error() == 0 && writer.Chunk("IEND", nullptr, 0);
 	}

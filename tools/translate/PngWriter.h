@@ -1,8 +1,8 @@
 #ifndef TRANSLATE_PNG_WRITER_H
 #define TRANSLATE_PNG_WRITER_H
 
-#include <BitmapStream.h>
 #include "PngDeflate.h"
+#include <BitmapStream.h>
 
 #include <cstdio>
 #include <string>
@@ -13,6 +13,6 @@
 // rows are not) and compressed as `compression` says. False with the reason
 // in words on failure.
 bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
-	const PngCompression& compression, FILE* out, std::string* reason);
+               const PngCompression& compression, FILE* out, std::string* reason);
 
 #endif

@@ -24,7 +24,7 @@ std::string version_text(int32 version)
 {
 	char text[32];
 	snprintf(text, sizeof(text), "%s%d.%02d", version < 0 ? "-" : "", abs(version / 100),
-		abs(version % 100));
+	         abs(version % 100));
 	return text;
 }
 
@@ -33,11 +33,11 @@ void print_formats(const char* label, const translation_format* formats, int32 c
 	for (int32 i = 0; i < count; i++) {
 		const translation_format& f = formats[i];
 		printf("  %-6s '%s'  %s  %s  (quality %.2f, capability %.2f)\n", label,
-			type_text(f.type).c_str(), f.MIME, f.name, f.quality, f.capability);
+		       type_text(f.type).c_str(), f.MIME, f.name, f.quality, f.capability);
 	}
 }
 
-}  // namespace
+} // namespace
 
 bool identify_file(BTranslatorRoster& roster, const std::string& path)
 {
@@ -46,8 +46,8 @@ bool identify_file(BTranslatorRoster& roster, const std::string& path)
 	if (!open_identified(roster, path, &source, &info))
 		return false;
 	printf("%s: %s, '%s', %s, %s\n", path.c_str(),
-		BPrivate::translator_name(roster, info.translator).c_str(), type_text(info.type).c_str(),
-		info.MIME, info.name);
+	       BPrivate::translator_name(roster, info.translator).c_str(), type_text(info.type).c_str(),
+	       info.MIME, info.name);
 	return true;
 }
 

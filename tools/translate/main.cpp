@@ -29,8 +29,8 @@ bool load_addons(BTranslatorRoster& roster, std::vector<std::string> directories
 	bool ok = true;
 	for (const std::string& directory : directories) {
 		if (roster.AddTranslators(directory.c_str()) != B_OK) {
-			fprintf(stderr, "translate: cannot read add-on directory %s: %s\n",
-				directory.c_str(), strerror(errno));
+			fprintf(stderr, "translate: cannot read add-on directory %s: %s\n", directory.c_str(),
+			        strerror(errno));
 			ok = false;
 		}
 	}
@@ -40,13 +40,13 @@ bool load_addons(BTranslatorRoster& roster, std::vector<std::string> directories
 		delete[] ids;
 	if (ok && count == 0) {
 		fprintf(stderr, "translate: no translator add-ons found in %s\n",
-			BPrivate::joined(directories).c_str());
+		        BPrivate::joined(directories).c_str());
 		ok = false;
 	}
 	return ok;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
 	std::string error;
 	if (!parse_options(argc, argv, &options, &error)) {
 		fprintf(stderr, "translate: %s\nTry 'translate --help' for more information.\n",
-			error.c_str());
+		        error.c_str());
 		return 2;
 	}
 	if (options.mode == Mode::kHelp) {
@@ -81,19 +81,19 @@ int main(int argc, char** argv)
 
 	bool allSucceeded = true;
 	switch (options.mode) {
-		case Mode::kList:
-			list_translators(roster);
-			break;
-		case Mode::kConfigure:
-			allSucceeded = configure_translator(roster, options.configure);
-			break;
-		case Mode::kIdentify:
-			for (const std::string& file : options.files)
-				allSucceeded &= identify_file(roster, file);
-			break;
-		default:
-			allSucceeded = convert_files(roster, options);
-			break;
+	case Mode::kList:
+		list_translators(roster);
+		break;
+	case Mode::kConfigure:
+		allSucceeded = configure_translator(roster, options.configure);
+		break;
+	case Mode::kIdentify:
+		for (const std::string& file : options.files)
+			allSucceeded &= identify_file(roster, file);
+		break;
+	default:
+		allSucceeded = convert_files(roster, options);
+		break;
 	}
 	if (fflush(stdout) != 0) {
 		fprintf(stderr, "translate: cannot write standard output: %s\n", strerror(errno));

@@ -22,7 +22,7 @@ void addWeighted(uint64 colour[3], uint64& alpha, const uint8* pixel, uint64 wei
 	alpha += a;
 }
 
-}  // namespace
+} // namespace
 
 ReducedSize reduced_size(uint32 width, uint32 height, uint32 boxWidth, uint32 boxHeight)
 {
@@ -38,7 +38,7 @@ ReducedSize reduced_size(uint32 width, uint32 height, uint32 boxWidth, uint32 bo
 }
 
 AreaAverageSink::AreaAverageSink(uint32 width, uint32 height, uint32 outWidth, uint32 outHeight)
-	: fWidth(width), fHeight(height), fOutWidth(outWidth), fOutHeight(outHeight)
+    : fWidth(width), fHeight(height), fOutWidth(outWidth), fOutHeight(outHeight)
 {
 	const size_t span = std::max<size_t>(width, kMaxSpan);
 	const size_t columns = outWidth;

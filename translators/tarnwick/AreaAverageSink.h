@@ -59,9 +59,9 @@ private:
 	std::unique_ptr<uint32[]> fSpan;
 	uint64 fPendingFirst = 0;
 	uint32 fPendingCount = 0;
-	bool fRowOpen = false;  // some of row fRow has been added
+	bool fRowOpen = false; // some of row fRow has been added
 	uint32 fRow = 0;
-	uint32 fOutRow = 0;  // the small bitmap's first row not yet written
+	uint32 fOutRow = 0; // the small bitmap's first row not yet written
 	// One source row: pixels wholly inside a column, unweighted, and the
 	// pixels split between two columns, weighted by their parts.
 	std::unique_ptr<Sums[]> fWhole, fSplit;

@@ -11,30 +11,39 @@ namespace {
 const char* modeName(uint16 mode)
 {
 	switch (mode) {
-		case PSD_MODE_BITMAP: return "bitmap";
-		case PSD_MODE_GRAYSCALE: return "grayscale";
-		case PSD_MODE_INDEXED: return "indexed colour";
-		case PSD_MODE_RGB: return "RGB";
-		case PSD_MODE_CMYK: return "CMYK";
-		case PSD_MODE_MULTICHANNEL: return "multichannel";
-		case PSD_MODE_DUOTONE: return "duotone";
-		case PSD_MODE_LAB: return "Lab";
-		default: return nullptr;
+	case PSD_MODE_BITMAP:
+		return "bitmap";
+	case PSD_MODE_GRAYSCALE:
+		return "grayscale";
+	case PSD_MODE_INDEXED:
+		return "indexed colour";
+	case PSD_MODE_RGB:
+		return "RGB";
+	case PSD_MODE_CMYK:
+		return "CMYK";
+	case PSD_MODE_MULTICHANNEL:
+		return "multichannel";
+	case PSD_MODE_DUOTONE:
+		return "duotone";
+	case PSD_MODE_LAB:
+		return "Lab";
+	default:
+		return nullptr;
 	}
 }
 
 bool depthIsDefined(uint16 mode, uint16 depth)
 {
 	switch (mode) {
-		case PSD_MODE_BITMAP:
-			return depth == 1;
-		case PSD_MODE_INDEXED:
-			return depth == 8;
-		case PSD_MODE_GRAYSCALE:
-		case PSD_MODE_RGB:
-			return depth == 8 || depth == 16 || depth == 32;
-		default:
-			return depth == 8 || depth == 16;
+	case PSD_MODE_BITMAP:
+		return depth == 1;
+	case PSD_MODE_INDEXED:
+		return depth == 8;
+	case PSD_MODE_GRAYSCALE:
+	case PSD_MODE_RGB:
+		return depth == 8 || depth == 16 || depth == 32;
+	default:
+		return depth == 8 || depth == 16;
 	}
 }
 
@@ -55,15 +64,15 @@ std::string sizeReason(const PSDDocument& document, uint32 bitmapWidth, uint32 b
 	const char* kind = document.IsPSB() ? "PSB" : "PSD";
 	if (document.width == 0 || document.height == 0)
 		return printed("%s image of %u x %u pixels: it has no pixels", kind, document.width,
-			document.height);
+		               document.height);
 	if ((uint64)bitmapWidth * bitmapHeight * 4 > UINT32_MAX)
 		return printed("%s image of %u x %u pixels: a Be bitmap holds at most 4 GiB", kind,
-			bitmapWidth, bitmapHeight);
-	if (document.IsPSB()
-		&& (document.width > PSD_PSB_MAX_SIDE || document.height > PSD_PSB_MAX_SIDE))
+		               bitmapWidth, bitmapHeight);
+	if (document.IsPSB() &&
+	    (document.width > PSD_PSB_MAX_SIDE || document.height > PSD_PSB_MAX_SIDE))
 		return printed("PSB image of %u x %u pixels: larger than Photoshop's largest, %d pixels "
-					   "a side",
-			document.width, document.height, (int)PSD_PSB_MAX_SIDE);
+		               "a side",
+		               document.width, document.height, (int)PSD_PSB_MAX_SIDE);
 	return std::string();
 }
 
@@ -79,21 +88,21 @@ template <typename T> T readSetting(T psd_settings::*field)
 PSDMergedKind multichannelKind(const PSDDocument& document)
 {
 	switch (readSetting(&psd_settings::multichannelRead)) {
-		case PSD_MULTICHANNEL_CMYK:
-			return document.channels >= 4 ? PSD_MERGED_CMYK : PSD_MERGED_GRAY;
-		case PSD_MULTICHANNEL_GRAYSCALE:
-			return PSD_MERGED_GRAY;
-		default:
-			// RGB, and any value outside the three that a host stored: the
-			// view shows those as RGB too.
-			return document.channels >= 3 ? PSD_MERGED_RGB : PSD_MERGED_GRAY;
+	case PSD_MULTICHANNEL_CMYK:
+		return document.channels >= 4 ? PSD_MERGED_CMYK : PSD_MERGED_GRAY;
+	case PSD_MULTICHANNEL_GRAYSCALE:
+		return PSD_MERGED_GRAY;
+	default:
+		// RGB, and any value outside the three that a host stored: the
+		// view shows those as RGB too.
+		return document.channels >= 3 ? PSD_MERGED_RGB : PSD_MERGED_GRAY;
 	}
 }
 
-}  // namespace
+} // namespace
 
 status_t psd_image_check(const PSDDocument& document, uint32 bitmapWidth, uint32 bitmapHeight,
-	std::string* reason)
+                         std::string* reason)
 {
 	const char* mode = modeName(document.mode);
 	if (mode == nullptr)
@@ -115,7 +124,7 @@ status_t psd_image_check_merged(const PSDDocument& document, std::string* reason
 		*reason = printed("CMYK image with %u channels: CMYK needs 4", document.channels);
 	else if (document.mode == PSD_MODE_INDEXED && document.colorModeData.length != 768)
 		*reason = printed("indexed colour image whose palette has %llu bytes instead of 768",
-			(unsigned long long)document.colorModeData.length);
+		                  (unsigned long long)document.colorModeData.length);
 	else if (document.compression > PSD_COMPRESSION_ZIP_PREDICTION)
 		*reason = printed("unknown compression method %u", document.compression);
 	return reason->empty() ? B_OK : B_ERROR;
@@ -124,18 +133,18 @@ status_t psd_image_check_merged(const PSDDocument& document, std::string* reason
 PSDMergedKind psd_image_merged_kind(const PSDDocument& document)
 {
 	switch (document.mode) {
-		case PSD_MODE_BITMAP:
-			return PSD_MERGED_BITMAP;
-		case PSD_MODE_INDEXED:
-			return PSD_MERGED_INDEXED;
-		case PSD_MODE_RGB:
-			return document.channels >= 4 && readSetting(&psd_settings::alpha4) ? PSD_MERGED_RGBA
-																				 : PSD_MERGED_RGB;
-		case PSD_MODE_CMYK:
-			return PSD_MERGED_CMYK;
-		case PSD_MODE_MULTICHANNEL:
-			return multichannelKind(document);
-		default:
-			return PSD_MERGED_GRAY;
+	case PSD_MODE_BITMAP:
+		return PSD_MERGED_BITMAP;
+	case PSD_MODE_INDEXED:
+		return PSD_MERGED_INDEXED;
+	case PSD_MODE_RGB:
+		return document.channels >= 4 && readSetting(&psd_settings::alpha4) ? PSD_MERGED_RGBA
+		                                                                    : PSD_MERGED_RGB;
+	case PSD_MODE_CMYK:
+		return PSD_MERGED_CMYK;
+	case PSD_MODE_MULTICHANNEL:
+		return multichannelKind(document);
+	default:
+		return PSD_MERGED_GRAY;
 	}
 }

@@ -11,7 +11,7 @@
 // bitmapWidth x bitmapHeight (its own size or smaller) whose pixel words fit
 // a 32-bit byte count. Otherwise B_ERROR and the reason in words.
 status_t psd_image_check(const PSDDocument& document, uint32 bitmapWidth, uint32 bitmapHeight,
-	std::string* reason);
+                         std::string* reason);
 
 // B_OK when the merged image can be read, every pixel of it written: image
 // data there, enough CMYK channels, a known compression and, for indexed

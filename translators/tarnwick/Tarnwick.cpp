@@ -11,34 +11,34 @@
 #include "PSDImage.h"
 #include <Tarnwick.h>
 
-#include <PSDLayerImage.h>
 #include "AreaAverageSink.h"
+#include <PSDLayerImage.h>
 #include <TarnwickVersion.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
-static const uint32 kPSDType = 0x70736420;  // 'psd '
+static const uint32 kPSDType = 0x70736420; // 'psd '
 
 char translatorName[] = "PSD Images";
 char translatorInfo[] = "Reads images in the Adobe Photoshop\xC2\xAE format.";
 int32 translatorVersion = kTarnwickVersion;
 
 translation_format inputFormats[] = {
-	{kPSDType, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-psd",
-		"PSD Adobe Photoshop\xC2\xAE format"},
-	{0, 0, 0.0f, 0.0f, "", ""},
+    {kPSDType, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-psd",
+     "PSD Adobe Photoshop\xC2\xAE format"},
+    {0, 0, 0.0f, 0.0f, "", ""},
 };
 
 translation_format outputFormats[] = {
-	{B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-be-bitmap",
-		"Be Bitmap Format (Pellory)"},
-	{0, 0, 0.0f, 0.0f, "", ""},
+    {B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.5f, 0.5f, "image/x-be-bitmap",
+     "Be Bitmap Format (Pellory)"},
+    {0, 0, 0.0f, 0.0f, "", ""},
 };
 
 status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
-	translator_info* outInfo, uint32 outType)
+                  translator_info* outInfo, uint32 outType)
 {
 	if (outType != 0 && outType != B_TRANSLATOR_BITMAP)
 		return B_NO_TRANSLATOR;
@@ -57,8 +57,8 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 }
 
 // The bitmap's size: the document's own, or reduced to fit the host's box.
-static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension,
-	ReducedSize* size, std::string* reason)
+static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension, ReducedSize* size,
+                            std::string* reason)
 {
 	*size = {document.width, document.height};
 	BPoint box;
@@ -71,7 +71,7 @@ static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension,
 	// Past any image's side, so large boxes need no care in the casts.
 	const float kLargest = 1e9f;
 	*size = reduced_size(document.width, document.height, (uint32)std::min(box.x, kLargest),
-		(uint32)std::min(box.y, kLargest));
+	                     (uint32)std::min(box.y, kLargest));
 	return B_OK;
 }
 
@@ -88,24 +88,24 @@ static status_t failed(BMessage* ioExtension, status_t status, const std::string
 // The layers are rendered when the host asks for them, or when it leaves
 // the choice and the merged image is not real or not there.
 static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage* ioExtension,
-	PSDLayers* layers)
+                         PSDLayers* layers)
 {
 	bool asked = false;
-	const bool chosen = ioExtension != nullptr
-		&& ioExtension->FindBool(TARNWICK_EXT_LAYERS, &asked) == B_OK;
+	const bool chosen =
+	    ioExtension != nullptr && ioExtension->FindBool(TARNWICK_EXT_LAYERS, &asked) == B_OK;
 	if (chosen && !asked)
 		return false;
 	if (!chosen && document.realMergedData != 0 && document.hasImageData)
 		return false;
 	// Without layers to render, the merged image is all there is.
 	std::string unreadable;
-	return psdReadLayers(in, document, layers, &unreadable) == B_OK
-		&& psdCanRenderLayers(document, *layers);
+	return psdReadLayers(in, document, layers, &unreadable) == B_OK &&
+	       psdCanRenderLayers(document, *layers);
 }
 
 // The merged image or the rendered layers into the sink.
 static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
-	PSDPixelSink& sink, std::string* reason)
+                       PSDPixelSink& sink, std::string* reason)
 {
 	if (layers != nullptr)
 		return psdRenderLayers(in, document, *layers, sink, reason);
@@ -117,8 +117,8 @@ static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLa
 
 // Nothing is written before the pixels are all there: a failure leaves the
 // output as it was.
-static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header,
-	const uint32* pixels, std::string* reason)
+static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header, const uint32* pixels,
+                             std::string* reason)
 {
 	if (BPrivate::write_bitmap_stream(out, header, pixels) == B_OK)
 		return B_OK;
@@ -127,8 +127,8 @@ static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header,
 }
 
 static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
-	const PSDLayers* layers, const TranslatorBitmap& header, BPositionIO* out,
-	std::string* reason)
+                                const PSDLayers* layers, const TranslatorBitmap& header,
+                                BPositionIO* out, std::string* reason)
 {
 	PSDZeroedBuffer buffer(header.dataSize);
 	uint32* pixels = (uint32*)buffer.Data();
@@ -143,8 +143,9 @@ static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
 }
 
 static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
-	const PSDLayers* layers, const ReducedSize& size, const TranslatorBitmap& header,
-	BPositionIO* out, std::string* reason)
+                                  const PSDLayers* layers, const ReducedSize& size,
+                                  const TranslatorBitmap& header, BPositionIO* out,
+                                  std::string* reason)
 {
 	AreaAverageSink sink(document.width, document.height, size.width, size.height);
 	if (sink.InitCheck() != B_OK) {
@@ -162,8 +163,8 @@ static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
 static bool header_only(BMessage* ioExtension)
 {
 	bool only = false;
-	return ioExtension != nullptr
-		&& ioExtension->FindBool(B_TRANSLATOR_EXT_HEADER_ONLY, &only) == B_OK && only;
+	return ioExtension != nullptr &&
+	       ioExtension->FindBool(B_TRANSLATOR_EXT_HEADER_ONLY, &only) == B_OK && only;
 }
 
 // A reduced reading takes time with the image's area, which a header alone
@@ -171,7 +172,7 @@ static bool header_only(BMessage* ioExtension)
 // the file must hold a byte for every 1032 pixels, the most that deflate,
 // the densest of its compressions, packs into one.
 static status_t check_reduced_area(BPositionIO* in, const PSDDocument& document,
-	std::string* reason)
+                                   std::string* reason)
 {
 	const uint64 pixels = (uint64)document.width * document.height;
 	off_t size = 0;
@@ -181,13 +182,13 @@ static status_t check_reduced_area(BPositionIO* in, const PSDDocument& document,
 	// keep the add-on loaded, and its settings, past the host's unload.
 	char text[100];
 	snprintf(text, sizeof(text), "image of %u x %u pixels in a file too short to hold them",
-		document.width, document.height);
+	         document.width, document.height);
 	*reason = text;
 	return B_ERROR;
 }
 
 static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
-	std::string* reason)
+                          std::string* reason)
 {
 	PSDDocument document;
 	status_t status = psdCoreDescribe(in, &document, reason, false);
@@ -196,8 +197,8 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		status = bitmap_size(document, ioExtension, &size, reason);
 	if (status == B_OK)
 		status = psd_image_check(document, size.width, size.height, reason);
-	const bool reduced = status == B_OK
-		&& (size.width != document.width || size.height != document.height);
+	const bool reduced =
+	    status == B_OK && (size.width != document.width || size.height != document.height);
 	if (reduced)
 		status = check_reduced_area(in, document, reason);
 	if (status != B_OK)
@@ -207,8 +208,8 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
 		return B_ERROR;
 
-	const TranslatorBitmap header
-		= BPrivate::bitmap_header(size.width, size.height, B_RGBA32, size.width * 4);
+	const TranslatorBitmap header =
+	    BPrivate::bitmap_header(size.width, size.height, B_RGBA32, size.width * 4);
 	if (header_only(ioExtension)) {
 		if (BPrivate::write_bitmap_header(out, header) == B_OK)
 			return B_OK;
@@ -222,7 +223,7 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,
-	uint32 outType, BPositionIO* outDestination)
+                   uint32 outType, BPositionIO* outDestination)
 {
 	if (outType == 0)
 		outType = B_TRANSLATOR_BITMAP;

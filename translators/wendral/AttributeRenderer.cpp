@@ -5,7 +5,7 @@
 // A character row at a time: its 32 attributes become ink and paper words
 // once, then serve its eight pixel rows.
 void render_cells(const uint8* bitmap, const uint8* attributes, const AttributeColours& colours,
-	uint8* pixels)
+                  uint8* pixels)
 {
 	for (int row = 0; row < 24; row++) {
 		uint64 paper[32];
@@ -26,7 +26,7 @@ void render_cells(const uint8* bitmap, const uint8* attributes, const AttributeC
 }
 
 void render_lines(const uint8* bitmap, const uint8* attributes, const AttributeColours& colours,
-	uint8* pixels)
+                  uint8* pixels)
 {
 	for (int y = 0; y < kScreenHeight; y++) {
 		size_t offset = bitmap_row(y);
@@ -35,7 +35,7 @@ void render_lines(const uint8* bitmap, const uint8* attributes, const AttributeC
 			uint8 attribute = attributes[offset + x];
 			uint64 paper = splat(colours.paper[attribute]);
 			put_eight(out + 8 * x, bitmap[offset + x], paper,
-				splat(colours.ink[attribute]) ^ paper);
+			          splat(colours.ink[attribute]) ^ paper);
 		}
 	}
 }

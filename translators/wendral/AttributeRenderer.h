@@ -9,11 +9,11 @@
 
 // One attribute per 8 x 8 cell: 24 rows of 32 in reading order.
 void render_cells(const uint8* bitmap, const uint8* attributes, const AttributeColours& colours,
-	uint8* pixels);
+                  uint8* pixels);
 
 // One attribute per 8 x 1 cell, stored in the bitmap's own order: the
 // attribute of a bitmap byte sits at the same offset from `attributes`.
 void render_lines(const uint8* bitmap, const uint8* attributes, const AttributeColours& colours,
-	uint8* pixels);
+                  uint8* pixels);
 
 #endif

@@ -12,7 +12,7 @@
 const int kScreenWidth = 256;
 const int kScreenHeight = 192;
 const size_t kBitmapBytes = 6144;
-const size_t kScreenBytes = 6912;  // the bitmap and 768 attributes, one per 8 x 8 cell
+const size_t kScreenBytes = 6912; // the bitmap and 768 attributes, one per 8 x 8 cell
 const size_t kScreenPixels = kScreenWidth * kScreenHeight;
 
 // Where the 32 bytes of pixel row y start: each third of the screen stores

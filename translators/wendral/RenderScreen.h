@@ -7,8 +7,7 @@
 // bitmap_shape(form).DataSize() bytes at `pixels`. Colour-mapped forms take
 // their colours from colorIndex (fill_color_index); the others ignore it.
 // False only when scratch memory cannot be had.
-bool render_screen(ScreenForm form, const uint8* screen, const uint8 colorIndex[16],
-	uint8* pixels);
+bool render_screen(ScreenForm form, const uint8* screen, const uint8 colorIndex[16], uint8* pixels);
 
 // The renderers of the forms that need more than the attribute renderers.
 void render_timex_hi_res(const uint8* screen, const uint8 colorIndex[16], uint8* pixels);

@@ -36,7 +36,7 @@ uint32 ulaplus_color(uint8 entry)
 {
 	int blue = entry & 3;
 	return rgba32(ulaplus_level((entry >> 2) & 7), ulaplus_level(entry >> 5),
-		ulaplus_level((blue << 1) | (blue != 0)));
+	              ulaplus_level((blue << 1) | (blue != 0)));
 }
 
 uint8 average(uint8 a, uint8 b)
@@ -44,7 +44,7 @@ uint8 average(uint8 a, uint8 b)
 	return (uint8)((a + b + 1) >> 1);
 }
 
-}  // namespace
+} // namespace
 
 // Flash and bright pick one of four 16-entry tables; ink is entry INK of it,
 // paper entry 8 + PAPER.
@@ -83,8 +83,9 @@ bool render_gigascreen(const uint8* screens, uint8* pixels)
 	for (int a = 0; a < 16; a++) {
 		for (int b = 0; b < 16; b++) {
 			rgb_color first = spectrum_color(a), second = spectrum_color(b);
-			mixture[16 * a + b] = rgba32(average(first.red, second.red),
-				average(first.green, second.green), average(first.blue, second.blue));
+			mixture[16 * a + b] =
+			    rgba32(average(first.red, second.red), average(first.green, second.green),
+			           average(first.blue, second.blue));
 		}
 	}
 

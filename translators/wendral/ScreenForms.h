@@ -11,18 +11,18 @@
 
 enum ScreenForm {
 	kNoScreen,
-	kClassic,        // the 6912-byte screen, bare or inside a headed layout
-	kPixelsOnly,     // 6144 bitmap bytes, black ink on white paper
-	kULAplus,        // a screen and its 64-entry palette
-	kPlus3DOS,       // a screen behind a 128-byte +3DOS header
-	kTimexHiColour,  // a bitmap and an attribute per 8 x 1 cell
-	kTimexHiRes,     // two bitmaps side by side, 512 x 192, and a mode byte
-	kGigascreen,     // two screens shown on alternate frames
+	kClassic,       // the 6912-byte screen, bare or inside a headed layout
+	kPixelsOnly,    // 6144 bitmap bytes, black ink on white paper
+	kULAplus,       // a screen and its 64-entry palette
+	kPlus3DOS,      // a screen behind a 128-byte +3DOS header
+	kTimexHiColour, // a bitmap and an attribute per 8 x 1 cell
+	kTimexHiRes,    // two bitmaps side by side, 512 x 192, and a mode byte
+	kGigascreen,    // two screens shown on alternate frames
 };
 
 struct FoundScreen {
 	ScreenForm form;
-	size_t start;  // where the form's own bytes begin in the stream
+	size_t start; // where the form's own bytes begin in the stream
 };
 
 // One byte more than the longest stream read, so that a single Read tells
@@ -41,7 +41,7 @@ bool hint_names_screen(const translation_format* hint);
 struct BitmapShape {
 	int width;
 	int height;
-	color_space colors;  // B_CMAP8 or B_RGBA32
+	color_space colors; // B_CMAP8 or B_RGBA32
 	size_t rowBytes;
 	size_t DataSize() const { return rowBytes * height; }
 };

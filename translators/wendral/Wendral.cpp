@@ -15,27 +15,27 @@
 
 namespace {
 
-const uint32 kZXType = 0x5A582020;  // 'ZX  '
+const uint32 kZXType = 0x5A582020; // 'ZX  '
 
-}  // namespace
+} // namespace
 
 char translatorName[] = "Wendral";
 char translatorInfo[] = "ZX Spectrum SCREEN$ images, by the Wendral authors";
 int32 translatorVersion = 210;
 
 translation_format inputFormats[] = {
-	{kZXType, B_TRANSLATOR_BITMAP, 0.9f, 0.8f, "image/x-zx", "ZX Spectrum SCREEN$"},
-	{0, 0, 0.0f, 0.0f, "", ""},
+    {kZXType, B_TRANSLATOR_BITMAP, 0.9f, 0.8f, "image/x-zx", "ZX Spectrum SCREEN$"},
+    {0, 0, 0.0f, 0.0f, "", ""},
 };
 
 translation_format outputFormats[] = {
-	{B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.3f, 0.5f, "image/x-be-bitmap",
-		"Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and gigascreen)"},
-	{0, 0, 0.0f, 0.0f, "", ""},
+    {B_TRANSLATOR_BITMAP, B_TRANSLATOR_BITMAP, 0.3f, 0.5f, "image/x-be-bitmap",
+     "Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and gigascreen)"},
+    {0, 0, 0.0f, 0.0f, "", ""},
 };
 
 status_t Identify(BPositionIO* inSource, const translation_format* inFormat, BMessage*,
-	translator_info* outInfo, uint32 outType)
+                  translator_info* outInfo, uint32 outType)
 {
 	if (outType != 0 && outType != B_TRANSLATOR_BITMAP)
 		return B_NO_TRANSLATOR;
@@ -53,8 +53,8 @@ status_t Identify(BPositionIO* inSource, const translation_format* inFormat, BMe
 
 // A translator_info of type 'ZX  ' says the stream is a SCREEN$ as plainly as
 // a format hint does, so every form is read here.
-status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessage*,
-	uint32 outType, BPositionIO* outDestination)
+status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessage*, uint32 outType,
+                   BPositionIO* outDestination)
 {
 	if (inSource == nullptr || inInfo == nullptr || outDestination == nullptr)
 		return B_BAD_VALUE;
@@ -82,8 +82,9 @@ status_t Translate(BPositionIO* inSource, const translator_info* inInfo, BMessag
 		return B_NO_MEMORY;
 	}
 
-	status_t status = BPrivate::write_bitmap_stream(outDestination,
-		BPrivate::bitmap_header(shape.width, shape.height, shape.colors, shape.rowBytes), pixels);
+	status_t status = BPrivate::write_bitmap_stream(
+	    outDestination,
+	    BPrivate::bitmap_header(shape.width, shape.height, shape.colors, shape.rowBytes), pixels);
 	free(pixels);
 	return status;
 }

@@ -7,8 +7,7 @@ namespace {
 // Wide samples are two bytes, of which only the first reaches the image;
 // `phase` is 1 while the next byte of the stream is a second byte.
 
-template <bool Wide>
-struct PlaneByteSink {
+template <bool Wide> struct PlaneByteSink {
 	uint8* next;
 	uint32 phase;
 
@@ -41,8 +40,7 @@ struct PlaneByteSink {
 	}
 };
 
-template <bool Wide>
-struct MappedSink {
+template <bool Wide> struct MappedSink {
 	uint32* next;
 	const uint32* table;
 	uint32 phase;
@@ -75,8 +73,7 @@ struct MappedSink {
 	}
 };
 
-template <bool Wide>
-void readBytePlane(uint32 width, uint32 height, uint8* first, bool packed)
+template <bool Wide> void readBytePlane(uint32 width, uint32 height, uint8* first, bool packed)
 {
 	PlaneByteSink<Wide> sink = {first, 0};
 	uint64 count = (uint64)width * height * (Wide ? 2 : 1);
@@ -99,7 +96,7 @@ void readMappedPlane(uint32 width, uint32 height, uint32* pixels, const uint32* 
 		psdCoreDecodeRaw(buffer, count, sink);
 }
 
-}  // namespace
+} // namespace
 
 void psdCoreReadChannel8Bits(uint32 width, uint32 height, uint8* first)
 {
@@ -112,7 +109,7 @@ void psdCoreReadChannel16Bits(uint32 width, uint32 height, uint8* first)
 }
 
 void psdCoreReadChannelMapped(uint32 width, uint32 height, uint32* pixels, const uint32* table,
-	bool is16Bits)
+                              bool is16Bits)
 {
 	if (is16Bits)
 		readMappedPlane<true>(width, height, pixels, table, false);
@@ -131,7 +128,7 @@ void psdCoreReadChannel16BitsCompressed(uint32 width, uint32 height, uint8* firs
 }
 
 void psdCoreReadChannelMappedCompressed(uint32 width, uint32 height, uint32* pixels,
-	const uint32* table, bool is16Bits)
+                                        const uint32* table, bool is16Bits)
 {
 	if (is16Bits)
 		readMappedPlane<true>(width, height, pixels, table, true);

@@ -27,11 +27,11 @@ inline uint32 psdCorePixel(uint8 blue, uint8 green, uint8 red, uint8 alpha)
 void psdCoreReadChannel8Bits(uint32 width, uint32 height, uint8* first);
 void psdCoreReadChannel16Bits(uint32 width, uint32 height, uint8* first);
 void psdCoreReadChannelMapped(uint32 width, uint32 height, uint32* pixels, const uint32* table,
-	bool is16Bits);
+                              bool is16Bits);
 void psdCoreReadChannel8BitsCompressed(uint32 width, uint32 height, uint8* first);
 void psdCoreReadChannel16BitsCompressed(uint32 width, uint32 height, uint8* first);
 void psdCoreReadChannelMappedCompressed(uint32 width, uint32 height, uint32* pixels,
-	const uint32* table, bool is16Bits);
+                                        const uint32* table, bool is16Bits);
 void psdCoreFillAlpha(uint32 width, uint32 height, uint32* pixels);
 
 #endif

@@ -1,7 +1,7 @@
 #include "PSDCore.h"
 
-#include "PSDFileBuffer.h"
 #include "PSDDocument.h"
+#include "PSDFileBuffer.h"
 
 #include <ByteOrder.h>
 
@@ -29,26 +29,26 @@ static bool readBig32(BPositionIO* in, uint32* value)
 int psdCoreColourChannels(uint16 mode)
 {
 	switch (mode) {
-		case PSD_MODE_BITMAP:
-		case PSD_MODE_GRAYSCALE:
-		case PSD_MODE_DUOTONE:
-		case PSD_MODE_INDEXED:
-			return 1;
-		case PSD_MODE_RGB:
-		case PSD_MODE_LAB:
-			return 3;
-		case PSD_MODE_CMYK:
-			return 4;
-		default:
-			return 0;
+	case PSD_MODE_BITMAP:
+	case PSD_MODE_GRAYSCALE:
+	case PSD_MODE_DUOTONE:
+	case PSD_MODE_INDEXED:
+		return 1;
+	case PSD_MODE_RGB:
+	case PSD_MODE_LAB:
+		return 3;
+	case PSD_MODE_CMYK:
+		return 4;
+	default:
+		return 0;
 	}
 }
 
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 {
 	uint8 signature[4];
-	if (psdCoreReadFully(in, signature, sizeof(signature)) != sizeof(signature)
-		|| memcmp(signature, "8BPS", sizeof(signature)) != 0)
+	if (psdCoreReadFully(in, signature, sizeof(signature)) != sizeof(signature) ||
+	    memcmp(signature, "8BPS", sizeof(signature)) != 0)
 		return B_NO_TRANSLATOR;
 	uint16 version;
 	if (!readBig16(in, &version) || (version != 1 && version != PSD_VERSION_PSB))
@@ -58,15 +58,15 @@ status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 }
 
 status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32* channels,
-	uint16* depth, uint16* mode)
+                          uint16* depth, uint16* mode)
 {
 	in->Seek(12, SEEK_SET);
 	uint16 channelCount;
 	if (!readBig16(in, &channelCount))
 		return B_ERROR;
 	*channels = channelCount;
-	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth)
-		|| !readBig16(in, mode))
+	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth) ||
+	    !readBig16(in, mode))
 		return B_ERROR;
 	return B_OK;
 }

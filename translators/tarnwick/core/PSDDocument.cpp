@@ -86,10 +86,10 @@ int realMergedData(BPositionIO* in, const PSDDocument& document)
 	return flag != 0 ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 status_t psdCoreDescribe(BPositionIO* in, PSDDocument* document, std::string* reason,
-	bool requireImageData)
+                         bool requireImageData)
 {
 	uint8 header[PSD_HEADER_SIZE];
 	if (!psdReadAt(in, 0, header, sizeof(header))) {
@@ -109,7 +109,7 @@ status_t psdCoreDescribe(BPositionIO* in, PSDDocument* document, std::string* re
 	d.imageData = 0;
 
 	static const char* const kSectionNames[3] = {"colour mode data", "image resources",
-		"layer and mask information"};
+	                                             "layer and mask information"};
 	PSDSection* const sections[3] = {&d.colorModeData, &d.resources, &d.layerAndMask};
 	uint64 at = PSD_HEADER_SIZE;
 	for (int i = 0; i < 3; i++) {

@@ -14,7 +14,7 @@
 
 enum {
 	PSD_HEADER_SIZE = 26,
-	PSD_VERSION_PSB = 2,  // large documents: some lengths and row counts are 8 and 4 bytes
+	PSD_VERSION_PSB = 2, // large documents: some lengths and row counts are 8 and 4 bytes
 	PSD_PSB_MAX_SIDE = 300000,
 };
 
@@ -38,7 +38,7 @@ struct PSDSection {
 
 struct PSDResource {
 	uint16 id;
-	uint64 offset;  // of its data
+	uint64 offset; // of its data
 	uint32 length;
 };
 
@@ -59,7 +59,7 @@ struct PSDDocument {
 	// followed by the row byte counts (PackBits) and the planes.
 	bool hasImageData;
 	uint16 compression;
-	uint64 imageData;  // first byte behind the compression word
+	uint64 imageData; // first byte behind the compression word
 
 	// What the version info resource says of the merged image: 1 real,
 	// 0 not real (blank, saved without "maximize compatibility"), -1 unknown.
@@ -80,6 +80,6 @@ struct PSDDocument {
 // before the compression word; a file that ends right after its layers has
 // no image data, which is no failure when requireImageData is false.
 status_t psdCoreDescribe(BPositionIO* in, PSDDocument* document, std::string* reason,
-	bool requireImageData = true);
+                         bool requireImageData = true);
 
 #endif

@@ -46,12 +46,12 @@ bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
 	// A stream that cannot fill a block has ended (or failed, which ends the
 	// data just the same and keeps the result deterministic).
 	if (buffer.fileBufferPositioned) {
-		buffer.fileBufferLength = (uint32)psdCoreReadFullyAt(buffer.fileBufferFile,
-			buffer.fileBufferNext, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+		buffer.fileBufferLength = (uint32)psdCoreReadFullyAt(
+		    buffer.fileBufferFile, buffer.fileBufferNext, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
 		buffer.fileBufferNext += buffer.fileBufferLength;
 	} else {
-		buffer.fileBufferLength = (uint32)psdCoreReadFully(buffer.fileBufferFile,
-			buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
+		buffer.fileBufferLength = (uint32)psdCoreReadFully(buffer.fileBufferFile, buffer.fileBuffer,
+		                                                   PSD_FILE_BUFFER_SIZE);
 	}
 	if (buffer.fileBufferLength < PSD_FILE_BUFFER_SIZE)
 		buffer.fileBufferEnded = true;

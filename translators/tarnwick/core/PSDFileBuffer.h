@@ -17,12 +17,12 @@ const uint32 PSD_FILE_BUFFER_SLACK = 128;
 // position of its own, so several can walk one stream side by side.
 struct PSDFileBuffer {
 	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE + PSD_FILE_BUFFER_SLACK];
-	uint32 fileBufferOffset;  // next byte to hand out
-	uint32 fileBufferLength;  // bytes at the front of fileBuffer that the stream delivered
+	uint32 fileBufferOffset; // next byte to hand out
+	uint32 fileBufferLength; // bytes at the front of fileBuffer that the stream delivered
 	BPositionIO* fileBufferFile;
-	bool fileBufferEnded;  // a short read ended the data; later refills read nothing
+	bool fileBufferEnded; // a short read ended the data; later refills read nothing
 	bool fileBufferPositioned;
-	off_t fileBufferNext;  // positioned: where the next block starts in the stream
+	off_t fileBufferNext; // positioned: where the next block starts in the stream
 };
 
 // The calling thread's buffer. Decoders look it up once per call, not per byte.

@@ -29,21 +29,21 @@ float floatOf(uint32 bits)
 	return x;
 }
 
-const uint32 kOneBits = 0x3F800000;  // 1.0f; positive floats order as their bits
+const uint32 kOneBits = 0x3F800000; // 1.0f; positive floats order as their bits
 
 // The curve costs a pow per sample. Instead: for each byte b the least float
 // that reaches it, and for each value of a float's top 16 bits the byte of
 // the least float with them; a sample starts from the latter and steps up
 // past the thresholds it reaches, which is at most a step or two.
 struct ColourTable {
-	float threshold[257];  // threshold[b]: least float giving byte b; [256] past all
+	float threshold[257]; // threshold[b]: least float giving byte b; [256] past all
 	uint8 start[(kOneBits >> 16) + 1];
 
 	ColourTable()
 	{
 		threshold[0] = 0;
 		for (int b = 1; b <= 255; b++) {
-			uint32 low = 0, high = kOneBits;  // colourByteExactly(low) < b <= at high
+			uint32 low = 0, high = kOneBits; // colourByteExactly(low) < b <= at high
 			while (high - low > 1) {
 				uint32 middle = low + (high - low) / 2;
 				if (colourByteExactly(floatOf(middle)) >= b)
@@ -65,11 +65,11 @@ const ColourTable& colourTable()
 	return table;
 }
 
-}  // namespace
+} // namespace
 
 uint8 psdCoreFloatColourByte(float x)
 {
-	if (!(x > 0))  // NaN too
+	if (!(x > 0)) // NaN too
 		return 0;
 	if (x >= 1)
 		return 255;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 PSDInflater::PSDInflater(BPositionIO* in, uint64 offset, uint64 length)
-	: fStatus(B_OK), fEnded(false), fIn(in), fNext(offset), fLeft(length)
+    : fStatus(B_OK), fEnded(false), fIn(in), fNext(offset), fLeft(length)
 {
 	memset(&fStream, 0, sizeof(fStream));
 	if (inflateInit(&fStream) != Z_OK) {

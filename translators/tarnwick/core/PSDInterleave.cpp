@@ -22,8 +22,8 @@ void narrowPlain(uint8* samples, uint32 from, uint32 count)
 		samples[i] = samples[2 * i];
 }
 
-void interleavePlain(const uint8* red, const uint8* green, const uint8* blue,
-	const uint8* alpha, uint32 from, uint32 count, uint32* pixels)
+void interleavePlain(const uint8* red, const uint8* green, const uint8* blue, const uint8* alpha,
+                     uint32 from, uint32 count, uint32* pixels)
 {
 	for (uint32 i = from; i < count; i++)
 		pixels[i] = psdCorePixel(blue[i], green[i], red[i], alpha != nullptr ? alpha[i] : 255);
@@ -39,8 +39,9 @@ void cmykPlain(const uint8* const planes[4], uint32 from, uint32 count, uint32* 
 {
 	for (uint32 i = from; i < count; i++) {
 		uint8 black = planes[3][i];
-		pixels[i] = psdCorePixel(multiplyByBlack(planes[2][i], black),
-			multiplyByBlack(planes[1][i], black), multiplyByBlack(planes[0][i], black), 255);
+		pixels[i] =
+		    psdCorePixel(multiplyByBlack(planes[2][i], black), multiplyByBlack(planes[1][i], black),
+		                 multiplyByBlack(planes[0][i], black), 255);
 	}
 }
 
@@ -79,14 +80,14 @@ uint32 narrowVector(uint8* samples, uint32 count)
 	return i;
 }
 
-uint32 interleaveVector(const uint8* red, const uint8* green, const uint8* blue,
-	const uint8* alpha, uint32 count, uint32* pixels)
+uint32 interleaveVector(const uint8* red, const uint8* green, const uint8* blue, const uint8* alpha,
+                        uint32 count, uint32* pixels)
 {
 	const __m128i opaque = _mm_set1_epi8((char)0xFF);
 	uint32 i = 0;
 	for (; i + 16 <= count; i += 16) {
 		store16(pixels + i, load(blue + i), load(green + i), load(red + i),
-			alpha != nullptr ? load(alpha + i) : opaque);
+		        alpha != nullptr ? load(alpha + i) : opaque);
 	}
 	return i;
 }
@@ -121,15 +122,15 @@ uint32 cmykVector(const uint8* const planes[4], uint32 count, uint32* pixels)
 		__m128i blackLow = _mm_unpacklo_epi8(black, zero);
 		__m128i blackHigh = _mm_unpackhi_epi8(black, zero);
 		store16(pixels + i, multiplyByBlack16(load(planes[2] + i), blackLow, blackHigh),
-			multiplyByBlack16(load(planes[1] + i), blackLow, blackHigh),
-			multiplyByBlack16(load(planes[0] + i), blackLow, blackHigh), opaque);
+		        multiplyByBlack16(load(planes[1] + i), blackLow, blackHigh),
+		        multiplyByBlack16(load(planes[0] + i), blackLow, blackHigh), opaque);
 	}
 	return i;
 }
 
 #endif
 
-}  // namespace
+} // namespace
 
 void psdCoreNarrowSamples(uint8* samples, uint32 count)
 {
@@ -154,8 +155,7 @@ void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels)
 namespace {
 
 // alpha may be null: the pixels are then opaque.
-void interleave(const uint8* const rgb[3], const uint8* alpha, uint32 count,
-	uint32* pixels)
+void interleave(const uint8* const rgb[3], const uint8* alpha, uint32 count, uint32* pixels)
 {
 	uint32 done = 0;
 #if PSD_CORE_HAS_SSE2
@@ -165,7 +165,7 @@ void interleave(const uint8* const rgb[3], const uint8* alpha, uint32 count,
 	interleavePlain(rgb[0], rgb[1], rgb[2], alpha, done, count, pixels);
 }
 
-}  // namespace
+} // namespace
 
 void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels)
 {

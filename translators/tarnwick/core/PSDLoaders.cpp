@@ -29,7 +29,7 @@ void close(Closing closing, uint32 width, uint32 height, uint32* pixels)
 }
 
 status_t load(BPositionIO* in, uint32 width, uint32 height, uint32 channels, uint16 depth,
-	PSDMergedKind kind, Closing closing, uint32* pixels)
+              PSDMergedKind kind, Closing closing, uint32* pixels)
 {
 	PSDDocument document;
 	std::string reason;
@@ -49,33 +49,32 @@ status_t load(BPositionIO* in, uint32 width, uint32 height, uint32 channels, uin
 	return psdCoreDecodeMerged(in, document, kind, sink);
 }
 
-}  // namespace
+} // namespace
 
 status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-	uint32* pixels, bool alpha, bool is16Bits)
+                              uint32* pixels, bool alpha, bool is16Bits)
 {
 	return load(in, width, height, channels, is16Bits ? 16 : 8,
-		alpha ? PSD_MERGED_RGBA : PSD_MERGED_RGB, alpha ? kNothing : kOpaque, pixels);
+	            alpha ? PSD_MERGED_RGBA : PSD_MERGED_RGB, alpha ? kNothing : kOpaque, pixels);
 }
 
-status_t psdCoreLoadImageGrayscale(BPositionIO* in, uint32 width, uint32 height,
-	uint16 channels, uint32* pixels, bool is16Bits)
+status_t psdCoreLoadImageGrayscale(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
+                                   uint32* pixels, bool is16Bits)
 {
-	return load(in, width, height, channels, is16Bits ? 16 : 8, PSD_MERGED_GRAY, kNothing,
-		pixels);
+	return load(in, width, height, channels, is16Bits ? 16 : 8, PSD_MERGED_GRAY, kNothing, pixels);
 }
 
 status_t psdCoreLoadImageIndexed(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-	uint32* pixels)
+                                 uint32* pixels)
 {
 	return load(in, width, height, channels, 8, PSD_MERGED_INDEXED, kOpaque, pixels);
 }
 
 status_t psdCoreLoadImageCMYK(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-	uint32* pixels, bool is16Bits)
+                              uint32* pixels, bool is16Bits)
 {
 	return load(in, width, height, channels, is16Bits ? 16 : 8, PSD_MERGED_CMYK, kConvertCMYK,
-		pixels);
+	            pixels);
 }
 
 status_t psdCoreLoadImageBitmap(BPositionIO* in, uint32 width, uint32 height, uint32* pixels)
@@ -84,8 +83,7 @@ status_t psdCoreLoadImageBitmap(BPositionIO* in, uint32 width, uint32 height, ui
 }
 
 status_t pscCoreLoadImageLab(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
-	uint32* pixels, bool is16Bits)
+                             uint32* pixels, bool is16Bits)
 {
-	return load(in, width, height, channels, is16Bits ? 16 : 8, PSD_MERGED_GRAY, kNothing,
-		pixels);
+	return load(in, width, height, channels, is16Bits ? 16 : 8, PSD_MERGED_GRAY, kNothing, pixels);
 }

@@ -21,33 +21,33 @@ enum { kPaletteSize = 768 };
 class MergedSpans : public PSDPlaneSpanSink {
 public:
 	MergedSpans(PSDMergedKind kind, PSDPixelSink& sink, const uint32* palette)
-		: fKind(kind), fSink(sink), fPalette(palette)
+	    : fKind(kind), fSink(sink), fPalette(palette)
 	{
 	}
 
 	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
-		uint32 count) override
+	          uint32 count) override
 	{
 		uint32* pixels = fSink.Span(first, count);
 		switch (fKind) {
-			case PSD_MERGED_GRAY:
-				psdCoreInterleaveGray(planes[0], count, pixels);
-				break;
-			case PSD_MERGED_RGB:
-				psdCoreInterleaveRGB(planes, count, pixels);
-				break;
-			case PSD_MERGED_RGBA:
-				psdCoreInterleaveRGBA(planes, count, pixels);
-				break;
-			case PSD_MERGED_CMYK:
-				psdCoreInterleaveCMYK(planes, count, pixels);
-				break;
-			case PSD_MERGED_INDEXED:
-				for (uint32 i = 0; i < count; i++)
-					pixels[i] = fPalette[planes[0][i]];
-				break;
-			case PSD_MERGED_BITMAP:
-				break;
+		case PSD_MERGED_GRAY:
+			psdCoreInterleaveGray(planes[0], count, pixels);
+			break;
+		case PSD_MERGED_RGB:
+			psdCoreInterleaveRGB(planes, count, pixels);
+			break;
+		case PSD_MERGED_RGBA:
+			psdCoreInterleaveRGBA(planes, count, pixels);
+			break;
+		case PSD_MERGED_CMYK:
+			psdCoreInterleaveCMYK(planes, count, pixels);
+			break;
+		case PSD_MERGED_INDEXED:
+			for (uint32 i = 0; i < count; i++)
+				pixels[i] = fPalette[planes[0][i]];
+			break;
+		case PSD_MERGED_BITMAP:
+			break;
 		}
 	}
 
@@ -63,12 +63,12 @@ private:
 class BitmapSpans : public PSDPlaneSpanSink {
 public:
 	BitmapSpans(uint32 width, PSDPixelSink& sink)
-		: fWidth(width), fRowBytes((width + 7) / 8), fSink(sink)
+	    : fWidth(width), fRowBytes((width + 7) / 8), fSink(sink)
 	{
 	}
 
 	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
-		uint32 count) override
+	          uint32 count) override
 	{
 		const uint64 start = PixelAt(first);
 		uint32* pixels = fSink.Span(start, (uint32)(PixelAt(first + count) - start));
@@ -128,10 +128,10 @@ PSDPlaneSetLayout planeLayout(const PSDDocument& document, PSDMergedKind kind)
 	// says of its channels.
 	layout.channels = bitmap ? 1 : document.channels;
 	layout.rowCountSize = document.RowCountSize();
-	layout.planesOffset = layout.packed
-		? psdAddOffsets(document.imageData, (uint64)layout.channels * layout.height
-				* layout.rowCountSize)
-		: document.imageData;
+	layout.planesOffset =
+	    layout.packed ? psdAddOffsets(document.imageData,
+	                                  (uint64)layout.channels * layout.height * layout.rowCountSize)
+	                  : document.imageData;
 	layout.floatAlphaPlane = kind == PSD_MERGED_RGBA ? 3 : -1;
 	return layout;
 }
@@ -142,8 +142,8 @@ const size_t kZipChunkBytes = 512 * 1024;
 
 // Hands the samples [first, first + count) of the stored planes and of the
 // last plane (whose samples start at `last`) to the sink, a span at a time.
-void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8* last,
-	uint64 first, uint64 count, PSDPlaneSpanSink& sink)
+void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8* last, uint64 first,
+              uint64 count, PSDPlaneSpanSink& sink)
 {
 	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
 	for (uint64 done = 0; done < count; done += PSD_PLANE_SET_SPAN) {
@@ -160,8 +160,8 @@ void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8*
 // holds the whole image anyway, every plane but the last is inflated, a
 // chunk of rows at a time, and kept narrowed to a byte a sample; the last
 // plane is handed over with them chunk by chunk, so it is never stored whole.
-status_t decodeZipStored(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
-	PSDPlaneSpanSink& sink)
+status_t decodeZipStored(BPositionIO* in, const PSDDocument& document,
+                         const PSDPlaneSetLayout& layout, PSDPlaneSpanSink& sink)
 {
 	const uint32 width = layout.width;
 	const uint64 planeSamples = (uint64)width * layout.height;
@@ -184,8 +184,8 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document, const PSD
 		for (uint32 y = 0; y < layout.height; y += chunkRows) {
 			const uint32 rows = layout.height - y < chunkRows ? layout.height - y : chunkRows;
 			// Bytes that need no narrowing go straight where they are kept.
-			uint8* target = layout.sampleBytes == 1 && !last ? storedPlane + (uint64)y * width
-															 : chunk.get();
+			uint8* target =
+			    layout.sampleBytes == 1 && !last ? storedPlane + (uint64)y * width : chunk.get();
 			inflater.Read(target, rowBytes * rows);
 			for (uint32 r = 0; r < rows; r++) {
 				uint8* row = target + rowBytes * r;
@@ -205,8 +205,8 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document, const PSD
 					memcpy(storedPlane + (uint64)(y + r) * width, row, width);
 			}
 			if (last) {
-				zipSpans(stored.Data(), planeSamples, layout.planes, chunk.get(),
-					(uint64)y * width, (uint64)rows * width, sink);
+				zipSpans(stored.Data(), planeSamples, layout.planes, chunk.get(), (uint64)y * width,
+				         (uint64)rows * width, sink);
 			}
 		}
 	}
@@ -219,14 +219,11 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document, const PSD
 class ZipPlane {
 public:
 	ZipPlane(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
-		int plane)
-		:
-		fInflater(in, document.imageData, UINT64_MAX),
-		fLayout(layout),
-		fPlane(plane),
-		fPredicted(document.compression == PSD_COMPRESSION_ZIP_PREDICTION),
-		fRowBytes((size_t)layout.width * layout.sampleBytes),
-		fRow(new (std::nothrow) uint8[fRowBytes * 2])
+	         int plane)
+	    : fInflater(in, document.imageData, UINT64_MAX), fLayout(layout), fPlane(plane),
+	      fPredicted(document.compression == PSD_COMPRESSION_ZIP_PREDICTION),
+	      fRowBytes((size_t)layout.width * layout.sampleBytes),
+	      fRow(new (std::nothrow) uint8[fRowBytes * 2])
 	{
 	}
 
@@ -264,8 +261,8 @@ private:
 // For a sink that keeps less than the image (a reduced reading), each plane
 // is inflated by its own inflater, which inflates the planes before it on
 // the way: more inflating, memory that does not grow with the image.
-status_t decodeZipStreamed(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
-	PSDPlaneSpanSink& sink)
+status_t decodeZipStreamed(BPositionIO* in, const PSDDocument& document,
+                           const PSDPlaneSetLayout& layout, PSDPlaneSpanSink& sink)
 {
 	std::unique_ptr<ZipPlane> planes[PSD_PLANE_SET_MAX_PLANES];
 	for (int plane = 0; plane < layout.planes; plane++) {
@@ -291,23 +288,23 @@ status_t decodeZipStreamed(BPositionIO* in, const PSDDocument& document, const P
 	return B_OK;
 }
 
-}  // namespace
+} // namespace
 
 int psdCoreMergedPlanes(PSDMergedKind kind)
 {
 	switch (kind) {
-		case PSD_MERGED_RGB:
-			return 3;
-		case PSD_MERGED_RGBA:
-		case PSD_MERGED_CMYK:
-			return 4;
-		default:
-			return 1;
+	case PSD_MERGED_RGB:
+		return 3;
+	case PSD_MERGED_RGBA:
+	case PSD_MERGED_CMYK:
+		return 4;
+	default:
+		return 1;
 	}
 }
 
 status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMergedKind kind,
-	PSDPixelSink& sink)
+                             PSDPixelSink& sink)
 {
 	if (document.compression > PSD_COMPRESSION_ZIP_PREDICTION)
 		return B_ERROR;
@@ -319,8 +316,8 @@ status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMe
 
 	MergedSpans mergedSpans(kind, sink, palette);
 	BitmapSpans bitmapSpans(document.width, sink);
-	PSDPlaneSpanSink& spans = kind == PSD_MERGED_BITMAP ? (PSDPlaneSpanSink&)bitmapSpans
-														: (PSDPlaneSpanSink&)mergedSpans;
+	PSDPlaneSpanSink& spans =
+	    kind == PSD_MERGED_BITMAP ? (PSDPlaneSpanSink&)bitmapSpans : (PSDPlaneSpanSink&)mergedSpans;
 	const PSDPlaneSetLayout layout = planeLayout(document, kind);
 	if (document.compression >= PSD_COMPRESSION_ZIP && sink.HoldsImage())
 		return decodeZipStored(in, document, layout, spans);

@@ -8,11 +8,11 @@
 
 // How the planes of the merged image become pixel words.
 enum PSDMergedKind {
-	PSD_MERGED_GRAY,  // plane 0 as opaque gray (gray, duotone, Lab's lightness)
-	PSD_MERGED_RGB,  // planes 0-2, opaque
-	PSD_MERGED_RGBA,  // planes 0-2 and plane 3 as alpha
-	PSD_MERGED_CMYK,  // planes 0-3, red = cyan x black >> 8 and so on, opaque
-	PSD_MERGED_INDEXED,  // plane 0 through the palette of the colour mode data
+	PSD_MERGED_GRAY,    // plane 0 as opaque gray (gray, duotone, Lab's lightness)
+	PSD_MERGED_RGB,     // planes 0-2, opaque
+	PSD_MERGED_RGBA,    // planes 0-2 and plane 3 as alpha
+	PSD_MERGED_CMYK,    // planes 0-3, red = cyan x black >> 8 and so on, opaque
+	PSD_MERGED_INDEXED, // plane 0 through the palette of the colour mode data
 	PSD_MERGED_BITMAP,  // one bit a pixel, 1 black, rows starting on a byte
 };
 
@@ -46,7 +46,7 @@ private:
 // not know (the sink then sees nothing), B_NO_MEMORY when buffers cannot be
 // had.
 status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMergedKind kind,
-	PSDPixelSink& sink);
+                             PSDPixelSink& sink);
 
 // Planes the kind reads from the file.
 int psdCoreMergedPlanes(PSDMergedKind kind);

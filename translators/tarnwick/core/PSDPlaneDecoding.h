@@ -12,8 +12,7 @@
 
 #include "PSDFileBuffer.h"
 
-template <class Sink>
-void psdCoreDecodeRaw(PSDFileBuffer& buffer, uint64 count, Sink& sink)
+template <class Sink> void psdCoreDecodeRaw(PSDFileBuffer& buffer, uint64 count, Sink& sink)
 {
 	const uint8* data = buffer.fileBuffer;
 	uint32 offset = buffer.fileBufferOffset;
@@ -43,7 +42,7 @@ struct PSDPackBitsRest {
 // Packets run across row and plane boundaries alike.
 template <class Sink>
 void psdCoreDecodePackBitsSpan(PSDFileBuffer& buffer, PSDPackBitsRest& rest, uint64 count,
-	Sink& sink)
+                               Sink& sink)
 {
 	const uint8* data = buffer.fileBuffer;
 	uint32 offset = buffer.fileBufferOffset;
@@ -58,7 +57,7 @@ void psdCoreDecodePackBitsSpan(PSDFileBuffer& buffer, PSDPackBitsRest& rest, uin
 		}
 		if (rest.literal > 0) {
 			if (!psdCoreFileBufferEnsure(buffer, offset, length)) {
-				rest.literal = 0;  // cut short by the end of the data
+				rest.literal = 0; // cut short by the end of the data
 				break;
 			}
 			uint32 run = length - offset < rest.literal ? length - offset : rest.literal;
@@ -83,7 +82,7 @@ void psdCoreDecodePackBitsSpan(PSDFileBuffer& buffer, PSDPackBitsRest& rest, uin
 				offset += 2;
 				count -= 257 - header;
 			} else {
-				offset++;  // 128 is a no-op packet
+				offset++; // 128 is a no-op packet
 			}
 		}
 		if (count == 0 || !psdCoreFileBufferEnsure(buffer, offset, length))
@@ -116,8 +115,7 @@ inline void psdCoreDropPackBitsRest(PSDFileBuffer& buffer, PSDPackBitsRest& rest
 }
 
 // A whole plane of `count` bytes.
-template <class Sink>
-void psdCoreDecodePackBits(PSDFileBuffer& buffer, uint64 count, Sink& sink)
+template <class Sink> void psdCoreDecodePackBits(PSDFileBuffer& buffer, uint64 count, Sink& sink)
 {
 	PSDPackBitsRest rest = PSDPackBitsRest();
 	psdCoreDecodePackBitsSpan(buffer, rest, count, sink);

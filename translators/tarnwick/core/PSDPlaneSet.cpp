@@ -58,7 +58,7 @@ off_t streamOffset(uint64 offset)
 
 // Where each plane's bytes start: behind the packets of the plane before.
 void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, int planes,
-	uint64* starts)
+                      uint64* starts)
 {
 	PSDFileBuffer& walker = state.buffers[0];
 	psdCoreFileBufferInitAt(walker, in, streamOffset(starts[0]));
@@ -72,7 +72,7 @@ void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, 
 // Where each plane's bytes start if the row byte counts are right; false
 // when the table cannot be read.
 bool guessPackedPlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
-	uint64* starts)
+                       uint64* starts)
 {
 	const uint64 tableBytes = (uint64)layout.channels * layout.height * layout.rowCountSize;
 	if (tableBytes > layout.planesOffset)
@@ -110,7 +110,7 @@ void narrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
 // Decodes every span from the given plane starts; false when a PackBits
 // plane's packets did not end where the next plane was taken to start.
 bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
-	const uint64* starts, PSDPlaneSpanSink& sink)
+                  const uint64* starts, PSDPlaneSpanSink& sink)
 {
 	const uint32 sampleBytes = layout.sampleBytes;
 	const uint64 samples = (uint64)layout.width * layout.height;
@@ -127,12 +127,12 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 			StagingSink staging = {state.staging[plane]};
 			if (layout.packed) {
 				psdCoreDecodePackBitsSpan(state.buffers[plane], state.rests[plane],
-					(uint64)count * sampleBytes, staging);
+				                          (uint64)count * sampleBytes, staging);
 			} else {
 				psdCoreDecodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
 			narrowSamples(state.staging[plane], count, sampleBytes,
-				plane == layout.floatAlphaPlane);
+			              plane == layout.floatAlphaPlane);
 			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);
@@ -148,10 +148,10 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 	return true;
 }
 
-}  // namespace
+} // namespace
 
 status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
-	PSDPlaneSpanSink& sink)
+                             PSDPlaneSpanSink& sink)
 {
 	std::unique_ptr<PlaneSetState> state(new (std::nothrow) PlaneSetState);
 	if (!state)
@@ -165,8 +165,8 @@ status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
 		decodePlanes(*state, in, layout, starts, sink);
 		return B_OK;
 	}
-	if (guessPackedPlanes(*state, in, layout, starts)
-		&& decodePlanes(*state, in, layout, starts, sink))
+	if (guessPackedPlanes(*state, in, layout, starts) &&
+	    decodePlanes(*state, in, layout, starts, sink))
 		return B_OK;
 	findPackedPlanes(*state, in, planeBytes, layout.planes, starts);
 	decodePlanes(*state, in, layout, starts, sink);

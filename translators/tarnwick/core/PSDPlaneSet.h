@@ -23,7 +23,7 @@ enum { PSD_PLANE_SET_MAX_PLANES = 4, PSD_PLANE_SET_SPAN = 4096 };
 class PSDPlaneSpanSink {
 public:
 	virtual void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
-		uint32 count) = 0;
+	                  uint32 count) = 0;
 
 protected:
 	~PSDPlaneSpanSink() {}
@@ -31,20 +31,20 @@ protected:
 
 struct PSDPlaneSetLayout {
 	bool packed;
-	uint32 sampleBytes;  // 1, 2 (the high byte counts) or 4 (a float)
-	int planes;  // read, at most PSD_PLANE_SET_MAX_PLANES
-	uint32 width;  // samples a row
+	uint32 sampleBytes; // 1, 2 (the high byte counts) or 4 (a float)
+	int planes;         // read, at most PSD_PLANE_SET_MAX_PLANES
+	uint32 width;       // samples a row
 	uint32 height;
-	uint64 planesOffset;  // plane 0's first byte
+	uint64 planesOffset; // plane 0's first byte
 	// PackBits only: the row byte counts, channels x height entries of
 	// rowCountSize bytes, lie right in front of plane 0.
 	uint32 channels;
 	uint32 rowCountSize;
-	int floatAlphaPlane;  // a 4-byte plane read as alpha rather than colour; -1 for none
+	int floatAlphaPlane; // a 4-byte plane read as alpha rather than colour; -1 for none
 };
 
 // B_NO_MEMORY when its buffers cannot be had; the sink has then seen nothing.
 status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
-	PSDPlaneSpanSink& sink);
+                             PSDPlaneSpanSink& sink);
 
 #endif

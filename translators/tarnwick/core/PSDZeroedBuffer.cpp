@@ -17,7 +17,7 @@ uint8* map_huge(size_t size, size_t* mappedSize)
 {
 	const size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
 	void* raw = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE,
-		MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
 	if (raw == MAP_FAILED)
 		return nullptr;
 	uint8_t* start = (uint8_t*)raw;
@@ -34,7 +34,7 @@ uint8* map_huge(size_t size, size_t* mappedSize)
 	return aligned;
 }
 
-}  // namespace
+} // namespace
 
 // Never new: a failed allocation must become a status, not an exception
 // crossing the add-on boundary. Zeroed, because a stream that reads

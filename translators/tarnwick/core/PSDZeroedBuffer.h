@@ -20,7 +20,7 @@ private:
 	PSDZeroedBuffer& operator=(const PSDZeroedBuffer&) = delete;
 
 	uint8* fData;
-	size_t fMappedSize;  // 0 when fData came from calloc
+	size_t fMappedSize; // 0 when fData came from calloc
 };
 
 #endif

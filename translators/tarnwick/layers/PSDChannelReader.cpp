@@ -20,13 +20,13 @@ uint32 clampTo(int64 value, uint32 limit)
 	return value < 0 ? 0 : value > (int64)limit ? limit : (uint32)value;
 }
 
-}  // namespace
+} // namespace
 
-PSDChannelReader::PSDChannelReader(BPositionIO* in, const PSDLayerChannel& channel,
-	uint32 width, uint32 height, const PSDRect& window, uint16 depth, bool psb)
-	: fIn(in), fChannel(channel), fWidth(width), fHeight(height),
-	  fSampleBytes(depth >= 8 ? depth / 8 : 1), fPSB(psb), fCompression(0),
-	  fRowBytes((uint64)width * fSampleBytes), fWindowBytes(0), fWindowStart(0), fCacheStart(0)
+PSDChannelReader::PSDChannelReader(BPositionIO* in, const PSDLayerChannel& channel, uint32 width,
+                                   uint32 height, const PSDRect& window, uint16 depth, bool psb)
+    : fIn(in), fChannel(channel), fWidth(width), fHeight(height),
+      fSampleBytes(depth >= 8 ? depth / 8 : 1), fPSB(psb), fCompression(0),
+      fRowBytes((uint64)width * fSampleBytes), fWindowBytes(0), fWindowStart(0), fCacheStart(0)
 {
 	fWindow.left = (int32)clampTo(window.left, width);
 	fWindow.right = (int32)std::max(clampTo(window.right, width), (uint32)fWindow.left);
@@ -40,8 +40,8 @@ status_t PSDChannelReader::Init()
 {
 	uint8 word[2];
 	fCompression = fChannel.length >= 2 && psdReadAt(fIn, fChannel.offset, word, 2)
-		? psdBig16(word)
-		: (uint16)PSD_COMPRESSION_RAW;
+	                   ? psdBig16(word)
+	                   : (uint16)PSD_COMPRESSION_RAW;
 	if (fWindowBytes == 0 || fWindow.bottom == fWindow.top)
 		return B_OK;
 	try {
@@ -92,7 +92,7 @@ status_t PSDChannelReader::InitPackedRows()
 status_t PSDChannelReader::InitInflated()
 {
 	if (fRowBytes > kWidestInflatedRow || fChannel.length < 2)
-		return B_OK;  // nothing to show: its rows read as zeros
+		return B_OK; // nothing to show: its rows read as zeros
 	const size_t rows = (size_t)(fWindow.bottom - fWindow.top);
 	std::unique_ptr<uint8[]> row(new (std::nothrow) uint8[(size_t)fRowBytes * 2]);
 	fInflated.reset(new (std::nothrow) uint8[rows * fWindowBytes]);
@@ -108,11 +108,10 @@ status_t PSDChannelReader::InitInflated()
 		if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
 			psdCoreUnpredictRow(row.get(), fWidth, fSampleBytes, row.get() + fRowBytes);
 		memcpy(fInflated.get() + (y - fWindow.top) * fWindowBytes, row.get() + fWindowStart,
-			fWindowBytes);
+		       fWindowBytes);
 	}
 	return B_OK;
 }
-
 
 // The bytes [offset, offset + size) of the channel, from the cache, which
 // grows to hold a row that is larger than it. Null past the channel's end.
@@ -162,7 +161,7 @@ void PSDChannelReader::UnpackRow(uint64 start, uint64 end, uint8* row)
 	if (p == nullptr)
 		return;
 	const uint8* const e = p + (end - start);
-	uint64 out = 0;  // bytes of the row decoded so far
+	uint64 out = 0; // bytes of the row decoded so far
 	while (p < e && out < wantedEnd) {
 		const uint32 header = *p++;
 		if (header == 128)
@@ -191,21 +190,21 @@ void PSDChannelReader::Widen(const uint8* samples, float* out) const
 {
 	const uint32 count = (uint32)(fWindow.right - fWindow.left);
 	switch (fSampleBytes) {
-		case 2:
-			for (uint32 x = 0; x < count; x++)
-				out[x] = psdBig16(samples + 2 * (size_t)x) * (1.0f / 65535);
-			break;
-		case 4:
-			for (uint32 x = 0; x < count; x++) {
-				uint32 bits = psdBig32(samples + 4 * (size_t)x);
-				float value;
-				memcpy(&value, &bits, sizeof(value));
-				out[x] = value == value ? value : 0;
-			}
-			break;
-		default:
-			for (uint32 x = 0; x < count; x++)
-				out[x] = samples[x] * (1.0f / 255);
+	case 2:
+		for (uint32 x = 0; x < count; x++)
+			out[x] = psdBig16(samples + 2 * (size_t)x) * (1.0f / 65535);
+		break;
+	case 4:
+		for (uint32 x = 0; x < count; x++) {
+			uint32 bits = psdBig32(samples + 4 * (size_t)x);
+			float value;
+			memcpy(&value, &bits, sizeof(value));
+			out[x] = value == value ? value : 0;
+		}
+		break;
+	default:
+		for (uint32 x = 0; x < count; x++)
+			out[x] = samples[x] * (1.0f / 255);
 	}
 }
 
@@ -218,27 +217,27 @@ void PSDChannelReader::Row(uint32 y, float* out)
 	}
 	const uint64 end = fChannel.offset + fChannel.length;
 	switch (fCompression) {
-		case PSD_COMPRESSION_RAW: {
+	case PSD_COMPRESSION_RAW: {
+		memset(row, 0, fWindowBytes);
+		const uint64 at = psdAddOffsets(fChannel.offset + 2, y * fRowBytes + fWindowStart);
+		if (at < end)
+			Read(at, (size_t)std::min<uint64>(end - at, fWindowBytes), row);
+		break;
+	}
+	case PSD_COMPRESSION_PACKBITS: {
+		const size_t i = y - (uint32)fWindow.top;
+		UnpackRow(fRowStarts[i], fRowStarts[i + 1], row);
+		break;
+	}
+	case PSD_COMPRESSION_ZIP:
+	case PSD_COMPRESSION_ZIP_PREDICTION:
+		if (fInflated)
+			memcpy(row, fInflated.get() + (y - fWindow.top) * fWindowBytes, fWindowBytes);
+		else
 			memset(row, 0, fWindowBytes);
-			const uint64 at = psdAddOffsets(fChannel.offset + 2, y * fRowBytes + fWindowStart);
-			if (at < end)
-				Read(at, (size_t)std::min<uint64>(end - at, fWindowBytes), row);
-			break;
-		}
-		case PSD_COMPRESSION_PACKBITS: {
-			const size_t i = y - (uint32)fWindow.top;
-			UnpackRow(fRowStarts[i], fRowStarts[i + 1], row);
-			break;
-		}
-		case PSD_COMPRESSION_ZIP:
-		case PSD_COMPRESSION_ZIP_PREDICTION:
-			if (fInflated)
-				memcpy(row, fInflated.get() + (y - fWindow.top) * fWindowBytes, fWindowBytes);
-			else
-				memset(row, 0, fWindowBytes);
-			break;
-		default:
-			memset(row, 0, fWindowBytes);
+		break;
+	default:
+		memset(row, 0, fWindowBytes);
 	}
 	Widen(row, out);
 }

@@ -20,8 +20,8 @@ class PSDChannelReader {
 public:
 	// width x height: the channel's size; window: the samples wanted, in
 	// the channel's coordinates (clipped to it).
-	PSDChannelReader(BPositionIO* in, const PSDLayerChannel& channel, uint32 width,
-		uint32 height, const PSDRect& window, uint16 depth, bool psb);
+	PSDChannelReader(BPositionIO* in, const PSDLayerChannel& channel, uint32 width, uint32 height,
+	                 const PSDRect& window, uint16 depth, bool psb);
 
 	// B_NO_MEMORY when the window's tables or data cannot be held.
 	status_t Init();
@@ -46,11 +46,11 @@ private:
 	uint32 fSampleBytes;
 	bool fPSB;
 	uint16 fCompression;
-	uint64 fRowBytes;  // of a whole row in the file
-	size_t fWindowBytes;  // of the window's part of a row
-	uint64 fWindowStart;  // byte of a row where the window's part starts
-	std::vector<uint64> fRowStarts;  // PackBits: window rows' starts, and one past
-	std::unique_ptr<uint8[]> fInflated;  // ZIP: the window's rows
+	uint64 fRowBytes;                   // of a whole row in the file
+	size_t fWindowBytes;                // of the window's part of a row
+	uint64 fWindowStart;                // byte of a row where the window's part starts
+	std::vector<uint64> fRowStarts;     // PackBits: window rows' starts, and one past
+	std::unique_ptr<uint8[]> fInflated; // ZIP: the window's rows
 	std::vector<uint8> fRow;
 	std::vector<uint8> fCache;
 	uint64 fCacheStart;

@@ -18,7 +18,7 @@ inline bool isEmpty(const PSDRect& r)
 inline PSDRect intersection(const PSDRect& a, const PSDRect& b)
 {
 	PSDRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-		std::min(a.bottom, b.bottom)};
+	             std::min(a.bottom, b.bottom)};
 	r.right = std::max(r.right, r.left);
 	r.bottom = std::max(r.bottom, r.top);
 	return r;
@@ -31,7 +31,7 @@ inline PSDRect grown(const PSDRect& r, int32 by)
 	const int64 limit = 1 << 30;
 	auto clamp = [limit](int64 v) { return (int32)std::max(-limit, std::min(limit, v)); };
 	return {clamp((int64)r.left - by), clamp((int64)r.top - by), clamp((int64)r.right + by),
-		clamp((int64)r.bottom + by)};
+	        clamp((int64)r.bottom + by)};
 }
 
 #endif

@@ -17,9 +17,10 @@ const uint64 kSmallestRecord = 16 + 2 + 8 + 4 + 4;
 // Keys whose blocks have an 8-byte length in a PSB.
 bool hasWideLength(uint32 key)
 {
-	static const uint32 kWide[] = {psdKey("LMsk"), psdKey("Lr16"), psdKey("Lr32"),
-		psdKey("Layr"), psdKey("Mt16"), psdKey("Mt32"), psdKey("Mtrn"), psdKey("Alph"),
-		psdKey("FMsk"), psdKey("lnk2"), psdKey("FEid"), psdKey("FXid"), psdKey("PxSD")};
+	static const uint32 kWide[] = {psdKey("LMsk"), psdKey("Lr16"), psdKey("Lr32"), psdKey("Layr"),
+	                               psdKey("Mt16"), psdKey("Mt32"), psdKey("Mtrn"), psdKey("Alph"),
+	                               psdKey("FMsk"), psdKey("lnk2"), psdKey("FEid"), psdKey("FXid"),
+	                               psdKey("PxSD")};
 	return std::find(std::begin(kWide), std::end(kWide), key) != std::end(kWide);
 }
 
@@ -185,7 +186,7 @@ void readLayerInfo(PSDStreamReader reader, bool psb, PSDLayers* layers)
 	}
 }
 
-}  // namespace
+} // namespace
 
 const PSDBlock* PSDLayer::Block(uint32 key) const
 {
@@ -223,7 +224,7 @@ bool psdReadBlock(BPositionIO* in, const PSDBlock& block, std::vector<uint8>* da
 }
 
 status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* layers,
-	std::string* reason)
+                       std::string* reason)
 {
 	const bool psb = document.IsPSB();
 	layers->layers.clear();
@@ -252,7 +253,7 @@ status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* 
 			const PSDBlock* block = layers->GlobalBlock(key);
 			if (block != nullptr && layers->layers.empty()) {
 				readLayerInfo(PSDStreamReader(in, block->offset, block->offset + block->length),
-					psb, layers);
+				              psb, layers);
 			}
 		}
 	}

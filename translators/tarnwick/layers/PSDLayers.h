@@ -14,13 +14,13 @@
 // A four-character code as a number: 'lsct' is 0x6C736374.
 inline constexpr uint32 psdKey(const char (&text)[5])
 {
-	return (uint32)(uint8)text[0] << 24 | (uint32)(uint8)text[1] << 16
-		| (uint32)(uint8)text[2] << 8 | (uint8)text[3];
+	return (uint32)(uint8)text[0] << 24 | (uint32)(uint8)text[1] << 16 |
+	       (uint32)(uint8)text[2] << 8 | (uint8)text[3];
 }
 
 struct PSDBlock {
 	uint32 key;
-	uint64 offset;  // of the data
+	uint64 offset; // of the data
 	uint64 length;
 };
 
@@ -31,15 +31,15 @@ enum {
 };
 
 struct PSDLayerChannel {
-	int16 id;  // 0, 1, ... colour; or one of the above
-	uint64 offset;  // of its compression word
-	uint64 length;  // compression word and data
+	int16 id;      // 0, 1, ... colour; or one of the above
+	uint64 offset; // of its compression word
+	uint64 length; // compression word and data
 };
 
 enum {
-	PSD_MASK_RELATIVE = 1,  // position relative to the layer (obsolete)
+	PSD_MASK_RELATIVE = 1, // position relative to the layer (obsolete)
 	PSD_MASK_DISABLED = 2,
-	PSD_MASK_INVERTED = 4,  // obsolete
+	PSD_MASK_INVERTED = 4, // obsolete
 	PSD_MASK_FROM_RENDERING = 8,
 	PSD_MASK_HAS_PARAMETERS = 16,
 };
@@ -57,7 +57,7 @@ struct PSDLayerMaskData {
 	// The user mask; where both a user mask and a vector mask are kept, the
 	// user mask is the "real" one and channel -3 holds its pixels.
 	PSDUserMask user;
-	PSDUserMask vectorRaster;  // channel -2 when -3 holds the user mask
+	PSDUserMask vectorRaster; // channel -2 when -3 holds the user mask
 	uint8 userDensity = 255;
 	double userFeather = 0;
 	uint8 vectorDensity = 255;
@@ -67,7 +67,7 @@ struct PSDLayerMaskData {
 enum {
 	PSD_LAYER_PROTECT_TRANSPARENCY = 1,
 	PSD_LAYER_HIDDEN = 2,
-	PSD_LAYER_PIXELS_IRRELEVANT = 24,  // bit 3 says bit 4 is meaningful
+	PSD_LAYER_PIXELS_IRRELEVANT = 24, // bit 3 says bit 4 is meaningful
 };
 
 struct PSDLayer {
@@ -75,7 +75,7 @@ struct PSDLayer {
 	std::vector<PSDLayerChannel> channels;
 	uint32 blendMode;
 	uint8 opacity;
-	uint8 clipping;  // 0 base, 1 clipped to the layer below
+	uint8 clipping; // 0 base, 1 clipped to the layer below
 	uint8 flags;
 	PSDLayerMaskData mask;
 	// As stored: composite gray source and destination ranges, then a
@@ -90,7 +90,7 @@ struct PSDLayer {
 };
 
 struct PSDLayers {
-	std::vector<PSDLayer> layers;  // bottom first, as stored
+	std::vector<PSDLayer> layers; // bottom first, as stored
 	// The depth of the layers' channel data: the document's, also where the
 	// layers of 16- and 32-bit files sit in their own block.
 	uint16 depth = 8;
@@ -104,11 +104,10 @@ struct PSDLayers {
 // as they are whole; B_ERROR with the reason only when the section cannot be
 // read at all. A document without layers gives an empty list.
 status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* layers,
-	std::string* reason);
+                       std::string* reason);
 
 // The bytes of a block, when it has at most `limit` of them and the file
 // holds them all.
-bool psdReadBlock(BPositionIO* in, const PSDBlock& block, std::vector<uint8>* data,
-	uint64 limit);
+bool psdReadBlock(BPositionIO* in, const PSDBlock& block, std::vector<uint8>* data, uint64 limit);
 
 #endif

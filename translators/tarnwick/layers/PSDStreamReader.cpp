@@ -9,11 +9,11 @@ namespace {
 
 const size_t kBufferSize = 65536;
 
-}  // namespace
+} // namespace
 
 PSDStreamReader::PSDStreamReader(BPositionIO* in, uint64 begin, uint64 end)
-	: fIn(in), fBegin(begin), fEnd(end < begin ? begin : end), fPosition(begin), fFailed(false),
-	  fBufferStart(begin)
+    : fIn(in), fBegin(begin), fEnd(end < begin ? begin : end), fPosition(begin), fFailed(false),
+      fBufferStart(begin)
 {
 }
 

@@ -43,7 +43,7 @@ private:
 	uint64 fPosition;
 	bool fFailed;
 	std::vector<uint8> fBuffer;
-	uint64 fBufferStart;  // stream position of fBuffer[0]
+	uint64 fBufferStart; // stream position of fBuffer[0]
 };
 
 #endif

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 PSDBlendIf::PSDBlendIf(const std::vector<uint8>& stored, const PSDRenderTarget& target)
-	: fColours(std::min(target.colours, 5)), fMode(target.mode)
+    : fColours(std::min(target.colours, 5)), fMode(target.mode)
 {
 	// Lab documents have no composite gray to speak of.
 	const int first = fMode == PSD_MODE_LAB ? 1 : 0;
@@ -31,11 +31,11 @@ PSDBlendIf::PSDBlendIf(const std::vector<uint8>& stored, const PSDRenderTarget& 
 float PSDBlendIf::Range::Weight(float value) const
 {
 	float up = value >= blackHigh ? 1.0f
-		: value < blackLow ? 0.0f
-		: (value - blackLow) / (blackHigh - blackLow);
-	float down = value <= whiteLow ? 1.0f
-		: value > whiteHigh ? 0.0f
-		: (whiteHigh - value) / (whiteHigh - whiteLow);
+	           : value < blackLow ? 0.0f
+	                              : (value - blackLow) / (blackHigh - blackLow);
+	float down = value <= whiteLow   ? 1.0f
+	             : value > whiteHigh ? 0.0f
+	                                 : (whiteHigh - value) / (whiteHigh - whiteLow);
 	return std::min(up, down);
 }
 
@@ -58,7 +58,7 @@ float PSDBlendIf::Value(const float* const planes[], uint32 i, int index) const
 }
 
 void PSDBlendIf::Apply(const float* const source[], const float* const backdrop[],
-	const float* backdropAlpha, float* alpha, uint32 count) const
+                       const float* backdropAlpha, float* alpha, uint32 count) const
 {
 	if (!fActive)
 		return;

@@ -22,7 +22,7 @@ public:
 	// Scales count alphas by how much the ranges let show at each pixel.
 	// Where nothing lies below, the underlying ranges cut nothing.
 	void Apply(const float* const source[], const float* const backdrop[],
-		const float* backdropAlpha, float* alpha, uint32 count) const;
+	           const float* backdropAlpha, float* alpha, uint32 count) const;
 
 private:
 	struct Range {

@@ -8,43 +8,95 @@
 namespace {
 
 enum Mode {
-	kNormal, kDissolve, kDarken, kMultiply, kColorBurn, kLinearBurn, kDarkerColor, kLighten,
-	kScreen, kColorDodge, kLinearDodge, kLighterColor, kOverlay, kSoftLight, kHardLight,
-	kVividLight, kLinearLight, kPinLight, kHardMix, kDifference, kExclusion, kSubtract, kDivide,
-	kHue, kSaturation, kColor, kLuminosity, kUnknown
+	kNormal,
+	kDissolve,
+	kDarken,
+	kMultiply,
+	kColorBurn,
+	kLinearBurn,
+	kDarkerColor,
+	kLighten,
+	kScreen,
+	kColorDodge,
+	kLinearDodge,
+	kLighterColor,
+	kOverlay,
+	kSoftLight,
+	kHardLight,
+	kVividLight,
+	kLinearLight,
+	kPinLight,
+	kHardMix,
+	kDifference,
+	kExclusion,
+	kSubtract,
+	kDivide,
+	kHue,
+	kSaturation,
+	kColor,
+	kLuminosity,
+	kUnknown
 };
 
 Mode modeOf(uint32 key)
 {
 	switch (key) {
-		case psdKey("norm"): return kNormal;
-		case psdKey("diss"): return kDissolve;
-		case psdKey("dark"): return kDarken;
-		case psdKey("mul "): return kMultiply;
-		case psdKey("idiv"): return kColorBurn;
-		case psdKey("lbrn"): return kLinearBurn;
-		case psdKey("dkCl"): return kDarkerColor;
-		case psdKey("lite"): return kLighten;
-		case psdKey("scrn"): return kScreen;
-		case psdKey("div "): return kColorDodge;
-		case psdKey("lddg"): return kLinearDodge;
-		case psdKey("lgCl"): return kLighterColor;
-		case psdKey("over"): return kOverlay;
-		case psdKey("sLit"): return kSoftLight;
-		case psdKey("hLit"): return kHardLight;
-		case psdKey("vLit"): return kVividLight;
-		case psdKey("lLit"): return kLinearLight;
-		case psdKey("pLit"): return kPinLight;
-		case psdKey("hMix"): return kHardMix;
-		case psdKey("diff"): return kDifference;
-		case psdKey("smud"): return kExclusion;
-		case psdKey("fsub"): return kSubtract;
-		case psdKey("fdiv"): return kDivide;
-		case psdKey("hue "): return kHue;
-		case psdKey("sat "): return kSaturation;
-		case psdKey("colr"): return kColor;
-		case psdKey("lum "): return kLuminosity;
-		default: return kUnknown;
+	case psdKey("norm"):
+		return kNormal;
+	case psdKey("diss"):
+		return kDissolve;
+	case psdKey("dark"):
+		return kDarken;
+	case psdKey("mul "):
+		return kMultiply;
+	case psdKey("idiv"):
+		return kColorBurn;
+	case psdKey("lbrn"):
+		return kLinearBurn;
+	case psdKey("dkCl"):
+		return kDarkerColor;
+	case psdKey("lite"):
+		return kLighten;
+	case psdKey("scrn"):
+		return kScreen;
+	case psdKey("div "):
+		return kColorDodge;
+	case psdKey("lddg"):
+		return kLinearDodge;
+	case psdKey("lgCl"):
+		return kLighterColor;
+	case psdKey("over"):
+		return kOverlay;
+	case psdKey("sLit"):
+		return kSoftLight;
+	case psdKey("hLit"):
+		return kHardLight;
+	case psdKey("vLit"):
+		return kVividLight;
+	case psdKey("lLit"):
+		return kLinearLight;
+	case psdKey("pLit"):
+		return kPinLight;
+	case psdKey("hMix"):
+		return kHardMix;
+	case psdKey("diff"):
+		return kDifference;
+	case psdKey("smud"):
+		return kExclusion;
+	case psdKey("fsub"):
+		return kSubtract;
+	case psdKey("fdiv"):
+		return kDivide;
+	case psdKey("hue "):
+		return kHue;
+	case psdKey("sat "):
+		return kSaturation;
+	case psdKey("colr"):
+		return kColor;
+	case psdKey("lum "):
+		return kLuminosity;
+	default:
+		return kUnknown;
 	}
 }
 
@@ -97,27 +149,47 @@ inline float vividLight(float b, float s)
 float separable(Mode mode, float b, float s)
 {
 	switch (mode) {
-		case kDarken: return std::min(b, s);
-		case kMultiply: return b * s;
-		case kColorBurn: return colorBurn(b, s);
-		case kLinearBurn: return clamp01(b + s - 1);
-		case kLighten: return std::max(b, s);
-		case kScreen: return b + s - b * s;
-		case kColorDodge: return colorDodge(b, s);
-		case kLinearDodge: return clamp01(b + s);
-		case kOverlay: return hardLight(s, b);
-		case kSoftLight: return softLight(b, s);
-		case kHardLight: return hardLight(b, s);
-		case kVividLight: return vividLight(b, s);
-		case kLinearLight: return clamp01(b + 2 * s - 1);
-		case kPinLight: return s <= 0.5f ? std::min(b, 2 * s) : std::max(b, 2 * s - 1);
-		// Unlike vivid light, the backdrop's extremes win here.
-		case kHardMix: return b <= 0 ? 0 : b >= 1 ? 1 : b + s >= 1 ? 1 : 0;
-		case kDifference: return std::fabs(b - s);
-		case kExclusion: return b + s - 2 * b * s;
-		case kSubtract: return clamp01(b - s);
-		case kDivide: return s <= 0 ? (b <= 0 ? 0 : 1) : std::min(1.0f, b / s);
-		default: return s;
+	case kDarken:
+		return std::min(b, s);
+	case kMultiply:
+		return b * s;
+	case kColorBurn:
+		return colorBurn(b, s);
+	case kLinearBurn:
+		return clamp01(b + s - 1);
+	case kLighten:
+		return std::max(b, s);
+	case kScreen:
+		return b + s - b * s;
+	case kColorDodge:
+		return colorDodge(b, s);
+	case kLinearDodge:
+		return clamp01(b + s);
+	case kOverlay:
+		return hardLight(s, b);
+	case kSoftLight:
+		return softLight(b, s);
+	case kHardLight:
+		return hardLight(b, s);
+	case kVividLight:
+		return vividLight(b, s);
+	case kLinearLight:
+		return clamp01(b + 2 * s - 1);
+	case kPinLight:
+		return s <= 0.5f ? std::min(b, 2 * s) : std::max(b, 2 * s - 1);
+	// Unlike vivid light, the backdrop's extremes win here.
+	case kHardMix:
+		return b <= 0 ? 0 : b >= 1 ? 1 : b + s >= 1 ? 1 : 0;
+	case kDifference:
+		return std::fabs(b - s);
+	case kExclusion:
+		return b + s - 2 * b * s;
+	case kSubtract:
+		return clamp01(b - s);
+	case kDivide:
+		return s <= 0 ? (b <= 0 ? 0 : 1) : std::min(1.0f, b / s);
+	default:
+		return s;
 	}
 }
 
@@ -173,40 +245,40 @@ void nonSeparable(Mode mode, const float* b, const float* s, float* r)
 {
 	float c[3] = {s[0], s[1], s[2]};
 	switch (mode) {
-		case kHue:
-			setSat(c, sat(b));
-			setLum(c, lum(b));
-			break;
-		case kSaturation:
+	case kHue:
+		setSat(c, sat(b));
+		setLum(c, lum(b));
+		break;
+	case kSaturation:
+		c[0] = b[0], c[1] = b[1], c[2] = b[2];
+		setSat(c, sat(s));
+		setLum(c, lum(b));
+		break;
+	case kColor:
+		setLum(c, lum(b));
+		break;
+	case kLuminosity:
+		c[0] = b[0], c[1] = b[1], c[2] = b[2];
+		setLum(c, lum(s));
+		break;
+	case kDarkerColor:
+		if (lum(b) < lum(s))
 			c[0] = b[0], c[1] = b[1], c[2] = b[2];
-			setSat(c, sat(s));
-			setLum(c, lum(b));
-			break;
-		case kColor:
-			setLum(c, lum(b));
-			break;
-		case kLuminosity:
+		break;
+	case kLighterColor:
+		if (lum(b) > lum(s))
 			c[0] = b[0], c[1] = b[1], c[2] = b[2];
-			setLum(c, lum(s));
-			break;
-		case kDarkerColor:
-			if (lum(b) < lum(s))
-				c[0] = b[0], c[1] = b[1], c[2] = b[2];
-			break;
-		case kLighterColor:
-			if (lum(b) > lum(s))
-				c[0] = b[0], c[1] = b[1], c[2] = b[2];
-			break;
-		default:
-			break;
+		break;
+	default:
+		break;
 	}
 	r[0] = c[0], r[1] = c[1], r[2] = c[2];
 }
 
 bool isNonSeparable(Mode mode)
 {
-	return mode == kHue || mode == kSaturation || mode == kColor || mode == kLuminosity
-		|| mode == kDarkerColor || mode == kLighterColor;
+	return mode == kHue || mode == kSaturation || mode == kColor || mode == kLuminosity ||
+	       mode == kDarkerColor || mode == kLighterColor;
 }
 
 // A stable pseudo-random threshold in [0, 1) for dissolve.
@@ -221,7 +293,7 @@ inline float dissolveThreshold(int32 x, int32 y)
 	return (h >> 8) * (1.0f / 16777216);
 }
 
-}  // namespace
+} // namespace
 
 bool psdIsBlendMode(uint32 key)
 {
@@ -229,7 +301,7 @@ bool psdIsBlendMode(uint32 key)
 }
 
 void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
-	const float* const source[], float* const result[], uint32 count)
+                     const float* const source[], float* const result[], uint32 count)
 {
 	const Mode mode = modeOf(key);
 	if (isNonSeparable(mode)) {
@@ -250,8 +322,8 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 			}
 		} else {
 			// One gray channel: it is all luminosity and no colour.
-			const bool fromSource = mode == kLuminosity || mode == kDarkerColor
-				|| mode == kLighterColor;
+			const bool fromSource =
+			    mode == kLuminosity || mode == kDarkerColor || mode == kLighterColor;
 			for (uint32 i = 0; i < count; i++) {
 				float value = fromSource ? source[0][i] : backdrop[0][i];
 				if (mode == kDarkerColor)
@@ -268,29 +340,29 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 		const float* s = source[c];
 		float* r = result[c];
 		switch (mode) {
-			case kNormal:
-			case kDissolve:
-			case kUnknown:
-				std::copy(s, s + count, r);
-				break;
-			case kMultiply:
-				for (uint32 i = 0; i < count; i++)
-					r[i] = b[i] * s[i];
-				break;
-			case kScreen:
-				for (uint32 i = 0; i < count; i++)
-					r[i] = b[i] + s[i] - b[i] * s[i];
-				break;
-			default:
-				for (uint32 i = 0; i < count; i++)
-					r[i] = separable(mode, b[i], s[i]);
+		case kNormal:
+		case kDissolve:
+		case kUnknown:
+			std::copy(s, s + count, r);
+			break;
+		case kMultiply:
+			for (uint32 i = 0; i < count; i++)
+				r[i] = b[i] * s[i];
+			break;
+		case kScreen:
+			for (uint32 i = 0; i < count; i++)
+				r[i] = b[i] + s[i] - b[i] * s[i];
+			break;
+		default:
+			for (uint32 i = 0; i < count; i++)
+				r[i] = separable(mode, b[i], s[i]);
 		}
 	}
 }
 
 void psdComposite(uint32 key, int colours, float* const backdrop[], float* backdropAlpha,
-	const float* const source[], const float* sourceAlpha, uint32 count, float* scratch,
-	int32 x, int32 y)
+                  const float* const source[], const float* sourceAlpha, uint32 count,
+                  float* scratch, int32 x, int32 y)
 {
 	const Mode mode = modeOf(key);
 	if (mode == kNormal || mode == kUnknown || mode == kDissolve) {

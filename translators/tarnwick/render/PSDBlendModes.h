@@ -15,7 +15,7 @@ bool psdIsBlendMode(uint32 key);
 // channels: result[c][i] from backdrop[c][i] and source[c][i]. Unknown keys
 // blend as normal.
 void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
-	const float* const source[], float* const result[], uint32 count);
+                     const float* const source[], float* const result[], uint32 count);
 
 // Composites count source pixels over the backdrop in place, with the
 // source's alpha already holding every factor (opacity, masks):
@@ -24,7 +24,7 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 // `scratch` holds colours x count floats. Dissolve's alpha is decided per
 // pixel from its canvas position (x, y) onward, deterministically.
 void psdComposite(uint32 key, int colours, float* const backdrop[], float* backdropAlpha,
-	const float* const source[], const float* sourceAlpha, uint32 count, float* scratch,
-	int32 x, int32 y);
+                  const float* const source[], const float* sourceAlpha, uint32 count,
+                  float* scratch, int32 x, int32 y);
 
 #endif

@@ -19,7 +19,7 @@ const int32 kMostBandRows = 256;
 
 // Moves premultiplied colour and alpha toward the other's, by weight.
 void mixTowards(int colours, float* const colour[], float* alpha, const float* const otherColour[],
-	const float* otherAlpha, const float* weight, uint32 count)
+                const float* otherAlpha, const float* weight, uint32 count)
 {
 	for (uint32 x = 0; x < count; x++) {
 		const float w = weight[x];
@@ -36,11 +36,11 @@ void mixTowards(int colours, float* const colour[], float* alpha, const float* c
 	}
 }
 
-}  // namespace
+} // namespace
 
 PSDCompositor::PSDCompositor(BPositionIO* in, const PSDRenderTarget& target,
-	const PSDLayers& layers, const PSDLayerNode& root)
-	: fIn(in), fTarget(target), fLayers(layers), fRoot(root), fTop(0), fRows(0)
+                             const PSDLayers& layers, const PSDLayerNode& root)
+    : fIn(in), fTarget(target), fLayers(layers), fRoot(root), fTop(0), fRows(0)
 {
 }
 
@@ -69,14 +69,14 @@ status_t PSDCompositor::Scratch(int32 width, size_t planeSize, float* colour[], 
 }
 
 status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index,
-	PSDBand** band)
+                               PSDBand** band)
 {
 	while (bands.size() <= index)
 		bands.emplace_back();
 	if (!bands[index]) {
 		bands[index].reset(new (std::nothrow) PSDBand);
-		if (!bands[index]
-			|| bands[index]->Allocate(fTarget.colours, fTarget.width, fRows) != B_OK) {
+		if (!bands[index] ||
+		    bands[index]->Allocate(fTarget.colours, fTarget.width, fRows) != B_OK) {
 			bands[index].reset();
 			return B_NO_MEMORY;
 		}
@@ -175,16 +175,15 @@ status_t PSDCompositor::Render(PSDBand& band)
 	return status;
 }
 
-status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target,
-	int depth)
+status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth)
 {
 	// Where a layer here knocks out, what lay below them all is kept; the
 	// document's background layer counts as lying below.
 	bool knocks = depth == 0 && fDeepKnockout;
 	for (const PSDLayerNode& node : nodes)
 		knocks = knocks || fKnockouts[(size_t)node.record] == 1;
-	const bool background = depth == 0 && !nodes.empty() && !nodes[0].group
-		&& fLayers.layers[nodes[0].record].Channel(-1) == nullptr;
+	const bool background = depth == 0 && !nodes.empty() && !nodes[0].group &&
+	                        fLayers.layers[nodes[0].record].Channel(-1) == nullptr;
 	PSDBand* below = nullptr;
 	size_t i = 0;
 	while (i < nodes.size()) {
@@ -224,7 +223,7 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 }
 
 status_t PSDCompositor::PaintNode(const PSDLayerNode& node, PSDBand& target, int depth,
-	const PSDBand* clip, PSDBand* shapeOut)
+                                  const PSDBand* clip, PSDBand* shapeOut)
 {
 	const PSDBand* knockout = nullptr;
 	const uint8 kind = fKnockouts[(size_t)node.record];
@@ -238,8 +237,8 @@ status_t PSDCompositor::PaintNode(const PSDLayerNode& node, PSDBand& target, int
 	return PaintLayer(node, target, clip, shapeOut, knockout);
 }
 
-status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
-	const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
+status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
+                                   PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
 	if (shapeOut != nullptr) {
@@ -251,15 +250,16 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 	if (painter == nullptr)
 		return status;
 	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
-	if (painter->Effects() != nullptr && isEmpty(intersection(painter->Extent(), band))
-		&& !isEmpty(intersection(painter->Reach(), band))) {
+	if (painter->Effects() != nullptr && isEmpty(intersection(painter->Extent(), band)) &&
+	    !isEmpty(intersection(painter->Reach(), band))) {
 		// Only the effects reach this band.
 		const PSDLayer& layer = fLayers.layers[node.record];
 		bool hasFill;
 		float fill;
 		const float opacity = Opacity(layer, &hasFill, &fill);
-		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
-			target, shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
+		return painter->Effects()->Composite(
+		    *painter, {layer.blendMode, opacity, fill}, clip, target,
+		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	const PSDRect area = intersection(painter->Extent(), band);
 	if (isEmpty(area))
@@ -283,13 +283,14 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 		// clipped to an adjustment are clipped to its masks.
 		for (int32 y = area.top; y < area.bottom; y++)
 			memcpy(shapeOut->Row(colours, y) + area.left, shape + (size_t)(y - area.top) * width,
-				sizeof(float) * width);
+			       sizeof(float) * width);
 	}
 	if (painter->IsAdjustment())
 		return Adjust(*painter, layer.blendMode, opacity * fill, area, shape, clip, target);
 	if (painter->Effects() != nullptr) {
-		return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, clip,
-			target, shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
+		return painter->Effects()->Composite(
+		    *painter, {layer.blendMode, opacity, fill}, clip, target,
+		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	for (int32 y = area.top; y < area.bottom; y++) {
 		const size_t at = (size_t)(y - area.top) * width;
@@ -303,14 +304,14 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target,
 		for (int c = 0; c < colours; c++)
 			source[c] = colour[c] + at;
 		CompositeRow(layer.blendMode, node.record, knockout, fill, source, alpha, area.left, y,
-			(uint32)width, target);
+		             (uint32)width, target);
 	}
 	return B_OK;
 }
 
-void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* knockout,
-	float fill, const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
-	PSDBand& target)
+void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
+                                 const float* const source[], float* alpha, int32 left, int32 y,
+                                 uint32 count, PSDBand& target)
 {
 	const int colours = fTarget.colours;
 	float* backdrop[5];
@@ -331,10 +332,10 @@ void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* kn
 				alpha[x] *= fill;
 		}
 		psdComposite(blendMode, colours, backdrop, backdropAlpha, source, alpha, count,
-			fBlend.data(), left, y);
+		             fBlend.data(), left, y);
 	} else {
 		KnockOut(blendMode, knockout, blendIf, fill, source, alpha, left, y, count, backdrop,
-			backdropAlpha);
+		         backdropAlpha);
 	}
 	for (int c = 0; c < colours; c++) {
 		if ((restricted & 1 << c) != 0)
@@ -346,8 +347,8 @@ void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* kn
 // place as far as its shape and opacity go: with its fill opacity at 0 it
 // shows what lay below.
 void PSDCompositor::KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf,
-	float fill, const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
-	float* const backdrop[], float* backdropAlpha)
+                             float fill, const float* const source[], float* alpha, int32 left,
+                             int32 y, uint32 count, float* const backdrop[], float* backdropAlpha)
 {
 	const int colours = fTarget.colours;
 	float* below[5];
@@ -363,16 +364,15 @@ void PSDCompositor::KnockOut(uint32 blendMode, const PSDBand* knockout, const PS
 	for (uint32 x = 0; x < count; x++)
 		filled[x] = alpha[x] > 0 ? fill : 0;
 	psdComposite(blendMode, colours, below, belowAlpha, source, filled, count, fBlend.data(), left,
-		y);
+	             y);
 	mixTowards(colours, backdrop, backdropAlpha, below, belowAlpha, alpha, count);
 }
 
 // A clipping base's effects above its pixels cover the layers clipped to it.
 status_t PSDCompositor::PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target)
 {
-	PSDLayerPainter* painter = fPainters.size() > (size_t)base.record
-		? fPainters[(size_t)base.record].get()
-		: nullptr;
+	PSDLayerPainter* painter =
+	    fPainters.size() > (size_t)base.record ? fPainters[(size_t)base.record].get() : nullptr;
 	if (painter == nullptr || painter->Effects() == nullptr)
 		return B_OK;
 	const PSDLayer& layer = fLayers.layers[base.record];
@@ -380,13 +380,14 @@ status_t PSDCompositor::PaintEffectsAbove(const PSDLayerNode& base, PSDBand& tar
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill);
 	return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, nullptr,
-		target, PSD_EFFECTS_ABOVE);
+	                                     target, PSD_EFFECTS_ABOVE);
 }
 
 // An adjustment layer changes the colours below it, as far as its shape,
 // opacity and clip let it and through its blend mode; it adds no coverage.
 status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
-	const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target)
+                               const PSDRect& area, const float* shape, const PSDBand* clip,
+                               PSDBand& target)
 {
 	const PSDAdjustment* adjustment = painter.Adjustment();
 	if (adjustment == nullptr)
@@ -421,8 +422,9 @@ status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode,
 			for (int32 x = 0; x < width; x++) {
 				// Clipped, it changes the part of the colour that the clip's
 				// base gave: all of it where nothing lies below the base.
-				const float share = clipRow == nullptr ? 1.0f
-					: alpha[x] > clipRow[x] ? clipRow[x] / alpha[x] : 1.0f;
+				const float share = clipRow == nullptr      ? 1.0f
+				                    : alpha[x] > clipRow[x] ? clipRow[x] / alpha[x]
+				                                            : 1.0f;
 				row[x] += (blended[c][x] - row[x]) * weight[x] * opacity * share;
 			}
 		}
@@ -431,7 +433,7 @@ status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode,
 }
 
 status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth,
-	const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
+                                   const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
 	const PSDLayer& layer = fLayers.layers[node.record];
@@ -445,8 +447,8 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 	bool hasFill;
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill) * fill;
-	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr
-		&& shapeOut == nullptr)
+	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr &&
+	    shapeOut == nullptr)
 		return Compose(node.children, target, depth + 1);
 
 	PSDBand* group;
@@ -474,7 +476,7 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 	std::fill(shape, shape + planeSize, 0.0f);
 	if (!isEmpty(area)) {
 		painter->Paint(area, colour, shape + (size_t)(area.top - fTop) * width + area.left,
-			(size_t)width);
+		               (size_t)width);
 	}
 
 	for (int32 y = fTop; y < fTop + fRows; y++) {
@@ -498,7 +500,7 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 				groupRows[c] = group->Row(c, y);
 			}
 			mixTowards(colours, colourRows, target.Row(colours, y), groupRows, groupAlpha, weight,
-				(uint32)width);
+			           (uint32)width);
 			continue;
 		}
 		for (int32 x = 0; x < width; x++)
@@ -507,7 +509,7 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 		for (int c = 0; c < colours; c++)
 			source[c] = group->Row(c, y);
 		CompositeRow(node.blendMode, node.record, knockout, 1.0f, source, weight, 0, y,
-			(uint32)width, target);
+		             (uint32)width, target);
 	}
 	return B_OK;
 }

@@ -21,7 +21,7 @@
 class PSDCompositor {
 public:
 	PSDCompositor(BPositionIO* in, const PSDRenderTarget& target, const PSDLayers& layers,
-		const PSDLayerNode& root);
+	              const PSDLayerNode& root);
 
 	// Rows that a band should hold for this document.
 	static int32 BandRows(const PSDRenderTarget& target);
@@ -39,24 +39,24 @@ private:
 	// Paints a node onto the target; with clip, its alpha is limited to the
 	// clip's shape; with shapeOut, the node's own shape is kept there.
 	status_t PaintNode(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
-		PSDBand* shapeOut);
+	                   PSDBand* shapeOut);
 	status_t PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
-		PSDBand* shapeOut, const PSDBand* knockout);
+	                    PSDBand* shapeOut, const PSDBand* knockout);
 	status_t PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target);
 	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
-		PSDBand* shapeOut, const PSDBand* knockout);
+	                    PSDBand* shapeOut, const PSDBand* knockout);
 	// Composites one row of source over the target at canvas row y from
 	// column left: the alpha holds every factor but the fill opacity. With
 	// knockout, onto that band's row instead of the target's.
 	void CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
-		const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
-		PSDBand& target);
+	                  const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+	                  PSDBand& target);
 	void KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf, float fill,
-		const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
-		float* const backdrop[], float* backdropAlpha);
+	              const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
+	              float* const backdrop[], float* backdropAlpha);
 	uint8 Restrictions(const PSDLayer& layer);
 	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
-		const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
+	                const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
 	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);
 	// Room for an area's colour planes and shape, and a row of blending.
@@ -71,18 +71,18 @@ private:
 	int32 fRows;
 	// By record; made when a layer is first painted, dropped past its last row.
 	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
-	std::vector<std::unique_ptr<PSDBand>> fGroupBands;  // one per nesting depth
-	std::vector<std::unique_ptr<PSDBand>> fShapeBands;  // clipping bases, one per depth
+	std::vector<std::unique_ptr<PSDBand>> fGroupBands; // one per nesting depth
+	std::vector<std::unique_ptr<PSDBand>> fShapeBands; // clipping bases, one per depth
 	// What lay below each open group level, where a layer in it knocks out.
 	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
 	// By record: 0 none, 1 shallow, 2 deep; ranges only where they cut.
 	std::vector<uint8> fKnockouts;
-	std::vector<uint8> fRestrictions;  // a bit for each colour channel left alone
+	std::vector<uint8> fRestrictions; // a bit for each colour channel left alone
 	std::vector<std::unique_ptr<PSDBlendIf>> fBlendIfs;
 	bool fDeepKnockout = false;
-	std::vector<float> fKnockoutRow;  // a row's colour planes, alpha, fill
-	std::vector<float> fRestrictedRow;  // the colour planes a layer leaves alone
-	std::vector<float> fColour;  // a layer's painted area: colour planes, shape
+	std::vector<float> fKnockoutRow;   // a row's colour planes, alpha, fill
+	std::vector<float> fRestrictedRow; // the colour planes a layer leaves alone
+	std::vector<float> fColour;        // a layer's painted area: colour planes, shape
 	std::vector<float> fBlend;
 };
 

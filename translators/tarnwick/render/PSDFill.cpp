@@ -14,8 +14,7 @@ void PSDSolidFill::Row(int32, int32, uint32 count, float* const colour[], float*
 	std::fill(alpha, alpha + count, 1.0f);
 }
 
-void PSDGradientLayerFill::Row(int32 x, int32 y, uint32 count, float* const colour[],
-	float* alpha)
+void PSDGradientLayerFill::Row(int32 x, int32 y, uint32 count, float* const colour[], float* alpha)
 {
 	fGradient.Render({x, y, x + (int32)count, y + 1}, colour, alpha, count);
 }

@@ -2,8 +2,8 @@
 
 #include "PSDCompositor.h"
 
-#include <PSDChannels.h>
 #include <PSDBytes.h>
+#include <PSDChannels.h>
 #include <PSDCore.h>
 #include <PSDFloatSamples.h>
 
@@ -42,7 +42,7 @@ inline uint8 alphaByte(float value)
 // Bytes of a plane's row, then pixel words from them: loops the compiler
 // vectorises.
 void convertRow(const PSDBand& band, int32 y, uint16 mode, uint16 depth, uint8* bytes,
-	uint32* pixels)
+                uint32* pixels)
 {
 	const int32 width = band.Width();
 	const int colours = mode == PSD_MODE_RGB ? 3 : mode == PSD_MODE_CMYK ? 4 : 1;
@@ -66,7 +66,8 @@ void convertRow(const PSDBand& band, int32 y, uint16 mode, uint16 depth, uint8* 
 		for (int32 x = 0; x < width; x++) {
 			const uint32 black = plane[3][x];
 			pixels[x] = psdCorePixel((uint8)((plane[2][x] * black) >> 8),
-				(uint8)((plane[1][x] * black) >> 8), (uint8)((plane[0][x] * black) >> 8), alpha[x]);
+			                         (uint8)((plane[1][x] * black) >> 8),
+			                         (uint8)((plane[0][x] * black) >> 8), alpha[x]);
 		}
 	} else {
 		for (int32 x = 0; x < width; x++)
@@ -84,7 +85,7 @@ double globalAngle(BPositionIO* in, const PSDDocument& document)
 	return (int32)psdBig32(value);
 }
 
-}  // namespace
+} // namespace
 
 bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers)
 {
@@ -92,7 +93,7 @@ bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers)
 }
 
 status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSDLayers& layers,
-	PSDPixelSink& sink, std::string* reason)
+                         PSDPixelSink& sink, std::string* reason)
 {
 	const int colours = renderedColours(document.mode);
 	if (colours == 0) {
@@ -100,7 +101,7 @@ status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSD
 		return B_ERROR;
 	}
 	PSDRenderTarget target = {(int32)document.width, (int32)document.height, colours,
-		document.mode, layers.depth, document.IsPSB()};
+	                          document.mode,         layers.depth,           document.IsPSB()};
 	target.globalAngle = globalAngle(in, document);
 	target.globalBlocks = &layers.globalBlocks;
 	const PSDLayerNode root = psdBuildLayerTree(in, layers);

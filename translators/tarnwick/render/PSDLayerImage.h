@@ -17,6 +17,6 @@ bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers);
 // B_ERROR with the reason for a mode without layers; B_NO_MEMORY when the
 // bands cannot be had.
 status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSDLayers& layers,
-	PSDPixelSink& sink, std::string* reason);
+                         PSDPixelSink& sink, std::string* reason);
 
 #endif

@@ -31,12 +31,12 @@ uint32 side(int32 low, int32 high)
 }
 
 bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
-	PSDDescriptor* descriptor)
+                         PSDDescriptor* descriptor)
 {
 	const PSDBlock* block = layer.Block(key);
 	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor)
-		&& psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
+	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
+	       psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
 }
 
 // A fill or shape layer whose pixels Photoshop kept shows them: they are its
@@ -55,8 +55,8 @@ bool showsKeptPixels(const PSDLayer& layer)
 
 bool isFillLayer(const PSDLayer& layer)
 {
-	return layer.Block(psdKey("SoCo")) != nullptr || layer.Block(psdKey("GdFl")) != nullptr
-		|| layer.Block(psdKey("PtFl")) != nullptr || layer.Block(psdKey("vscg")) != nullptr;
+	return layer.Block(psdKey("SoCo")) != nullptr || layer.Block(psdKey("GdFl")) != nullptr ||
+	       layer.Block(psdKey("PtFl")) != nullptr || layer.Block(psdKey("vscg")) != nullptr;
 }
 
 // Newer shape layers keep a solid fill as vector content ('vscg': the kind
@@ -65,9 +65,9 @@ bool readShapeContent(BPositionIO* in, const PSDLayer& layer, PSDDescriptor* des
 {
 	const PSDBlock* block = layer.Block(psdKey("vscg"));
 	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor)
-		&& data.size() > 4 && psdBig32(data.data()) == psdKey("SoCo")
-		&& psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
+	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
+	       data.size() > 4 && psdBig32(data.data()) == psdKey("SoCo") &&
+	       psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
 }
 
 // The pixels the path's anchor points span.
@@ -86,23 +86,21 @@ PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
 	auto pixel = [limit](double v) { return (int32)std::max(-limit, std::min(limit, v)); };
 	// Anchors on whole pixels come out of the fixed point a hair off them.
 	return {pixel(std::round(left)), pixel(std::round(top)), pixel(std::round(right)),
-		pixel(std::round(bottom))};
+	        pixel(std::round(bottom))};
 }
 
-}  // namespace
+} // namespace
 
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
-	const PSDLayer& layer, bool group)
-	: fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}), fReach({0, 0, 0, 0}),
-	  fPaintable({0, 0, 0, 0}), fWindow({0, 0, 0, 0}),
-	  fIsAdjustment(false), fHasUserMask(false),
-	  fMaskWindow({0, 0, 0, 0}), fFeatheredArea({0, 0, 0, 0}), fHasVectorMask(false)
+                                 const PSDLayer& layer, bool group)
+    : fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}),
+      fReach({0, 0, 0, 0}), fPaintable({0, 0, 0, 0}), fWindow({0, 0, 0, 0}), fIsAdjustment(false),
+      fHasUserMask(false), fMaskWindow({0, 0, 0, 0}), fFeatheredArea({0, 0, 0, 0}),
+      fHasVectorMask(false)
 {
 }
 
-PSDLayerPainter::~PSDLayerPainter()
-{
-}
+PSDLayerPainter::~PSDLayerPainter() {}
 
 status_t PSDLayerPainter::Init()
 {
@@ -113,15 +111,15 @@ status_t PSDLayerPainter::Init()
 		fExtent = canvas;
 		if (fIsAdjustment)
 			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
-	} else if (!showsKeptPixels(fLayer)
-		&& readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
+	} else if (!showsKeptPixels(fLayer) &&
+	           readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
 		// A gradient aligns with the layer: its shape, or else its user
 		// mask's rectangle, or else the document.
 		PSDRect box = canvas;
 		if (ReadVectorMask() && !fVectorMask.knots.empty())
 			box = anchorBounds(fVectorMask, fTarget.width, fTarget.height);
-		else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect)
-			&& !(fLayer.mask.user.flags & PSD_MASK_DISABLED))
+		else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect) &&
+		         !(fLayer.mask.user.flags & PSD_MASK_DISABLED))
 			box = fLayer.mask.user.rect;
 		PSDGradientFill gradient;
 		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
@@ -130,9 +128,9 @@ status_t PSDLayerPainter::Init()
 				return B_NO_MEMORY;
 			fExtent = canvas;
 		}
-	} else if (!showsKeptPixels(fLayer)
-		&& (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill)
-			|| readShapeContent(fIn, fLayer, &fill))) {
+	} else if (!showsKeptPixels(fLayer) &&
+	           (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill) ||
+	            readShapeContent(fIn, fLayer, &fill))) {
 		float colour[5] = {};
 		const PSDDescriptor* value = fill.Child("Clr ");
 		if (value != nullptr)
@@ -150,9 +148,9 @@ status_t PSDLayerPainter::Init()
 		fExtent = intersection(fLayer.bounds, canvas);
 
 	// A fill goes on past the canvas; pixels as far as the layer's bounds.
-	fPaintable = fFill ? PSDRect{-kFarPastCanvas, -kFarPastCanvas,
-		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas}
-		: fLayer.bounds;
+	fPaintable = fFill ? PSDRect{-kFarPastCanvas, -kFarPastCanvas, fTarget.width + kFarPastCanvas,
+	                             fTarget.height + kFarPastCanvas}
+	                   : fLayer.bounds;
 	if (fGroup || fIsAdjustment)
 		fPaintable = fExtent;
 	status_t status = InitUserMask();
@@ -166,11 +164,13 @@ status_t PSDLayerPainter::Init()
 		if (!isEmpty(fFeatheredArea))
 			fPaintable = intersection(fPaintable, fFeatheredArea);
 		if (fUserMask.defaultColour == 0)
-			fPaintable = intersection(fPaintable, grown(fUserMask.rect,
-				psdBlurReach(std::min(fLayer.mask.userFeather, kPSDBlurMaxRadius))));
+			fPaintable = intersection(
+			    fPaintable, grown(fUserMask.rect, psdBlurReach(std::min(fLayer.mask.userFeather,
+			                                                            kPSDBlurMaxRadius))));
 	}
-	fPaintable = intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas,
-		fTarget.width + kFarPastCanvas, fTarget.height + kFarPastCanvas});
+	fPaintable =
+	    intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas, fTarget.width + kFarPastCanvas,
+	                              fTarget.height + kFarPastCanvas});
 
 	// A fill layer shown by its kept pixels has its shape in them already.
 	const bool keptShape = pixels && isFillLayer(fLayer);
@@ -196,18 +196,18 @@ status_t PSDLayerPainter::InitChannels()
 {
 	const PSDRect& bounds = fLayer.bounds;
 	fWindow = intersection(intersection(fPaintable, bounds),
-		{-kSeenPastCanvas, -kSeenPastCanvas, fTarget.width + kSeenPastCanvas,
-			fTarget.height + kSeenPastCanvas});
-	const PSDRect window = {(int32)((int64)fWindow.left - bounds.left),
-		(int32)((int64)fWindow.top - bounds.top), (int32)((int64)fWindow.right - bounds.left),
-		(int32)((int64)fWindow.bottom - bounds.top)};
+	                       {-kSeenPastCanvas, -kSeenPastCanvas, fTarget.width + kSeenPastCanvas,
+	                        fTarget.height + kSeenPastCanvas});
+	const PSDRect window = {
+	    (int32)((int64)fWindow.left - bounds.left), (int32)((int64)fWindow.top - bounds.top),
+	    (int32)((int64)fWindow.right - bounds.left), (int32)((int64)fWindow.bottom - bounds.top)};
 	auto reader = [&](int16 id, std::unique_ptr<PSDChannelReader>* made) -> status_t {
 		const PSDLayerChannel* channel = fLayer.Channel(id);
 		if (channel == nullptr || isEmpty(fWindow))
 			return B_OK;
-		made->reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
-			side(bounds.left, bounds.right), side(bounds.top, bounds.bottom), window,
-			fTarget.depth, fTarget.psb));
+		made->reset(new (std::nothrow) PSDChannelReader(
+		    fIn, *channel, side(bounds.left, bounds.right), side(bounds.top, bounds.bottom), window,
+		    fTarget.depth, fTarget.psb));
 		return *made ? (*made)->Init() : B_NO_MEMORY;
 	};
 	try {
@@ -233,8 +233,8 @@ void PSDLayerPainter::ReadStroke()
 	const double width = stroke.Number("strokeStyleLineWidth", 0);
 	// Points become pixels at the resolution the stroke was made for.
 	const double scale = stroke.Unit("strokeStyleLineWidth") == "#Pnt"
-		? stroke.Number("strokeStyleResolution", 72) / 72
-		: 1;
+	                         ? stroke.Number("strokeStyleResolution", 72) / 72
+	                         : 1;
 	fStroke.width = std::min(width * scale, 10000.0);
 	fStroke.enabled = stroke.Bool("strokeEnabled", false) && fStroke.width > 0;
 	// Shapes combined by path operations are stroked along the outline of
@@ -245,11 +245,11 @@ void PSDLayerPainter::ReadStroke()
 	if (shapes > 1)
 		fStroke.enabled = false;
 	const std::string alignment = stroke.Enum("strokeStyleLineAlignment");
-	fStroke.alignment = alignment == "strokeStyleAlignCenter" ? kPSDStrokeCentre
-		: alignment == "strokeStyleAlignOutside"              ? kPSDStrokeOutside
-															  : kPSDStrokeInside;
-	fStroke.opacity = (float)std::min(1.0, std::max(0.0,
-		stroke.Number("strokeStyleOpacity", 100) / 100));
+	fStroke.alignment = alignment == "strokeStyleAlignCenter"    ? kPSDStrokeCentre
+	                    : alignment == "strokeStyleAlignOutside" ? kPSDStrokeOutside
+	                                                             : kPSDStrokeInside;
+	fStroke.opacity =
+	    (float)std::min(1.0, std::max(0.0, stroke.Number("strokeStyleOpacity", 100) / 100));
 	const PSDDescriptor* content = stroke.Child("strokeStyleContent");
 	const PSDDescriptor* colour = content != nullptr ? content->Child("Clr ") : nullptr;
 	if (colour == nullptr || psdDescriptorColor(*colour, fTarget.mode, fStroke.colour) == 0)
@@ -269,8 +269,8 @@ bool PSDLayerPainter::ReadVectorMask()
 	if (vector == nullptr)
 		vector = fLayer.Block(psdKey("vsms"));
 	std::vector<uint8> path;
-	return vector != nullptr && psdReadBlock(fIn, *vector, &path, kLargestDescriptor)
-		&& psdVectorMaskRead(path.data(), path.size(), fVectorMask) == B_OK;
+	return vector != nullptr && psdReadBlock(fIn, *vector, &path, kLargestDescriptor) &&
+	       psdVectorMaskRead(path.data(), path.size(), fVectorMask) == B_OK;
 }
 
 status_t PSDLayerPainter::InitUserMask()
@@ -281,8 +281,8 @@ status_t PSDLayerPainter::InitUserMask()
 	fUserMask = fLayer.mask.user;
 	// A mask Photoshop rendered from other data (the vector mask) is no
 	// user mask of its own.
-	if (channel == nullptr || !fUserMask.present
-		|| (fUserMask.flags & (PSD_MASK_DISABLED | PSD_MASK_FROM_RENDERING)))
+	if (channel == nullptr || !fUserMask.present ||
+	    (fUserMask.flags & (PSD_MASK_DISABLED | PSD_MASK_FROM_RENDERING)))
 		return B_OK;
 	fHasUserMask = true;
 	const PSDRect& rect = fUserMask.rect;
@@ -290,7 +290,7 @@ status_t PSDLayerPainter::InitUserMask()
 	const int32 reach = psdBlurReach(std::min(feather, kPSDBlurMaxRadius));
 	if (fUserMask.defaultColour == 0 && fLayer.mask.userDensity == 255) {
 		PSDRect shown = {rect.left - reach, rect.top - reach, rect.right + reach,
-			rect.bottom + reach};
+		                 rect.bottom + reach};
 		fExtent = intersection(fExtent, shown);
 	}
 	// The mask's pixels as far as they can show: the canvas, and around it
@@ -298,11 +298,12 @@ status_t PSDLayerPainter::InitUserMask()
 	const PSDRect canvas = {-reach, -reach, fTarget.width + reach, fTarget.height + reach};
 	fMaskWindow = intersection(rect, canvas);
 	const PSDRect window = {(int32)((int64)fMaskWindow.left - rect.left),
-		(int32)((int64)fMaskWindow.top - rect.top), (int32)((int64)fMaskWindow.right - rect.left),
-		(int32)((int64)fMaskWindow.bottom - rect.top)};
-	fUserMaskReader.reset(new (std::nothrow) PSDChannelReader(fIn, *channel,
-		side(rect.left, rect.right), side(rect.top, rect.bottom), window, fTarget.depth,
-		fTarget.psb));
+	                        (int32)((int64)fMaskWindow.top - rect.top),
+	                        (int32)((int64)fMaskWindow.right - rect.left),
+	                        (int32)((int64)fMaskWindow.bottom - rect.top)};
+	fUserMaskReader.reset(new (std::nothrow) PSDChannelReader(
+	    fIn, *channel, side(rect.left, rect.right), side(rect.top, rect.bottom), window,
+	    fTarget.depth, fTarget.psb));
 	if (!fUserMaskReader || fUserMaskReader->Init() != B_OK)
 		return B_NO_MEMORY;
 	if (reach == 0)
@@ -318,12 +319,12 @@ status_t PSDLayerPainter::InitUserMask()
 		return B_NO_MEMORY;
 	}
 	const PSDRect saved = fFeatheredArea;
-	fFeatheredArea = {0, 0, 0, 0};  // read the sharp mask into the plane first
+	fFeatheredArea = {0, 0, 0, 0}; // read the sharp mask into the plane first
 	std::fill(fFeatheredMask.begin(), fFeatheredMask.end(), 1.0f);
 	ApplyUserMask(saved, fFeatheredMask.data(), width);
 	fFeatheredArea = saved;
 	return psdBlurPlane(fFeatheredMask.data(), (int32)width, (int32)side(canvas.top, canvas.bottom),
-		width, feather, kPSDBlurEdgeConstant, fUserMask.defaultColour / 255.0f);
+	                    width, feather, kPSDBlurEdgeConstant, fUserMask.defaultColour / 255.0f);
 }
 
 // Multiplies shape by the user mask over area.
@@ -332,9 +333,10 @@ void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t st
 	const int32 width = area.right - area.left;
 	if (!isEmpty(fFeatheredArea)) {
 		for (int32 y = area.top; y < area.bottom; y++) {
-			const float* mask = fFeatheredMask.data()
-				+ (size_t)(y - fFeatheredArea.top) * side(fFeatheredArea.left, fFeatheredArea.right)
-				+ (area.left - fFeatheredArea.left);
+			const float* mask =
+			    fFeatheredMask.data() +
+			    (size_t)(y - fFeatheredArea.top) * side(fFeatheredArea.left, fFeatheredArea.right) +
+			    (area.left - fFeatheredArea.left);
 			float* row = shape + (size_t)(y - area.top) * stride;
 			for (int32 x = 0; x < width; x++)
 				row[x] *= mask[x];
@@ -354,15 +356,14 @@ void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t st
 		for (int32 x = 0; x < width; x++) {
 			const int32 cx = area.left + x;
 			float value = rowInside && cx >= inside.left && cx < inside.right
-				? maskRow[(size_t)(cx - fMaskWindow.left)]
-				: outside;
+			                  ? maskRow[(size_t)(cx - fMaskWindow.left)]
+			                  : outside;
 			row[x] *= 1 - density * (1 - value);
 		}
 	}
 }
 
-void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* shape,
-	size_t stride)
+void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride)
 {
 	const int32 width = area.right - area.left;
 	if (width <= 0 || area.bottom <= area.top)
@@ -390,8 +391,7 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 
 // A row of the layer's pixels over area: what the readers hold, and nothing
 // (transparent) around it.
-void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[],
-	float* shape)
+void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape)
 {
 	const int32 width = area.right - area.left;
 	const int32 left = std::max(area.left, fWindow.left);
@@ -403,8 +403,8 @@ void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const col
 		return;
 	}
 	const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
-	const bool whole = left == area.left && right == area.right && left == fWindow.left
-		&& right == fWindow.right;
+	const bool whole =
+	    left == area.left && right == area.right && left == fWindow.left && right == fWindow.right;
 	// Rows the width of the window go straight where they are wanted.
 	auto read = [&](PSDChannelReader* reader, float* out, float missing) {
 		if (whole && reader != nullptr) {
@@ -418,7 +418,7 @@ void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const col
 		} else {
 			reader->Row(layerY, fRow.data());
 			memcpy(out + (left - area.left), fRow.data() + (left - fWindow.left),
-				sizeof(float) * (right - left));
+			       sizeof(float) * (right - left));
 		}
 	};
 	for (int c = 0; c < fTarget.colours; c++)
@@ -429,14 +429,13 @@ void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const col
 // The vector mask over the layer's paint, and a shape layer's stroke drawn
 // over its fill, as the layer's own content.
 void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], float* shape,
-	size_t stride)
+                                 size_t stride)
 {
 	const int32 width = area.right - area.left;
 	const int32 rows = area.bottom - area.top;
 	std::vector<float> plane((size_t)width * rows);
 	if (psdVectorMaskPlane(fVectorMask, fTarget.width, fTarget.height, fVectorParameters, area,
-			plane.data(), (size_t)width)
-		!= B_OK)
+	                       plane.data(), (size_t)width) != B_OK)
 		return;
 	const float fill = fStroke.enabled && !fStroke.fill ? 0.0f : 1.0f;
 	for (int32 y = 0; y < rows; y++) {
@@ -448,9 +447,8 @@ void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], flo
 	if (!fStroke.enabled)
 		return;
 	std::vector<uint8> stroke((size_t)width * rows);
-	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area,
-			fStroke.width, fStroke.alignment, stroke.data(), (size_t)width)
-		!= B_OK)
+	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area, fStroke.width,
+	                                fStroke.alignment, stroke.data(), (size_t)width) != B_OK)
 		return;
 	for (int32 y = 0; y < rows; y++) {
 		float* row = shape + (size_t)y * stride;

@@ -20,7 +20,7 @@ class PSDLayerEffects;
 struct PSDRenderTarget {
 	int32 width;
 	int32 height;
-	int colours;  // channels of the document's colour mode that are rendered
+	int colours; // channels of the document's colour mode that are rendered
 	uint16 mode;
 	uint16 depth;
 	bool psb;
@@ -34,7 +34,7 @@ class PSDLayerPainter {
 public:
 	// A group's painter paints no colour, only its masks, over the canvas.
 	PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target, const PSDLayer& layer,
-		bool group);
+	                bool group);
 	~PSDLayerPainter();
 
 	// B_NO_MEMORY when its readers or masks cannot be had.
@@ -73,7 +73,7 @@ private:
 	PSDRect fExtent;
 	PSDRect fReach;
 	PSDRect fPaintable;
-	PSDRect fWindow;  // the part of the layer's pixels its readers hold
+	PSDRect fWindow; // the part of the layer's pixels its readers hold
 	bool fIsAdjustment;
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	std::unique_ptr<PSDLayerEffects> fEffects;
@@ -85,7 +85,7 @@ private:
 	bool fHasUserMask;
 	PSDUserMask fUserMask;
 	std::unique_ptr<PSDChannelReader> fUserMaskReader;
-	PSDRect fMaskWindow;  // the part of the mask its reader holds
+	PSDRect fMaskWindow; // the part of the mask its reader holds
 	std::vector<float> fFeatheredMask;
 	PSDRect fFeatheredArea;
 
@@ -96,7 +96,7 @@ private:
 	// A shape layer's stroke ('vstk'), drawn over its fill along the path.
 	struct Stroke {
 		bool enabled = false;
-		bool fill = true;  // whether the shape is filled at all
+		bool fill = true; // whether the shape is filled at all
 		double width = 0;
 		PSDStrokeAlignment alignment = kPSDStrokeInside;
 		float opacity = 1;

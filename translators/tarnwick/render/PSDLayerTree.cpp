@@ -20,12 +20,12 @@ int dividerType(BPositionIO* in, const PSDLayer& layer, uint32* blendMode)
 	return (int)psdBig32(data.data());
 }
 
-}  // namespace
+} // namespace
 
 PSDLayerNode psdBuildLayerTree(BPositionIO* in, const PSDLayers& layers)
 {
-	std::vector<PSDLayerNode> open(1);  // open[0] is the document
-	int flattened = 0;  // group ends met past the depth limit, still open
+	std::vector<PSDLayerNode> open(1); // open[0] is the document
+	int flattened = 0;                 // group ends met past the depth limit, still open
 	for (size_t i = 0; i < layers.layers.size(); i++) {
 		const PSDLayer& layer = layers.layers[i];
 		uint32 blendMode = layer.blendMode;

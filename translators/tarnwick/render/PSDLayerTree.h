@@ -15,10 +15,10 @@
 const int PSD_MAX_GROUP_DEPTH = 32;
 
 struct PSDLayerNode {
-	int record = -1;  // index in PSDLayers::layers; -1 for the document itself
+	int record = -1; // index in PSDLayers::layers; -1 for the document itself
 	bool group = false;
-	uint32 blendMode = 0;  // a group's comes from its section divider when there is one
-	std::vector<PSDLayerNode> children;  // bottom first
+	uint32 blendMode = 0; // a group's comes from its section divider when there is one
+	std::vector<PSDLayerNode> children; // bottom first
 };
 
 PSDLayerNode psdBuildLayerTree(BPositionIO* in, const PSDLayers& layers);

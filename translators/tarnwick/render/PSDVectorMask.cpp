@@ -225,8 +225,8 @@ bool fitsCoverage(const PSDRect& rect, const uint8* coverage, size_t stride)
 {
 	const int64 width = int64(rect.right) - rect.left;
 	const int64 height = int64(rect.bottom) - rect.top;
-	return coverage != nullptr && stride >= uint64(width) && width <= kLargestSide
-		&& height <= kLargestSide;
+	return coverage != nullptr && stride >= uint64(width) && width <= kLargestSide &&
+	       height <= kLargestSide;
 }
 
 } // namespace
@@ -329,7 +329,8 @@ status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWi
 			PSDOutlinePlacement placement = {double(documentWidth), double(documentHeight),
 			                                 double(left), double(top)};
 			uint8* tile = coverage + size_t(top - rect.top) * stride + (left - rect.left);
-			status_t status = strokeTile(mask, placement, tileWidth, tileHeight, drawn, tile, stride);
+			status_t status =
+			    strokeTile(mask, placement, tileWidth, tileHeight, drawn, tile, stride);
 			if (status != B_OK)
 				return status;
 			if (alignment == kPSDStrokeCentre)

@@ -16,15 +16,15 @@ int main()
 	BView* view = nullptr;
 	BRect extent(0, 0, 240, 220);
 	if (MakeConfig(nullptr, &view, &extent) != B_OK) {
-		BAlert* alert = new BAlert("Error", "Something is wrong with the Tarnwick!", "OK",
-			nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+		BAlert* alert = new BAlert("Error", "Something is wrong with the Tarnwick!", "OK", nullptr,
+		                           nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 		alert->Go();
 		delete app;
 		return 1;
 	}
 
 	PSDWindow* window = new PSDWindow(extent, "Tarnwick", B_TITLED_WINDOW,
-		B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
+	                                  B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE);
 	view->ResizeTo(extent.right - extent.left, extent.bottom - extent.top);
 	window->AddChild(view);
 

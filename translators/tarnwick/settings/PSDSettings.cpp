@@ -74,8 +74,8 @@ static bool apply_alpha4(const char* value, psd_settings* settings)
 static bool apply_multichannel_read(const char* value, psd_settings* settings)
 {
 	long number;
-	if (!scan_integer(value, &number) || number < PSD_MULTICHANNEL_RGB
-		|| number > PSD_MULTICHANNEL_GRAYSCALE)
+	if (!scan_integer(value, &number) || number < PSD_MULTICHANNEL_RGB ||
+	    number > PSD_MULTICHANNEL_GRAYSCALE)
 		return false;
 	settings->multichannelRead = (int8)number;
 	return true;
@@ -88,10 +88,10 @@ struct setting_key {
 };
 
 static const setting_key kSettingKeys[] = {
-	{"window_pos", "illegal window position in Tarnwick settings: %s", apply_window_pos},
-	{"alpha4", "illegal alpha4 value in Tarnwick settings: %s", apply_alpha4},
-	{"multichannelRead", "illegal multichannelRead value in Tarnwick settings: %s",
-		apply_multichannel_read},
+    {"window_pos", "illegal window position in Tarnwick settings: %s", apply_window_pos},
+    {"alpha4", "illegal alpha4 value in Tarnwick settings: %s", apply_alpha4},
+    {"multichannelRead", "illegal multichannelRead value in Tarnwick settings: %s",
+     apply_multichannel_read},
 };
 
 static const setting_key* find_setting_key(const char* name)
@@ -152,12 +152,12 @@ static void load_settings_file(const char* fileName, psd_settings* settings)
 
 static bool write_settings(FILE* file, const psd_settings& settings)
 {
-	return fprintf(file, "# Tarnwick settings version %.2f\n", kTarnwickVersion / 100.0) >= 0
-		&& fprintf(file, "window_pos = %g,%g\n", (double)settings.window_pos.x,
-			   (double)settings.window_pos.y) >= 0
-		&& fprintf(file, "alpha4 = %d\n", settings.alpha4 ? 1 : 0) >= 0
-		&& fprintf(file, "multichannelRead = %d\n", (int)(uint8)settings.multichannelRead) >= 0
-		&& fflush(file) == 0 && fsync(fileno(file)) == 0;
+	return fprintf(file, "# Tarnwick settings version %.2f\n", kTarnwickVersion / 100.0) >= 0 &&
+	       fprintf(file, "window_pos = %g,%g\n", (double)settings.window_pos.x,
+	               (double)settings.window_pos.y) >= 0 &&
+	       fprintf(file, "alpha4 = %d\n", settings.alpha4 ? 1 : 0) >= 0 &&
+	       fprintf(file, "multichannelRead = %d\n", (int)(uint8)settings.multichannelRead) >= 0 &&
+	       fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
 // The file a save replaces: where a symbolic link leads, so that the link

@@ -40,9 +40,9 @@ void apply_settings(const BMessage* message)
 	if (message->FindBool(PSD_SETTING_ALPHA4, &alpha4) == B_OK) {
 		g_settings.alpha4 = alpha4;
 		g_settings.changed = true;
-	} else if (message->FindInt8(PSD_SETTING_MULTICHANNEL_READ, &multichannelRead) == B_OK
-		&& multichannelRead >= PSD_MULTICHANNEL_RGB
-		&& multichannelRead <= PSD_MULTICHANNEL_GRAYSCALE) {
+	} else if (message->FindInt8(PSD_SETTING_MULTICHANNEL_READ, &multichannelRead) == B_OK &&
+	           multichannelRead >= PSD_MULTICHANNEL_RGB &&
+	           multichannelRead <= PSD_MULTICHANNEL_GRAYSCALE) {
 		g_settings.multichannelRead = multichannelRead;
 		g_settings.changed = true;
 	}
@@ -73,17 +73,12 @@ BRect group_frame(BRect viewFrame, float dx, float dy, float height)
 	return frame;
 }
 
-}  // namespace
+} // namespace
 
 PSDView::PSDView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-	: BView(frame, name, resizingMode, flags),
-	  alpha4CheckBox(nullptr),
-	  rgbLabel(nullptr),
-	  multichannelLabel(nullptr),
-	  writeLabel(nullptr),
-	  multichannelRGB(nullptr),
-	  multichannelCMYK(nullptr),
-	  multichannelGrayscale(nullptr)
+    : BView(frame, name, resizingMode, flags), alpha4CheckBox(nullptr), rgbLabel(nullptr),
+      multichannelLabel(nullptr), writeLabel(nullptr), multichannelRGB(nullptr),
+      multichannelCMYK(nullptr), multichannelGrayscale(nullptr)
 {
 }
 
@@ -92,22 +87,22 @@ PSDView::~PSDView() {}
 void PSDView::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case MSG_ALPHA4: {
-			BMessage settings;
-			settings.AddBool(PSD_SETTING_ALPHA4, alpha4CheckBox->Value() != 0);
-			SetSettings(&settings);
-			break;
-		}
-		case MSG_MULTICHANNEL_RGB:
-		case MSG_MULTICHANNEL_CMYK:
-		case MSG_MULTICHANNEL_GRAYSCALE: {
-			BMessage settings;
-			settings.AddInt8(PSD_SETTING_MULTICHANNEL_READ, (int8)message->what);
-			SetSettings(&settings);
-			break;
-		}
-		default:
-			BView::MessageReceived(message);
+	case MSG_ALPHA4: {
+		BMessage settings;
+		settings.AddBool(PSD_SETTING_ALPHA4, alpha4CheckBox->Value() != 0);
+		SetSettings(&settings);
+		break;
+	}
+	case MSG_MULTICHANNEL_RGB:
+	case MSG_MULTICHANNEL_CMYK:
+	case MSG_MULTICHANNEL_GRAYSCALE: {
+		BMessage settings;
+		settings.AddInt8(PSD_SETTING_MULTICHANNEL_READ, (int8)message->what);
+		SetSettings(&settings);
+		break;
+	}
+	default:
+		BView::MessageReceived(message);
 	}
 }
 
@@ -115,9 +110,8 @@ void PSDView::AllAttached()
 {
 	BView::AllAttached();
 	BMessenger messenger(this);
-	for (BControl* control :
-		{(BControl*)alpha4CheckBox, (BControl*)multichannelRGB, (BControl*)multichannelCMYK,
-			(BControl*)multichannelGrayscale}) {
+	for (BControl* control : {(BControl*)alpha4CheckBox, (BControl*)multichannelRGB,
+	                          (BControl*)multichannelCMYK, (BControl*)multichannelGrayscale}) {
 		if (control != nullptr)
 			control->SetTarget(messenger);
 	}
@@ -144,8 +138,8 @@ void PSDView::SetSettings(BMessage* message)
 
 status_t MakeConfig(BMessage* ioExtension, BView** outView, BRect* outExtent)
 {
-	PSDView* view = new PSDView(BRect(0, 0, 240, 220), "Tarnwick Settings", B_FOLLOW_ALL_SIDES,
-		B_WILL_DRAW);
+	PSDView* view =
+	    new PSDView(BRect(0, 0, 240, 220), "Tarnwick Settings", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 	view->SetViewColor(220, 220, 220, 0);
 
 	BMessage* alphaMessage = new BMessage(MSG_ALPHA4);
@@ -153,56 +147,58 @@ status_t MakeConfig(BMessage* ioExtension, BView** outView, BRect* outExtent)
 	BMessage* cmykMessage = new BMessage(MSG_MULTICHANNEL_CMYK);
 	BMessage* grayscaleMessage = new BMessage(MSG_MULTICHANNEL_GRAYSCALE);
 
-	view->alpha4CheckBox = new BCheckBox(BRect(15, 30, 160, 50), "Channel 4 as Alpha",
-		"Channel 4 as Alpha", alphaMessage, kChildMode, kControlFlags);
+	view->alpha4CheckBox =
+	    new BCheckBox(BRect(15, 30, 160, 50), "Channel 4 as Alpha", "Channel 4 as Alpha",
+	                  alphaMessage, kChildMode, kControlFlags);
 	if (read_alpha4())
 		view->alpha4CheckBox->SetValue(B_CONTROL_ON);
 	view->alpha4CheckBox->SetViewColor(view->ViewColor());
 
 	BBox* readGroup = new BBox(group_frame(view->Frame(), 10, 35, 90), "Read", kChildMode,
-		kGroupFlags, B_FANCY_BORDER);
+	                           kGroupFlags, B_FANCY_BORDER);
 	readGroup->SetLabel("Read");
 	view->AddChild(readGroup);
 	readGroup->AddChild(view->alpha4CheckBox);
 
-	view->rgbLabel = new BStringView(BRect(10, 14, 80, 28), "RGB Label", nullptr, kChildMode,
-		B_WILL_DRAW);
+	view->rgbLabel =
+	    new BStringView(BRect(10, 14, 80, 28), "RGB Label", nullptr, kChildMode, B_WILL_DRAW);
 	view->rgbLabel->SetText("RGB:");
 	readGroup->AddChild(view->rgbLabel);
 
-	view->multichannelLabel = new BStringView(BRect(10, 50, 80, 64), "Multichannel Label",
-		nullptr, kChildMode, B_WILL_DRAW);
+	view->multichannelLabel = new BStringView(BRect(10, 50, 80, 64), "Multichannel Label", nullptr,
+	                                          kChildMode, B_WILL_DRAW);
 	view->multichannelLabel->SetText("Multichannel:");
 	readGroup->AddChild(view->multichannelLabel);
 
 	view->multichannelRGB = new BRadioButton(BRect(15, 66, 60, 86), "Multichannel RGB", "RGB",
-		rgbMessage, kChildMode, kControlFlags);
+	                                         rgbMessage, kChildMode, kControlFlags);
 	readGroup->AddChild(view->multichannelRGB);
-	view->multichannelCMYK = new BRadioButton(BRect(75, 66, 130, 86), "Multichannel CMYK",
-		"CMYK", cmykMessage, kChildMode, kControlFlags);
+	view->multichannelCMYK = new BRadioButton(BRect(75, 66, 130, 86), "Multichannel CMYK", "CMYK",
+	                                          cmykMessage, kChildMode, kControlFlags);
 	readGroup->AddChild(view->multichannelCMYK);
-	view->multichannelGrayscale = new BRadioButton(BRect(140, 66, 215, 86),
-		"Multichannel Grayscale", "Grayscale", grayscaleMessage, kChildMode, kControlFlags);
+	view->multichannelGrayscale =
+	    new BRadioButton(BRect(140, 66, 215, 86), "Multichannel Grayscale", "Grayscale",
+	                     grayscaleMessage, kChildMode, kControlFlags);
 	readGroup->AddChild(view->multichannelGrayscale);
 
 	switch (read_multichannel()) {
-		case PSD_MULTICHANNEL_CMYK:
-			view->multichannelCMYK->SetValue(B_CONTROL_ON);
-			break;
-		case PSD_MULTICHANNEL_GRAYSCALE:
-			view->multichannelGrayscale->SetValue(B_CONTROL_ON);
-			break;
-		default:
-			view->multichannelRGB->SetValue(B_CONTROL_ON);
+	case PSD_MULTICHANNEL_CMYK:
+		view->multichannelCMYK->SetValue(B_CONTROL_ON);
+		break;
+	case PSD_MULTICHANNEL_GRAYSCALE:
+		view->multichannelGrayscale->SetValue(B_CONTROL_ON);
+		break;
+	default:
+		view->multichannelRGB->SetValue(B_CONTROL_ON);
 	}
 
 	BBox* writeGroup = new BBox(group_frame(view->Frame(), 10, 140, 60), "Write", kChildMode,
-		kGroupFlags, B_FANCY_BORDER);
+	                            kGroupFlags, B_FANCY_BORDER);
 	writeGroup->SetLabel("Write");
 	view->AddChild(writeGroup);
 
 	view->writeLabel = new BStringView(BRect(10, 14, 200, 28), "Multichannel Label",
-		"Multichannel:", kChildMode, B_WILL_DRAW);
+	                                   "Multichannel:", kChildMode, B_WILL_DRAW);
 	view->writeLabel->SetText("<Not Yet Implemented>");
 	writeGroup->AddChild(view->writeLabel);
 

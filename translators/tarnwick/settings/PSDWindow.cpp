@@ -6,8 +6,8 @@
 #include <Application.h>
 
 PSDWindow::PSDWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
-	: BWindow(frame, title, type, flags, workspace)
+                     uint32 workspace)
+    : BWindow(frame, title, type, flags, workspace)
 {
 }
 
@@ -24,7 +24,7 @@ BPoint settings_window_origin(BPoint saved, BRect screenFrame, BPoint mouse, BRe
 		return saved;
 	const float factor = 0.5f;
 	BPoint origin(mouse.x - (extent.right - extent.left) * factor,
-		mouse.y - (extent.bottom - extent.top) * factor);
+	              mouse.y - (extent.bottom - extent.top) * factor);
 	if (origin.x < frame.left)
 		origin.x = frame.left;
 	if (origin.y < frame.top)
