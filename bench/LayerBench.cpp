@@ -3,11 +3,11 @@
 #include "BenchInputs.h"
 
 #include <Message.h>
-#include <PSDDocument.h>
-#include <PSDLayers.h>
-#include <PSDPlaneSet.h>
 #include <Tarnwick.h>
 #include <TranslatorFormats.h>
+#include <core/PSDDocument.h>
+#include <core/PSDPlaneSet.h>
+#include <layers/PSDLayers.h>
 
 #include <benchmark/benchmark.h>
 

@@ -7,11 +7,11 @@
 #include "FuzzSupport.h"
 
 #include <Message.h>
-#include <PSDDescriptor.h>
-#include <PSDVectorMask.h>
 #include <Tarnwick.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <layers/PSDDescriptor.h>
+#include <render/shape/PSDVectorMask.h>
 
 namespace {
 

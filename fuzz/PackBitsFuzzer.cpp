@@ -13,10 +13,10 @@
 
 #include "FuzzSupport.h"
 
-#include <PSDChannels.h>
-#include <PSDCore.h>
-#include <PSDFileBuffer.h>
-#include <PSDPlaneSet.h>
+#include <core/PSDChannels.h>
+#include <core/PSDCore.h>
+#include <core/PSDFileBuffer.h>
+#include <core/PSDPlaneSet.h>
 
 #include <algorithm>
 #include <vector>

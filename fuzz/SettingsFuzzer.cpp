@@ -8,8 +8,8 @@
 
 #include "FuzzSupport.h"
 
-#include <PSDSettings.h>
-#include <TarnwickVersion.h>
+#include <settings/PSDSettings.h>
+#include <settings/TarnwickVersion.h>
 
 #include <cmath>
 #include <string>

@@ -10,10 +10,10 @@
 #include "PsdReference.h"
 
 #include <Message.h>
-#include <PSDSettings.h>
 #include <Tarnwick.h>
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
+#include <settings/PSDSettings.h>
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "PSDChannels.h"
+#include <core/PSDChannels.h>
 
 #include "PSDTestSupport.h"
 

@@ -2,7 +2,7 @@
 // settings case and compares the SHA-256 of the whole Be bitmap stream.
 
 #include "CorpusTable.h"
-#include "PSDCore.h"
+#include <core/PSDCore.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PSDCore.h"
+#include <core/PSDCore.h>
 
 #include "PSDTestSupport.h"
 

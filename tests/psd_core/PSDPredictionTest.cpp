@@ -3,8 +3,8 @@
 // 32-bit rows stored as four byte planes, and one-pixel rows. Floats become
 // bytes exactly as the formula says.
 
-#include "PSDFloatSamples.h"
-#include "PSDInflate.h"
+#include <core/PSDFloatSamples.h>
+#include <core/PSDInflate.h>
 
 #include <gtest/gtest.h>
 

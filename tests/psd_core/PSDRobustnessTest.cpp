@@ -1,7 +1,7 @@
 // Damaged and truncated files: every loader returns, writes only inside the
 // pixel buffer, writes every pixel, and gives 0 for every missing byte.
 
-#include "PSDCore.h"
+#include <core/PSDCore.h>
 
 #include "PSDTestSupport.h"
 

@@ -1,8 +1,8 @@
 #ifndef PSD_TEST_SUPPORT_H
 #define PSD_TEST_SUPPORT_H
 
-#include "PSDFileBuffer.h"
 #include "PsdWriter.h"
+#include <core/PSDFileBuffer.h>
 
 #include <sys/mman.h>
 #include <unistd.h>

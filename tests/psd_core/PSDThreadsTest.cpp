@@ -1,7 +1,7 @@
 // Decodes on several threads at once must each come out as decoded alone:
 // every thread reads through its own buffer.
 
-#include "PSDCore.h"
+#include <core/PSDCore.h>
 
 #include "PSDTestSupport.h"
 

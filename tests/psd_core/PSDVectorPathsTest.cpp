@@ -2,8 +2,8 @@
 // decodes the planes one after the other, byte by byte: the same pixels for
 // well-formed, truncated and damaged data, spans and planes of every length.
 
-#include "PSDCore.h"
-#include "PSDVectorCode.h"
+#include <core/PSDCore.h>
+#include <core/PSDVectorCode.h>
 
 #include "PSDTestSupport.h"
 

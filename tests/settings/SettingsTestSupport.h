@@ -1,7 +1,7 @@
 #ifndef SETTINGS_TEST_SUPPORT_H
 #define SETTINGS_TEST_SUPPORT_H
 
-#include <PSDSettings.h>
+#include <settings/PSDSettings.h>
 
 #include "TestFiles.h"
 

@@ -1,7 +1,7 @@
 // The view MakeConfig builds, the settings messages, and GetConfigMessage.
 
-#include "PSDView.h"
 #include "SettingsUiSupport.h"
+#include <settings/PSDView.h>
 
 #include <Box.h>
 #include <CheckBox.h>

@@ -1,6 +1,6 @@
 // Where the settings window opens, for a given screen and mouse position.
 
-#include "PSDWindow.h"
+#include <settings/PSDWindow.h>
 
 #include <gtest/gtest.h>
 

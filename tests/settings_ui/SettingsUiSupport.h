@@ -1,7 +1,7 @@
 #ifndef SETTINGS_UI_SUPPORT_H
 #define SETTINGS_UI_SUPPORT_H
 
-#include "PSDSettings.h"
+#include <settings/PSDSettings.h>
 
 // Puts the settings record back to the given values with changed off.
 void reset_settings(bool alpha4 = false, int8 multichannelRead = PSD_MULTICHANNEL_RGB,

@@ -1,10 +1,10 @@
 // The configuration view in a window without a display: clicks, drawing and
 // the settings program's window.
 
-#include "PSDView.h"
-#include "PSDWindow.h"
 #include "SettingsUiSupport.h"
 #include "WindowTestSupport.h"
+#include <settings/PSDView.h>
+#include <settings/PSDWindow.h>
 
 #include <AppDefs.h>
 #include <Application.h>

@@ -2,7 +2,7 @@
 // the record can hold what only a host can put there.
 #include "TestImages.h"
 
-#include <PSDSettings.h>
+#include <settings/PSDSettings.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "PSDDescriptor.h"
 #include "CorpusBlocks.h"
-#include "PSDCore.h"
-#include "PSDDescriptorColor.h"
+#include <core/PSDCore.h>
+#include <layers/PSDDescriptor.h>
+#include <layers/PSDDescriptorColor.h>
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // mean difference of at most 2 and 98 % of the pixels within 8 in every
 // channel, as the layer score counts a match.
 
-#include "PSDCore.h"
-#include "PSDLayerImage.h"
+#include <core/PSDCore.h>
+#include <render/PSDLayerImage.h>
 
 #include <gtest/gtest.h>
 

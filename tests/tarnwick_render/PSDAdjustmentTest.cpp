@@ -3,10 +3,10 @@
 // adjustment), those are the expected values; the other kinds are checked
 // for the properties that their settings promise.
 
-#include "PSDAdjustmentKinds.h"
+#include <render/adjust/PSDAdjustmentKinds.h>
 
-#include <PSDCore.h>
-#include <PSDDescriptor.h>
+#include <core/PSDCore.h>
+#include <layers/PSDDescriptor.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The three-pass blur against the Gaussian it stands for.
 
-#include "PSDBlur.h"
+#include <render/shape/PSDBlur.h>
 
 #include <gtest/gtest.h>
 

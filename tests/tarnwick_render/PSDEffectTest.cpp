@@ -1,12 +1,12 @@
 // Layer effects on small hand-built shapes: where strokes, shadows and glows
 // fall, and that absurd descriptors stay bounded.
 
-#include "PSDEffect.h"
-#include "PSDDistance.h"
+#include <render/effects/PSDEffect.h>
+#include <render/shape/PSDDistance.h>
 
-#include <PSDCore.h>
-#include <PSDDescriptor.h>
-#include <PSDPatterns.h>
+#include <core/PSDCore.h>
+#include <layers/PSDDescriptor.h>
+#include <layers/PSDPatterns.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "PSDGradient.h"
 #include "CorpusBlocks.h"
-#include "PSDCore.h"
-#include "PSDDescriptor.h"
-#include "PSDGradientFill.h"
-#include "PSDGradientGeometry.h"
+#include <core/PSDCore.h>
+#include <layers/PSDDescriptor.h>
+#include <render/paint/PSDGradient.h>
+#include <render/paint/PSDGradientFill.h>
+#include <render/paint/PSDGradientGeometry.h>
 
 #include <DataIO.h>
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "PsdLayerWriter.h"
 
 #include <DataIO.h>
-#include <PSDDocument.h>
-#include <PSDLayerImage.h>
+#include <core/PSDDocument.h>
+#include <render/PSDLayerImage.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Density and feather of a vector mask, against the sharp mask and the blur
 // applied by hand over a wide enough margin.
 
-#include "PSDMaskParameters.h"
-#include "PSDBlur.h"
+#include <render/shape/PSDBlur.h>
+#include <render/shape/PSDMaskParameters.h>
 
 #include "PathBlock.h"
 

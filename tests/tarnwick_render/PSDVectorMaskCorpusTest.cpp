@@ -2,8 +2,8 @@
 // one solid colour over white, clipped by the vector mask, so the coverage
 // read back from the merged image is Photoshop's and ours must match it.
 
-#include "PSDCore.h"
-#include "PSDVectorMask.h"
+#include <core/PSDCore.h>
+#include <render/shape/PSDVectorMask.h>
 
 #include <gtest/gtest.h>
 

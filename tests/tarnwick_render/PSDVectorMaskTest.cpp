@@ -1,7 +1,7 @@
 // Vector masks from hand-built path records: coverage of known shapes, the
 // operations between shapes, the flags, and records that are damaged.
 
-#include "PSDVectorMask.h"
+#include <render/shape/PSDVectorMask.h>
 
 #include "PathBlock.h"
 

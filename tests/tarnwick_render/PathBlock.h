@@ -4,7 +4,7 @@
 // Builds the data of a vector mask block, points given as fractions of the
 // document's width and height.
 
-#include "PSDVectorMask.h"
+#include <render/shape/PSDVectorMask.h>
 
 #include <cmath>
 #include <vector>

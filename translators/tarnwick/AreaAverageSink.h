@@ -10,7 +10,7 @@
 // averaged weighted by their alpha (premultiplied), as a picture shows them,
 // and written back straight; a pixel whose area is wholly transparent is 0.
 
-#include <PSDMergedImage.h>
+#include <core/PSDMergedImage.h>
 
 #include <memory>
 

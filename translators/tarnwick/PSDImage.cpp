@@ -1,7 +1,7 @@
 #include "PSDImage.h"
 
-#include <PSDCore.h>
-#include <PSDSettings.h>
+#include <core/PSDCore.h>
+#include <settings/PSDSettings.h>
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #ifndef PSD_IMAGE_H
 #define PSD_IMAGE_H
 
-#include <PSDDocument.h>
-#include <PSDMergedImage.h>
+#include <core/PSDDocument.h>
+#include <core/PSDMergedImage.h>
 
 #include <string>
 

@@ -5,15 +5,15 @@
 #include <TranslatorHelpers.h>
 
 #include <Message.h>
-#include <PSDCore.h>
-#include <PSDZeroedBuffer.h>
+#include <core/PSDCore.h>
+#include <core/PSDZeroedBuffer.h>
 
 #include "PSDImage.h"
 #include <Tarnwick.h>
 
 #include "AreaAverageSink.h"
-#include <PSDLayerImage.h>
-#include <TarnwickVersion.h>
+#include <render/PSDLayerImage.h>
+#include <settings/TarnwickVersion.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "PSDChannelReader.h"
 
-#include <PSDBytes.h>
-#include <PSDFileBuffer.h>
-#include <PSDInflate.h>
+#include <core/PSDBytes.h>
+#include <core/PSDFileBuffer.h>
+#include <core/PSDInflate.h>
 
 #include <algorithm>
 #include <cstring>

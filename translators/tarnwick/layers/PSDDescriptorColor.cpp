@@ -1,7 +1,7 @@
 #include "PSDDescriptorColor.h"
 
-#include "PSDCore.h"
 #include "PSDDescriptor.h"
+#include <core/PSDCore.h>
 
 #include <algorithm>
 #include <cmath>

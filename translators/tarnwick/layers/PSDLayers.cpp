@@ -2,7 +2,7 @@
 
 #include "PSDStreamReader.h"
 
-#include <PSDBytes.h>
+#include <core/PSDBytes.h>
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,8 @@
 // each channel's data lies, and the additional information blocks (located,
 // not loaded: most are never needed).
 
-#include <PSDDocument.h>
-#include <PSDGeometry.h>
+#include "PSDGeometry.h"
+#include <core/PSDDocument.h>
 
 #include <string>
 #include <vector>

@@ -2,9 +2,9 @@
 
 #include "PSDStreamReader.h"
 
-#include <PSDBytes.h>
-#include <PSDCore.h>
-#include <PSDInflate.h>
+#include <core/PSDBytes.h>
+#include <core/PSDCore.h>
+#include <core/PSDInflate.h>
 
 #include <algorithm>
 #include <cstring>

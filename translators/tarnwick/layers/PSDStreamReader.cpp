@@ -1,7 +1,7 @@
 #include "PSDStreamReader.h"
 
-#include <PSDBytes.h>
-#include <PSDFileBuffer.h>
+#include <core/PSDBytes.h>
+#include <core/PSDFileBuffer.h>
 
 #include <cstring>
 

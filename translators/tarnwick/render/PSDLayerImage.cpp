@@ -1,11 +1,11 @@
 #include "PSDLayerImage.h"
 
-#include "PSDCompositor.h"
+#include <render/compose/PSDCompositor.h>
 
-#include <PSDBytes.h>
-#include <PSDChannels.h>
-#include <PSDCore.h>
-#include <PSDFloatSamples.h>
+#include <core/PSDBytes.h>
+#include <core/PSDChannels.h>
+#include <core/PSDCore.h>
+#include <core/PSDFloatSamples.h>
 
 #include <algorithm>
 #include <vector>

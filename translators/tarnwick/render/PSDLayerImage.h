@@ -5,8 +5,8 @@
 // document's colour mode and handed to a sink as B_RGBA32 pixel words, the
 // way the merged image of that mode would be, with the real transparency.
 
-#include <PSDLayers.h>
-#include <PSDMergedImage.h>
+#include <core/PSDMergedImage.h>
+#include <layers/PSDLayers.h>
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #include <FindDirectory.h>
 #include <Path.h>
 
-#include <TarnwickVersion.h>
+#include "TarnwickVersion.h"
 
 #include <atomic>
 #include <cctype>

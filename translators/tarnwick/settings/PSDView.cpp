@@ -11,7 +11,7 @@
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
 
-#include <TarnwickVersion.h>
+#include "TarnwickVersion.h"
 
 #include <cstdio>
 

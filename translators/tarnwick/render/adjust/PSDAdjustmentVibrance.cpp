@@ -1,0 +1,58 @@
+// Vibrance: saturation raised (or lowered) the more, the less saturated a
+// colour is already; then a plain saturation change, as hue/saturation's.
+
+#include "PSDAdjustmentColor.h"
+#include "PSDAdjustmentKinds.h"
+
+#include <layers/PSDDescriptor.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double stretchFor(double amount)
+{
+	return amount <= 0 ? amount : 1 / std::max(1 - amount, 1e-6) - 1;
+}
+
+class Vibrance : public PSDColorAdjustment {
+public:
+	Vibrance(double vibrance, double saturation, uint16 mode)
+	    : PSDColorAdjustment(mode), fVibrance(vibrance), fSaturation(saturation)
+	{
+	}
+
+	void ApplyRGB(float* red, float* green, float* blue, uint32 count) const override
+	{
+		for (uint32 i = 0; i < count; i++) {
+			double rgb[3] = {red[i], green[i], blue[i]};
+			const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));
+			const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
+			const double spread = 1 - std::fabs(high + low - 1);
+			const double saturation = spread > 0 ? (high - low) / spread : 0;
+			psdStretchSaturation(rgb, stretchFor(fVibrance * (1 - saturation)));
+			psdStretchSaturation(rgb, stretchFor(fSaturation));
+			red[i] = (float)rgb[0];
+			green[i] = (float)rgb[1];
+			blue[i] = (float)rgb[2];
+		}
+	}
+
+private:
+	double fVibrance;
+	double fSaturation;
+};
+
+} // namespace
+
+std::unique_ptr<PSDAdjustment> psdReadVibrance(const PSDDescriptor& settings,
+                                               const PSDRenderTarget& target)
+{
+	const double vibrance = std::min(100.0, std::max(-100.0, settings.Number("vibrance", 0)));
+	const double saturation = std::min(100.0, std::max(-100.0, settings.Number("Strt", 0)));
+	if (!PSDColorAdjustment::Handles(target.mode) || (vibrance == 0 && saturation == 0))
+		return nullptr;
+	return std::unique_ptr<PSDAdjustment>(
+	    new Vibrance(vibrance / 100, saturation / 100, target.mode));
+}
