@@ -5,6 +5,7 @@
 // colour (stored channel values) and shape (its transparency times its
 // masks), for any rectangle, row after row, without holding the layer.
 
+#include <render/PSDRenderTarget.h>
 #include <render/paint/PSDFill.h>
 #include <render/shape/PSDMaskParameters.h>
 
@@ -16,19 +17,6 @@ class PSDLayerEffects;
 
 #include <memory>
 #include <vector>
-
-struct PSDRenderTarget {
-	int32 width;
-	int32 height;
-	int colours; // channels of the document's colour mode that are rendered
-	uint16 mode;
-	uint16 depth;
-	bool psb;
-	// What layer effects share across the document: the light's angle
-	// (degrees) and the blocks that hold patterns.
-	double globalAngle = 120;
-	const std::vector<PSDBlock>* globalBlocks = nullptr;
-};
 
 class PSDLayerPainter {
 public:

@@ -1,0 +1,33 @@
+#ifndef PSD_MODEL_CONTEXT_H
+#define PSD_MODEL_CONTEXT_H
+
+// What reading a layer's settings into the model needs to know of the
+// document, and the caps that keep a hostile file's model small whatever its
+// counts claim.
+
+#include "PSDLayers.h"
+
+#include <DataIO.h>
+
+#include <vector>
+
+struct PSDModelLimits {
+	// Effects of one kind on one layer: Photoshop allows 10.
+	int effectsOfAKind = 10;
+	// Knots of one path (a vector mask or shape), all subpaths together.
+	uint32 knotsPerPath = 1 << 16;
+};
+
+struct PSDModelContext {
+	BPositionIO* in;
+	uint16 mode;
+	int colours; // channels of the mode that are rendered
+	uint16 depth;
+	bool psb;
+	double globalAngle;                        // degrees, from the document's global light
+	double globalAltitude;                     // degrees
+	const std::vector<PSDBlock>* globalBlocks; // where patterns are
+	PSDModelLimits limits;
+};
+
+#endif
