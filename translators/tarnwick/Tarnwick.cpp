@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 
 static const uint32 kPSDType = 0x70736420; // 'psd '
@@ -233,6 +234,14 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioEx
 		return B_BAD_VALUE;
 
 	std::string reason;
-	const status_t status = translate(inSource, ioExtension, outDestination, &reason);
+	status_t status;
+	// Memory runs out in one place for the whole reading: no part of the
+	// picture is dropped on the way, the reading fails.
+	try {
+		status = translate(inSource, ioExtension, outDestination, &reason);
+	} catch (const std::bad_alloc&) {
+		reason = "not enough memory to read the image";
+		status = B_NO_MEMORY;
+	}
 	return status == B_OK ? B_OK : failed(ioExtension, status, reason);
 }

@@ -1,104 +1,9 @@
 #include "PSDBlendModes.h"
 
-#include <layers/PSDLayers.h>
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-enum Mode {
-	kNormal,
-	kDissolve,
-	kDarken,
-	kMultiply,
-	kColorBurn,
-	kLinearBurn,
-	kDarkerColor,
-	kLighten,
-	kScreen,
-	kColorDodge,
-	kLinearDodge,
-	kLighterColor,
-	kOverlay,
-	kSoftLight,
-	kHardLight,
-	kVividLight,
-	kLinearLight,
-	kPinLight,
-	kHardMix,
-	kDifference,
-	kExclusion,
-	kSubtract,
-	kDivide,
-	kHue,
-	kSaturation,
-	kColor,
-	kLuminosity,
-	kUnknown
-};
-
-Mode modeOf(uint32 key)
-{
-	switch (key) {
-	case psdKey("norm"):
-		return kNormal;
-	case psdKey("diss"):
-		return kDissolve;
-	case psdKey("dark"):
-		return kDarken;
-	case psdKey("mul "):
-		return kMultiply;
-	case psdKey("idiv"):
-		return kColorBurn;
-	case psdKey("lbrn"):
-		return kLinearBurn;
-	case psdKey("dkCl"):
-		return kDarkerColor;
-	case psdKey("lite"):
-		return kLighten;
-	case psdKey("scrn"):
-		return kScreen;
-	case psdKey("div "):
-		return kColorDodge;
-	case psdKey("lddg"):
-		return kLinearDodge;
-	case psdKey("lgCl"):
-		return kLighterColor;
-	case psdKey("over"):
-		return kOverlay;
-	case psdKey("sLit"):
-		return kSoftLight;
-	case psdKey("hLit"):
-		return kHardLight;
-	case psdKey("vLit"):
-		return kVividLight;
-	case psdKey("lLit"):
-		return kLinearLight;
-	case psdKey("pLit"):
-		return kPinLight;
-	case psdKey("hMix"):
-		return kHardMix;
-	case psdKey("diff"):
-		return kDifference;
-	case psdKey("smud"):
-		return kExclusion;
-	case psdKey("fsub"):
-		return kSubtract;
-	case psdKey("fdiv"):
-		return kDivide;
-	case psdKey("hue "):
-		return kHue;
-	case psdKey("sat "):
-		return kSaturation;
-	case psdKey("colr"):
-		return kColor;
-	case psdKey("lum "):
-		return kLuminosity;
-	default:
-		return kUnknown;
-	}
-}
 
 inline float clamp01(float v)
 {
@@ -146,47 +51,47 @@ inline float vividLight(float b, float s)
 	return s <= 0.5f ? colorBurn(b, 2 * s) : colorDodge(b, 2 * s - 1);
 }
 
-float separable(Mode mode, float b, float s)
+float separable(PSDBlendMode mode, float b, float s)
 {
 	switch (mode) {
-	case kDarken:
+	case PSD_BLEND_DARKEN:
 		return std::min(b, s);
-	case kMultiply:
+	case PSD_BLEND_MULTIPLY:
 		return b * s;
-	case kColorBurn:
+	case PSD_BLEND_COLOR_BURN:
 		return colorBurn(b, s);
-	case kLinearBurn:
+	case PSD_BLEND_LINEAR_BURN:
 		return clamp01(b + s - 1);
-	case kLighten:
+	case PSD_BLEND_LIGHTEN:
 		return std::max(b, s);
-	case kScreen:
+	case PSD_BLEND_SCREEN:
 		return b + s - b * s;
-	case kColorDodge:
+	case PSD_BLEND_COLOR_DODGE:
 		return colorDodge(b, s);
-	case kLinearDodge:
+	case PSD_BLEND_LINEAR_DODGE:
 		return clamp01(b + s);
-	case kOverlay:
+	case PSD_BLEND_OVERLAY:
 		return hardLight(s, b);
-	case kSoftLight:
+	case PSD_BLEND_SOFT_LIGHT:
 		return softLight(b, s);
-	case kHardLight:
+	case PSD_BLEND_HARD_LIGHT:
 		return hardLight(b, s);
-	case kVividLight:
+	case PSD_BLEND_VIVID_LIGHT:
 		return vividLight(b, s);
-	case kLinearLight:
+	case PSD_BLEND_LINEAR_LIGHT:
 		return clamp01(b + 2 * s - 1);
-	case kPinLight:
+	case PSD_BLEND_PIN_LIGHT:
 		return s <= 0.5f ? std::min(b, 2 * s) : std::max(b, 2 * s - 1);
 	// Unlike vivid light, the backdrop's extremes win here.
-	case kHardMix:
+	case PSD_BLEND_HARD_MIX:
 		return b <= 0 ? 0 : b >= 1 ? 1 : b + s >= 1 ? 1 : 0;
-	case kDifference:
+	case PSD_BLEND_DIFFERENCE:
 		return std::fabs(b - s);
-	case kExclusion:
+	case PSD_BLEND_EXCLUSION:
 		return b + s - 2 * b * s;
-	case kSubtract:
+	case PSD_BLEND_SUBTRACT:
 		return clamp01(b - s);
-	case kDivide:
+	case PSD_BLEND_DIVIDE:
 		return s <= 0 ? (b <= 0 ? 0 : 1) : std::min(1.0f, b / s);
 	default:
 		return s;
@@ -241,31 +146,31 @@ void setSat(float* c, float s)
 	low = 0;
 }
 
-void nonSeparable(Mode mode, const float* b, const float* s, float* r)
+void nonSeparable(PSDBlendMode mode, const float* b, const float* s, float* r)
 {
 	float c[3] = {s[0], s[1], s[2]};
 	switch (mode) {
-	case kHue:
+	case PSD_BLEND_HUE:
 		setSat(c, sat(b));
 		setLum(c, lum(b));
 		break;
-	case kSaturation:
+	case PSD_BLEND_SATURATION:
 		c[0] = b[0], c[1] = b[1], c[2] = b[2];
 		setSat(c, sat(s));
 		setLum(c, lum(b));
 		break;
-	case kColor:
+	case PSD_BLEND_COLOR:
 		setLum(c, lum(b));
 		break;
-	case kLuminosity:
+	case PSD_BLEND_LUMINOSITY:
 		c[0] = b[0], c[1] = b[1], c[2] = b[2];
 		setLum(c, lum(s));
 		break;
-	case kDarkerColor:
+	case PSD_BLEND_DARKER_COLOR:
 		if (lum(b) < lum(s))
 			c[0] = b[0], c[1] = b[1], c[2] = b[2];
 		break;
-	case kLighterColor:
+	case PSD_BLEND_LIGHTER_COLOR:
 		if (lum(b) > lum(s))
 			c[0] = b[0], c[1] = b[1], c[2] = b[2];
 		break;
@@ -275,10 +180,11 @@ void nonSeparable(Mode mode, const float* b, const float* s, float* r)
 	r[0] = c[0], r[1] = c[1], r[2] = c[2];
 }
 
-bool isNonSeparable(Mode mode)
+bool isNonSeparable(PSDBlendMode mode)
 {
-	return mode == kHue || mode == kSaturation || mode == kColor || mode == kLuminosity ||
-	       mode == kDarkerColor || mode == kLighterColor;
+	return mode == PSD_BLEND_HUE || mode == PSD_BLEND_SATURATION || mode == PSD_BLEND_COLOR ||
+	       mode == PSD_BLEND_LUMINOSITY || mode == PSD_BLEND_DARKER_COLOR ||
+	       mode == PSD_BLEND_LIGHTER_COLOR;
 }
 
 // A stable pseudo-random threshold in [0, 1) for dissolve.
@@ -295,15 +201,9 @@ inline float dissolveThreshold(int32 x, int32 y)
 
 } // namespace
 
-bool psdIsBlendMode(uint32 key)
-{
-	return modeOf(key) != kUnknown;
-}
-
-void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
+void psdBlendColours(PSDBlendMode mode, int colours, const float* const backdrop[],
                      const float* const source[], float* const result[], uint32 count)
 {
-	const Mode mode = modeOf(key);
 	if (isNonSeparable(mode)) {
 		if (colours >= 3) {
 			for (uint32 i = 0; i < count; i++) {
@@ -316,19 +216,20 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 			}
 			// A fourth (black) channel follows the luminosity's side.
 			for (int c = 3; c < colours; c++) {
-				const bool fromSource = mode == kLuminosity;
+				const bool fromSource = mode == PSD_BLEND_LUMINOSITY;
 				for (uint32 i = 0; i < count; i++)
 					result[c][i] = fromSource ? source[c][i] : backdrop[c][i];
 			}
 		} else {
 			// One gray channel: it is all luminosity and no colour.
-			const bool fromSource =
-			    mode == kLuminosity || mode == kDarkerColor || mode == kLighterColor;
+			const bool fromSource = mode == PSD_BLEND_LUMINOSITY ||
+			                        mode == PSD_BLEND_DARKER_COLOR ||
+			                        mode == PSD_BLEND_LIGHTER_COLOR;
 			for (uint32 i = 0; i < count; i++) {
 				float value = fromSource ? source[0][i] : backdrop[0][i];
-				if (mode == kDarkerColor)
+				if (mode == PSD_BLEND_DARKER_COLOR)
 					value = std::min(source[0][i], backdrop[0][i]);
-				else if (mode == kLighterColor)
+				else if (mode == PSD_BLEND_LIGHTER_COLOR)
 					value = std::max(source[0][i], backdrop[0][i]);
 				result[0][i] = value;
 			}
@@ -340,16 +241,16 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 		const float* s = source[c];
 		float* r = result[c];
 		switch (mode) {
-		case kNormal:
-		case kDissolve:
-		case kUnknown:
+		case PSD_BLEND_NORMAL:
+		case PSD_BLEND_DISSOLVE:
+		case PSD_BLEND_PASS_THROUGH:
 			std::copy(s, s + count, r);
 			break;
-		case kMultiply:
+		case PSD_BLEND_MULTIPLY:
 			for (uint32 i = 0; i < count; i++)
 				r[i] = b[i] * s[i];
 			break;
-		case kScreen:
+		case PSD_BLEND_SCREEN:
 			for (uint32 i = 0; i < count; i++)
 				r[i] = b[i] + s[i] - b[i] * s[i];
 			break;
@@ -360,17 +261,16 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 	}
 }
 
-void psdComposite(uint32 key, int colours, float* const backdrop[], float* backdropAlpha,
+void psdComposite(PSDBlendMode mode, int colours, float* const backdrop[], float* backdropAlpha,
                   const float* const source[], const float* sourceAlpha, uint32 count,
                   float* scratch, int32 x, int32 y)
 {
-	const Mode mode = modeOf(key);
-	if (mode == kNormal || mode == kUnknown || mode == kDissolve) {
+	if (mode == PSD_BLEND_NORMAL || mode == PSD_BLEND_PASS_THROUGH || mode == PSD_BLEND_DISSOLVE) {
 		// Cr = Cb + (Cs - Cb) As / Ar: the share the source takes, worked
 		// out once a pixel, then a loop a channel that the compiler vectorises.
 		float* take = scratch;
 		const float* alpha = sourceAlpha;
-		if (mode == kDissolve) {
+		if (mode == PSD_BLEND_DISSOLVE) {
 			for (uint32 i = 0; i < count; i++)
 				take[i] = sourceAlpha[i] > dissolveThreshold(x + (int32)i, y) ? 1 : 0;
 			alpha = take;
@@ -394,7 +294,7 @@ void psdComposite(uint32 key, int colours, float* const backdrop[], float* backd
 	float* blended[5];
 	for (int c = 0; c < colours; c++)
 		blended[c] = scratch + (size_t)c * count;
-	psdBlendColours(key, colours, backdrop, source, blended, count);
+	psdBlendColours(mode, colours, backdrop, source, blended, count);
 	for (uint32 i = 0; i < count; i++) {
 		const float as = sourceAlpha[i];
 		if (as <= 0)

@@ -5,16 +5,12 @@
 // premultiplied. CMYK documents blend their stored (inverted ink) values the
 // same way, so multiply darkens in every mode.
 
-#include <SupportDefs.h>
-
-// Whether the key names a blend mode this code knows ('norm', 'mul ', ...;
-// 'pass' is a group's pass-through and is no blend of its own).
-bool psdIsBlendMode(uint32 key);
+#include <layers/PSDBlendMode.h>
 
 // The blend result B(backdrop, source) of count pixels, for `colours`
-// channels: result[c][i] from backdrop[c][i] and source[c][i]. Unknown keys
-// blend as normal.
-void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
+// channels: result[c][i] from backdrop[c][i] and source[c][i]. A pass-through
+// blends as normal.
+void psdBlendColours(PSDBlendMode mode, int colours, const float* const backdrop[],
                      const float* const source[], float* const result[], uint32 count);
 
 // Composites count source pixels over the backdrop in place, with the
@@ -23,7 +19,7 @@ void psdBlendColours(uint32 key, int colours, const float* const backdrop[],
 //   Cr = ((1 - As) Ab Cb + (1 - Ab) As Cs + As Ab B(Cb, Cs)) / Ar
 // `scratch` holds colours x count floats. Dissolve's alpha is decided per
 // pixel from its canvas position (x, y) onward, deterministically.
-void psdComposite(uint32 key, int colours, float* const backdrop[], float* backdropAlpha,
+void psdComposite(PSDBlendMode mode, int colours, float* const backdrop[], float* backdropAlpha,
                   const float* const source[], const float* sourceAlpha, uint32 count,
                   float* scratch, int32 x, int32 y);
 

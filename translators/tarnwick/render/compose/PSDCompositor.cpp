@@ -258,7 +258,7 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 		float fill;
 		const float opacity = Opacity(layer, &hasFill, &fill);
 		return painter->Effects()->Composite(
-		    *painter, {layer.blendMode, opacity, fill}, clip, target,
+		    *painter, {psdBlendModeFromKey(layer.blendMode), opacity, fill}, clip, target,
 		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	const PSDRect area = intersection(painter->Extent(), band);
@@ -286,10 +286,11 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 			       sizeof(float) * width);
 	}
 	if (painter->IsAdjustment())
-		return Adjust(*painter, layer.blendMode, opacity * fill, area, shape, clip, target);
+		return Adjust(*painter, psdBlendModeFromKey(layer.blendMode), opacity * fill, area, shape,
+		              clip, target);
 	if (painter->Effects() != nullptr) {
 		return painter->Effects()->Composite(
-		    *painter, {layer.blendMode, opacity, fill}, clip, target,
+		    *painter, {psdBlendModeFromKey(layer.blendMode), opacity, fill}, clip, target,
 		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	for (int32 y = area.top; y < area.bottom; y++) {
@@ -303,15 +304,15 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 		const float* source[5];
 		for (int c = 0; c < colours; c++)
 			source[c] = colour[c] + at;
-		CompositeRow(layer.blendMode, node.record, knockout, fill, source, alpha, area.left, y,
-		             (uint32)width, target);
+		CompositeRow(psdBlendModeFromKey(layer.blendMode), node.record, knockout, fill, source,
+		             alpha, area.left, y, (uint32)width, target);
 	}
 	return B_OK;
 }
 
-void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
-                                 const float* const source[], float* alpha, int32 left, int32 y,
-                                 uint32 count, PSDBand& target)
+void PSDCompositor::CompositeRow(PSDBlendMode blendMode, int record, const PSDBand* knockout,
+                                 float fill, const float* const source[], float* alpha, int32 left,
+                                 int32 y, uint32 count, PSDBand& target)
 {
 	const int colours = fTarget.colours;
 	float* backdrop[5];
@@ -346,9 +347,10 @@ void PSDCompositor::CompositeRow(uint32 blendMode, int record, const PSDBand* kn
 // Composited onto a copy of what lay below, which then takes the layer's
 // place as far as its shape and opacity go: with its fill opacity at 0 it
 // shows what lay below.
-void PSDCompositor::KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf,
-                             float fill, const float* const source[], float* alpha, int32 left,
-                             int32 y, uint32 count, float* const backdrop[], float* backdropAlpha)
+void PSDCompositor::KnockOut(PSDBlendMode blendMode, const PSDBand* knockout,
+                             const PSDBlendIf* blendIf, float fill, const float* const source[],
+                             float* alpha, int32 left, int32 y, uint32 count,
+                             float* const backdrop[], float* backdropAlpha)
 {
 	const int colours = fTarget.colours;
 	float* below[5];
@@ -379,15 +381,16 @@ status_t PSDCompositor::PaintEffectsAbove(const PSDLayerNode& base, PSDBand& tar
 	bool hasFill;
 	float fill;
 	const float opacity = Opacity(layer, &hasFill, &fill);
-	return painter->Effects()->Composite(*painter, {layer.blendMode, opacity, fill}, nullptr,
-	                                     target, PSD_EFFECTS_ABOVE);
+	return painter->Effects()->Composite(*painter,
+	                                     {psdBlendModeFromKey(layer.blendMode), opacity, fill},
+	                                     nullptr, target, PSD_EFFECTS_ABOVE);
 }
 
 // An adjustment layer changes the colours below it, as far as its shape,
 // opacity and clip let it and through its blend mode; it adds no coverage.
-status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
-                               const PSDRect& area, const float* shape, const PSDBand* clip,
-                               PSDBand& target)
+status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, PSDBlendMode blendMode,
+                               float opacity, const PSDRect& area, const float* shape,
+                               const PSDBand* clip, PSDBand& target)
 {
 	const PSDAdjustment* adjustment = painter.Adjustment();
 	if (adjustment == nullptr)
@@ -441,7 +444,7 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 	PSDLayerPainter* painter = Painter(node.record, true, &status);
 	if (painter == nullptr)
 		return status;
-	const bool passThrough = node.blendMode == psdKey("pass");
+	const bool passThrough = node.blendMode == PSD_BLEND_PASS_THROUGH;
 	// A group has no pixels of its own: its fill opacity fades its layers
 	// just as its opacity does.
 	bool hasFill;

@@ -48,14 +48,14 @@ private:
 	// Composites one row of source over the target at canvas row y from
 	// column left: the alpha holds every factor but the fill opacity. With
 	// knockout, onto that band's row instead of the target's.
-	void CompositeRow(uint32 blendMode, int record, const PSDBand* knockout, float fill,
+	void CompositeRow(PSDBlendMode blendMode, int record, const PSDBand* knockout, float fill,
 	                  const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
 	                  PSDBand& target);
-	void KnockOut(uint32 blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf, float fill,
-	              const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
-	              float* const backdrop[], float* backdropAlpha);
+	void KnockOut(PSDBlendMode blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf,
+	              float fill, const float* const source[], float* alpha, int32 left, int32 y,
+	              uint32 count, float* const backdrop[], float* backdropAlpha);
 	uint8 Restrictions(const PSDLayer& layer);
-	status_t Adjust(const PSDLayerPainter& painter, uint32 blendMode, float opacity,
+	status_t Adjust(const PSDLayerPainter& painter, PSDBlendMode blendMode, float opacity,
 	                const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
 	PSDLayerPainter* Painter(int record, bool group, status_t* status);
 	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);

@@ -39,7 +39,7 @@ PSDLayerNode psdBuildLayerTree(BPositionIO* in, const PSDLayers& layers)
 		}
 		PSDLayerNode node;
 		node.record = (int)i;
-		node.blendMode = blendMode;
+		node.blendMode = psdBlendModeFromKey(blendMode);
 		if (type == kOpenGroup || type == kClosedGroup) {
 			if (flattened > 0) {
 				flattened--;

@@ -5,6 +5,7 @@
 // first. The records come bottom first with a group's end marker below its
 // layers and the group's own record above them.
 
+#include <layers/PSDBlendMode.h>
 #include <layers/PSDLayers.h>
 
 #include <vector>
@@ -17,7 +18,8 @@ const int PSD_MAX_GROUP_DEPTH = 32;
 struct PSDLayerNode {
 	int record = -1; // index in PSDLayers::layers; -1 for the document itself
 	bool group = false;
-	uint32 blendMode = 0; // a group's comes from its section divider when there is one
+	// A group's comes from its section divider when there is one.
+	PSDBlendMode blendMode = PSD_BLEND_NORMAL;
 	std::vector<PSDLayerNode> children; // bottom first
 };
 

@@ -6,6 +6,7 @@
 // first use from the layer's shape.
 
 #include "PSDEffectShape.h"
+#include <layers/PSDBlendMode.h>
 #include <render/paint/PSDFill.h>
 
 #include <memory>
@@ -55,7 +56,7 @@ public:
 	virtual status_t Prepare(PSDEffectShape& shape) = 0;
 
 	PSDEffectStage Stage() const { return fStage; }
-	uint32 BlendMode() const { return fBlendMode; }
+	PSDBlendMode BlendMode() const { return fBlendMode; }
 	float Opacity() const { return fOpacity; }
 	const PSDPlane& Coverage() const { return fCoverage; }
 	PSDFill* Paint() const { return fPaint.get(); }
@@ -68,7 +69,7 @@ protected:
 	const PSDDescriptor& fDescriptor;
 	PSDEffectContext fContext;
 	PSDEffectStage fStage;
-	uint32 fBlendMode;
+	PSDBlendMode fBlendMode;
 	float fOpacity;
 	PSDPlane fCoverage;
 	std::unique_ptr<PSDFill> fPaint;

@@ -57,7 +57,7 @@ public:
 private:
 	status_t Prepare(PSDLayerPainter& painter);
 	status_t Allocate(int32 width);
-	void Blend(uint32 mode, float* dest, const float* planes, int32 y, const PSDRect& area,
+	void Blend(PSDBlendMode mode, float* dest, const float* planes, int32 y, const PSDRect& area,
 	           int32 left, int32 right);
 	bool PaintContent(PSDLayerPainter& painter, int32 y, const PSDRect& area, int32* left,
 	                  int32* right);
@@ -146,7 +146,7 @@ status_t PSDLayerStyle::Allocate(int32 width)
 
 // Composites planes (colours, then alpha) of the area's width onto dest,
 // from x on.
-void PSDLayerStyle::Blend(uint32 mode, float* dest, const float* planes, int32 y,
+void PSDLayerStyle::Blend(PSDBlendMode mode, float* dest, const float* planes, int32 y,
                           const PSDRect& area, int32 left, int32 right)
 {
 	const int colours = fTarget.colours;

@@ -5,6 +5,7 @@
 // bevels drawn around and over a layer. Given them, the layer is composited
 // here, together with its effects, in Photoshop's order.
 
+#include <layers/PSDBlendMode.h>
 #include <render/compose/PSDBand.h>
 #include <render/compose/PSDLayerPainter.h>
 
@@ -14,7 +15,7 @@
 // fades it and its effects, and its fill opacity, which fades its pixels
 // (and interior effects that blend with them) but not its other effects.
 struct PSDLayerLook {
-	uint32 blendMode;
+	PSDBlendMode blendMode;
 	float opacity;
 	float fill;
 };
