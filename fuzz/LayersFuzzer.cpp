@@ -11,7 +11,8 @@
 #include <TranslatorAddOn.h>
 #include <TranslatorFormats.h>
 #include <layers/PSDDescriptor.h>
-#include <render/shape/PSDVectorMask.h>
+#include <layers/PSDModelContext.h>
+#include <layers/PSDVectorPath.h>
 
 namespace {
 
@@ -26,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	PSDDescriptor descriptor;
 	psdParseDescriptor(data, size, &descriptor);
 	psdParseVersionedDescriptor(data, size, &descriptor);
-	PSDVectorMask path;
-	psdVectorMaskRead(data, size, path);
+	const PSDModelLimits limits;
+	PSDVectorPath path;
+	psdReadVectorPath(data, size, 1000, 1000, limits.knotsPerPath, limits.pointsPerPath, &path);
 
 	if (size < 26)
 		return 0;

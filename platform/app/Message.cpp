@@ -133,6 +133,11 @@ status_t BMessage::AddInt32(const char* name, int32 value)
 	return AddData(name, B_INT32_TYPE, &value, sizeof(value));
 }
 
+status_t BMessage::AddInt64(const char* name, int64 value)
+{
+	return AddData(name, B_INT64_TYPE, &value, sizeof(value));
+}
+
 status_t BMessage::AddFloat(const char* name, float value)
 {
 	return AddData(name, B_FLOAT_TYPE, &value, sizeof(value));
@@ -168,6 +173,11 @@ status_t BMessage::FindInt8(const char* name, int8* value) const
 status_t BMessage::FindInt8(const char* name, int32 index, int8* value) const
 {
 	return find_value(*this, name, B_INT8_TYPE, index, value);
+}
+
+status_t BMessage::FindInt64(const char* name, int64* value) const
+{
+	return find_value(*this, name, B_INT64_TYPE, 0, value);
 }
 
 status_t BMessage::FindInt32(const char* name, int32* value) const

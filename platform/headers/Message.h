@@ -42,6 +42,7 @@ public:
 	status_t AddBool(const char* name, bool value);
 	status_t AddInt8(const char* name, int8 value);
 	status_t AddInt32(const char* name, int32 value);
+	status_t AddInt64(const char* name, int64 value);
 	status_t AddFloat(const char* name, float value);
 	status_t AddPoint(const char* name, BPoint value);
 	status_t AddString(const char* name, const char* value);
@@ -52,6 +53,7 @@ public:
 	status_t FindInt8(const char* name, int32 index, int8* value) const;
 	status_t FindInt32(const char* name, int32* value) const;
 	status_t FindInt32(const char* name, int32 index, int32* value) const;
+	status_t FindInt64(const char* name, int64* value) const;
 	status_t FindFloat(const char* name, float* value) const;
 	status_t FindPoint(const char* name, BPoint* value) const;
 	status_t FindString(const char* name, const char** value) const;

@@ -3,8 +3,7 @@
 // mean difference of at most 2 and 98 % of the pixels within 8 in every
 // channel, as the layer score counts a match.
 
-#include <core/PSDCore.h>
-#include <render/PSDLayerImage.h>
+#include "TranslatedPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +17,6 @@
 namespace {
 
 const std::string kCorpus = SHARED_CORPUS_DIR;
-
-PSDMergedKind mergedKind(const PSDDocument& document)
-{
-	switch (document.mode) {
-	case PSD_MODE_RGB:
-		return document.channels >= 4 ? PSD_MERGED_RGBA : PSD_MERGED_RGB;
-	case PSD_MODE_CMYK:
-		return PSD_MERGED_CMYK;
-	default:
-		return PSD_MERGED_GRAY;
-	}
-}
 
 // A pixel word's colour channel over white; the merged image is opaque, as
 // translate shows it (its colour already lies over white).
@@ -45,17 +32,11 @@ void expectLayersMatchMerged(const std::string& path)
 	SCOPED_TRACE(path);
 	std::ifstream stream(path, std::ios::binary);
 	const std::vector<uint8> bytes(std::istreambuf_iterator<char>(stream), {});
-	BMemoryIO file(bytes.data(), bytes.size());
-	PSDDocument document;
-	std::string reason;
-	ASSERT_EQ(B_OK, psdCoreDescribe(&file, &document, &reason, false)) << reason;
-	PSDLayers layers;
-	ASSERT_EQ(B_OK, psdReadLayers(&file, document, &layers, &reason)) << reason;
-	const size_t count = (size_t)document.width * document.height;
-	std::vector<uint32> merged(count), rendered(count);
-	PSDPixelBufferSink mergedSink(merged.data()), renderedSink(rendered.data());
-	ASSERT_EQ(B_OK, psdCoreDecodeMerged(&file, document, mergedKind(document), mergedSink));
-	ASSERT_EQ(B_OK, psdRenderLayers(&file, document, layers, renderedSink, &reason)) << reason;
+	const std::vector<uint32> merged = translatedPixels(bytes, false);
+	const std::vector<uint32> rendered = translatedPixels(bytes, true);
+	ASSERT_EQ(merged.size(), rendered.size());
+	ASSERT_FALSE(merged.empty());
+	const size_t count = merged.size();
 
 	double total = 0;
 	std::vector<double> worst(count);

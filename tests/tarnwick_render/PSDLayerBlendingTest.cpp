@@ -4,9 +4,9 @@
 
 #include "PsdLayerWriter.h"
 
+#include "TranslatedPixels.h"
 #include <DataIO.h>
 #include <core/PSDDocument.h>
-#include <render/PSDLayerImage.h>
 
 #include <gtest/gtest.h>
 
@@ -69,15 +69,8 @@ std::vector<uint32> renderPixels(const std::vector<LayerRecord>& records)
 	PsdLayout layout = psdLayout(3, 8, 3, kWidth, 1);
 	layout.layerInfo = layerSection(records);
 	Bytes file = psdRaw(layout, std::vector<Bytes>(3, Bytes(kWidth, 255)));
-	BMemoryIO in(file.data(), file.size());
-	PSDDocument document;
-	PSDLayers layers;
-	std::string reason;
-	std::vector<uint32> pixels(kWidth);
-	PSDPixelBufferSink sink(pixels.data());
-	EXPECT_EQ(psdCoreDescribe(&in, &document, &reason), B_OK) << reason;
-	EXPECT_EQ(psdReadLayers(&in, document, &layers, &reason), B_OK) << reason;
-	EXPECT_EQ(psdRenderLayers(&in, document, layers, sink, &reason), B_OK) << reason;
+	std::vector<uint32> pixels = translatedPixels(file, true);
+	EXPECT_EQ(pixels.size(), (size_t)kWidth);
 	for (uint32 pixel : pixels)
 		EXPECT_EQ(pixel >> 24, 255u);
 	return pixels;

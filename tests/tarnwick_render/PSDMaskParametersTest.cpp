@@ -14,19 +14,18 @@ namespace {
 
 const int32 kDocument = 400;
 
-std::vector<float> maskPlane(const PSDVectorMask& mask, const PSDMaskParameters& parameters,
+std::vector<float> maskPlane(const PSDVectorPath& mask, const PSDMaskParameters& parameters,
                              const PSDRect& rect)
 {
 	int32 width = rect.right - rect.left;
 	std::vector<float> plane(size_t(width) * (rect.bottom - rect.top), -1);
-	EXPECT_EQ(B_OK, psdVectorMaskPlane(mask, kDocument, kDocument, parameters, rect, plane.data(),
-	                                   width));
+	EXPECT_EQ(B_OK, psdVectorMaskPlane(mask, parameters, rect, plane.data(), width));
 	return plane;
 }
 
 TEST(PSDMaskParameters, DensityPullsTowardOpaque)
 {
-	PSDVectorMask mask = PathBlock().Rectangle(1, 0.25, 0.25, 0.5, 0.5).Read();
+	PSDVectorPath mask = PathBlock().Rectangle(1, 0.25, 0.25, 0.5, 0.5).Read(kDocument, kDocument);
 	PSDMaskParameters parameters;
 	parameters.density = 64;
 	std::vector<float> plane = maskPlane(mask, parameters, {90, 90, 110, 110});
@@ -38,7 +37,7 @@ TEST(PSDMaskParameters, DensityPullsTowardOpaque)
 // rectangle; wide feathers, drawn coarser, stay within a small tolerance.
 TEST(PSDMaskParameters, FeatherBlursThePathBeyondTheRectangle)
 {
-	PSDVectorMask mask = PathBlock().Circle(1, 0.5, 0.5, 0.2).Read();
+	PSDVectorPath mask = PathBlock().Circle(1, 0.5, 0.5, 0.2).Read(kDocument, kDocument);
 	PSDRect rect = {100, 190, 140, 230}; // across the circle's left edge, x = 120
 	for (double feather : {3.0, 40.0}) {
 		SCOPED_TRACE(feather);
@@ -71,7 +70,7 @@ TEST(PSDMaskParameters, FeatherBlursThePathBeyondTheRectangle)
 TEST(PSDMaskParameters, HugeFeathersAndRectanglesStayBounded)
 {
 	// Everything left of x = 200, far beyond the document: half covered at the edge.
-	PSDVectorMask mask = PathBlock().Rectangle(1, -100, -100, 0.5, 100).Read();
+	PSDVectorPath mask = PathBlock().Rectangle(1, -100, -100, 0.5, 100).Read(kDocument, kDocument);
 	PSDMaskParameters parameters;
 	parameters.feather = 1e9;
 	std::vector<float> plane = maskPlane(mask, parameters, {195, 0, 205, 4});
@@ -79,10 +78,9 @@ TEST(PSDMaskParameters, HugeFeathersAndRectanglesStayBounded)
 		EXPECT_TRUE(value > 0.3f && value < 0.7f) << value;
 
 	float cell = 3;
-	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskPlane(mask, kDocument, kDocument, parameters,
-	                                          {-2000000000, 0, -1999999999, 1}, &cell, 1));
-	EXPECT_EQ(B_OK,
-	          psdVectorMaskPlane(mask, kDocument, kDocument, parameters, {4, 4, 4, 8}, &cell, 1));
+	EXPECT_EQ(B_BAD_VALUE,
+	          psdVectorMaskPlane(mask, parameters, {-2000000000, 0, -1999999999, 1}, &cell, 1));
+	EXPECT_EQ(B_OK, psdVectorMaskPlane(mask, parameters, {4, 4, 4, 8}, &cell, 1));
 	EXPECT_EQ(3, cell);
 }
 

@@ -2,7 +2,9 @@
 // one solid colour over white, clipped by the vector mask, so the coverage
 // read back from the merged image is Photoshop's and ours must match it.
 
-#include <core/PSDCore.h>
+#include "TranslatedPixels.h"
+
+#include <core/PSDDocument.h>
 #include <render/shape/PSDVectorMask.h>
 
 #include <gtest/gtest.h>
@@ -27,7 +29,7 @@ std::vector<uint8> readFile(const std::string& path)
 
 // The first vector mask block, found by its signature as the layer section
 // would be read past; its length follows the key.
-bool findVectorMask(const std::vector<uint8>& file, PSDVectorMask& mask)
+bool findVectorMask(const std::vector<uint8>& file, int32 width, int32 height, PSDVectorPath& mask)
 {
 	for (const char* key : {"8BIMvmsk", "8BIMvsms"}) {
 		auto at = std::search(file.begin(), file.end(), key, key + 8);
@@ -38,7 +40,8 @@ bool findVectorMask(const std::vector<uint8>& file, PSDVectorMask& mask)
 		                file[start - 2] << 8 | file[start - 1];
 		if (length > file.size() - start)
 			return false;
-		return psdVectorMaskRead(file.data() + start, length, mask) == B_OK;
+		return psdReadVectorPath(file.data() + start, length, width, height, 1 << 16, 1 << 20,
+		                         &mask) == B_OK;
 	}
 	return false;
 }
@@ -51,21 +54,17 @@ TEST(PSDVectorMaskCorpus, ShapesMatchPhotoshopsMergedImage)
 	                         "subtract-first", "subtract-second"}) {
 		SCOPED_TRACE(name);
 		std::vector<uint8> file = readFile(kLayers + "path-operations__" + name + ".psd");
-		PSDVectorMask mask;
-		ASSERT_TRUE(findVectorMask(file, mask));
-
 		BMemoryIO in(file.data(), file.size());
-		uint32 width, height, channels;
-		uint16 depth, mode, compression;
-		ASSERT_EQ(B_OK, psdCoreImageInfo(&in, &width, &height, &channels, &depth, &mode));
-		ASSERT_EQ(B_OK, psdCoreImageCompression(&in, &compression));
-		std::vector<uint32> merged(size_t(width) * height);
-		ASSERT_EQ(B_OK,
-		          psdCoreLoadImageRGBA(&in, width, height, channels, merged.data(), false, false));
+		PSDDocument document;
+		std::string reason;
+		ASSERT_EQ(B_OK, psdCoreDescribe(&in, &document, &reason)) << reason;
+		const int32 width = (int32)document.width, height = (int32)document.height;
+		PSDVectorPath mask;
+		ASSERT_TRUE(findVectorMask(file, width, height, mask));
+		const std::vector<uint32> merged = translatedPixels(file, false);
+		ASSERT_EQ(merged.size(), size_t(width) * height);
 		std::vector<uint8> coverage(merged.size());
-		ASSERT_EQ(B_OK,
-		          psdVectorMaskCoverage(mask, width, height, {0, 0, int32(width), int32(height)},
-		                                coverage.data(), width));
+		ASSERT_EQ(B_OK, psdVectorMaskCoverage(mask, {0, 0, width, height}, coverage.data(), width));
 
 		// The shape's colour is the median where we cover fully (a stroke
 		// may run along the edge); its channel farthest from white tells how

@@ -13,12 +13,11 @@ namespace {
 
 const int32 kSide = 100;
 
-std::vector<uint8> coverage(const PSDVectorMask& mask, const PSDRect& rect = {0, 0, kSide, kSide},
-                            int32 document = kSide)
+std::vector<uint8> coverage(const PSDVectorPath& mask, const PSDRect& rect = {0, 0, kSide, kSide})
 {
 	int32 width = rect.right - rect.left;
 	std::vector<uint8> out(size_t(width) * (rect.bottom - rect.top), 77);
-	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, document, document, rect, out.data(), width));
+	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, rect, out.data(), width));
 	return out;
 }
 
@@ -45,7 +44,7 @@ TEST(PSDVectorMask, RectanglesCoverWholeAndHalfPixels)
 
 TEST(PSDVectorMask, AnyRectangleMatchesTheWholeCanvas)
 {
-	PSDVectorMask mask = PathBlock().Circle(1, 0.5, 0.5, 0.33).Read();
+	PSDVectorPath mask = PathBlock().Circle(1, 0.5, 0.5, 0.33).Read();
 	std::vector<uint8> whole = coverage(mask);
 	PSDRect part = {37, 12, 71, 90};
 	std::vector<uint8> piece = coverage(mask, part);
@@ -147,19 +146,22 @@ TEST(PSDVectorMask, FlagsAndEmptyPaths)
 
 TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 {
-	PSDVectorMask mask;
+	PSDVectorPath mask;
+	auto read = [&mask](const uint8* data, size_t size) {
+		return psdReadVectorPath(data, size, kSide, kSide, 1 << 16, 1 << 20, &mask);
+	};
 	std::vector<uint8> bytes = PathBlock().Rectangle(1, 0.2, 0.2, 0.8, 0.8).Bytes();
-	EXPECT_EQ(B_ILLEGAL_DATA, psdVectorMaskRead(bytes.data(), 7, mask));
-	EXPECT_EQ(B_ILLEGAL_DATA, psdVectorMaskRead(nullptr, bytes.size(), mask));
+	EXPECT_EQ(B_ILLEGAL_DATA, read(bytes.data(), 7));
+	EXPECT_EQ(B_ILLEGAL_DATA, read(nullptr, bytes.size()));
 	bytes[3] = 2;
-	EXPECT_EQ(B_NOT_SUPPORTED, psdVectorMaskRead(bytes.data(), bytes.size(), mask));
+	EXPECT_EQ(B_NOT_SUPPORTED, read(bytes.data(), bytes.size()));
 
 	// Cut inside the last knot: three knots make a triangle.
 	PathBlock cut;
 	cut.Rectangle(1, 0.2, 0.2, 0.8, 0.8);
-	ASSERT_EQ(B_OK, psdVectorMaskRead(cut.Bytes().data(), cut.Bytes().size() - 5, mask));
-	ASSERT_EQ(1u, mask.subpaths.size());
-	EXPECT_EQ(3u, mask.subpaths[0].knotCount);
+	ASSERT_EQ(B_OK, read(cut.Bytes().data(), cut.Bytes().size() - 5));
+	ASSERT_EQ(1u, mask.outlines.size());
+	EXPECT_EQ(3u, mask.knots);
 
 	// More knots claimed than follow, stray knots, unknown records: the
 	// square is read as it is and the rest is left out.
@@ -167,8 +169,8 @@ TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 	odd.Knot(0.5, 0.5).Record(99, 7).Subpath(1, 40).Knot(0.2, 0.2).Knot(0.8, 0.2).Knot(0.8, 0.8);
 	odd.Knot(0.2, 0.8).Record(7);
 	mask = odd.Read();
-	ASSERT_EQ(1u, mask.subpaths.size());
-	EXPECT_EQ(4u, mask.subpaths[0].knotCount);
+	ASSERT_EQ(1u, mask.outlines.size());
+	EXPECT_EQ(4u, mask.knots);
 	std::vector<uint8> plane = coverage(mask);
 	EXPECT_EQ(255, at(plane, 50, 50));
 	EXPECT_EQ(0, at(plane, 10, 50));
@@ -178,12 +180,11 @@ TEST(PSDVectorMask, DamagedRecordsAreRefusedOrIgnored)
 	EXPECT_EQ(std::vector<uint8>(bare.size(), 0), bare);
 
 	uint8 untouched = 9;
-	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, kSide, kSide, {5, 5, 5, 9}, &untouched, 0));
+	EXPECT_EQ(B_OK, psdVectorMaskCoverage(mask, {5, 5, 5, 9}, &untouched, 0));
 	EXPECT_EQ(9, untouched);
-	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, 0, kSide, {0, 0, 1, 1}, &untouched, 1));
-	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {0, 0, 2, 1}, &untouched, 1));
-	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, kSide, kSide, {INT32_MIN, 0, INT32_MAX, 1},
-	                                             &untouched, 0xffffffffu));
+	EXPECT_EQ(B_BAD_VALUE, psdVectorMaskCoverage(mask, {0, 0, 2, 1}, &untouched, 1));
+	EXPECT_EQ(B_BAD_VALUE,
+	          psdVectorMaskCoverage(mask, {INT32_MIN, 0, INT32_MAX, 1}, &untouched, 0xffffffffu));
 }
 
 TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)
@@ -193,11 +194,15 @@ TEST(PSDVectorMask, FarKnotsInAHugeDocumentKeepTheirEdges)
 	// right of the diagonal are covered, the diagonal's own pixels half (to
 	// within cairo's 15 sample rows a pixel).
 	const int32 document = 300000;
-	PSDVectorMask mask =
-	    PathBlock().Subpath(1, 3).Knot(-100, -100).Knot(100, 100).Knot(100, -100).Read();
+	PSDVectorPath mask = PathBlock()
+	                         .Subpath(1, 3)
+	                         .Knot(-100, -100)
+	                         .Knot(100, 100)
+	                         .Knot(100, -100)
+	                         .Read(document, document);
 	PSDRect rect = {150000, 150000, 150016, 150016};
 	std::vector<uint8> plane(16 * 16);
-	ASSERT_EQ(B_OK, psdVectorMaskCoverage(mask, document, document, rect, plane.data(), 16));
+	ASSERT_EQ(B_OK, psdVectorMaskCoverage(mask, rect, plane.data(), 16));
 	for (int32 y = 0; y < 16; y++) {
 		for (int32 x = 0; x < 16; x++) {
 			uint8 expected = x > y ? 255 : x < y ? 0 : 128;
@@ -227,8 +232,7 @@ TEST(PSDVectorMask, PathsCostingFarMoreThanAnyMaskAreRefused)
 	for (int i = 0; i < 5000; i++)
 		block.Rectangle(kPSDPathIntersect, -1, -1, 2, 2);
 	std::vector<uint8> plane(100);
-	EXPECT_EQ(B_NO_MEMORY,
-	          psdVectorMaskCoverage(block.Read(), kSide, kSide, {0, 0, 10, 10}, plane.data(), 10));
+	EXPECT_EQ(B_NO_MEMORY, psdVectorMaskCoverage(block.Read(), {0, 0, 10, 10}, plane.data(), 10));
 }
 
 } // namespace

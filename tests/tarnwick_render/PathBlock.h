@@ -4,7 +4,7 @@
 // Builds the data of a vector mask block, points given as fractions of the
 // document's width and height.
 
-#include <render/shape/PSDVectorMask.h>
+#include <layers/PSDVectorPath.h>
 
 #include <cmath>
 #include <vector>
@@ -71,11 +71,12 @@ public:
 
 	std::vector<uint8>& Bytes() { return fBytes; }
 
-	PSDVectorMask Read() const
+	// The path of a document of this size.
+	PSDVectorPath Read(int32 width = 100, int32 height = 100) const
 	{
-		PSDVectorMask mask;
-		psdVectorMaskRead(fBytes.data(), fBytes.size(), mask);
-		return mask;
+		PSDVectorPath path;
+		psdReadVectorPath(fBytes.data(), fBytes.size(), width, height, 1 << 16, 1 << 20, &path);
+		return path;
 	}
 
 private:

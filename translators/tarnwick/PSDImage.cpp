@@ -76,18 +76,10 @@ std::string sizeReason(const PSDDocument& document, uint32 bitmapWidth, uint32 b
 	return std::string();
 }
 
-// The lock guards this one copy; it is never held while decoding.
-template <typename T> T readSetting(T psd_settings::*field)
+PSDMergedKind multichannelKind(const PSDRequest& request)
 {
-	g_settings_lock.Lock();
-	T value = g_settings.*field;
-	g_settings_lock.Unlock();
-	return value;
-}
-
-PSDMergedKind multichannelKind(const PSDDocument& document)
-{
-	switch (readSetting(&psd_settings::multichannelRead)) {
+	const PSDDocument& document = request.document;
+	switch (request.multichannelRead) {
 	case PSD_MULTICHANNEL_CMYK:
 		return document.channels >= 4 ? PSD_MERGED_CMYK : PSD_MERGED_GRAY;
 	case PSD_MULTICHANNEL_GRAYSCALE:
@@ -130,20 +122,20 @@ status_t psd_image_check_merged(const PSDDocument& document, std::string* reason
 	return reason->empty() ? B_OK : B_ERROR;
 }
 
-PSDMergedKind psd_image_merged_kind(const PSDDocument& document)
+PSDMergedKind psd_image_merged_kind(const PSDRequest& request)
 {
+	const PSDDocument& document = request.document;
 	switch (document.mode) {
 	case PSD_MODE_BITMAP:
 		return PSD_MERGED_BITMAP;
 	case PSD_MODE_INDEXED:
 		return PSD_MERGED_INDEXED;
 	case PSD_MODE_RGB:
-		return document.channels >= 4 && readSetting(&psd_settings::alpha4) ? PSD_MERGED_RGBA
-		                                                                    : PSD_MERGED_RGB;
+		return document.channels >= 4 && request.alpha4 ? PSD_MERGED_RGBA : PSD_MERGED_RGB;
 	case PSD_MODE_CMYK:
 		return PSD_MERGED_CMYK;
 	case PSD_MODE_MULTICHANNEL:
-		return multichannelKind(document);
+		return multichannelKind(request);
 	default:
 		return PSD_MERGED_GRAY;
 	}

@@ -4,6 +4,8 @@
 #include <core/PSDDocument.h>
 #include <core/PSDMergedImage.h>
 
+#include "PSDRequest.h"
+
 #include <string>
 
 // B_OK for an image Tarnwick can read at all: a colour mode it knows, a
@@ -19,7 +21,7 @@ status_t psd_image_check(const PSDDocument& document, uint32 bitmapWidth, uint32
 status_t psd_image_check_merged(const PSDDocument& document, std::string* reason);
 
 // How the merged image becomes pixels: by colour mode, channel count and
-// the one setting the mode needs, read once.
-PSDMergedKind psd_image_merged_kind(const PSDDocument& document);
+// the one setting the mode needs, as the request read it.
+PSDMergedKind psd_image_merged_kind(const PSDRequest& request);
 
 #endif

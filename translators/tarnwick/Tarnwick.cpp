@@ -9,14 +9,16 @@
 #include <core/PSDZeroedBuffer.h>
 
 #include "PSDImage.h"
+#include "PSDLayerReading.h"
+#include "PSDRequest.h"
 #include <Tarnwick.h>
 
 #include "AreaAverageSink.h"
-#include <render/PSDLayerImage.h>
 #include <settings/TarnwickVersion.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -58,22 +60,12 @@ status_t Identify(BPositionIO* inSource, const translation_format*, BMessage*,
 }
 
 // The bitmap's size: the document's own, or reduced to fit the host's box.
-static status_t bitmap_size(const PSDDocument& document, BMessage* ioExtension, ReducedSize* size,
-                            std::string* reason)
+static ReducedSize bitmap_size(const PSDRequest& request)
 {
-	*size = {document.width, document.height};
-	BPoint box;
-	if (ioExtension == nullptr || ioExtension->FindPoint(B_TRANSLATOR_EXT_SIZE_BOX, &box) != B_OK)
-		return B_OK;
-	if (!(box.x >= 1 && box.y >= 1)) {
-		*reason = "the size box asked for has no pixels";
-		return B_BAD_VALUE;
-	}
-	// Past any image's side, so large boxes need no care in the casts.
-	const float kLargest = 1e9f;
-	*size = reduced_size(document.width, document.height, (uint32)std::min(box.x, kLargest),
-	                     (uint32)std::min(box.y, kLargest));
-	return B_OK;
+	const PSDDocument& document = request.document;
+	if (!request.sizeBox)
+		return {document.width, document.height};
+	return reduced_size(document.width, document.height, request.boxWidth, request.boxHeight);
 }
 
 // A failed translation says why in the caller's extension message.
@@ -88,139 +80,98 @@ static status_t failed(BMessage* ioExtension, status_t status, const std::string
 
 // The layers are rendered when the host asks for them, or when it leaves
 // the choice and the merged image is not real or not there.
-static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage* ioExtension,
-                         PSDLayers* layers)
+static bool wants_layers(const PSDRequest& request, PSDLayers* layers)
 {
-	bool asked = false;
-	const bool chosen =
-	    ioExtension != nullptr && ioExtension->FindBool(TARNWICK_EXT_LAYERS, &asked) == B_OK;
-	if (chosen && !asked)
+	const PSDDocument& document = request.document;
+	if (request.layers == PSDRequest::kMergedImage)
 		return false;
-	if (!chosen && document.realMergedData != 0 && document.hasImageData)
+	if (request.layers == PSDRequest::kTarnwickDecides && document.realMergedData != 0 &&
+	    document.hasImageData)
 		return false;
 	// Without layers to render, the merged image is all there is.
 	std::string unreadable;
-	return psdReadLayers(in, document, layers, &unreadable) == B_OK &&
-	       psdCanRenderLayers(document, *layers);
+	return psdReadLayers(request.in, document, layers, &unreadable) == B_OK &&
+	       psd_can_render_layers(document, *layers);
 }
 
-// The merged image or the rendered layers into the sink.
-static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
-                       PSDPixelSink& sink, std::string* reason)
+// The merged image into the bitmap's pixel words, reduced on the way where
+// the bitmap is smaller.
+static status_t decode_merged(PSDRequest& request, const ReducedSize& size, uint32* pixels)
 {
-	if (layers != nullptr)
-		return psdRenderLayers(in, document, *layers, sink, reason);
-	if (psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink) == B_OK)
-		return B_OK;
-	*reason = "not enough memory to decode the image";
-	return B_ERROR;
-}
-
-// Nothing is written before the pixels are all there: a failure leaves the
-// output as it was.
-static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header, const uint32* pixels,
-                             std::string* reason)
-{
-	if (BPrivate::write_bitmap_stream(out, header, pixels) == B_OK)
-		return B_OK;
-	*reason = "the bitmap could not be written";
-	return B_ERROR;
-}
-
-static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
-                                const PSDLayers* layers, const TranslatorBitmap& header,
-                                BPositionIO* out, std::string* reason)
-{
-	PSDZeroedBuffer buffer(header.dataSize);
-	uint32* pixels = (uint32*)buffer.Data();
-	if (pixels == nullptr) {
-		*reason = "not enough memory for the bitmap";
-		return B_ERROR;
+	const PSDDocument& document = request.document;
+	const PSDMergedKind kind = psd_image_merged_kind(request);
+	status_t status;
+	if (size.width == document.width && size.height == document.height) {
+		PSDPixelBufferSink sink(pixels);
+		status = psdCoreDecodeMerged(request.in, document, kind, sink);
+	} else {
+		AreaAverageSink sink(document.width, document.height, size.width, size.height);
+		status = sink.InitCheck();
+		if (status == B_OK)
+			status = psdCoreDecodeMerged(request.in, document, kind, sink);
+		sink.Finish();
+		if (status == B_OK)
+			memcpy(pixels, sink.Pixels(), sizeof(uint32) * size.width * size.height);
 	}
-	PSDPixelBufferSink sink(pixels);
-	if (decode(in, document, layers, sink, reason) != B_OK)
-		return B_ERROR;
-	return write_bitmap(out, header, pixels, reason);
-}
-
-static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
-                                  const PSDLayers* layers, const ReducedSize& size,
-                                  const TranslatorBitmap& header, BPositionIO* out,
-                                  std::string* reason)
-{
-	AreaAverageSink sink(document.width, document.height, size.width, size.height);
-	if (sink.InitCheck() != B_OK) {
-		*reason = "not enough memory for the bitmap";
-		return B_ERROR;
-	}
-	if (decode(in, document, layers, sink, reason) != B_OK)
-		return B_ERROR;
-	sink.Finish();
-	return write_bitmap(out, header, sink.Pixels(), reason);
-}
-
-// A host that asks for the header alone learns the bitmap's size before
-// anything is decoded or held.
-static bool header_only(BMessage* ioExtension)
-{
-	bool only = false;
-	return ioExtension != nullptr &&
-	       ioExtension->FindBool(B_TRANSLATOR_EXT_HEADER_ONLY, &only) == B_OK && only;
+	if (status != B_OK)
+		return request.Fail(B_ERROR, "not enough memory to decode the image");
+	return B_OK;
 }
 
 // A reduced reading takes time with the image's area, which a header alone
 // could make huge. Past the area a full reading allows (a 4 GiB bitmap),
 // the file must hold a byte for every 1032 pixels, the most that deflate,
 // the densest of its compressions, packs into one.
-static status_t check_reduced_area(BPositionIO* in, const PSDDocument& document,
-                                   std::string* reason)
+static status_t check_reduced_area(PSDRequest& request)
 {
+	const PSDDocument& document = request.document;
 	const uint64 pixels = (uint64)document.width * document.height;
 	off_t size = 0;
-	if (pixels <= UINT32_MAX / 4 || (in->GetSize(&size) == B_OK && (uint64)size >= pixels / 1032))
+	if (pixels <= UINT32_MAX / 4 ||
+	    (request.in->GetSize(&size) == B_OK && (uint64)size >= pixels / 1032))
 		return B_OK;
-	// Not std::to_string: its digit table is a unique symbol, which would
-	// keep the add-on loaded, and its settings, past the host's unload.
-	char text[100];
-	snprintf(text, sizeof(text), "image of %u x %u pixels in a file too short to hold them",
-	         document.width, document.height);
-	*reason = text;
-	return B_ERROR;
+	return request.Fail(B_ERROR, "image of %u x %u pixels in a file too short to hold them",
+	                    document.width, document.height);
 }
 
-static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* out,
-                          std::string* reason)
+static status_t translate(PSDRequest& request, BPositionIO* out)
 {
-	PSDDocument document;
-	status_t status = psdCoreDescribe(in, &document, reason, false);
-	ReducedSize size;
-	if (status == B_OK)
-		status = bitmap_size(document, ioExtension, &size, reason);
-	if (status == B_OK)
-		status = psd_image_check(document, size.width, size.height, reason);
-	const bool reduced =
-	    status == B_OK && (size.width != document.width || size.height != document.height);
-	if (reduced)
-		status = check_reduced_area(in, document, reason);
+	PSDDocument& document = request.document;
+	status_t status = psdCoreDescribe(request.in, &document, &request.reason, false);
 	if (status != B_OK)
 		return status;
-	PSDLayers layers;
-	const bool renderLayers = wants_layers(in, document, ioExtension, &layers);
-	if (!renderLayers && psd_image_check_merged(document, reason) != B_OK)
+	const ReducedSize size = bitmap_size(request);
+	status = psd_image_check(document, size.width, size.height, &request.reason);
+	if (status != B_OK)
+		return status;
+	const bool reduced = size.width != document.width || size.height != document.height;
+	if (reduced && check_reduced_area(request) != B_OK)
 		return B_ERROR;
 
+	// Nothing is written before the pixels are all there: a failure leaves
+	// the output as it was.
 	const TranslatorBitmap header =
 	    BPrivate::bitmap_header(size.width, size.height, B_RGBA32, size.width * 4);
-	if (header_only(ioExtension)) {
+	if (request.headerOnly) {
 		if (BPrivate::write_bitmap_header(out, header) == B_OK)
 			return B_OK;
-		*reason = "the bitmap could not be written";
-		return B_ERROR;
+		return request.Fail(B_ERROR, "the bitmap could not be written");
 	}
-	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
-	if (reduced)
-		return translate_reduced(in, document, rendered, size, header, out, reason);
-	return translate_whole(in, document, rendered, header, out, reason);
+	PSDLayers layers;
+	const bool renderLayers = wants_layers(request, &layers);
+	if (!renderLayers && psd_image_check_merged(document, &request.reason) != B_OK)
+		return B_ERROR;
+	PSDZeroedBuffer buffer(header.dataSize);
+	uint32* pixels = (uint32*)buffer.Data();
+	if (pixels == nullptr)
+		return request.Fail(B_ERROR, "not enough memory for the bitmap");
+	status = renderLayers ? psd_read_layers(request, layers, size, pixels)
+	                      : decode_merged(request, size, pixels);
+	if (status != B_OK)
+		return status;
+	if (BPrivate::write_bitmap_stream(out, header, pixels) != B_OK)
+		return request.Fail(B_ERROR, "the bitmap could not be written");
+	return B_OK;
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,
@@ -233,15 +184,17 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioEx
 	if (inSource == nullptr || outDestination == nullptr)
 		return B_BAD_VALUE;
 
-	std::string reason;
+	PSDRequest request;
 	status_t status;
 	// Memory runs out in one place for the whole reading: no part of the
 	// picture is dropped on the way, the reading fails.
 	try {
-		status = translate(inSource, ioExtension, outDestination, &reason);
+		status = psd_request_read(inSource, ioExtension, &request);
+		if (status == B_OK)
+			status = translate(request, outDestination);
 	} catch (const std::bad_alloc&) {
-		reason = "not enough memory to read the image";
+		request.reason = "not enough memory to read the image";
 		status = B_NO_MEMORY;
 	}
-	return status == B_OK ? B_OK : failed(ioExtension, status, reason);
+	return status == B_OK ? B_OK : failed(ioExtension, status, request.reason);
 }

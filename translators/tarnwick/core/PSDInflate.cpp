@@ -4,8 +4,9 @@
 
 #include <cstring>
 
-PSDInflater::PSDInflater(BPositionIO* in, uint64 offset, uint64 length)
-    : fStatus(B_OK), fEnded(false), fIn(in), fNext(offset), fLeft(length)
+PSDInflater::PSDInflater(BPositionIO* in, uint64 offset, uint64 length, size_t inputSize)
+    : fStatus(B_OK), fEnded(false), fIn(in), fNext(offset), fLeft(length), fInputSize(inputSize),
+      fInput(new uint8[inputSize])
 {
 	memset(&fStream, 0, sizeof(fStream));
 	if (inflateInit(&fStream) != Z_OK) {
@@ -22,15 +23,15 @@ PSDInflater::~PSDInflater()
 
 bool PSDInflater::Refill()
 {
-	size_t size = fLeft < kInputSize ? (size_t)fLeft : kInputSize;
+	size_t size = fLeft < fInputSize ? (size_t)fLeft : fInputSize;
 	if (size == 0 || fNext > (uint64)INT64_MAX)
 		return false;
-	ssize_t got = fIn->ReadAt((off_t)fNext, fInput, size);
+	ssize_t got = fIn->ReadAt((off_t)fNext, fInput.get(), size);
 	if (got <= 0)
 		return false;
 	fNext += (uint64)got;
 	fLeft -= (uint64)got;
-	fStream.next_in = fInput;
+	fStream.next_in = fInput.get();
 	fStream.avail_in = (uInt)got;
 	return true;
 }

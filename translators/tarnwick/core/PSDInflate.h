@@ -10,14 +10,17 @@
 
 #include <zlib.h>
 
+#include <memory>
+
 // Inflates a zlib stream of the file as its bytes are asked for. Past the
 // end of the stream, or of what a damaged stream gave, it hands out zeros:
 // a stream that inflates to more than is asked is cut there, one that
 // inflates to less leaves zeros.
 class PSDInflater {
 public:
-	// The stream takes up to `length` bytes of the file from `offset` on.
-	PSDInflater(BPositionIO* in, uint64 offset, uint64 length);
+	// The stream takes up to `length` bytes of the file from `offset` on,
+	// read inputSize bytes at a time.
+	PSDInflater(BPositionIO* in, uint64 offset, uint64 length, size_t inputSize = 65536);
 	~PSDInflater();
 
 	// B_NO_MEMORY when zlib could not be set up; nothing can be read then.
@@ -30,14 +33,14 @@ private:
 
 	bool Refill();
 
-	static const size_t kInputSize = 65536;
 	z_stream fStream;
 	status_t fStatus;
 	bool fEnded;
 	BPositionIO* fIn;
 	uint64 fNext;
 	uint64 fLeft;
-	uint8 fInput[kInputSize];
+	size_t fInputSize;
+	std::unique_ptr<uint8[]> fInput;
 };
 
 // Undoes ZIP prediction on one row of `width` samples: 1-byte samples are

@@ -13,12 +13,25 @@
 // image area-averaged down to fit the box, read a few rows at a time so that
 // memory does not grow with the image; colours are averaged weighted by
 // their alpha. Rendered layers are rendered at full size, band by band, and
-// averaged the same way, so they match a full rendering scaled down. Without
-// the field, or when the image fits, the bitmap is the image's own size.
+// averaged the same way, so they match a full rendering scaled down, unless
+// that costs more than the work limit (below). Without the field, or when
+// the image fits, the bitmap is the image's own size.
+//
+// TARNWICK_EXT_WORK_LIMIT (int64): the work a rendering of the layers may
+// cost, in pixel operations (a layer composited over an area costs that
+// area; effects, feathers and groups more). Without the field the limit is
+// PSD_DEFAULT_WORK_LIMIT plus 64 operations for every byte of the file, so
+// real documents, whose channels fill their files, render whole while a
+// small file that asks for vast areas does not. A reduced reading whose
+// layers cost more than the limit (or, without the field, more than
+// PSD_THUMBNAIL_WORK) renders them at the bitmap's size instead; one that
+// would cost more even so, and a full-size reading that would, fail with a
+// reason that names the limit.
 //
 // B_TRANSLATOR_EXT_FAILURE_REASON (string, TranslatorFormats.h): written when
 // Translate fails, one line saying why.
 
 #define TARNWICK_EXT_LAYERS "psd /layers"
+#define TARNWICK_EXT_WORK_LIMIT "psd /work_limit"
 
 #endif

@@ -14,6 +14,8 @@ const size_t kCacheSize = 16384;
 // Photoshop's widest rows: 300,000 samples of 4 bytes. ZIP rows are undone
 // whole (prediction runs along the row), so wider claims are not inflated.
 const uint64 kWidestInflatedRow = 300000 * 4;
+// A layer keeps a stream open for each ZIP channel it shows: small reads.
+const size_t kInflateInput = 16384;
 
 uint32 clampTo(int64 value, uint32 limit)
 {
@@ -26,7 +28,8 @@ PSDChannelReader::PSDChannelReader(BPositionIO* in, const PSDLayerChannel& chann
                                    uint32 height, const PSDRect& window, uint16 depth, bool psb)
     : fIn(in), fChannel(channel), fWidth(width), fHeight(height),
       fSampleBytes(depth >= 8 ? depth / 8 : 1), fPSB(psb), fCompression(0),
-      fRowBytes((uint64)width * fSampleBytes), fWindowBytes(0), fWindowStart(0), fCacheStart(0)
+      fRowBytes((uint64)width * fSampleBytes), fWindowBytes(0), fWindowStart(0), fInflatedRows(0),
+      fCacheStart(0)
 {
 	fWindow.left = (int32)clampTo(window.left, width);
 	fWindow.right = (int32)std::max(clampTo(window.right, width), (uint32)fWindow.left);
@@ -51,8 +54,6 @@ status_t PSDChannelReader::Init()
 	}
 	if (fCompression == PSD_COMPRESSION_PACKBITS)
 		return InitPackedRows();
-	if (fCompression == PSD_COMPRESSION_ZIP || fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
-		return InitInflated();
 	return B_OK;
 }
 
@@ -64,11 +65,14 @@ status_t PSDChannelReader::InitPackedRows()
 	const uint64 end = fChannel.offset + fChannel.length;
 	const uint64 tableBytes = (uint64)fHeight * countSize;
 	const uint64 tableEnd = std::min(end, psdAddOffsets(fChannel.offset + 2, tableBytes));
-	try {
-		fRowStarts.resize((size_t)(fWindow.bottom - fWindow.top) + 1);
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
+	// The table holds no more rows than the channel has bytes for, however
+	// many the record claims; rows past it are empty.
+	const uint64 held = (tableEnd - std::min(tableEnd, fChannel.offset + 2)) / countSize;
+	const uint32 rows =
+	    (uint32)std::min<uint64>((uint64)(fWindow.bottom - fWindow.top),
+	                             held > (uint64)fWindow.top ? held - fWindow.top : 0);
+	fWindow.bottom = fWindow.top + (int32)rows;
+	fRowStarts.resize((size_t)rows + 1);
 	uint64 at = std::min(end, psdAddOffsets(fChannel.offset + 2, tableBytes));
 	uint64 entry = fChannel.offset + 2;
 	for (uint32 y = 0; y <= (uint32)fWindow.bottom; y++) {
@@ -88,29 +92,27 @@ status_t PSDChannelReader::InitPackedRows()
 	return B_OK;
 }
 
-// Inflates row after row down to the window's last, keeping the window.
-status_t PSDChannelReader::InitInflated()
+// Inflates forward to row y; an earlier row starts the stream again.
+void PSDChannelReader::InflateRow(uint32 y, uint8* row)
 {
-	if (fRowBytes > kWidestInflatedRow || fChannel.length < 2)
-		return B_OK; // nothing to show: its rows read as zeros
-	const size_t rows = (size_t)(fWindow.bottom - fWindow.top);
-	std::unique_ptr<uint8[]> row(new (std::nothrow) uint8[(size_t)fRowBytes * 2]);
-	fInflated.reset(new (std::nothrow) uint8[rows * fWindowBytes]);
-	PSDInflater inflater(fIn, fChannel.offset + 2, fChannel.length - 2);
-	if (!row || !fInflated || inflater.InitCheck() != B_OK) {
-		fInflated.reset();
-		return B_NO_MEMORY;
+	if (fRowBytes > kWidestInflatedRow || fChannel.length < 2) {
+		memset(row, 0, fWindowBytes); // nothing to show
+		return;
 	}
-	for (uint32 y = 0; y < (uint32)fWindow.bottom; y++) {
-		inflater.Read(row.get(), (size_t)fRowBytes);
-		if (y < (uint32)fWindow.top)
-			continue;
-		if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
-			psdCoreUnpredictRow(row.get(), fWidth, fSampleBytes, row.get() + fRowBytes);
-		memcpy(fInflated.get() + (y - fWindow.top) * fWindowBytes, row.get() + fWindowStart,
-		       fWindowBytes);
+	if (!fInflater || y < fInflatedRows) {
+		fInflater.reset(
+		    new PSDInflater(fIn, fChannel.offset + 2, fChannel.length - 2, kInflateInput));
+		if (fInflater->InitCheck() != B_OK)
+			throw std::bad_alloc();
+		fInflatedRows = 0;
+		fWholeRow.resize((size_t)fRowBytes * 2);
 	}
-	return B_OK;
+	uint8* whole = fWholeRow.data();
+	for (; fInflatedRows <= y; fInflatedRows++)
+		fInflater->Read(whole, (size_t)fRowBytes);
+	if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
+		psdCoreUnpredictRow(whole, fWidth, fSampleBytes, whole + fRowBytes);
+	memcpy(row, whole + fWindowStart, fWindowBytes);
 }
 
 // The bytes [offset, offset + size) of the channel, from the cache, which
@@ -231,10 +233,7 @@ void PSDChannelReader::Row(uint32 y, float* out)
 	}
 	case PSD_COMPRESSION_ZIP:
 	case PSD_COMPRESSION_ZIP_PREDICTION:
-		if (fInflated)
-			memcpy(row, fInflated.get() + (y - fWindow.top) * fWindowBytes, fWindowBytes);
-		else
-			memset(row, 0, fWindowBytes);
+		InflateRow(y, row);
 		break;
 	default:
 		memset(row, 0, fWindowBytes);

@@ -6,12 +6,15 @@
 // channel: the part that can show on the canvas. Nothing is held or read
 // for the rest, whatever size the record claims. Raw rows are found by
 // their offsets, PackBits rows through the row byte counts, so any row can
-// be read without the ones above it; ZIP data is inflated once, keeping the
-// window. Data that lies or runs out gives zeros, never reads outside the
-// channel.
+// be read without the ones above it; ZIP data is inflated forward as rows
+// are asked for, a row at a time (an earlier row inflates the channel again
+// from its start). Data that lies or runs out gives zeros, never reads
+// outside the channel.
 
 #include "PSDGeometry.h"
 #include "PSDLayers.h"
+
+#include <core/PSDInflate.h>
 
 #include <memory>
 #include <vector>
@@ -34,7 +37,7 @@ private:
 	const uint8* Bytes(uint64 offset, size_t size);
 	bool Read(uint64 offset, size_t size, uint8* destination);
 	status_t InitPackedRows();
-	status_t InitInflated();
+	void InflateRow(uint32 y, uint8* row);
 	void UnpackRow(uint64 start, uint64 end, uint8* row);
 	void Widen(const uint8* samples, float* out) const;
 
@@ -46,11 +49,15 @@ private:
 	uint32 fSampleBytes;
 	bool fPSB;
 	uint16 fCompression;
-	uint64 fRowBytes;                   // of a whole row in the file
-	size_t fWindowBytes;                // of the window's part of a row
-	uint64 fWindowStart;                // byte of a row where the window's part starts
-	std::vector<uint64> fRowStarts;     // PackBits: window rows' starts, and one past
-	std::unique_ptr<uint8[]> fInflated; // ZIP: the window's rows
+	uint64 fRowBytes;               // of a whole row in the file
+	size_t fWindowBytes;            // of the window's part of a row
+	uint64 fWindowStart;            // byte of a row where the window's part starts
+	std::vector<uint64> fRowStarts; // PackBits: window rows' starts, and one past
+	// ZIP: the stream, the row it gives next, and a whole row with room for
+	// the scratch of 4-byte prediction.
+	std::unique_ptr<PSDInflater> fInflater;
+	uint32 fInflatedRows;
+	std::vector<uint8> fWholeRow;
 	std::vector<uint8> fRow;
 	std::vector<uint8> fCache;
 	uint64 fCacheStart;

@@ -14,12 +14,16 @@
 struct PSDModelLimits {
 	// Effects of one kind on one layer: Photoshop allows 10.
 	int effectsOfAKind = 10;
-	// Knots of one path (a vector mask or shape), all subpaths together.
+	// Knots of one path (a vector mask or shape), all subpaths together, and
+	// the points its curves may flatten to.
 	uint32 knotsPerPath = 1 << 16;
+	size_t pointsPerPath = 1 << 20;
 };
 
 struct PSDModelContext {
 	BPositionIO* in;
+	int32 width; // the document's, in pixels
+	int32 height;
 	uint16 mode;
 	int colours; // channels of the mode that are rendered
 	uint16 depth;

@@ -12,14 +12,6 @@
 
 namespace {
 
-// Channels rendered for a colour mode; 0 for modes without layers.
-int renderedColours(uint16 mode)
-{
-	if (mode == PSD_MODE_BITMAP || mode == PSD_MODE_INDEXED)
-		return 0;
-	return psdCoreColourChannels(mode);
-}
-
 // A rendered value as the byte the merged image of the same depth would
 // give: 16-bit samples keep their high byte, floats are linear light.
 inline uint8 colourByte(float value, uint16 depth)
@@ -75,61 +67,33 @@ void convertRow(const PSDBand& band, int32 y, uint16 mode, uint16 depth, uint8* 
 	}
 }
 
-// The light's angle that layer effects share, from its image resource.
-double globalAngle(BPositionIO* in, const PSDDocument& document)
-{
-	const PSDResource* resource = document.Resource(PSD_RESOURCE_GLOBAL_ANGLE);
-	uint8 value[4];
-	if (resource == nullptr || resource->length < 4 || !psdReadAt(in, resource->offset, value, 4))
-		return 120;
-	return (int32)psdBig32(value);
-}
-
 } // namespace
 
-bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers)
+int psdRenderedColours(uint16 mode)
 {
-	return !layers.layers.empty() && renderedColours(document.mode) > 0;
+	if (mode == PSD_MODE_BITMAP || mode == PSD_MODE_INDEXED)
+		return 0;
+	return psdCoreColourChannels(mode);
 }
 
-status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSDLayers& layers,
-                         PSDPixelSink& sink, std::string* reason)
+status_t psdRenderModel(PSDCompositor& compositor, const PSDRenderTarget& target,
+                        PSDPixelSink& sink)
 {
-	const int colours = renderedColours(document.mode);
-	if (colours == 0) {
-		*reason = "the layers of images in this colour mode are not rendered";
-		return B_ERROR;
-	}
-	PSDRenderTarget target = {(int32)document.width, (int32)document.height, colours,
-	                          document.mode,         layers.depth,           document.IsPSB()};
-	target.globalAngle = globalAngle(in, document);
-	target.globalBlocks = &layers.globalBlocks;
-	const PSDLayerNode root = psdBuildLayerTree(in, layers);
-	PSDCompositor compositor(in, target, layers, root);
+	status_t status = B_OK;
 	PSDBand band;
 	const int32 rows = PSDCompositor::BandRows(target);
-	std::vector<uint8> bytes;
-	try {
-		bytes.resize((size_t)target.width * 5);
-	} catch (const std::bad_alloc&) {
-		*reason = "not enough memory to render the layers";
+	std::vector<uint8> bytes((size_t)target.width * 5);
+	if (band.Allocate(target.colours, target.width, rows) != B_OK)
 		return B_NO_MEMORY;
-	}
-	if (band.Allocate(colours, target.width, rows) != B_OK) {
-		*reason = "not enough memory to render the layers";
-		return B_NO_MEMORY;
-	}
 	for (int32 top = 0; top < target.height; top += rows) {
 		band.SetTop(top);
-		status_t status = compositor.Render(band);
-		if (status != B_OK) {
-			*reason = "not enough memory to render the layers";
+		status = compositor.Render(band);
+		if (status != B_OK)
 			return status;
-		}
 		const int32 bottom = std::min(target.height, top + rows);
 		for (int32 y = top; y < bottom; y++) {
 			uint32* pixels = sink.Span((uint64)y * target.width, (uint32)target.width);
-			convertRow(band, y, document.mode, layers.depth, bytes.data(), pixels);
+			convertRow(band, y, target.mode, target.depth, bytes.data(), pixels);
 		}
 	}
 	return B_OK;

@@ -5,18 +5,18 @@
 // document's colour mode and handed to a sink as B_RGBA32 pixel words, the
 // way the merged image of that mode would be, with the real transparency.
 
+#include "PSDRenderTarget.h"
+
 #include <core/PSDMergedImage.h>
-#include <layers/PSDLayers.h>
 
-#include <string>
+// Channels rendered for a colour mode; 0 for modes without layers.
+int psdRenderedColours(uint16 mode);
 
-// Whether the document's layers can be rendered: it has some, in a colour
-// mode that has layers.
-bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers);
+class PSDCompositor;
 
-// B_ERROR with the reason for a mode without layers; B_NO_MEMORY when the
-// bands cannot be had.
-status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSDLayers& layers,
-                         PSDPixelSink& sink, std::string* reason);
+// Renders what the compositor holds onto the target's canvas, whose size the
+// sink takes, band by band. B_NO_MEMORY when the bands cannot be had.
+status_t psdRenderModel(PSDCompositor& compositor, const PSDRenderTarget& target,
+                        PSDPixelSink& sink);
 
 #endif

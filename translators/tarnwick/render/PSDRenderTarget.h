@@ -7,6 +7,7 @@
 
 #include <layers/PSDLayers.h>
 
+#include <cmath>
 #include <vector>
 
 struct PSDRenderTarget {
@@ -23,6 +24,15 @@ struct PSDRenderTarget {
 	// Canvas pixels per document pixel: sizes, distances and positions the
 	// file gives in document pixels are multiplied by it.
 	double scale = 1;
+
+	// The canvas pixel a document pixel's centre falls in, along either axis.
+	int32 Cell(int32 document) const;
+	// The first document pixel whose centre falls in a canvas pixel.
+	int32 FirstIn(int32 cell) const;
+	// The canvas pixels a document rectangle's pixels fall in, and the
+	// document pixels that fall in a canvas rectangle.
+	PSDRect Canvas(const PSDRect& document) const;
+	PSDRect Document(const PSDRect& canvas) const;
 };
 
 #endif

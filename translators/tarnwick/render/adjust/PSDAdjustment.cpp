@@ -11,11 +11,6 @@
 
 namespace {
 
-const uint32 kAdjustmentKeys[] = {
-    psdKey("brit"), psdKey("levl"), psdKey("curv"), psdKey("expA"), psdKey("vibA"), psdKey("hue "),
-    psdKey("hue2"), psdKey("blnc"), psdKey("blwh"), psdKey("phfl"), psdKey("mixr"), psdKey("nvrt"),
-    psdKey("post"), psdKey("thrs"), psdKey("grdm"), psdKey("selc"), psdKey("clrL")};
-
 // Settings blocks are small; a colour lookup may carry its whole table.
 const uint64 kMostSettingsBytes = 1 << 20;
 const uint64 kMostLookupBytes = 64 << 20;
@@ -52,16 +47,6 @@ private:
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	int fColours;
 };
-
-const PSDBlock* adjustmentBlock(const PSDLayer& layer)
-{
-	for (const PSDBlock& block : layer.blocks) {
-		if (std::find(std::begin(kAdjustmentKeys), std::end(kAdjustmentKeys), block.key) !=
-		    std::end(kAdjustmentKeys))
-			return &block;
-	}
-	return nullptr;
-}
 
 // A descriptor after `skip` bytes (a block's own version) and the
 // descriptor's version.
@@ -132,15 +117,10 @@ std::unique_ptr<PSDAdjustment> readAdjustment(BPositionIO* in, const PSDRenderTa
 
 } // namespace
 
-bool psdIsAdjustmentLayer(const PSDLayer& layer)
-{
-	return adjustmentBlock(layer) != nullptr;
-}
-
 std::unique_ptr<PSDAdjustment> psdReadAdjustment(BPositionIO* in, const PSDRenderTarget& target,
                                                  const PSDLayer& layer)
 {
-	const PSDBlock* block = adjustmentBlock(layer);
+	const PSDBlock* block = psdAdjustmentBlock(layer);
 	if (block == nullptr || target.colours < 1 || target.colours > 4)
 		return nullptr;
 	try {

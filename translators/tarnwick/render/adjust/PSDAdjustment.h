@@ -17,10 +17,6 @@ public:
 	virtual void Apply(float* const colour[], uint32 count) const = 0;
 };
 
-// Whether the layer is an adjustment layer, read here or not: its pixels are
-// no part of the picture either way.
-bool psdIsAdjustmentLayer(const PSDLayer& layer);
-
 // The layer's adjustment, or null when it holds none that is read here.
 std::unique_ptr<PSDAdjustment> psdReadAdjustment(BPositionIO* in, const PSDRenderTarget& target,
                                                  const PSDLayer& layer);

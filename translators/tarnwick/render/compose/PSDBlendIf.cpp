@@ -4,26 +4,21 @@
 
 #include <algorithm>
 
-PSDBlendIf::PSDBlendIf(const std::vector<uint8>& stored, const PSDRenderTarget& target)
+PSDBlendIf::PSDBlendIf(const PSDBlendIfRanges& ranges, const PSDRenderTarget& target)
     : fColours(std::min(target.colours, 5)), fMode(target.mode)
 {
 	// Lab documents have no composite gray to speak of.
 	const int first = fMode == PSD_MODE_LAB ? 1 : 0;
-	for (int index = first; index <= fColours; index++) {
-		const size_t at = (size_t)index * 8;
-		if (at + 8 > stored.size())
-			break;
-		Range* ranges[2] = {&fSource[index], &fBelow[index]};
+	for (int index = first; index <= fColours && index < ranges.count; index++) {
+		const PSDBlendIfRange* pair[2] = {&ranges.source[index], &ranges.below[index]};
+		Range* kept[2] = {&fSource[index], &fBelow[index]};
 		for (int k = 0; k < 2; k++) {
-			const uint8* b = &stored[at + (size_t)k * 4];
-			Range& range = *ranges[k];
-			// Hostile ranges may cross; each side keeps its own order.
-			range.blackLow = b[0];
-			range.blackHigh = std::max(b[0], b[1]);
-			range.whiteHigh = b[3];
-			range.whiteLow = std::min(b[2], b[3]);
+			kept[k]->blackLow = pair[k]->blackLow;
+			kept[k]->blackHigh = pair[k]->blackHigh;
+			kept[k]->whiteLow = pair[k]->whiteLow;
+			kept[k]->whiteHigh = pair[k]->whiteHigh;
 		}
-		fUsed[index] = !fSource[index].CutsNothing() || !fBelow[index].CutsNothing();
+		fUsed[index] = !ranges.source[index].CutsNothing() || !ranges.below[index].CutsNothing();
 		fActive = fActive || fUsed[index];
 	}
 }

@@ -6,16 +6,17 @@
 // is black low, black high, white low, white high on the 0-255 scale; a
 // value between a low and its high shows in part.
 
-#include "PSDLayerPainter.h"
+#include <layers/PSDModel.h>
+#include <render/PSDRenderTarget.h>
 
 #include <vector>
 
 class PSDBlendIf {
 public:
-	// From the layer's ranges as stored: the composite gray pair, then a
-	// pair a channel. Ranges that cut nothing, as in nearly every file,
-	// leave it inactive.
-	PSDBlendIf(const std::vector<uint8>& stored, const PSDRenderTarget& target);
+	// From the layer's ranges: the composite gray pair, then a pair a
+	// channel. Ranges that cut nothing, as in nearly every file, leave it
+	// inactive.
+	PSDBlendIf(const PSDBlendIfRanges& ranges, const PSDRenderTarget& target);
 
 	bool Active() const { return fActive; }
 
@@ -28,7 +29,6 @@ private:
 	struct Range {
 		float blackLow = 0, blackHigh = 0, whiteLow = 255, whiteHigh = 255;
 
-		bool CutsNothing() const { return blackHigh <= 0 && whiteLow >= 255; }
 		float Weight(float value) const;
 	};
 

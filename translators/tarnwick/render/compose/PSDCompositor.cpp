@@ -38,10 +38,46 @@ void mixTowards(int colours, float* const colour[], float* alpha, const float* c
 
 } // namespace
 
-PSDCompositor::PSDCompositor(BPositionIO* in, const PSDRenderTarget& target,
-                             const PSDLayers& layers, const PSDLayerNode& root)
-    : fIn(in), fTarget(target), fLayers(layers), fRoot(root), fTop(0), fRows(0)
+PSDCompositor::PSDCompositor(const PSDModel& model, const PSDLayers& records,
+                             const PSDRenderTarget& target, PSDRenderSource& source,
+                             BPositionIO* in)
+    : fModel(model), fTarget(target), fTop(0), fRows(0)
 {
+	fPainters.resize(records.layers.size());
+	Collect(model.document.children, records, source, in);
+}
+
+// A painter for every layer that can show, made before anything is drawn.
+void PSDCompositor::Collect(const std::vector<PSDModelLayer>& layers, const PSDLayers& records,
+                            PSDRenderSource& source, BPositionIO* in)
+{
+	for (const PSDModelLayer& layer : layers) {
+		if (layer.hidden)
+			continue;
+		fPainters[(size_t)layer.record].reset(
+		    new PSDLayerPainter(layer, records.layers[(size_t)layer.record], fTarget, source, in));
+		fDeepKnockout = fDeepKnockout || layer.knockout == 2;
+		if (layer.blendIf.count > 0) {
+			PSDBlendIf blendIf(layer.blendIf, fTarget);
+			if (blendIf.Active()) {
+				fBlendIfs.resize(fPainters.size());
+				fBlendIfs[(size_t)layer.record].reset(new PSDBlendIf(blendIf));
+			}
+		}
+		Collect(layer.children, records, source, in);
+	}
+}
+
+status_t PSDCompositor::Init()
+{
+	for (std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
+		if (!painter)
+			continue;
+		status_t status = painter->Init();
+		if (status != B_OK)
+			return status;
+	}
+	return B_OK;
 }
 
 int32 PSDCompositor::BandRows(const PSDRenderTarget& target)
@@ -86,77 +122,43 @@ status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, siz
 	return B_OK;
 }
 
-PSDLayerPainter* PSDCompositor::Painter(int record, bool group, status_t* status)
+uint64 PSDCompositor::Work() const
 {
-	if (fPainters.size() != fLayers.layers.size())
-		fPainters.resize(fLayers.layers.size());
-	std::unique_ptr<PSDLayerPainter>& painter = fPainters[(size_t)record];
-	if (painter)
-		return painter.get();
-	painter.reset(new (std::nothrow) PSDLayerPainter(fIn, fTarget, fLayers.layers[record], group));
-	*status = painter ? painter->Init() : B_NO_MEMORY;
-	if (*status != B_OK) {
-		painter.reset();
+	// Weights of a layer's area, roughly what each costs against plain
+	// compositing; effects blur and spread over their reach.
+	const uint64 kPainted = 2, kMasked = 2, kEffects = 8, kGroup = 3;
+	const uint64 kSetUp = 4096;
+	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
+	auto area = [](const PSDRect& r) {
+		return isEmpty(r) ? 0 : (uint64)(r.right - r.left) * (uint64)(r.bottom - r.top);
+	};
+	uint64 work = 2 * area(canvas);
+	for (const std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
+		if (!painter)
+			continue;
+		uint64 weight = painter->Layer().kind == PSD_LAYER_GROUP ? kGroup : kPainted;
+		if (painter->HasMasks())
+			weight += kMasked;
+		if (painter->Effects() != nullptr)
+			weight += kEffects;
+		const uint64 covered = area(intersection(painter->Reach(), canvas));
+		const uint64 cost = covered > (UINT64_MAX / 4) / weight ? UINT64_MAX / 4 : covered * weight;
+		work = std::min(UINT64_MAX / 2, work + cost + kSetUp + (uint64)fTarget.width);
+	}
+	return work;
+}
+
+// The layer's painter, its channels opened once the bands reach it; null
+// where it paints nothing in this band, or is done with.
+PSDLayerPainter* PSDCompositor::Painter(const PSDModelLayer& layer)
+{
+	PSDLayerPainter* painter = fPainters[(size_t)layer.record].get();
+	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
+	if (painter == nullptr || isEmpty(intersection(painter->Reach(), band)))
 		return nullptr;
-	}
-	return painter.get();
-}
-
-float PSDCompositor::Opacity(const PSDLayer& layer, bool* hasFill, float* fill)
-{
-	*hasFill = false;
-	*fill = 1;
-	const PSDBlock* block = layer.Block(psdKey("iOpa"));
-	uint8 value;
-	if (block != nullptr && block->length >= 1 && psdReadAt(fIn, block->offset, &value, 1)) {
-		*hasFill = true;
-		*fill = value / 255.0f;
-	}
-	return layer.opacity / 255.0f;
-}
-
-status_t PSDCompositor::ReadBlending()
-{
-	const size_t count = fLayers.layers.size();
-	try {
-		fKnockouts.assign(count, 0);
-		fRestrictions.assign(count, 0);
-		fBlendIfs.resize(count);
-		for (size_t i = 0; i < count; i++) {
-			const PSDLayer& layer = fLayers.layers[i];
-			const PSDBlock* block = layer.Block(psdKey("knko"));
-			uint8 value;
-			if (block != nullptr && block->length >= 1 && psdReadAt(fIn, block->offset, &value, 1))
-				fKnockouts[i] = std::min<uint8>(value, 2);
-			fDeepKnockout = fDeepKnockout || fKnockouts[i] == 2;
-			fRestrictions[i] = Restrictions(layer);
-			PSDBlendIf blendIf(layer.blendingRanges, fTarget);
-			if (blendIf.Active())
-				fBlendIfs[i].reset(new PSDBlendIf(blendIf));
-		}
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
-	return B_OK;
-}
-
-// 'brst' lists the channels a layer is kept from, as 32-bit numbers.
-uint8 PSDCompositor::Restrictions(const PSDLayer& layer)
-{
-	const PSDBlock* block = layer.Block(psdKey("brst"));
-	uint8 channels[4 * 5];
-	if (block == nullptr || block->length < 4)
-		return 0;
-	const size_t length = (size_t)std::min<uint64>(block->length, sizeof(channels)) / 4 * 4;
-	if (!psdReadAt(fIn, block->offset, channels, length))
-		return 0;
-	uint8 restrictions = 0;
-	for (size_t at = 0; at < length; at += 4) {
-		const uint32 channel = psdBig32(channels + at);
-		if (channel < (uint32)fTarget.colours)
-			restrictions |= (uint8)(1 << channel);
-	}
-	return restrictions;
+	if (!painter->Begun())
+		painter->Begin();
+	return painter;
 }
 
 status_t PSDCompositor::Render(PSDBand& band)
@@ -164,26 +166,26 @@ status_t PSDCompositor::Render(PSDBand& band)
 	fTop = band.Top();
 	fRows = band.Rows();
 	band.Clear();
-	status_t status = fKnockouts.size() == fLayers.layers.size() ? B_OK : ReadBlending();
-	if (status == B_OK)
-		status = Compose(fRoot.children, band, 0);
-	// Layers wholly above the next band are done with.
+	status_t status = Compose(fModel.document.children, band, 0);
+	// Layers wholly above the next band are done with for good.
 	for (std::unique_ptr<PSDLayerPainter>& painter : fPainters) {
-		if (painter && painter->Reach().bottom <= fTop + fRows)
+		if (painter && painter->Reach().bottom <= fTop + fRows) {
+			painter->Finish();
 			painter.reset();
+		}
 	}
 	return status;
 }
 
-status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth)
+status_t PSDCompositor::Compose(const std::vector<PSDModelLayer>& nodes, PSDBand& target, int depth)
 {
 	// Where a layer here knocks out, what lay below them all is kept; the
 	// document's background layer counts as lying below.
 	bool knocks = depth == 0 && fDeepKnockout;
-	for (const PSDLayerNode& node : nodes)
-		knocks = knocks || fKnockouts[(size_t)node.record] == 1;
-	const bool background = depth == 0 && !nodes.empty() && !nodes[0].group &&
-	                        fLayers.layers[nodes[0].record].Channel(-1) == nullptr;
+	for (const PSDModelLayer& node : nodes)
+		knocks = knocks || node.knockout == 1;
+	const bool background = depth == 0 && !nodes.empty() && nodes[0].kind != PSD_LAYER_GROUP &&
+	                        !nodes[0].hasTransparency;
 	PSDBand* below = nullptr;
 	size_t i = 0;
 	while (i < nodes.size()) {
@@ -195,10 +197,10 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 		}
 		// A base layer and the layers clipped to it, right above it.
 		size_t end = i + 1;
-		while (end < nodes.size() && fLayers.layers[nodes[end].record].clipping != 0)
+		while (end < nodes.size() && nodes[end].clipped)
 			end++;
-		const PSDLayerNode& base = nodes[i];
-		if (fLayers.layers[base.record].Hidden()) {
+		const PSDModelLayer& base = nodes[i];
+		if (base.hidden) {
 			i = end;
 			continue;
 		}
@@ -210,10 +212,10 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 		}
 		status_t status = PaintNode(base, target, depth, nullptr, shape);
 		for (size_t k = i + 1; k < end && status == B_OK; k++) {
-			if (!fLayers.layers[nodes[k].record].Hidden())
+			if (!nodes[k].hidden)
 				status = PaintNode(nodes[k], target, depth, shape, nullptr);
 		}
-		if (status == B_OK && end > i + 1 && !base.group)
+		if (status == B_OK && end > i + 1 && base.kind != PSD_LAYER_GROUP)
 			status = PaintEffectsAbove(base, target);
 		if (status != B_OK)
 			return status;
@@ -222,22 +224,22 @@ status_t PSDCompositor::Compose(const std::vector<PSDLayerNode>& nodes, PSDBand&
 	return B_OK;
 }
 
-status_t PSDCompositor::PaintNode(const PSDLayerNode& node, PSDBand& target, int depth,
+status_t PSDCompositor::PaintNode(const PSDModelLayer& node, PSDBand& target, int depth,
                                   const PSDBand* clip, PSDBand* shapeOut)
 {
 	const PSDBand* knockout = nullptr;
-	const uint8 kind = fKnockouts[(size_t)node.record];
+	const uint8 kind = node.knockout;
 	if (kind != 0 && clip == nullptr) {
 		const size_t level = kind == 2 ? 0 : (size_t)depth;
 		if (level < fKnockoutBands.size())
 			knockout = fKnockoutBands[level].get();
 	}
-	if (node.group)
+	if (node.kind == PSD_LAYER_GROUP)
 		return PaintGroup(node, target, depth, clip, shapeOut, knockout);
 	return PaintLayer(node, target, clip, shapeOut, knockout);
 }
 
-status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
+status_t PSDCompositor::PaintLayer(const PSDModelLayer& node, PSDBand& target, const PSDBand* clip,
                                    PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
@@ -245,20 +247,14 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 		for (int32 y = fTop; y < fTop + fRows; y++)
 			std::fill(shapeOut->Row(colours, y), shapeOut->Row(colours, y) + fTarget.width, 0.0f);
 	}
-	status_t status = B_OK;
-	PSDLayerPainter* painter = Painter(node.record, false, &status);
+	PSDLayerPainter* painter = Painter(node);
 	if (painter == nullptr)
-		return status;
+		return B_OK;
 	const PSDRect band = {0, fTop, fTarget.width, fTop + fRows};
-	if (painter->Effects() != nullptr && isEmpty(intersection(painter->Extent(), band)) &&
-	    !isEmpty(intersection(painter->Reach(), band))) {
+	if (painter->Effects() != nullptr && isEmpty(intersection(painter->Extent(), band))) {
 		// Only the effects reach this band.
-		const PSDLayer& layer = fLayers.layers[node.record];
-		bool hasFill;
-		float fill;
-		const float opacity = Opacity(layer, &hasFill, &fill);
 		return painter->Effects()->Composite(
-		    *painter, {psdBlendModeFromKey(layer.blendMode), opacity, fill}, clip, target,
+		    *painter, {node.blendMode, node.opacity, node.fill}, clip, target,
 		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	const PSDRect area = intersection(painter->Extent(), band);
@@ -269,15 +265,13 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 	const size_t planeSize = (size_t)width * (area.bottom - area.top);
 	float* colour[5];
 	float* shape;
-	status = Scratch(width, planeSize, colour, &shape);
+	status_t status = Scratch(width, planeSize, colour, &shape);
 	if (status != B_OK)
 		return status;
 	painter->Paint(area, colour, shape, (size_t)width);
 
-	const PSDLayer& layer = fLayers.layers[node.record];
-	bool hasFill;
-	float fill;
-	const float opacity = Opacity(layer, &hasFill, &fill);
+	const float opacity = node.opacity;
+	const float fill = node.fill;
 	if (shapeOut != nullptr && (painter->IsAdjustment() || painter->Effects() != nullptr)) {
 		// The clipping base's shape, kept before these return: layers
 		// clipped to an adjustment are clipped to its masks.
@@ -286,11 +280,10 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 			       sizeof(float) * width);
 	}
 	if (painter->IsAdjustment())
-		return Adjust(*painter, psdBlendModeFromKey(layer.blendMode), opacity * fill, area, shape,
-		              clip, target);
+		return Adjust(*painter, node.blendMode, opacity * fill, area, shape, clip, target);
 	if (painter->Effects() != nullptr) {
 		return painter->Effects()->Composite(
-		    *painter, {psdBlendModeFromKey(layer.blendMode), opacity, fill}, clip, target,
+		    *painter, {node.blendMode, opacity, fill}, clip, target,
 		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
 	}
 	for (int32 y = area.top; y < area.bottom; y++) {
@@ -304,27 +297,28 @@ status_t PSDCompositor::PaintLayer(const PSDLayerNode& node, PSDBand& target, co
 		const float* source[5];
 		for (int c = 0; c < colours; c++)
 			source[c] = colour[c] + at;
-		CompositeRow(psdBlendModeFromKey(layer.blendMode), node.record, knockout, fill, source,
-		             alpha, area.left, y, (uint32)width, target);
+		CompositeRow(node, knockout, fill, source, alpha, area.left, y, (uint32)width, target);
 	}
 	return B_OK;
 }
 
-void PSDCompositor::CompositeRow(PSDBlendMode blendMode, int record, const PSDBand* knockout,
-                                 float fill, const float* const source[], float* alpha, int32 left,
-                                 int32 y, uint32 count, PSDBand& target)
+void PSDCompositor::CompositeRow(const PSDModelLayer& layer, const PSDBand* knockout, float fill,
+                                 const float* const source[], float* alpha, int32 left, int32 y,
+                                 uint32 count, PSDBand& target)
 {
+	const PSDBlendMode blendMode = layer.blendMode;
 	const int colours = fTarget.colours;
 	float* backdrop[5];
 	for (int c = 0; c < colours; c++)
 		backdrop[c] = target.Row(c, y) + left;
 	float* backdropAlpha = target.Row(colours, y) + left;
-	const uint8 restricted = fRestrictions[(size_t)record];
+	const uint8 restricted = layer.restrictions;
 	for (int c = 0; c < colours; c++) {
 		if ((restricted & 1 << c) != 0)
 			memcpy(fRestrictedRow.data() + (size_t)c * count, backdrop[c], sizeof(float) * count);
 	}
-	const PSDBlendIf* blendIf = fBlendIfs[(size_t)record].get();
+	const PSDBlendIf* blendIf =
+	    (size_t)layer.record < fBlendIfs.size() ? fBlendIfs[(size_t)layer.record].get() : nullptr;
 	if (knockout == nullptr) {
 		if (blendIf != nullptr)
 			blendIf->Apply(source, backdrop, backdropAlpha, alpha, count);
@@ -371,18 +365,12 @@ void PSDCompositor::KnockOut(PSDBlendMode blendMode, const PSDBand* knockout,
 }
 
 // A clipping base's effects above its pixels cover the layers clipped to it.
-status_t PSDCompositor::PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target)
+status_t PSDCompositor::PaintEffectsAbove(const PSDModelLayer& base, PSDBand& target)
 {
-	PSDLayerPainter* painter =
-	    fPainters.size() > (size_t)base.record ? fPainters[(size_t)base.record].get() : nullptr;
+	PSDLayerPainter* painter = Painter(base);
 	if (painter == nullptr || painter->Effects() == nullptr)
 		return B_OK;
-	const PSDLayer& layer = fLayers.layers[base.record];
-	bool hasFill;
-	float fill;
-	const float opacity = Opacity(layer, &hasFill, &fill);
-	return painter->Effects()->Composite(*painter,
-	                                     {psdBlendModeFromKey(layer.blendMode), opacity, fill},
+	return painter->Effects()->Composite(*painter, {base.blendMode, base.opacity, base.fill},
 	                                     nullptr, target, PSD_EFFECTS_ABOVE);
 }
 
@@ -435,27 +423,23 @@ status_t PSDCompositor::Adjust(const PSDLayerPainter& painter, PSDBlendMode blen
 	return B_OK;
 }
 
-status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth,
+status_t PSDCompositor::PaintGroup(const PSDModelLayer& node, PSDBand& target, int depth,
                                    const PSDBand* clip, PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
-	const PSDLayer& layer = fLayers.layers[node.record];
-	status_t status = B_OK;
-	PSDLayerPainter* painter = Painter(node.record, true, &status);
+	PSDLayerPainter* painter = Painter(node);
 	if (painter == nullptr)
-		return status;
+		return B_OK;
 	const bool passThrough = node.blendMode == PSD_BLEND_PASS_THROUGH;
 	// A group has no pixels of its own: its fill opacity fades its layers
 	// just as its opacity does.
-	bool hasFill;
-	float fill;
-	const float opacity = Opacity(layer, &hasFill, &fill) * fill;
+	const float opacity = node.opacity * node.fill;
 	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr &&
 	    shapeOut == nullptr)
 		return Compose(node.children, target, depth + 1);
 
 	PSDBand* group;
-	status = BandAt(fGroupBands, (size_t)depth, &group);
+	status_t status = BandAt(fGroupBands, (size_t)depth, &group);
 	if (status != B_OK)
 		return status;
 	if (passThrough)
@@ -511,8 +495,7 @@ status_t PSDCompositor::PaintGroup(const PSDLayerNode& node, PSDBand& target, in
 		const float* source[5];
 		for (int c = 0; c < colours; c++)
 			source[c] = group->Row(c, y);
-		CompositeRow(node.blendMode, node.record, knockout, 1.0f, source, weight, 0, y,
-		             (uint32)width, target);
+		CompositeRow(node, knockout, 1.0f, source, weight, 0, y, (uint32)width, target);
 	}
 	return B_OK;
 }

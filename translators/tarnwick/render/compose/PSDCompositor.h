@@ -13,71 +13,75 @@
 #include "PSDBand.h"
 #include "PSDBlendIf.h"
 #include "PSDLayerPainter.h"
-#include "PSDLayerTree.h"
+
+#include <layers/PSDModel.h>
 
 #include <memory>
 #include <vector>
 
 class PSDCompositor {
 public:
-	PSDCompositor(BPositionIO* in, const PSDRenderTarget& target, const PSDLayers& layers,
-	              const PSDLayerNode& root);
+	// `records` and `in` serve the settings not yet in the model.
+	PSDCompositor(const PSDModel& model, const PSDLayers& records, const PSDRenderTarget& target,
+	              PSDRenderSource& source, BPositionIO* in);
+
+	// Works out where every layer paints, before any band is rendered.
+	status_t Init();
+
+	// What rendering every band would cost, in pixel operations: each layer
+	// over the part of the canvas it reaches, more for its effects and
+	// masks, a group over the whole canvas, and a fixed share for setting a
+	// layer up. Known once Init has run, before anything is drawn.
+	uint64 Work() const;
 
 	// Rows that a band should hold for this document.
 	static int32 BandRows(const PSDRenderTarget& target);
 
-	// Renders the band's rows into it, from transparent.
+	// Renders the band's rows into it, from transparent. Bands come top to
+	// bottom.
 	status_t Render(PSDBand& band);
 
 private:
-	struct Scratch;
-
-	// How each record knocks out, the channels it leaves alone and its
-	// "blend if" ranges, read once.
-	status_t ReadBlending();
-	status_t Compose(const std::vector<PSDLayerNode>& nodes, PSDBand& target, int depth);
+	void Collect(const std::vector<PSDModelLayer>& layers, const PSDLayers& records,
+	             PSDRenderSource& source, BPositionIO* in);
+	status_t Compose(const std::vector<PSDModelLayer>& nodes, PSDBand& target, int depth);
 	// Paints a node onto the target; with clip, its alpha is limited to the
 	// clip's shape; with shapeOut, the node's own shape is kept there.
-	status_t PaintNode(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
+	status_t PaintNode(const PSDModelLayer& node, PSDBand& target, int depth, const PSDBand* clip,
 	                   PSDBand* shapeOut);
-	status_t PaintLayer(const PSDLayerNode& node, PSDBand& target, const PSDBand* clip,
+	status_t PaintLayer(const PSDModelLayer& node, PSDBand& target, const PSDBand* clip,
 	                    PSDBand* shapeOut, const PSDBand* knockout);
-	status_t PaintEffectsAbove(const PSDLayerNode& base, PSDBand& target);
-	status_t PaintGroup(const PSDLayerNode& node, PSDBand& target, int depth, const PSDBand* clip,
+	status_t PaintEffectsAbove(const PSDModelLayer& base, PSDBand& target);
+	status_t PaintGroup(const PSDModelLayer& node, PSDBand& target, int depth, const PSDBand* clip,
 	                    PSDBand* shapeOut, const PSDBand* knockout);
 	// Composites one row of source over the target at canvas row y from
 	// column left: the alpha holds every factor but the fill opacity. With
 	// knockout, onto that band's row instead of the target's.
-	void CompositeRow(PSDBlendMode blendMode, int record, const PSDBand* knockout, float fill,
+	void CompositeRow(const PSDModelLayer& layer, const PSDBand* knockout, float fill,
 	                  const float* const source[], float* alpha, int32 left, int32 y, uint32 count,
 	                  PSDBand& target);
 	void KnockOut(PSDBlendMode blendMode, const PSDBand* knockout, const PSDBlendIf* blendIf,
 	              float fill, const float* const source[], float* alpha, int32 left, int32 y,
 	              uint32 count, float* const backdrop[], float* backdropAlpha);
-	uint8 Restrictions(const PSDLayer& layer);
 	status_t Adjust(const PSDLayerPainter& painter, PSDBlendMode blendMode, float opacity,
 	                const PSDRect& area, const float* shape, const PSDBand* clip, PSDBand& target);
-	PSDLayerPainter* Painter(int record, bool group, status_t* status);
-	float Opacity(const PSDLayer& layer, bool* hasFill, float* fill);
+	PSDLayerPainter* Painter(const PSDModelLayer& layer);
 	// Room for an area's colour planes and shape, and a row of blending.
 	status_t Scratch(int32 width, size_t planeSize, float* colour[], float** shape);
 	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);
 
-	BPositionIO* fIn;
+	const PSDModel& fModel;
 	PSDRenderTarget fTarget;
-	const PSDLayers& fLayers;
-	const PSDLayerNode& fRoot;
 	int32 fTop;
 	int32 fRows;
-	// By record; made when a layer is first painted, dropped past its last row.
+	// By record: made before the first band, dropped past the layer's last
+	// row, never made again.
 	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
 	std::vector<std::unique_ptr<PSDBand>> fGroupBands; // one per nesting depth
 	std::vector<std::unique_ptr<PSDBand>> fShapeBands; // clipping bases, one per depth
 	// What lay below each open group level, where a layer in it knocks out.
 	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
-	// By record: 0 none, 1 shallow, 2 deep; ranges only where they cut.
-	std::vector<uint8> fKnockouts;
-	std::vector<uint8> fRestrictions; // a bit for each colour channel left alone
+	// By record, where the ranges cut.
 	std::vector<std::unique_ptr<PSDBlendIf>> fBlendIfs;
 	bool fDeepKnockout = false;
 	std::vector<float> fKnockoutRow;   // a row's colour planes, alpha, fill

@@ -1,5 +1,7 @@
 #include "PSDLayerPainter.h"
 
+#include "PSDScaledRows.h"
+
 #include <render/adjust/PSDAdjustment.h>
 #include <render/effects/PSDLayerEffects.h>
 #include <render/shape/PSDBlur.h>
@@ -23,13 +25,6 @@ const int32 kFarPastCanvas = 1 << 16;
 // shadows and glows reach onto the canvas from outside it.
 const int32 kSeenPastCanvas = 512;
 
-// Sides of a record's rectangle, which hostile files may turn inside out or
-// stretch past 32 bits when subtracted.
-uint32 side(int32 low, int32 high)
-{
-	return high > low ? (uint32)((int64)high - low) : 0;
-}
-
 bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
                          PSDDescriptor* descriptor)
 {
@@ -37,26 +32,6 @@ bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
 	std::vector<uint8> data;
 	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
 	       psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
-}
-
-// A fill or shape layer whose pixels Photoshop kept shows them: they are its
-// fill, shape and stroke as Photoshop drew them. Without pixels (empty
-// bounds) the fill is drawn here from its description.
-bool showsKeptPixels(const PSDLayer& layer)
-{
-	const PSDLayerChannel* transparency = layer.Channel(PSD_CHANNEL_TRANSPARENCY);
-	if (transparency == nullptr || transparency->length <= 2 || isEmpty(layer.bounds))
-		return false;
-	// A vector mask's density and feather are not in the kept pixels.
-	if (layer.mask.vectorDensity != 255 || layer.mask.vectorFeather > 0)
-		return false;
-	return true;
-}
-
-bool isFillLayer(const PSDLayer& layer)
-{
-	return layer.Block(psdKey("SoCo")) != nullptr || layer.Block(psdKey("GdFl")) != nullptr ||
-	       layer.Block(psdKey("PtFl")) != nullptr || layer.Block(psdKey("vscg")) != nullptr;
 }
 
 // Newer shape layers keep a solid fill as vector content ('vscg': the kind
@@ -70,33 +45,19 @@ bool readShapeContent(BPositionIO* in, const PSDLayer& layer, PSDDescriptor* des
 	       psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
 }
 
-// The pixels the path's anchor points span.
-PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
+PSDRect farPastCanvas(const PSDRenderTarget& target)
 {
-	double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
-	for (const PSDPathKnot& knot : mask.knots) {
-		const double x = knot.anchor.x / 16777216.0 * width;
-		const double y = knot.anchor.y / 16777216.0 * height;
-		left = std::min(left, x);
-		right = std::max(right, x);
-		top = std::min(top, y);
-		bottom = std::max(bottom, y);
-	}
-	const double limit = 1 << 30;
-	auto pixel = [limit](double v) { return (int32)std::max(-limit, std::min(limit, v)); };
-	// Anchors on whole pixels come out of the fixed point a hair off them.
-	return {pixel(std::round(left)), pixel(std::round(top)), pixel(std::round(right)),
-	        pixel(std::round(bottom))};
+	return {-kFarPastCanvas, -kFarPastCanvas, target.width + kFarPastCanvas,
+	        target.height + kFarPastCanvas};
 }
 
 } // namespace
 
-PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
-                                 const PSDLayer& layer, bool group)
-    : fIn(in), fTarget(target), fLayer(layer), fGroup(group), fExtent({0, 0, 0, 0}),
-      fReach({0, 0, 0, 0}), fPaintable({0, 0, 0, 0}), fWindow({0, 0, 0, 0}), fIsAdjustment(false),
-      fHasUserMask(false), fMaskWindow({0, 0, 0, 0}), fFeatheredArea({0, 0, 0, 0}),
-      fHasVectorMask(false)
+PSDLayerPainter::PSDLayerPainter(const PSDModelLayer& layer, const PSDLayer& record,
+                                 const PSDRenderTarget& target, PSDRenderSource& source,
+                                 BPositionIO* in)
+    : fLayer(layer), fRecord(record), fTarget(target), fSource(source), fIn(in),
+      fGroup(layer.kind == PSD_LAYER_GROUP)
 {
 }
 
@@ -105,129 +66,191 @@ PSDLayerPainter::~PSDLayerPainter() {}
 status_t PSDLayerPainter::Init()
 {
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
-	PSDDescriptor fill;
-	fIsAdjustment = !fGroup && psdIsAdjustmentLayer(fLayer);
+	fBounds = fTarget.Canvas(fLayer.bounds);
+	fIsAdjustment = fLayer.kind == PSD_LAYER_ADJUSTMENT;
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
 		if (fIsAdjustment)
-			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
-	} else if (!showsKeptPixels(fLayer) &&
-	           readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
-		// A gradient aligns with the layer: its shape, or else its user
-		// mask's rectangle, or else the document.
-		PSDRect box = canvas;
-		if (ReadVectorMask() && !fVectorMask.knots.empty())
-			box = anchorBounds(fVectorMask, fTarget.width, fTarget.height);
-		else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect) &&
-		         !(fLayer.mask.user.flags & PSD_MASK_DISABLED))
-			box = fLayer.mask.user.rect;
-		PSDGradientFill gradient;
-		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
-			fFill.reset(new (std::nothrow) PSDGradientLayerFill(std::move(gradient)));
-			if (!fFill)
-				return B_NO_MEMORY;
-			fExtent = canvas;
-		}
-	} else if (!showsKeptPixels(fLayer) &&
-	           (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill) ||
-	            readShapeContent(fIn, fLayer, &fill))) {
-		float colour[5] = {};
-		const PSDDescriptor* value = fill.Child("Clr ");
-		if (value != nullptr)
-			psdDescriptorColor(*value, fTarget.mode, colour);
-
-		fFill.reset(new (std::nothrow) PSDSolidFill(colour, fTarget.colours));
-		if (!fFill)
-			return B_NO_MEMORY;
-		fExtent = canvas;
+			fAdjustment = psdReadAdjustment(fIn, fTarget, fRecord);
+	} else if (fLayer.kind == PSD_LAYER_FILL) {
+		InitFill();
 	}
 	// A layer of pixels, or a fill drawn here in no other way (a noise
 	// gradient, a pattern): Photoshop keeps what it drew in the channels.
 	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
 	if (pixels)
-		fExtent = intersection(fLayer.bounds, canvas);
+		fExtent = intersection(fBounds, canvas);
 
 	// A fill goes on past the canvas; pixels as far as the layer's bounds.
-	fPaintable = fFill ? PSDRect{-kFarPastCanvas, -kFarPastCanvas, fTarget.width + kFarPastCanvas,
-	                             fTarget.height + kFarPastCanvas}
-	                   : fLayer.bounds;
+	fPaintable = fFill ? farPastCanvas(fTarget) : fBounds;
 	if (fGroup || fIsAdjustment)
 		fPaintable = fExtent;
-	status_t status = InitUserMask();
-	if (status == B_OK && pixels)
-		status = InitChannels();
-	if (status != B_OK)
-		return status;
-	if (fHasUserMask) {
-		// The mask is known no further than its feathered plane, and hides
-		// what lies past its rectangle when its default is black.
-		if (!isEmpty(fFeatheredArea))
-			fPaintable = intersection(fPaintable, fFeatheredArea);
-		if (fUserMask.defaultColour == 0)
-			fPaintable = intersection(
-			    fPaintable, grown(fUserMask.rect, psdBlurReach(std::min(fLayer.mask.userFeather,
-			                                                            kPSDBlurMaxRadius))));
+	const PSDModelUserMask& mask = fLayer.userMask;
+	if (mask.present) {
+		fMaskRect = fTarget.Canvas(mask.rect);
+		const float density = mask.density / 255.0f;
+		fMaskOutside = 1 - density * (1 - mask.defaultColour / 255.0f);
+		const int32 reach =
+		    psdBlurReach(std::min(mask.feather, kPSDBlurMaxRadius) * fTarget.scale) + 1;
+		// What a mask hides all around its pixels is never painted, and a
+		// feathered mask is made no further out than its blur reaches.
+		if (fMaskOutside == 0) {
+			const PSDRect shown = grown(fMaskRect, reach);
+			fExtent = intersection(fExtent, shown);
+			fPaintable = intersection(fPaintable, shown);
+		}
+		if (mask.feather > 0)
+			fPaintable = intersection(fPaintable, grown(canvas, reach));
 	}
-	fPaintable =
-	    intersection(fPaintable, {-kFarPastCanvas, -kFarPastCanvas, fTarget.width + kFarPastCanvas,
-	                              fTarget.height + kFarPastCanvas});
+	fPaintable = intersection(fPaintable, farPastCanvas(fTarget));
 
-	// A fill layer shown by its kept pixels has its shape in them already.
-	const bool keptShape = pixels && isFillLayer(fLayer);
-	if (!keptShape && ReadVectorMask()) {
-		fHasVectorMask = true;
-		fVectorParameters.density = fLayer.mask.vectorDensity;
-		fVectorParameters.feather = fLayer.mask.vectorFeather;
-		if (fFill)
-			ReadStroke();
-	}
+	fVectorParameters.density = fLayer.vectorMask.density;
+	fVectorParameters.feather = fLayer.vectorMask.feather;
+	if (fLayer.vectorMask.present && fFill)
+		ReadStroke();
 	fReach = fExtent;
 	if (!fGroup && !fIsAdjustment) {
-		fEffects = psdReadLayerEffects(fIn, fTarget, fLayer);
+		fEffects = psdReadLayerEffects(fIn, fTarget, fRecord);
 		if (fEffects)
 			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
 	return B_OK;
 }
 
-// Readers of the colour and transparency channels, for what can show on the
-// canvas and what effects around it may see of the layer.
-status_t PSDLayerPainter::InitChannels()
+void PSDLayerPainter::InitFill()
 {
-	const PSDRect& bounds = fLayer.bounds;
-	fWindow = intersection(intersection(fPaintable, bounds),
-	                       {-kSeenPastCanvas, -kSeenPastCanvas, fTarget.width + kSeenPastCanvas,
-	                        fTarget.height + kSeenPastCanvas});
-	const PSDRect window = {
-	    (int32)((int64)fWindow.left - bounds.left), (int32)((int64)fWindow.top - bounds.top),
-	    (int32)((int64)fWindow.right - bounds.left), (int32)((int64)fWindow.bottom - bounds.top)};
-	auto reader = [&](int16 id, std::unique_ptr<PSDChannelReader>* made) -> status_t {
-		const PSDLayerChannel* channel = fLayer.Channel(id);
-		if (channel == nullptr || isEmpty(fWindow))
-			return B_OK;
-		made->reset(new (std::nothrow) PSDChannelReader(
-		    fIn, *channel, side(bounds.left, bounds.right), side(bounds.top, bounds.bottom), window,
-		    fTarget.depth, fTarget.psb));
-		return *made ? (*made)->Init() : B_NO_MEMORY;
-	};
-	try {
-		fRow.resize((size_t)(fWindow.right - fWindow.left));
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
+	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
+	PSDDescriptor fill;
+	if (readDescriptorBlock(fIn, fRecord, psdKey("GdFl"), &fill)) {
+		// A gradient aligns with the layer: its shape, or else its user
+		// mask's rectangle, or else the document.
+		PSDRect box = canvas;
+		if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
+			box = fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+		else if (fRecord.mask.user.present && !isEmpty(fRecord.mask.user.rect) &&
+		         !(fRecord.mask.user.flags & PSD_MASK_DISABLED))
+			box = fTarget.Canvas(fRecord.mask.user.rect);
+		PSDGradientFill gradient;
+		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
+			fFill.reset(new PSDGradientLayerFill(std::move(gradient)));
+			fExtent = canvas;
+		}
+	} else if (readDescriptorBlock(fIn, fRecord, psdKey("SoCo"), &fill) ||
+	           readShapeContent(fIn, fRecord, &fill)) {
+		float colour[5] = {};
+		const PSDDescriptor* value = fill.Child("Clr ");
+		if (value != nullptr)
+			psdDescriptorColor(*value, fTarget.mode, colour);
+		fFill.reset(new PSDSolidFill(colour, fTarget.colours));
+		fExtent = canvas;
 	}
+}
+
+void PSDLayerPainter::Begin()
+{
+	fBegun = true;
+	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
+	if (pixels)
+		OpenChannels();
+	if (fLayer.userMask.present)
+		OpenUserMask();
+}
+
+void PSDLayerPainter::Finish()
+{
+	fColour.clear();
+	fTransparency.reset();
+	fMaskRows.reset();
+	fFeathered.reset();
+	std::vector<float>().swap(fRow);
+}
+
+// The colour and transparency channels, for what can show on the canvas and
+// what effects around it may see of the layer.
+void PSDLayerPainter::OpenChannels()
+{
+	fWindow = intersection(intersection(fPaintable, fBounds),
+	                       grown({0, 0, fTarget.width, fTarget.height}, kSeenPastCanvas));
+	if (isEmpty(fWindow))
+		return;
+	fRow.resize((size_t)(fWindow.right - fWindow.left));
 	fColour.resize((size_t)fTarget.colours);
-	for (int c = 0; c < fTarget.colours; c++) {
-		status_t status = reader((int16)c, &fColour[(size_t)c]);
-		if (status != B_OK)
-			return status;
+	for (int c = 0; c < fTarget.colours && c < (int)fLayer.colour.size(); c++) {
+		if (fLayer.colour[(size_t)c].length == 0)
+			continue;
+		fColour[(size_t)c].reset(new PSDScaledRows(fSource, fLayer.colour[(size_t)c], fLayer.bounds,
+		                                           fWindow, fTarget, PSDScaledRows::kColour));
 	}
-	return reader(PSD_CHANNEL_TRANSPARENCY, &fTransparency);
+	if (fLayer.hasTransparency) {
+		fTransparency.reset(new PSDScaledRows(fSource, fLayer.transparency, fLayer.bounds, fWindow,
+		                                      fTarget, PSDScaledRows::kCoverage));
+	}
+}
+
+// The mask's pixels as far as they can show: the canvas, and around it as
+// far as a feather reaches.
+void PSDLayerPainter::OpenUserMask()
+{
+	const PSDModelUserMask& mask = fLayer.userMask;
+	const double feather = std::min(mask.feather, kPSDBlurMaxRadius) * fTarget.scale;
+	if (feather > 0) {
+		fFeathered.reset(new PSDFeatheredMask(fPaintable.left, fPaintable.right, feather,
+		                                      fMaskOutside,
+		                                      [this](int32 y, int32 left, int32 count, float* row) {
+			                                      SharpMaskRow(y, left, count, row);
+		                                      }));
+	}
+	const int32 reach = fFeathered ? fFeathered->Reach() : 0;
+	fMaskWindow = intersection(
+	    fMaskRect, grown(intersection(fPaintable, {0, 0, fTarget.width, fTarget.height}), reach));
+	if (isEmpty(fMaskWindow))
+		return;
+	fMaskRows.reset(new PSDScaledRows(fSource, mask.channel, mask.rect, fMaskWindow, fTarget,
+	                                  PSDScaledRows::kCoverage, mask.defaultColour / 255.0f));
+	fRow.resize(std::max(fRow.size(), (size_t)(fMaskWindow.right - fMaskWindow.left)));
+}
+
+// The mask, with its density, before any feather: its pixels, and its
+// default colour all around them.
+void PSDLayerPainter::SharpMaskRow(int32 y, int32 left, int32 count, float* row)
+{
+	std::fill(row, row + count, fMaskOutside);
+	if (!fMaskRows || y < fMaskWindow.top || y >= fMaskWindow.bottom)
+		return;
+	const int32 from = std::max(left, fMaskWindow.left);
+	const int32 to = std::min(left + count, fMaskWindow.right);
+	if (from >= to)
+		return;
+	float* values = fRow.data();
+	fMaskRows->Row(y, values);
+	const float density = fLayer.userMask.density / 255.0f;
+	for (int32 x = from; x < to; x++)
+		row[x - left] = 1 - density * (1 - values[x - fMaskWindow.left]);
+}
+
+// Multiplies shape by the user mask over area.
+void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t stride)
+{
+	const int32 width = area.right - area.left;
+	std::vector<float> mask((size_t)width * (area.bottom - area.top), fMaskOutside);
+	if (fFeathered) {
+		fFeathered->Rows(area, mask.data(), (size_t)width);
+	} else {
+		for (int32 y = area.top; y < area.bottom; y++)
+			SharpMaskRow(y, area.left, width, mask.data() + (size_t)(y - area.top) * width);
+	}
+	for (int32 y = area.top; y < area.bottom; y++) {
+		float* row = shape + (size_t)(y - area.top) * stride;
+		const float* values = mask.data() + (size_t)(y - area.top) * width;
+		for (int32 x = 0; x < width; x++)
+			row[x] *= values[x];
+	}
 }
 
 void PSDLayerPainter::ReadStroke()
 {
 	PSDDescriptor stroke;
-	if (!readDescriptorBlock(fIn, fLayer, psdKey("vstk"), &stroke))
+	if (!readDescriptorBlock(fIn, fRecord, psdKey("vstk"), &stroke))
 		return;
 	fStroke.fill = stroke.Bool("fillEnabled", true);
 	const double width = stroke.Number("strokeStyleLineWidth", 0);
@@ -240,8 +263,8 @@ void PSDLayerPainter::ReadStroke()
 	// Shapes combined by path operations are stroked along the outline of
 	// what they make, which strokes of their own outlines would not give.
 	size_t shapes = 0;
-	for (const PSDSubpath& subpath : fVectorMask.subpaths)
-		shapes += subpath.operation != kPSDPathSameShape;
+	for (const PSDOutline& outline : fLayer.vectorMask.path.outlines)
+		shapes += outline.operation != kPSDPathSameShape;
 	if (shapes > 1)
 		fStroke.enabled = false;
 	const std::string alignment = stroke.Enum("strokeStyleLineAlignment");
@@ -258,109 +281,9 @@ void PSDLayerPainter::ReadStroke()
 
 PSDRect PSDLayerPainter::Box() const
 {
-	if (fHasVectorMask && !fVectorMask.knots.empty())
-		return anchorBounds(fVectorMask, fTarget.width, fTarget.height);
-	return fLayer.bounds;
-}
-
-bool PSDLayerPainter::ReadVectorMask()
-{
-	const PSDBlock* vector = fLayer.Block(psdKey("vmsk"));
-	if (vector == nullptr)
-		vector = fLayer.Block(psdKey("vsms"));
-	std::vector<uint8> path;
-	return vector != nullptr && psdReadBlock(fIn, *vector, &path, kLargestDescriptor) &&
-	       psdVectorMaskRead(path.data(), path.size(), fVectorMask) == B_OK;
-}
-
-status_t PSDLayerPainter::InitUserMask()
-{
-	const PSDLayerChannel* channel = fLayer.Channel(PSD_CHANNEL_REAL_USER_MASK);
-	if (channel == nullptr)
-		channel = fLayer.Channel(PSD_CHANNEL_USER_MASK);
-	fUserMask = fLayer.mask.user;
-	// A mask Photoshop rendered from other data (the vector mask) is no
-	// user mask of its own.
-	if (channel == nullptr || !fUserMask.present ||
-	    (fUserMask.flags & (PSD_MASK_DISABLED | PSD_MASK_FROM_RENDERING)))
-		return B_OK;
-	fHasUserMask = true;
-	const PSDRect& rect = fUserMask.rect;
-	const double feather = fLayer.mask.userFeather;
-	const int32 reach = psdBlurReach(std::min(feather, kPSDBlurMaxRadius));
-	if (fUserMask.defaultColour == 0 && fLayer.mask.userDensity == 255) {
-		PSDRect shown = {rect.left - reach, rect.top - reach, rect.right + reach,
-		                 rect.bottom + reach};
-		fExtent = intersection(fExtent, shown);
-	}
-	// The mask's pixels as far as they can show: the canvas, and around it
-	// as far as a feather reaches.
-	const PSDRect canvas = {-reach, -reach, fTarget.width + reach, fTarget.height + reach};
-	fMaskWindow = intersection(rect, canvas);
-	const PSDRect window = {(int32)((int64)fMaskWindow.left - rect.left),
-	                        (int32)((int64)fMaskWindow.top - rect.top),
-	                        (int32)((int64)fMaskWindow.right - rect.left),
-	                        (int32)((int64)fMaskWindow.bottom - rect.top)};
-	fUserMaskReader.reset(new (std::nothrow) PSDChannelReader(
-	    fIn, *channel, side(rect.left, rect.right), side(rect.top, rect.bottom), window,
-	    fTarget.depth, fTarget.psb));
-	if (!fUserMaskReader || fUserMaskReader->Init() != B_OK)
-		return B_NO_MEMORY;
-	if (reach == 0)
-		return B_OK;
-
-	// A feathered mask is held whole, as far as the blur reaches past the
-	// canvas; beyond that it is its default colour.
-	fFeatheredArea = canvas;
-	const size_t width = side(canvas.left, canvas.right);
-	try {
-		fFeatheredMask.resize(width * side(canvas.top, canvas.bottom));
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
-	const PSDRect saved = fFeatheredArea;
-	fFeatheredArea = {0, 0, 0, 0}; // read the sharp mask into the plane first
-	std::fill(fFeatheredMask.begin(), fFeatheredMask.end(), 1.0f);
-	ApplyUserMask(saved, fFeatheredMask.data(), width);
-	fFeatheredArea = saved;
-	return psdBlurPlane(fFeatheredMask.data(), (int32)width, (int32)side(canvas.top, canvas.bottom),
-	                    width, feather, kPSDBlurEdgeConstant, fUserMask.defaultColour / 255.0f);
-}
-
-// Multiplies shape by the user mask over area.
-void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t stride)
-{
-	const int32 width = area.right - area.left;
-	if (!isEmpty(fFeatheredArea)) {
-		for (int32 y = area.top; y < area.bottom; y++) {
-			const float* mask =
-			    fFeatheredMask.data() +
-			    (size_t)(y - fFeatheredArea.top) * side(fFeatheredArea.left, fFeatheredArea.right) +
-			    (area.left - fFeatheredArea.left);
-			float* row = shape + (size_t)(y - area.top) * stride;
-			for (int32 x = 0; x < width; x++)
-				row[x] *= mask[x];
-		}
-		return;
-	}
-	const PSDRect& rect = fUserMask.rect;
-	const float outside = fUserMask.defaultColour / 255.0f;
-	const float density = fLayer.mask.userDensity / 255.0f;
-	std::vector<float> maskRow((size_t)(fMaskWindow.right - fMaskWindow.left));
-	const PSDRect inside = intersection(area, fMaskWindow);
-	for (int32 y = area.top; y < area.bottom; y++) {
-		float* row = shape + (size_t)(y - area.top) * stride;
-		const bool rowInside = y >= inside.top && y < inside.bottom && !isEmpty(inside);
-		if (rowInside)
-			fUserMaskReader->Row((uint32)((int64)y - rect.top), maskRow.data());
-		for (int32 x = 0; x < width; x++) {
-			const int32 cx = area.left + x;
-			float value = rowInside && cx >= inside.left && cx < inside.right
-			                  ? maskRow[(size_t)(cx - fMaskWindow.left)]
-			                  : outside;
-			row[x] *= 1 - density * (1 - value);
-		}
-	}
+	if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
+		return fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+	return fBounds;
 }
 
 void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride)
@@ -383,14 +306,14 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 		}
 		PaintPixels(area, y, rowColour, shape + at);
 	}
-	if (fHasVectorMask)
+	if (fLayer.vectorMask.present)
 		PaintShape(area, colour, shape, stride);
-	if (fHasUserMask)
+	if (fLayer.userMask.present)
 		ApplyUserMask(area, shape, stride);
 }
 
-// A row of the layer's pixels over area: what the readers hold, and nothing
-// (transparent) around it.
+// A row of the layer's pixels over area: what the channels hold, and nothing
+// (transparent) around them.
 void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape)
 {
 	const int32 width = area.right - area.left;
@@ -402,40 +325,39 @@ void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const col
 		std::fill(shape, shape + width, 0.0f);
 		return;
 	}
-	const uint32 layerY = (uint32)((int64)y - fLayer.bounds.top);
 	const bool whole =
 	    left == area.left && right == area.right && left == fWindow.left && right == fWindow.right;
 	// Rows the width of the window go straight where they are wanted.
-	auto read = [&](PSDChannelReader* reader, float* out, float missing) {
-		if (whole && reader != nullptr) {
-			reader->Row(layerY, out);
+	auto read = [&](PSDScaledRows* rows, float* out, float missing) {
+		if (whole && rows != nullptr) {
+			rows->Row(y, out);
 			return;
 		}
 		std::fill(out, out + (left - area.left), 0.0f);
 		std::fill(out + (right - area.left), out + width, 0.0f);
-		if (reader == nullptr) {
+		if (rows == nullptr) {
 			std::fill(out + (left - area.left), out + (right - area.left), missing);
 		} else {
-			reader->Row(layerY, fRow.data());
+			rows->Row(y, fRow.data());
 			memcpy(out + (left - area.left), fRow.data() + (left - fWindow.left),
 			       sizeof(float) * (right - left));
 		}
 	};
 	for (int c = 0; c < fTarget.colours; c++)
-		read(fColour[c].get(), colour[c], 0.0f);
+		read(fColour[(size_t)c].get(), colour[c], 0.0f);
 	read(fTransparency.get(), shape, 1.0f);
 }
 
 // The vector mask over the layer's paint, and a shape layer's stroke drawn
-// over its fill, as the layer's own content.
+// over its fill along the path, as the layer's own content.
 void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], float* shape,
                                  size_t stride)
 {
 	const int32 width = area.right - area.left;
 	const int32 rows = area.bottom - area.top;
 	std::vector<float> plane((size_t)width * rows);
-	if (psdVectorMaskPlane(fVectorMask, fTarget.width, fTarget.height, fVectorParameters, area,
-	                       plane.data(), (size_t)width) != B_OK)
+	if (psdVectorMaskPlane(fLayer.vectorMask.path, fVectorParameters, area, plane.data(),
+	                       (size_t)width, fTarget.scale) != B_OK)
 		return;
 	const float fill = fStroke.enabled && !fStroke.fill ? 0.0f : 1.0f;
 	for (int32 y = 0; y < rows; y++) {
@@ -447,8 +369,8 @@ void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], flo
 	if (!fStroke.enabled)
 		return;
 	std::vector<uint8> stroke((size_t)width * rows);
-	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area, fStroke.width,
-	                                fStroke.alignment, stroke.data(), (size_t)width) != B_OK)
+	if (psdVectorMaskStrokeCoverage(fLayer.vectorMask.path, area, fStroke.width, fStroke.alignment,
+	                                stroke.data(), (size_t)width, fTarget.scale) != B_OK)
 		return;
 	for (int32 y = 0; y < rows; y++) {
 		float* row = shape + (size_t)y * stride;

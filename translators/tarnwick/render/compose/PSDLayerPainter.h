@@ -4,29 +4,39 @@
 // What one layer paints onto the canvas, before its opacity and blend mode:
 // colour (stored channel values) and shape (its transparency times its
 // masks), for any rectangle, row after row, without holding the layer.
+//
+// A painter is made once for the whole rendering: Init works out where the
+// layer paints and builds what its settings describe; Begin opens its
+// channels when the first band it reaches comes; Finish closes them once the
+// bands have passed it.
 
+#include <layers/PSDModel.h>
+#include <render/PSDRenderSource.h>
 #include <render/PSDRenderTarget.h>
 #include <render/paint/PSDFill.h>
+#include <render/shape/PSDFeather.h>
 #include <render/shape/PSDMaskParameters.h>
-
-class PSDAdjustment;
-class PSDLayerEffects;
-
-#include <layers/PSDChannelReader.h>
-#include <layers/PSDLayers.h>
 
 #include <memory>
 #include <vector>
 
+class PSDAdjustment;
+class PSDLayerEffects;
+class PSDScaledRows;
+
 class PSDLayerPainter {
 public:
-	// A group's painter paints no colour, only its masks, over the canvas.
-	PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target, const PSDLayer& layer,
-	                bool group);
+	// `in` and `record` serve the settings not yet in the model.
+	PSDLayerPainter(const PSDModelLayer& layer, const PSDLayer& record,
+	                const PSDRenderTarget& target, PSDRenderSource& source, BPositionIO* in);
 	~PSDLayerPainter();
 
-	// B_NO_MEMORY when its readers or masks cannot be had.
 	status_t Init();
+	void Begin();
+	void Finish();
+	bool Begun() const { return fBegun; }
+
+	const PSDModelLayer& Layer() const { return fLayer; }
 	// The canvas area outside which the layer paints nothing.
 	PSDRect Extent() const { return fExtent; }
 	// The area its effects may reach too; the extent without effects.
@@ -42,43 +52,48 @@ public:
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
 	PSDLayerEffects* Effects() const { return fEffects.get(); }
-	bool HasMasks() const { return fHasUserMask || fHasVectorMask; }
-	// Colour planes and shape of `area` (inside Extent()), rows `stride`
-	// floats apart.
+	bool HasMasks() const { return fLayer.userMask.present || fLayer.vectorMask.present; }
+	// Colour planes and shape of `area` (inside Paintable()), rows `stride`
+	// floats apart; rows come top to bottom from band to band.
 	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 private:
-	bool ReadVectorMask();
-	status_t InitChannels();
+	void InitFill();
+	void OpenChannels();
+	void OpenUserMask();
 	void PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape);
-	status_t InitUserMask();
+	void SharpMaskRow(int32 y, int32 left, int32 count, float* row);
 	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
+	void ReadStroke();
+	void PaintShape(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
-	BPositionIO* fIn;
+	const PSDModelLayer& fLayer;
+	const PSDLayer& fRecord;
 	PSDRenderTarget fTarget;
-	const PSDLayer& fLayer;
+	PSDRenderSource& fSource;
+	BPositionIO* fIn;
 	bool fGroup;
-	PSDRect fExtent;
-	PSDRect fReach;
-	PSDRect fPaintable;
-	PSDRect fWindow; // the part of the layer's pixels its readers hold
-	bool fIsAdjustment;
+	bool fBegun = false;
+	PSDRect fExtent = {0, 0, 0, 0};
+	PSDRect fReach = {0, 0, 0, 0};
+	PSDRect fPaintable = {0, 0, 0, 0};
+	PSDRect fBounds = {0, 0, 0, 0}; // the layer's pixels on the canvas
+	PSDRect fWindow = {0, 0, 0, 0}; // the part of them its channels are opened for
+	bool fIsAdjustment = false;
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	std::unique_ptr<PSDLayerEffects> fEffects;
 	std::unique_ptr<PSDFill> fFill;
-	std::vector<std::unique_ptr<PSDChannelReader>> fColour;
-	std::unique_ptr<PSDChannelReader> fTransparency;
+	std::vector<std::unique_ptr<PSDScaledRows>> fColour;
+	std::unique_ptr<PSDScaledRows> fTransparency;
 
-	// The user mask: rows read from its channel, or, feathered, held whole.
-	bool fHasUserMask;
-	PSDUserMask fUserMask;
-	std::unique_ptr<PSDChannelReader> fUserMaskReader;
-	PSDRect fMaskWindow; // the part of the mask its reader holds
-	std::vector<float> fFeatheredMask;
-	PSDRect fFeatheredArea;
+	// The user mask on the canvas: its pixels, the default colour around
+	// them, and, feathered, the blur made band by band.
+	PSDRect fMaskRect = {0, 0, 0, 0};
+	PSDRect fMaskWindow = {0, 0, 0, 0}; // the part of it its rows are opened for
+	float fMaskOutside = 0;
+	std::unique_ptr<PSDScaledRows> fMaskRows;
+	std::unique_ptr<PSDFeatheredMask> fFeathered;
 
-	bool fHasVectorMask;
-	PSDVectorMask fVectorMask;
 	PSDMaskParameters fVectorParameters;
 
 	// A shape layer's stroke ('vstk'), drawn over its fill along the path.
@@ -91,8 +106,6 @@ private:
 		float colour[5] = {};
 	};
 	Stroke fStroke;
-	void ReadStroke();
-	void PaintShape(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 	std::vector<float> fRow;
 };

@@ -25,8 +25,8 @@ bool insideLimits(const PSDRect& rect)
 	       std::abs(int64(rect.bottom)) <= kCoordinateLimit;
 }
 
-status_t renderSharp(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
-                     const PSDRect& rect, float* plane, size_t stride)
+status_t renderSharp(const PSDVectorPath& mask, double canvasScale, const PSDRect& rect,
+                     float* plane, size_t stride)
 {
 	int32 width = rect.right - rect.left;
 	std::vector<uint8> band;
@@ -37,8 +37,7 @@ status_t renderSharp(const PSDVectorMask& mask, int32 documentWidth, int32 docum
 	}
 	for (int32 top = rect.top; top < rect.bottom; top += kBandRows) {
 		PSDRect part = {rect.left, top, rect.right, std::min(rect.bottom, top + kBandRows)};
-		status_t status =
-		    psdVectorMaskCoverage(mask, documentWidth, documentHeight, part, band.data(), width);
+		status_t status = psdVectorMaskCoverage(mask, part, band.data(), width, canvasScale);
 		if (status != B_OK)
 			return status;
 		for (int32 y = part.top; y < part.bottom; y++) {
@@ -84,8 +83,8 @@ void resample(const std::vector<float>& grid, int32 gridWidth, int32 gridHeight,
 	}
 }
 
-status_t renderFeathered(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
-                         double feather, const PSDRect& rect, float* plane, size_t stride)
+status_t renderFeathered(const PSDVectorPath& mask, double canvasScale, double feather,
+                         const PSDRect& rect, float* plane, size_t stride)
 {
 	double sigma = psdBlurSigma(feather);
 	double scale = sigma > kWidestFineSigma ? kWidestFineSigma / sigma : 1;
@@ -106,8 +105,8 @@ status_t renderFeathered(const PSDVectorMask& mask, int32 documentWidth, int32 d
 	} catch (const std::bad_alloc&) {
 		return B_NO_MEMORY;
 	}
-	status_t status = psdVectorMaskCoverage(mask, documentWidth, documentHeight, grid,
-	                                        coverage.data(), gridWidth, scale);
+	status_t status =
+	    psdVectorMaskCoverage(mask, grid, coverage.data(), gridWidth, canvasScale * scale);
 	if (status != B_OK)
 		return status;
 	std::transform(coverage.begin(), coverage.end(), values.begin(),
@@ -134,19 +133,20 @@ void psdApplyMaskDensity(float* plane, int32 width, int32 height, size_t stride,
 	}
 }
 
-status_t psdVectorMaskPlane(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
-                            const PSDMaskParameters& parameters, const PSDRect& rect, float* plane,
-                            size_t stride)
+status_t psdVectorMaskPlane(const PSDVectorPath& mask, const PSDMaskParameters& parameters,
+                            const PSDRect& rect, float* plane, size_t stride, double scale)
 {
 	if (rect.right <= rect.left || rect.bottom <= rect.top)
 		return B_OK;
 	if (plane == nullptr || !insideLimits(rect) || stride < size_t(int64(rect.right) - rect.left))
 		return B_BAD_VALUE;
-	double feather = parameters.feather > 0 ? std::min(parameters.feather, kPSDBlurMaxRadius) : 0;
-	status_t status =
-	    feather > 0 && !mask.disabled
-	        ? renderFeathered(mask, documentWidth, documentHeight, feather, rect, plane, stride)
-	        : renderSharp(mask, documentWidth, documentHeight, rect, plane, stride);
+	if (!(scale > 0 && scale <= 1))
+		return B_BAD_VALUE;
+	double feather =
+	    parameters.feather > 0 ? std::min(parameters.feather, kPSDBlurMaxRadius) * scale : 0;
+	status_t status = feather > 0 && !mask.disabled
+	                      ? renderFeathered(mask, scale, feather, rect, plane, stride)
+	                      : renderSharp(mask, scale, rect, plane, stride);
 	if (status != B_OK)
 		return status;
 	psdApplyMaskDensity(plane, rect.right - rect.left, rect.bottom - rect.top, stride,

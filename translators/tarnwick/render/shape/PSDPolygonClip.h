@@ -1,11 +1,9 @@
 #ifndef PSD_POLYGON_CLIP_H
 #define PSD_POLYGON_CLIP_H
 
-#include <vector>
+#include <layers/PSDVectorPath.h>
 
-struct PSDOutlinePoint {
-	double x, y;
-};
+#include <vector>
 
 struct PSDClipBox {
 	double left, top, right, bottom;

@@ -1,6 +1,6 @@
 #include "PSDVectorMask.h"
 
-#include "PSDPathOutline.h"
+#include "PSDPolygonClip.h"
 
 #include <cairo.h>
 
@@ -9,7 +9,6 @@
 
 namespace {
 
-const size_t kRecordSize = 26;
 // Cairo's surfaces stop at 32767 pixels a side; smaller tiles also keep the
 // scratch surface small beside the caller's buffer.
 const int32 kTileSize = 4096;
@@ -21,31 +20,8 @@ const uint64 kPointsPerTile = 1 << 20;
 const uint64 kFillsPerTile = 64;
 const uint64 kLeastFillBudget = 1 << 20;
 const int64 kLargestSide = 1 << 30;
-
-enum {
-	kClosedSubpath = 0,
-	kClosedLinkedKnot = 1,
-	kClosedUnlinkedKnot = 2,
-	kOpenSubpath = 3,
-	kOpenLinkedKnot = 4,
-	kOpenUnlinkedKnot = 5,
-	kInitialFillRecord = 8,
-};
-
-uint16 readUint16(const uint8* p)
-{
-	return uint16(p[0] << 8 | p[1]);
-}
-
-uint32 readUint32(const uint8* p)
-{
-	return uint32(p[0]) << 24 | uint32(p[1]) << 16 | uint32(p[2]) << 8 | p[3];
-}
-
-PSDPathPoint readPoint(const uint8* p)
-{
-	return {int32(readUint32(p + 4)), int32(readUint32(p))};
-}
+// Clipped edges run this far outside a tile, off the pixels that count.
+const double kFillMargin = 2.0;
 
 cairo_operator_t operatorFor(int32 operation)
 {
@@ -62,10 +38,10 @@ cairo_operator_t operatorFor(int32 operation)
 }
 
 // One shape: its first subpath and the ones after it that continue it.
-size_t shapeEnd(const PSDVectorMask& mask, size_t first)
+size_t shapeEnd(const PSDVectorPath& path, size_t first)
 {
 	size_t end = first + 1;
-	while (end < mask.subpaths.size() && mask.subpaths[end].operation == kPSDPathSameShape)
+	while (end < path.outlines.size() && path.outlines[end].operation == kPSDPathSameShape)
 		end++;
 	return end;
 }
@@ -77,21 +53,34 @@ struct WorkBudget {
 	uint64 pixels;
 };
 
-// Adds the shape's subpaths to the cairo path; false when the budget would
-// not cover them. cost is what filling them will take, in pixels: the rows
-// that each edge crosses and the area the shape spans.
-bool appendShape(cairo_t* cairo, const PSDVectorMask& mask, size_t first, size_t end,
-                 const PSDOutlinePlacement& placement, int32 width, int32 height,
+// Where the path's points land in a tile: pixel = point * scale - origin.
+struct Placement {
+	double scale;
+	double originX, originY;
+};
+
+// Adds the shape's subpaths to the cairo path, each clipped to the tile and
+// a margin around it; false when the budget would not cover them. cost is
+// what filling them will take, in pixels: the rows that each edge crosses
+// and the area the shape spans.
+bool appendShape(cairo_t* cairo, const PSDVectorPath& path, size_t first, size_t end,
+                 const Placement& placement, int32 width, int32 height, double margin,
                  WorkBudget& budget, uint64& cost, std::vector<PSDOutlinePoint>& points)
 {
 	double left = width, top = height, right = 0, bottom = 0, rows = 0;
+	const PSDClipBox box = {-margin, -margin, width + margin, height + margin};
 	for (size_t i = first; i < end; i++) {
-		const PSDSubpath& subpath = mask.subpaths[i];
-		points.clear();
-		if (!psdPathOutline(mask.knots.data() + subpath.firstKnot, subpath.knotCount,
-		                    subpath.closed, placement, width, height, budget.points, points))
+		const PSDOutline& outline = path.outlines[i];
+		if (outline.count > budget.points)
 			return false;
-		budget.points -= points.size();
+		budget.points -= outline.count;
+		const PSDOutlinePoint* from = path.points.data() + outline.first;
+		points.resize(outline.count);
+		for (uint32 k = 0; k < outline.count; k++) {
+			points[k] = {from[k].x * placement.scale - placement.originX,
+			             from[k].y * placement.scale - placement.originY};
+		}
+		psdClipPolygon(points, box);
 		if (points.size() < 3)
 			continue;
 		const PSDOutlinePoint* previous = &points.back();
@@ -113,7 +102,7 @@ bool appendShape(cairo_t* cairo, const PSDVectorMask& mask, size_t first, size_t
 	return true;
 }
 
-status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placement, int32 width,
+status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32 width,
                     int32 height, uint8* coverage, size_t stride)
 {
 	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
@@ -127,22 +116,23 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 	// The initial fill record speaks only for an empty path: otherwise
 	// Photoshop starts from everything when the first shape subtracts and
 	// shows any other first shape as itself, whatever the record says.
-	int32 firstOperation = mask.subpaths.empty() ? kPSDPathCombine : mask.subpaths[0].operation;
-	if (mask.subpaths.empty() ? mask.startsFilled : firstOperation == kPSDPathSubtract)
+	int32 firstOperation = mask.outlines.empty() ? kPSDPathCombine : mask.outlines[0].operation;
+	if (mask.outlines.empty() ? mask.startsFilled : firstOperation == kPSDPathSubtract)
 		cairo_paint(cairo);
 
 	uint64 tileArea = uint64(width) * height;
 	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
 	std::vector<PSDOutlinePoint> points;
 	status_t status = B_OK;
-	for (size_t first = 0; first < mask.subpaths.size() && status == B_OK;) {
+	for (size_t first = 0; first < mask.outlines.size() && status == B_OK;) {
 		size_t end = shapeEnd(mask, first);
 		uint64 cost;
-		if (!appendShape(cairo, mask, first, end, placement, width, height, budget, cost, points)) {
+		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
+		                 cost, points)) {
 			status = B_NO_MEMORY;
 			break;
 		}
-		int32 operation = mask.subpaths[first].operation;
+		int32 operation = mask.outlines[first].operation;
 		if (first == 0 && operation != kPSDPathSubtract)
 			operation = kPSDPathCombine;
 		// An intersection clears all that lies outside the shape.
@@ -183,7 +173,7 @@ status_t renderTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 
 // The outline of every shape, stroked a line width wide: what a shape
 // layer's stroke covers before its alignment takes the inside or outside.
-status_t strokeTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placement, int32 width,
+status_t strokeTile(const PSDVectorPath& mask, const Placement& placement, int32 width,
                     int32 height, double lineWidth, uint8* coverage, size_t stride)
 {
 	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
@@ -197,10 +187,11 @@ status_t strokeTile(const PSDVectorMask& mask, const PSDOutlinePlacement& placem
 	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
 	std::vector<PSDOutlinePoint> points;
 	status_t status = B_OK;
-	for (size_t first = 0; first < mask.subpaths.size() && status == B_OK;) {
+	for (size_t first = 0; first < mask.outlines.size() && status == B_OK;) {
 		size_t end = shapeEnd(mask, first);
 		uint64 cost;
-		if (!appendShape(cairo, mask, first, end, placement, width, height, budget, cost, points))
+		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
+		                 cost, points))
 			status = B_NO_MEMORY;
 		first = end;
 	}
@@ -231,54 +222,10 @@ bool fitsCoverage(const PSDRect& rect, const uint8* coverage, size_t stride)
 
 } // namespace
 
-status_t psdVectorMaskRead(const uint8* data, size_t length, PSDVectorMask& mask)
+status_t psdVectorMaskCoverage(const PSDVectorPath& mask, const PSDRect& rect, uint8* coverage,
+                               size_t stride, double scale)
 {
-	mask = PSDVectorMask();
-	if (data == nullptr || length < 8)
-		return B_ILLEGAL_DATA;
-	if (readUint32(data) != 3)
-		return B_NOT_SUPPORTED;
-	uint32 flags = readUint32(data + 4);
-	mask.inverted = (flags & 1) != 0;
-	mask.notLinked = (flags & 2) != 0;
-	mask.disabled = (flags & 4) != 0;
-
-	size_t records = (length - 8) / kRecordSize;
-	uint32 expected = 0;
-	for (size_t i = 0; i < records; i++) {
-		const uint8* record = data + 8 + i * kRecordSize;
-		switch (readUint16(record)) {
-		case kClosedSubpath:
-		case kOpenSubpath:
-			mask.subpaths.push_back({int16(readUint16(record + 4)),
-			                         readUint16(record) == kClosedSubpath,
-			                         uint32(mask.knots.size()), 0});
-			expected = readUint16(record + 2);
-			break;
-		case kClosedLinkedKnot:
-		case kClosedUnlinkedKnot:
-		case kOpenLinkedKnot:
-		case kOpenUnlinkedKnot:
-			if (mask.subpaths.empty() || mask.subpaths.back().knotCount >= expected)
-				break;
-			mask.knots.push_back(
-			    {readPoint(record + 2), readPoint(record + 10), readPoint(record + 18)});
-			mask.subpaths.back().knotCount++;
-			break;
-		case kInitialFillRecord:
-			mask.startsFilled = readUint16(record + 2) != 0;
-			break;
-		default:
-			break;
-		}
-	}
-	return B_OK;
-}
-
-status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, int32 documentHeight,
-                               const PSDRect& rect, uint8* coverage, size_t stride, double scale)
-{
-	if (documentWidth <= 0 || documentHeight <= 0 || !(scale > 0 && scale <= 1))
+	if (!(scale > 0 && scale <= 1))
 		return B_BAD_VALUE;
 	if (isEmpty(rect))
 		return B_OK;
@@ -296,8 +243,7 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 		for (int32 left = rect.left; left < rect.right;
 		     left += std::min(kTileSize, rect.right - left)) {
 			int32 tileWidth = std::min(kTileSize, rect.right - left);
-			PSDOutlinePlacement placement = {documentWidth * scale, documentHeight * scale,
-			                                 double(left), double(top)};
+			const Placement placement = {scale, double(left), double(top)};
 			uint8* tile = coverage + size_t(top - rect.top) * stride + (left - rect.left);
 			status_t status = renderTile(mask, placement, tileWidth, height, tile, stride);
 			if (status != B_OK)
@@ -307,11 +253,11 @@ status_t psdVectorMaskCoverage(const PSDVectorMask& mask, int32 documentWidth, i
 	return B_OK;
 }
 
-status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWidth,
-                                     int32 documentHeight, const PSDRect& rect, double lineWidth,
-                                     PSDStrokeAlignment alignment, uint8* coverage, size_t stride)
+status_t psdVectorMaskStrokeCoverage(const PSDVectorPath& mask, const PSDRect& rect,
+                                     double lineWidth, PSDStrokeAlignment alignment,
+                                     uint8* coverage, size_t stride, double scale)
 {
-	if (documentWidth <= 0 || documentHeight <= 0 || !(lineWidth > 0 && lineWidth < 1e6))
+	if (!(lineWidth > 0 && lineWidth < 1e6) || !(scale > 0 && scale <= 1))
 		return B_BAD_VALUE;
 	if (isEmpty(rect))
 		return B_OK;
@@ -319,15 +265,14 @@ status_t psdVectorMaskStrokeCoverage(const PSDVectorMask& mask, int32 documentWi
 		return B_BAD_VALUE;
 	// Inside and outside strokes are twice as wide on the outline, half of
 	// them kept: where the shape is, or where it is not.
-	const double drawn = alignment == kPSDStrokeCentre ? lineWidth : 2 * lineWidth;
+	const double drawn = (alignment == kPSDStrokeCentre ? lineWidth : 2 * lineWidth) * scale;
 	std::vector<uint8> shape;
 	for (int32 top = rect.top; top < rect.bottom; top += std::min(kTileSize, rect.bottom - top)) {
 		int32 tileHeight = std::min(kTileSize, rect.bottom - top);
 		for (int32 left = rect.left; left < rect.right;
 		     left += std::min(kTileSize, rect.right - left)) {
 			int32 tileWidth = std::min(kTileSize, rect.right - left);
-			PSDOutlinePlacement placement = {double(documentWidth), double(documentHeight),
-			                                 double(left), double(top)};
+			const Placement placement = {scale, double(left), double(top)};
 			uint8* tile = coverage + size_t(top - rect.top) * stride + (left - rect.left);
 			status_t status =
 			    strokeTile(mask, placement, tileWidth, tileHeight, drawn, tile, stride);

@@ -1,0 +1,118 @@
+#include "PSDLayerReading.h"
+
+#include "PSDFileSource.h"
+
+#include <core/PSDBytes.h>
+#include <core/PSDCore.h>
+#include <layers/PSDModelReader.h>
+#include <render/PSDLayerImage.h>
+#include <render/compose/PSDCompositor.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The light that layer effects share: its angle and altitude, in degrees,
+// from their image resources.
+double globalResource(BPositionIO* in, const PSDDocument& document, uint16 id, double fallback)
+{
+	const PSDResource* resource = document.Resource(id);
+	uint8 value[4];
+	if (resource == nullptr || resource->length < 4 || !psdReadAt(in, resource->offset, value, 4))
+		return fallback;
+	return (int32)psdBig32(value);
+}
+
+// Without a limit from the host, work follows what the file holds: real
+// documents fill their files with channel data, while a small file that
+// asks for vast areas gets little.
+uint64 workLimit(const PSDRequest& request)
+{
+	if (request.explicitLimit)
+		return request.workLimit;
+	off_t size = 0;
+	if (request.in->GetSize(&size) != B_OK || size < 0)
+		size = 0;
+	const uint64 perByte = PSD_WORK_PER_FILE_BYTE;
+	const uint64 bytes = (uint64)size;
+	return request.workLimit + (bytes > UINT64_MAX / perByte ? UINT64_MAX / 2 : bytes * perByte);
+}
+
+status_t tooMuchWork(PSDRequest& request, uint64 work, uint64 limit)
+{
+	return request.Fail(B_ERROR,
+	                    "rendering the layers would take %.3g pixel operations, over the limit "
+	                    "of %.3g for this file",
+	                    (double)work, (double)limit);
+}
+
+} // namespace
+
+bool psd_can_render_layers(const PSDDocument& document, const PSDLayers& records)
+{
+	return !records.layers.empty() && psdRenderedColours(document.mode) > 0;
+}
+
+status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const ReducedSize& size,
+                         uint32* pixels)
+{
+	const PSDDocument& document = request.document;
+	BPositionIO* in = request.in;
+	PSDRenderTarget target = {
+	    (int32)document.width, (int32)document.height, psdRenderedColours(document.mode),
+	    document.mode,         records.depth,          document.IsPSB()};
+	target.globalAngle = globalResource(in, document, PSD_RESOURCE_GLOBAL_ANGLE, 120);
+	target.globalBlocks = &records.globalBlocks;
+	const PSDModelContext context = {in,
+	                                 target.width,
+	                                 target.height,
+	                                 target.mode,
+	                                 target.colours,
+	                                 target.depth,
+	                                 target.psb,
+	                                 target.globalAngle,
+	                                 globalResource(in, document, PSD_RESOURCE_GLOBAL_ALTITUDE, 30),
+	                                 &records.globalBlocks,
+	                                 PSDModelLimits()};
+	PSDModel model;
+	if (psdReadModel(context, records, &model, &request.reason) != B_OK)
+		return B_ERROR;
+	PSDFileSource source(in, records.depth, document.IsPSB());
+
+	const uint64 limit = workLimit(request);
+	const bool reduced = size.width != document.width || size.height != document.height;
+	PSDCompositor full(model, records, target, source, in);
+	status_t status = full.Init();
+	if (status != B_OK)
+		return request.Fail(status, "not enough memory to render the layers");
+	const uint64 work = full.Work();
+	if (!reduced) {
+		if (work > limit)
+			return tooMuchWork(request, work, limit);
+		PSDPixelBufferSink sink(pixels);
+		status = psdRenderModel(full, target, sink);
+	} else if (work <= std::min(limit, request.explicitLimit ? limit : PSD_THUMBNAIL_WORK)) {
+		AreaAverageSink sink(document.width, document.height, size.width, size.height);
+		status = psdRenderModel(full, target, sink);
+		sink.Finish();
+		memcpy(pixels, sink.Pixels(), sizeof(uint32) * size.width * size.height);
+	} else {
+		// Too much at full size: the layers are drawn at the bitmap's.
+		PSDRenderTarget small = target;
+		small.width = (int32)size.width;
+		small.height = (int32)size.height;
+		small.scale =
+		    std::min((double)size.width / document.width, (double)size.height / document.height);
+		PSDCompositor scaled(model, records, small, source, in);
+		status = scaled.Init();
+		if (status == B_OK && scaled.Work() > limit)
+			return tooMuchWork(request, scaled.Work(), limit);
+		PSDPixelBufferSink sink(pixels);
+		if (status == B_OK)
+			status = psdRenderModel(scaled, small, sink);
+	}
+	if (status != B_OK)
+		return request.Fail(status, "not enough memory to render the layers");
+	return B_OK;
+}

@@ -1,0 +1,240 @@
+#include "PSDModelReader.h"
+
+#include <core/PSDBytes.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+enum { kOpenGroup = 1, kClosedGroup = 2, kGroupEnd = 3 };
+
+// Paths are small; a block claiming more is not read.
+const uint64 kLargestPathBlock = 16 << 20;
+
+// The value of a small block of a few bytes, or nothing.
+bool readSmallBlock(const PSDModelContext& context, const PSDLayer& record, uint32 key,
+                    uint8* value, size_t size)
+{
+	const PSDBlock* block = record.Block(key);
+	return block != nullptr && block->length >= size &&
+	       psdReadAt(context.in, block->offset, value, size);
+}
+
+// The section divider's type and, when it has one, the group's blend mode.
+int dividerType(const PSDModelContext& context, const PSDLayer& record, uint32* blendMode)
+{
+	const PSDBlock* block = record.Block(psdKey("lsct"));
+	if (block == nullptr)
+		block = record.Block(psdKey("lsdk"));
+	std::vector<uint8> data;
+	if (block == nullptr || !psdReadBlock(context.in, *block, &data, 64) || data.size() < 4)
+		return 0;
+	if (data.size() >= 12 && psdBig32(&data[4]) == psdKey("8BIM"))
+		*blendMode = psdBig32(&data[8]);
+	return (int)psdBig32(data.data());
+}
+
+// 'brst' lists the channels a layer is kept from, as 32-bit numbers.
+uint8 readRestrictions(const PSDModelContext& context, const PSDLayer& record)
+{
+	const PSDBlock* block = record.Block(psdKey("brst"));
+	uint8 channels[4 * 5];
+	if (block == nullptr || block->length < 4)
+		return 0;
+	const size_t length = (size_t)std::min<uint64>(block->length, sizeof(channels)) / 4 * 4;
+	if (!psdReadAt(context.in, block->offset, channels, length))
+		return 0;
+	uint8 restrictions = 0;
+	for (size_t at = 0; at < length; at += 4) {
+		const uint32 channel = psdBig32(channels + at);
+		if (channel < (uint32)context.colours)
+			restrictions |= (uint8)(1 << channel);
+	}
+	return restrictions;
+}
+
+// As stored: the composite gray's source and destination ranges, then a
+// pair for each channel, 4 bytes a range. Hostile ranges may cross; each
+// side keeps its own order.
+PSDBlendIfRanges readBlendIf(const std::vector<uint8>& stored)
+{
+	PSDBlendIfRanges ranges;
+	for (int index = 0; index < 6; index++) {
+		const size_t at = (size_t)index * 8;
+		if (at + 8 > stored.size())
+			break;
+		PSDBlendIfRange* pair[2] = {&ranges.source[index], &ranges.below[index]};
+		for (int k = 0; k < 2; k++) {
+			const uint8* b = &stored[at + (size_t)k * 4];
+			PSDBlendIfRange& range = *pair[k];
+			range.blackLow = b[0];
+			range.blackHigh = std::max(b[0], b[1]);
+			range.whiteHigh = b[3];
+			range.whiteLow = std::min(b[2], b[3]);
+		}
+		ranges.count = index + 1;
+	}
+	return ranges;
+}
+
+PSDLayerChannel channelOf(const PSDLayer& record, int16 id, bool* found)
+{
+	const PSDLayerChannel* channel = record.Channel(id);
+	*found = channel != nullptr;
+	return channel != nullptr ? *channel : PSDLayerChannel{id, 0, 0};
+}
+
+// A mask Photoshop rendered from other data (the vector mask) is no user
+// mask of its own; where a vector mask is kept too, channel -3 holds it.
+void readUserMask(const PSDLayer& record, PSDModelUserMask* mask)
+{
+	const PSDUserMask& user = record.mask.user;
+	const PSDLayerChannel* channel = record.Channel(PSD_CHANNEL_REAL_USER_MASK);
+	if (channel == nullptr)
+		channel = record.Channel(PSD_CHANNEL_USER_MASK);
+	if (channel == nullptr || !user.present ||
+	    (user.flags & (PSD_MASK_DISABLED | PSD_MASK_FROM_RENDERING)))
+		return;
+	mask->present = true;
+	mask->channel = *channel;
+	mask->rect = user.rect;
+	mask->defaultColour = user.defaultColour;
+	mask->density = record.mask.userDensity;
+	mask->feather = record.mask.userFeather;
+}
+
+// False, with the reason, for a path past the context's limits.
+bool readVectorMask(const PSDModelContext& context, const PSDLayer& record,
+                    PSDModelVectorMask* mask, std::string* reason)
+{
+	const PSDBlock* block = record.Block(psdKey("vmsk"));
+	if (block == nullptr)
+		block = record.Block(psdKey("vsms"));
+	std::vector<uint8> data;
+	if (block == nullptr || !psdReadBlock(context.in, *block, &data, kLargestPathBlock))
+		return true;
+	const status_t status =
+	    psdReadVectorPath(data.data(), data.size(), context.width, context.height,
+	                      context.limits.knotsPerPath, context.limits.pointsPerPath, &mask->path);
+	if (status == B_NO_MEMORY) {
+		// Not std::to_string: its digit table is a unique symbol, which
+		// would keep the add-on loaded past the host's unload.
+		char text[120];
+		snprintf(text, sizeof(text),
+		         "a layer's path has more than %u knots, or curves that flatten to more than %zu "
+		         "points",
+		         context.limits.knotsPerPath, context.limits.pointsPerPath);
+		*reason = text;
+		return false;
+	}
+	mask->present = status == B_OK;
+	mask->density = record.mask.vectorDensity;
+	mask->feather = record.mask.vectorFeather;
+	return true;
+}
+
+bool hasFillBlock(const PSDLayer& record)
+{
+	return record.Block(psdKey("SoCo")) != nullptr || record.Block(psdKey("GdFl")) != nullptr ||
+	       record.Block(psdKey("PtFl")) != nullptr || record.Block(psdKey("vscg")) != nullptr;
+}
+
+// A fill or shape layer whose pixels Photoshop kept shows them: they are its
+// fill, shape and stroke as Photoshop drew them, a vector mask's density and
+// feather aside.
+bool showsKeptPixels(const PSDLayer& record)
+{
+	const PSDLayerChannel* transparency = record.Channel(PSD_CHANNEL_TRANSPARENCY);
+	return transparency != nullptr && transparency->length > 2 && !isEmpty(record.bounds) &&
+	       record.mask.vectorDensity == 255 && record.mask.vectorFeather <= 0;
+}
+
+// False, with the reason, for a layer past the context's limits.
+bool readLayer(const PSDModelContext& context, const PSDLayers& records, int index,
+               uint32 blendMode, bool group, PSDModelLayer* read, std::string* reason)
+{
+	const PSDLayer& record = records.layers[(size_t)index];
+	PSDModelLayer& layer = *read;
+	layer.record = index;
+	layer.kind = group ? PSD_LAYER_GROUP : PSD_LAYER_PIXELS;
+	layer.bounds = record.bounds;
+	layer.blendMode = psdBlendModeFromKey(blendMode);
+	layer.opacity = record.opacity / 255.0f;
+	uint8 value;
+	if (readSmallBlock(context, record, psdKey("iOpa"), &value, 1))
+		layer.fill = value / 255.0f;
+	layer.clipped = record.clipping != 0;
+	layer.hidden = record.Hidden();
+	if (readSmallBlock(context, record, psdKey("knko"), &value, 1))
+		layer.knockout = std::min<uint8>(value, 2);
+	layer.restrictions = readRestrictions(context, record);
+	layer.blendIf = readBlendIf(record.blendingRanges);
+
+	bool found;
+	for (int c = 0; c < context.colours; c++)
+		layer.colour.push_back(channelOf(record, (int16)c, &found));
+	layer.transparency = channelOf(record, PSD_CHANNEL_TRANSPARENCY, &layer.hasTransparency);
+	readUserMask(record, &layer.userMask);
+	const bool drawnFill = !group && hasFillBlock(record) && !showsKeptPixels(record);
+	if (drawnFill)
+		layer.kind = PSD_LAYER_FILL;
+	if (!group && psdAdjustmentBlock(record) != nullptr)
+		layer.kind = PSD_LAYER_ADJUSTMENT;
+	// A fill layer shown by its kept pixels has its shape in them already.
+	if (group || drawnFill || !hasFillBlock(record))
+		return readVectorMask(context, record, &layer.vectorMask, reason);
+	return true;
+}
+
+} // namespace
+
+status_t psdReadModel(const PSDModelContext& context, const PSDLayers& records, PSDModel* model,
+                      std::string* reason)
+{
+	model->depth = records.depth;
+	model->layers = 0;
+	model->document = PSDModelLayer();
+	model->document.kind = PSD_LAYER_GROUP;
+	// The records come bottom first with a group's end marker below its
+	// layers and the group's own record above them.
+	std::vector<PSDModelLayer> open(1); // open[0] is the document
+	int flattened = 0;                  // group ends met past the depth limit, still open
+	for (size_t i = 0; i < records.layers.size(); i++) {
+		const PSDLayer& record = records.layers[i];
+		uint32 blendMode = record.blendMode;
+		const int type = dividerType(context, record, &blendMode);
+		if (type == kGroupEnd) {
+			if (open.size() > (size_t)PSD_MAX_GROUP_DEPTH)
+				flattened++;
+			else
+				open.emplace_back();
+			continue;
+		}
+		const bool group = type == kOpenGroup || type == kClosedGroup;
+		if (group && flattened > 0) {
+			flattened--;
+			continue;
+		}
+		PSDModelLayer layer;
+		if (!readLayer(context, records, (int)i, blendMode, group, &layer, reason))
+			return B_ERROR;
+		// A group without its end marker holds nothing.
+		if (group && open.size() > 1) {
+			layer.children = std::move(open.back().children);
+			open.pop_back();
+		}
+		open.back().children.push_back(std::move(layer));
+		model->layers++;
+	}
+	// End markers without a group: their layers belong to the level below.
+	while (open.size() > 1) {
+		std::vector<PSDModelLayer> children = std::move(open.back().children);
+		open.pop_back();
+		for (PSDModelLayer& child : children)
+			open.back().children.push_back(std::move(child));
+	}
+	model->document.children = std::move(open[0].children);
+	return B_OK;
+}
