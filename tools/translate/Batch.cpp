@@ -21,6 +21,8 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 		extension.AddBool(TARNWICK_EXT_LAYERS, options.layers == LayerReading::kLayers);
 	if (options.size > 0)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(options.size, options.size));
+	if (options.limit > 0)
+		extension.AddInt64(TARNWICK_EXT_WORK_LIMIT, options.limit);
 
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);

@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +27,8 @@ struct Parsed {
 	int pngLevel = 1;
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;
-	bool conversionOptionGiven = false; // -j, --png-level, --size, --layers or --merged
+	int64_t limit = 0;
+	bool conversionOptionGiven = false; // -j, --png-level, --size, --limit, --layers or --merged
 };
 
 // A whole decimal number from low to high; false with the reason otherwise.
@@ -41,6 +43,31 @@ bool parse_number(const std::string& name, const std::string& text, int low, int
 		return false;
 	}
 	*value = (int)number;
+	return true;
+}
+
+// A count of pixel operations, whole or with a k, M, G or T suffix (20G).
+bool parse_work(const std::string& name, const std::string& text, int64_t* value,
+                std::string* error)
+{
+	char* end = nullptr;
+	double number = text.empty() ? 0 : strtod(text.c_str(), &end);
+	if (!text.empty() && *end != '\0' && end[1] == '\0') {
+		const char* suffixes = "kMGT";
+		const char* at = strchr(suffixes, *end);
+		if (at != nullptr) {
+			number *= std::pow(1000.0, (double)(at - suffixes + 1));
+			end++;
+		}
+	}
+	if (text.empty() || *end != '\0' || !(number >= 1 && number <= 9e18)) {
+		*error = "option '" + name +
+		         "' takes a number of pixel operations, such as 20000000000 "
+		         "or 20G, not '" +
+		         text + "'";
+		return false;
+	}
+	*value = (int64_t)number;
 	return true;
 }
 
@@ -144,6 +171,11 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 		} else if (name == "--size") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error) ||
 			    !parse_number(name, value, 1, kMaxSizeBox, &p->size, error))
+				return false;
+			p->conversionOptionGiven = true;
+		} else if (name == "--limit") {
+			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error) ||
+			    !parse_work(name, value, &p->limit, error))
 				return false;
 			p->conversionOptionGiven = true;
 		} else if (name == "--addons") {
@@ -254,8 +286,8 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	}
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
-			*error = "-d, --format, -j, --png-level, --size, --layers and --merged apply only to "
-			         "conversion";
+			*error = "-d, --format, -j, --png-level, --size, --limit, --layers and --merged apply "
+			         "only to conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -275,6 +307,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->pngLevel = p.pngLevel;
 	options->layers = p.layers;
 	options->size = p.size;
+	options->limit = p.limit;
 	return plan_conversions(p, options, error);
 }
 
@@ -299,6 +332,9 @@ void print_usage(FILE* out)
 	      "      --size N         make each image fit N x N pixels: scaled down, aspect\n"
 	      "                       kept, never up (add-ons that cannot read an image\n"
 	      "                       reduced write it at its own size)\n"
+	      "      --limit N        let rendering a layered image cost up to N pixel\n"
+	      "                       operations (20G: 20 billion); by default the add-on\n"
+	      "                       allows what the file's size makes reasonable\n"
 	      "      --layers         render layered images (PSD) from their layers\n"
 	      "      --merged         read the merged image that layered images store\n"
 	      "                       (by default the layers are rendered only when that\n"

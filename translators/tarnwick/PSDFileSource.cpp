@@ -17,6 +17,7 @@ public:
 	}
 
 	void Row(uint32 y, float* out) override { fReader.Row(y, out); }
+	bool Ended(uint32 y) const override { return fReader.Ended(y); }
 
 private:
 	PSDChannelReader fReader;

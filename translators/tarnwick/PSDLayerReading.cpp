@@ -92,7 +92,12 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 			return tooMuchWork(request, work, limit);
 		PSDPixelBufferSink sink(pixels);
 		status = psdRenderModel(full, target, sink);
-	} else if (work <= std::min(limit, request.explicitLimit ? limit : PSD_THUMBNAIL_WORK)) {
+		return status == B_OK ? B_OK
+		                      : request.Fail(status, "not enough memory to render the layers");
+	}
+	// A reduced reading is a thumbnail: it must not take long.
+	const uint64 reducedLimit = request.explicitLimit ? limit : std::min(limit, PSD_THUMBNAIL_WORK);
+	if (work <= reducedLimit) {
 		AreaAverageSink sink(document.width, document.height, size.width, size.height);
 		status = psdRenderModel(full, target, sink);
 		sink.Finish();
@@ -106,8 +111,8 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 		    std::min((double)size.width / document.width, (double)size.height / document.height);
 		PSDCompositor scaled(model, records, small, source, in);
 		status = scaled.Init();
-		if (status == B_OK && scaled.Work() > limit)
-			return tooMuchWork(request, scaled.Work(), limit);
+		if (status == B_OK && scaled.Work() > reducedLimit)
+			return tooMuchWork(request, scaled.Work(), reducedLimit);
 		PSDPixelBufferSink sink(pixels);
 		if (status == B_OK)
 			status = psdRenderModel(scaled, small, sink);

@@ -15,12 +15,12 @@
 // The work rendering the layers may cost, in pixel operations (a layer
 // composited over an area costs that area; its effects, masks and groups
 // more): this much for any file, and more for every byte it holds.
-const uint64 PSD_DEFAULT_WORK_LIMIT = 200000000ull;
-const uint64 PSD_WORK_PER_FILE_BYTE = 64;
+const uint64 PSD_DEFAULT_WORK_LIMIT = 500000000ull;
+const uint64 PSD_WORK_PER_FILE_BYTE = 256;
 // A reduced reading renders the layers at full size, and averages them
-// down, only while that costs at most this much; past it, at the bitmap's
-// size. About two seconds here.
-const uint64 PSD_THUMBNAIL_WORK = 400000000ull;
+// down, while that costs at most this much; past it at the bitmap's size,
+// and past it even so not at all. About three seconds here.
+const uint64 PSD_THUMBNAIL_WORK = 800000000ull;
 
 struct PSDRequest {
 	BPositionIO* in = nullptr;

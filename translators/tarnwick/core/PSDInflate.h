@@ -26,6 +26,8 @@ public:
 	// B_NO_MEMORY when zlib could not be set up; nothing can be read then.
 	status_t InitCheck() const { return fStatus; }
 	void Read(uint8* destination, size_t size);
+	// True once the stream has given all it had: every later byte is 0.
+	bool Ended() const { return fEnded; }
 
 private:
 	PSDInflater(const PSDInflater&) = delete;

@@ -210,6 +210,25 @@ void PSDChannelReader::Widen(const uint8* samples, float* out) const
 	}
 }
 
+bool PSDChannelReader::Ended(uint32 y) const
+{
+	if (fRow.empty() || y >= (uint32)fWindow.bottom)
+		return true;
+	const uint64 end = fChannel.offset + fChannel.length;
+	switch (fCompression) {
+	case PSD_COMPRESSION_RAW:
+		return psdAddOffsets(fChannel.offset + 2, y * fRowBytes) >= end;
+	case PSD_COMPRESSION_PACKBITS:
+		return y >= (uint32)fWindow.top && fRowStarts[y - (uint32)fWindow.top] >= end;
+	case PSD_COMPRESSION_ZIP:
+	case PSD_COMPRESSION_ZIP_PREDICTION:
+		return fRowBytes > kWidestInflatedRow || fChannel.length < 2 ||
+		       (fInflater && fInflater->Ended() && y >= fInflatedRows);
+	default:
+		return true;
+	}
+}
+
 void PSDChannelReader::Row(uint32 y, float* out)
 {
 	uint8* row = fRow.data();

@@ -31,6 +31,9 @@ public:
 	// The window's part of row y (a row of the channel inside the window):
 	// the window's width in floats.
 	void Row(uint32 y, float* out);
+	// True when row y and every row below it read as zeros: the channel's
+	// data ended before them.
+	bool Ended(uint32 y) const;
 
 private:
 	// Bytes of the channel from offset on, through a window of the stream.

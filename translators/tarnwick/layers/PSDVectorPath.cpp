@@ -195,6 +195,13 @@ status_t psdReadVectorPath(const uint8* data, size_t length, int32 documentWidth
 			return false;
 		outline.count = (uint32)(path->points.size() - outline.first);
 		path->outlines.push_back(outline);
+		// Far outside the document an edge costs no more than its part
+		// across the rows that are followed.
+		auto row = [&box](double y) { return std::min(box.bottom, std::max(box.top, y)); };
+		for (uint32 k = 0; k < outline.count; k++) {
+			const Point& from = path->points[outline.first + (k == 0 ? outline.count : k) - 1];
+			path->rows += std::abs(row(path->points[outline.first + k].y) - row(from.y));
+		}
 		return true;
 	};
 	const size_t records = (length - 8) / kRecordSize;

@@ -43,6 +43,7 @@ struct PSDVectorPath {
 	                                  // (what an empty path shows)
 	uint32 knots = 0;                 // read, all subpaths together
 	PSDRect anchorBox = {0, 0, 0, 0}; // the pixels the anchor points span
+	double rows = 0;                  // crossed by its edges, all together: what filling it costs
 	std::vector<PSDOutline> outlines;
 	std::vector<PSDOutlinePoint> points; // document pixels
 };

@@ -19,6 +19,9 @@ public:
 	// bits. Rows are asked for top to bottom; going back to an earlier row
 	// may cost reading the channel again from its start.
 	virtual void Row(uint32 y, float* out) = 0;
+	// True when row y and every row below it read as zeros (the channel's
+	// data ended before them), so they need not be read.
+	virtual bool Ended(uint32 y) const = 0;
 };
 
 class PSDRenderSource {

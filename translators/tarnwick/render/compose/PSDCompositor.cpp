@@ -143,7 +143,8 @@ uint64 PSDCompositor::Work() const
 			weight += kEffects;
 		const uint64 covered = area(intersection(painter->Reach(), canvas));
 		const uint64 cost = covered > (UINT64_MAX / 4) / weight ? UINT64_MAX / 4 : covered * weight;
-		work = std::min(UINT64_MAX / 2, work + cost + kSetUp + (uint64)fTarget.width);
+		const uint64 read = std::min(UINT64_MAX / 8, painter->ReadWork());
+		work = std::min(UINT64_MAX / 2, work + cost + read + kSetUp + (uint64)fTarget.width);
 	}
 	return work;
 }

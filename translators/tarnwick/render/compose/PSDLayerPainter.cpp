@@ -92,6 +92,7 @@ status_t PSDLayerPainter::Init()
 		fMaskOutside = 1 - density * (1 - mask.defaultColour / 255.0f);
 		const int32 reach =
 		    psdBlurReach(std::min(mask.feather, kPSDBlurMaxRadius) * fTarget.scale) + 1;
+		fFeatheredReach = mask.feather > 0 ? reach : 0;
 		// What a mask hides all around its pixels is never painted, and a
 		// feathered mask is made no further out than its blur reaches.
 		if (fMaskOutside == 0) {
@@ -165,12 +166,52 @@ void PSDLayerPainter::Finish()
 	std::vector<float>().swap(fRow);
 }
 
-// The colour and transparency channels, for what can show on the canvas and
-// what effects around it may see of the layer.
+// What can show on the canvas and what effects around it may see of the
+// layer.
+PSDRect PSDLayerPainter::ChannelWindow() const
+{
+	return intersection(intersection(fPaintable, fBounds),
+	                    grown({0, 0, fTarget.width, fTarget.height}, kSeenPastCanvas));
+}
+
+uint64 PSDLayerPainter::ReadWork() const
+{
+	// Deflate, the densest compression, packs at most this many bytes into one.
+	const uint64 kMostPacked = 1032;
+	auto read = [this, kMostPacked](const PSDLayerChannel& channel, const PSDRect& rect,
+	                                const PSDRect& window) {
+		const PSDRect samples = intersection(fTarget.Document(window), rect);
+		const uint64 area = isEmpty(samples) ? 0
+		                                     : (uint64)(samples.right - samples.left) *
+		                                           (uint64)(samples.bottom - samples.top);
+		return std::min(area, channel.length > UINT64_MAX / kMostPacked
+		                          ? UINT64_MAX / 4
+		                          : channel.length * kMostPacked);
+	};
+	uint64 work = 0;
+	if (!fGroup && !fIsAdjustment && !fFill) {
+		const PSDRect window = ChannelWindow();
+		for (const PSDLayerChannel& channel : fLayer.colour)
+			work += read(channel, fLayer.bounds, window);
+		work += read(fLayer.transparency, fLayer.bounds, window);
+	}
+	if (fLayer.userMask.present) {
+		work +=
+		    read(fLayer.userMask.channel, fLayer.userMask.rect, grown(fPaintable, fFeatheredReach));
+	}
+	// Every row an edge crosses is a pass of the rasteriser, which samples
+	// each pixel's row many times over.
+	const double kPathRow = 16;
+	if (fLayer.vectorMask.present)
+		work += (uint64)std::min(1e18, fLayer.vectorMask.path.rows * fTarget.scale * kPathRow *
+		                                   (fStroke.enabled ? 3 : 1));
+	return work;
+}
+
+// The colour and transparency channels.
 void PSDLayerPainter::OpenChannels()
 {
-	fWindow = intersection(intersection(fPaintable, fBounds),
-	                       grown({0, 0, fTarget.width, fTarget.height}, kSeenPastCanvas));
+	fWindow = ChannelWindow();
 	if (isEmpty(fWindow))
 		return;
 	fRow.resize((size_t)(fWindow.right - fWindow.left));

@@ -53,12 +53,19 @@ public:
 	bool IsAdjustment() const { return fIsAdjustment; }
 	PSDLayerEffects* Effects() const { return fEffects.get(); }
 	bool HasMasks() const { return fLayer.userMask.present || fLayer.vectorMask.present; }
+	// What reading its channels and drawing its paths will cost, in pixel
+	// operations: every sample of the part of a channel that is read, but
+	// never more than its data can hold, and every row each path's edges
+	// cross.
+	uint64 ReadWork() const;
 	// Colour planes and shape of `area` (inside Paintable()), rows `stride`
 	// floats apart; rows come top to bottom from band to band.
 	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 private:
 	void InitFill();
+	// The canvas pixels the layer's channels are read for.
+	PSDRect ChannelWindow() const;
 	void OpenChannels();
 	void OpenUserMask();
 	void PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape);
@@ -91,6 +98,7 @@ private:
 	PSDRect fMaskRect = {0, 0, 0, 0};
 	PSDRect fMaskWindow = {0, 0, 0, 0}; // the part of it its rows are opened for
 	float fMaskOutside = 0;
+	int32 fFeatheredReach = 0;
 	std::unique_ptr<PSDScaledRows> fMaskRows;
 	std::unique_ptr<PSDFeatheredMask> fFeathered;
 

@@ -73,7 +73,10 @@ void PSDScaledRows::Row(int32 y, float* out)
 	const int32 top = std::max(first, fDocumentWindow.top);
 	const int32 bottom = std::min(end, fDocumentWindow.bottom);
 	for (int32 row = top; row < bottom; row++) {
-		fRows->Row((uint32)((int64)row - fRect.top), fRow.data());
+		const uint32 inChannel = (uint32)((int64)row - fRect.top);
+		if (fRows->Ended(inChannel))
+			break;
+		fRows->Row(inChannel, fRow.data());
 		for (size_t i = 0; i < fRow.size(); i++) {
 			const int32 column = fColumnOf[i];
 			if (column >= 0 && column < width)
