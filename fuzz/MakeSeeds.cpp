@@ -280,38 +280,6 @@ LayerRecord seedLayer(int32_t left, int32_t top, uint32_t side, unsigned seed)
 	return layer;
 }
 
-// A solid colour fill ('SoCo': version 16 and a descriptor of one colour).
-LayerBlock solidColour(double red, double green, double blue)
-{
-	LayerBlock block = {"SoCo", {}};
-	Bytes& d = block.data;
-	appendBig32(d, 16);
-	appendBig32(d, 1); // class name: one UTF-16 unit, a NUL
-	appendBig16(d, 0);
-	appendBig32(d, 0);
-	appendText(d, "null");
-	appendBig32(d, 1);
-	appendBig32(d, 0);
-	appendText(d, "Clr ");
-	appendText(d, "Objc");
-	appendBig32(d, 1);
-	appendBig16(d, 0);
-	appendBig32(d, 0);
-	appendText(d, "RGBC");
-	appendBig32(d, 3);
-	for (const char* key : {"Rd  ", "Grn ", "Bl  "}) {
-		appendBig32(d, 0);
-		appendText(d, key);
-		appendText(d, "doub");
-		const double value = key[0] == 'R' ? red : key[0] == 'G' ? green : blue;
-		uint64_t bits;
-		memcpy(&bits, &value, sizeof(bits));
-		appendBig32(d, (uint32_t)(bits >> 32));
-		appendBig32(d, (uint32_t)bits);
-	}
-	return block;
-}
-
 // Layered files: blend modes, clipping, a masked group, a fill, and the
 // section dividers out of balance.
 bool writeLayerSeeds()

@@ -191,3 +191,112 @@ TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
 }
 
 } // namespace
+
+// What a file manager meets in a Downloads folder: small files that ask for
+// vast work. Their thumbnails come in bounded memory and CPU time, or are
+// refused with a reason; the files are the attacks at a smaller scale, where
+// work that grows past proportion still shows.
+struct Attack {
+	const char* what;
+	Bytes file;
+};
+
+Bytes withoutMergedImage(uint32_t width, uint32_t height, const std::vector<LayerRecord>& layers)
+{
+	PsdLayout layout = psdLayout(3, 8, 3, width, height);
+	layout.layerInfo = layerSection(layers);
+	return psdFrontMatter(layout);
+}
+
+LayerRecord fillLayer()
+{
+	LayerRecord layer;
+	layer.blocks.push_back(solidColour(200, 40, 40));
+	return layer;
+}
+
+// Its pixels kept in ZIP channels that hold no data at all.
+LayerRecord emptyZipLayer(uint32_t side)
+{
+	LayerRecord layer;
+	layer.right = layer.bottom = (int32_t)side;
+	for (int16_t id = -1; id < 3; id++)
+		layer.channels.push_back({id, {}, {0, 2}});
+	return layer;
+}
+
+std::vector<Attack> attacks()
+{
+	std::vector<Attack> cases;
+	cases.push_back({"a fill layer on a 30000 x 30000 canvas",
+	                 withoutMergedImage(30000, 30000, {fillLayer()})});
+	cases.push_back({"200 fill layers on a 30000 x 30000 canvas",
+	                 withoutMergedImage(30000, 30000, std::vector<LayerRecord>(200, fillLayer()))});
+	LayerRecord feathered = fillLayer();
+	feathered.maskData = maskData(0, 0, 2, 6000, 0);
+	feathered.maskData[17] = 16; // parameters follow: a feather of 200 pixels
+	feathered.maskData.resize(18);
+	feathered.maskData.push_back(2);
+	for (uint8_t byte : {0x40, 0x69, 0, 0, 0, 0, 0, 0})
+		feathered.maskData.push_back(byte);
+	feathered.channels.push_back({-2, Bytes(2 * 6000, 200)});
+	cases.push_back({"a feathered mask over the top rows of 6000 x 6000",
+	                 withoutMergedImage(6000, 6000, {feathered})});
+	cases.push_back(
+	    {"three layers of empty ZIP channels, 16000 x 16000",
+	     withoutMergedImage(16000, 16000, std::vector<LayerRecord>(3, emptyZipLayer(16000)))});
+	LayerRecord invert;
+	invert.blocks.push_back({"nvrt", {}});
+	cases.push_back({"4000 adjustment layers on 2000 x 2000",
+	                 withoutMergedImage(2000, 2000, std::vector<LayerRecord>(4000, invert))});
+	return cases;
+}
+
+// The child's exit code: 0 a thumbnail, 1 a refusal with a reason, 2 one
+// without; killed past its CPU time or memory, 100 and more.
+int thumbnailInChild(const Bytes& file, rlim_t memory, rlim_t seconds)
+{
+	const pid_t child = fork();
+	if (child == 0) {
+		const struct rlimit cpu = {seconds, seconds};
+		setrlimit(RLIMIT_CPU, &cpu);
+		if (kCanLimitMemory) {
+			const struct rlimit bound = {memory, memory};
+			setrlimit(RLIMIT_AS, &bound);
+		}
+		BMemoryIO in(file.data(), file.size());
+		BMessage extension;
+		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(256, 256));
+		const Outcome outcome = translateWith(addOns().tarnwick, kPSDType, &in, &extension);
+		const char* reason = nullptr;
+		const bool said = extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason) == B_OK;
+		_exit(outcome.status == B_OK && untouchedOrBitmap(outcome, B_RGBA32) ? 0 : said ? 1 : 2);
+	}
+	int status = 0;
+	waitpid(child, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST(HostileLayers, ThumbnailsOfAttacksTakeLittle)
+{
+	addOns();
+	for (const Attack& attack : attacks()) {
+		SCOPED_TRACE(attack.what);
+		const int outcome = thumbnailInChild(attack.file, (rlim_t)512 << 20, 20);
+		EXPECT_TRUE(outcome == 0 || outcome == 1) << outcome;
+	}
+}
+
+TEST(HostileLayers, FullSizeRenderingsPastTheLimitAreRefusedNamingIt)
+{
+	const Bytes file = withoutMergedImage(30000, 30000, {fillLayer()});
+	BMemoryIO in(file.data(), file.size());
+	BMessage extension;
+	extension.AddBool(TARNWICK_EXT_LAYERS, true);
+	const Outcome outcome = translateWith(addOns().tarnwick, kPSDType, &in, &extension);
+	EXPECT_EQ(B_ERROR, outcome.status);
+	EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
+	const char* reason = "";
+	extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason);
+	EXPECT_NE(nullptr, strstr(reason, "limit")) << reason;
+}

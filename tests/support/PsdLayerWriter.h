@@ -8,13 +8,15 @@
 
 #include "PsdWriter.h"
 
+#include <cstring>
 #include <string>
 
 namespace psdtest {
 
 struct LayerChannel {
-	int16_t id;    // 0, 1, 2 colour; -1 transparency; -2 user mask
-	Bytes samples; // rows of the layer (or the mask's rect), 8-bit
+	int16_t id;             // 0, 1, 2 colour; -1 transparency; -2 user mask
+	Bytes samples;          // rows of the layer (or the mask's rect), 8-bit
+	Bytes stored = Bytes(); // when not empty, the channel as stored instead, compression word first
 };
 
 struct LayerBlock {
@@ -83,7 +85,9 @@ inline Bytes layerSection(const std::vector<LayerRecord>& layers)
 			const uint32_t width = mask ? 0 : (uint32_t)(layer.right - layer.left);
 			const uint32_t height = mask ? 0 : (uint32_t)(layer.bottom - layer.top);
 			Bytes packed;
-			if (mask) {
+			if (!channel.stored.empty()) {
+				packed = channel.stored;
+			} else if (mask) {
 				// The mask's rect is the first 16 bytes of the mask data.
 				const uint8_t* r = layer.maskData.data();
 				const int32_t top = (int32_t)(r[0] << 24 | r[1] << 16 | r[2] << 8 | r[3]);
@@ -133,6 +137,38 @@ inline Bytes layerSection(const std::vector<LayerRecord>& layers)
 	appendSection(section, info);
 	appendBig32(section, 0); // no global layer mask
 	return section;
+}
+
+// A solid colour fill ('SoCo': version 16 and a descriptor of one colour).
+inline LayerBlock solidColour(double red, double green, double blue)
+{
+	LayerBlock block = {"SoCo", {}};
+	Bytes& d = block.data;
+	appendBig32(d, 16);
+	appendBig32(d, 1); // class name: one UTF-16 unit, a NUL
+	appendBig16(d, 0);
+	appendBig32(d, 0);
+	appendText(d, "null");
+	appendBig32(d, 1);
+	appendBig32(d, 0);
+	appendText(d, "Clr ");
+	appendText(d, "Objc");
+	appendBig32(d, 1);
+	appendBig16(d, 0);
+	appendBig32(d, 0);
+	appendText(d, "RGBC");
+	appendBig32(d, 3);
+	for (const char* key : {"Rd  ", "Grn ", "Bl  "}) {
+		appendBig32(d, 0);
+		appendText(d, key);
+		appendText(d, "doub");
+		const double value = key[0] == 'R' ? red : key[0] == 'G' ? green : blue;
+		uint64_t bits;
+		memcpy(&bits, &value, sizeof(bits));
+		appendBig32(d, (uint32_t)(bits >> 32));
+		appendBig32(d, (uint32_t)bits);
+	}
+	return block;
 }
 
 // A user mask's data: its rect and default colour.
