@@ -4,9 +4,9 @@
 // current form bends the values instead, keeping black and white; its curves
 // are Photoshop's own and only approximated here.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <layers/PSDDescriptor.h>
 

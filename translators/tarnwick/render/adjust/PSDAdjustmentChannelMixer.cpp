@@ -2,8 +2,8 @@
 // plus a constant; monochrome gives every channel the first output. CMYK
 // documents mix amounts of ink.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <core/PSDCore.h>
 

@@ -1,6 +1,6 @@
 #include "PSDAdjustmentColor.h"
 
-#include "PSDAdjustmentBytes.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>

@@ -2,9 +2,9 @@
 // by separate amounts for shadows, midtones and highlights that fade into
 // each other; preserving luminosity puts the pixel's luminosity back.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // cubic spline through its points, flat beyond the first and the last; one
 // drawn by hand holds 256 values, and the spline runs through those.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 

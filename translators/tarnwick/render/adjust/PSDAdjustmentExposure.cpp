@@ -2,9 +2,9 @@
 // takes 8- and 16-bit values to linear light and back with a plain 2.2 gamma;
 // 32-bit values are linear already.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Gradient map: each pixel's luminosity picks its colour from a gradient,
 // black end first (or reversed). The gradient's transparency plays no part.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 #include <render/paint/PSDGradient.h>
 
 #include <layers/PSDDescriptor.h>

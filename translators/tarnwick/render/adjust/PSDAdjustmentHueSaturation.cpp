@@ -3,9 +3,9 @@
 // whole image and for six ranges of hue, each fading in and out over its
 // edges. Colorize paints one hue and saturation over the lightness instead.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Levels: each channel's input range stretched to its output range through a
 // gamma; the composite's levels apply after the channel's own.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 #include <cmath>

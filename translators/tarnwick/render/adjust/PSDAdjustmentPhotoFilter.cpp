@@ -1,9 +1,9 @@
 // Photo filter: the colour multiplied by the filter's, as far as the density
 // says; preserving luminosity puts the pixel's luminosity back.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>

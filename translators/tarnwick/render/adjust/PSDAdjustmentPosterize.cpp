@@ -1,8 +1,8 @@
 // Posterize: each channel cut into n equal bins, each shown as one of n
 // values evenly spread from black to white.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 #include <cmath>

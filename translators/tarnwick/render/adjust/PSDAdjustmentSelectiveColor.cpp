@@ -3,9 +3,9 @@
 // strongest channels lead, whites, neutrals and blacks by its lightest and
 // darkest channels. Relative changes scale with the ink already there.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Threshold: pixels at least as bright as the level turn white, the others
 // black, in every channel.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
+#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 namespace {
 
