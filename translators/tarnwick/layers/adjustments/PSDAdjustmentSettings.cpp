@@ -100,6 +100,11 @@ std::unique_ptr<PSDAdjustmentSettings> readBinaryKind(const PSDModelContext& con
 
 } // namespace
 
+bool psdIsAdjustmentLayer(const PSDLayer& record)
+{
+	return adjustmentBlock(record) != nullptr;
+}
+
 std::unique_ptr<PSDAdjustmentSettings> psdReadAdjustmentSettings(const PSDModelContext& context,
                                                                  const PSDLayer& record)
 {

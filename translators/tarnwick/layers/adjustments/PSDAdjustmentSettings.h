@@ -169,6 +169,10 @@ struct PSDAdjustmentSettings {
 	    kind;
 };
 
+// Whether the layer is an adjustment layer, read here or not: its pixels are
+// no part of the picture either way.
+bool psdIsAdjustmentLayer(const PSDLayer& record);
+
 // The layer's adjustment settings, read from its blocks through the stream;
 // null when it holds none that is read here, or its block is damaged.
 std::unique_ptr<PSDAdjustmentSettings> psdReadAdjustmentSettings(const PSDModelContext& context,

@@ -3,7 +3,6 @@
 
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
-#include <layers/adjustments/PSDAdjustmentBytes.h>
 
 namespace {
 
@@ -29,14 +28,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadThreshold(const PSDBlockData& block,
-                                                const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDThresholdSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	const uint16 level = bytes.Big16();
-	if (bytes.Failed() || level < 1 || level > 255)
-		return nullptr;
 	// A hair below the level, so that a byte value on it counts as reached
 	// whatever the float rounding.
-	return std::unique_ptr<PSDAdjustment>(new Threshold((level - 0.001f) / 255, target.colours));
+	return std::unique_ptr<PSDAdjustment>(
+	    new Threshold((settings.level - 0.001f) / 255, target.colours));
 }

@@ -7,6 +7,8 @@
 #include <core/PSDBytes.h>
 #include <layers/PSDDescriptor.h>
 #include <layers/PSDDescriptorColor.h>
+#include <layers/PSDFileSource.h>
+#include <layers/adjustments/PSDAdjustmentSettings.h>
 
 #include <algorithm>
 #include <cmath>
@@ -89,6 +91,20 @@ PSDRect anchorBounds(const PSDVectorMask& mask, int32 width, int32 height)
 	        pixel(std::round(bottom))};
 }
 
+// What reading a layer's settings needs of the document, from the target.
+PSDModelContext modelContext(BPositionIO* in, const PSDRenderTarget& target)
+{
+	PSDModelContext context = {};
+	context.in = in;
+	context.mode = target.mode;
+	context.colours = target.colours;
+	context.depth = target.depth;
+	context.psb = target.psb;
+	context.globalAngle = target.globalAngle;
+	context.globalBlocks = target.globalBlocks;
+	return context;
+}
+
 } // namespace
 
 PSDLayerPainter::PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target,
@@ -109,8 +125,14 @@ status_t PSDLayerPainter::Init()
 	fIsAdjustment = !fGroup && psdIsAdjustmentLayer(fLayer);
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
-		if (fIsAdjustment)
-			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
+		if (fIsAdjustment) {
+			// Until the layer model holds them, the settings are read here.
+			const std::unique_ptr<PSDAdjustmentSettings> settings =
+			    psdReadAdjustmentSettings(modelContext(fIn, fTarget), fLayer);
+			PSDFileSource source(fIn);
+			if (settings)
+				fAdjustment = psdMakeAdjustment(*settings, fTarget, source);
+		}
 	} else if (!showsKeptPixels(fLayer) &&
 	           readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
 		// A gradient aligns with the layer: its shape, or else its user
