@@ -322,9 +322,9 @@ BigEndianBytes lookupBlock(size_t size, const std::string& format, bool nested =
 	if (nested)
 		lookup.Item("Clr ", "Objc").Head("RGBC", 0);
 	lookup.Item("LUTFormat", "enum").ID("LUTFormatType").ID(format);
+	lookup.Item("LUT3DFileName", "TEXT").Unicode(u"film.cube");
 	lookup.Item("LUT3DFileData", "tdta").U32((uint32)size);
 	lookup.data.resize(lookup.data.size() + size, '0');
-	lookup.Item("LUT3DFileName", "TEXT").Unicode(u"film.cube");
 	return lookup;
 }
 
@@ -338,10 +338,12 @@ TEST(PSDAdjustmentSettings, ColourLookupTablesAreLocatedNotRead)
 	ASSERT_TRUE(settings);
 	const PSDBlock& table = std::get<PSDColorLookupSettings>(settings->kind).table;
 	EXPECT_EQ(size, table.length);
-	EXPECT_EQ('0', layer.file[table.offset]);
-	EXPECT_EQ(0u, layer.file[table.offset - 1]);
-	EXPECT_EQ(0u, layer.file[table.offset + size]);
+	EXPECT_EQ(layer.file.size() - size, table.offset);
 	EXPECT_LT(in.Read(), size / 8);
+
+	// The file cut inside the table: it is no longer there to locate.
+	layer.file.resize(layer.file.size() - size / 2);
+	EXPECT_FALSE(layer.Read(PSD_MODE_RGB));
 
 	// Tables of other formats, blocks of values Photoshop does not write
 	// there, a table past the block's end and a lookup without a table give
@@ -350,7 +352,7 @@ TEST(PSDAdjustmentSettings, ColourLookupTablesAreLocatedNotRead)
 	EXPECT_FALSE(
 	    Layer().Block("clrL", lookupBlock(10, "LUTFormatCUBE", true).data).Read(PSD_MODE_RGB));
 	BigEndianBytes cut = lookupBlock(100, "LUTFormatCUBE");
-	cut.data.resize(cut.data.size() - 100);
+	cut.data.resize(cut.data.size() - 50);
 	EXPECT_FALSE(Layer().Block("clrL", cut.data).Read(PSD_MODE_RGB));
 	EXPECT_FALSE(Layer()
 	                 .Block("clrL", BigEndianBytes().U16(1).U32(16).Head("null", 0).data)

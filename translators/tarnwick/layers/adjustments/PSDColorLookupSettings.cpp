@@ -6,6 +6,7 @@
 
 #include "PSDAdjustmentReaders.h"
 
+#include <core/PSDBytes.h>
 #include <layers/PSDStreamReader.h>
 
 #include <string>
@@ -100,7 +101,11 @@ std::optional<PSDColorLookupSettings> psdReadColorLookup(BPositionIO* in, const 
 		if (!reader.Seek(start) || !skipValue(reader, type))
 			return std::nullopt;
 	}
-	if (reader.Failed() || !cube || settings.table.length == 0)
+	// A table the file does not hold is not located: reading it would cost
+	// its claimed size before failing.
+	off_t size;
+	if (reader.Failed() || !cube || settings.table.length == 0 || in->GetSize(&size) != B_OK ||
+	    psdAddOffsets(settings.table.offset, settings.table.length) > (uint64)size)
 		return std::nullopt;
 	return settings;
 }
