@@ -69,7 +69,7 @@ bool skipValue(PSDStreamReader& reader, const std::string& type)
 
 std::optional<PSDColorLookupSettings> psdReadColorLookup(BPositionIO* in, const PSDBlock& block)
 {
-	PSDStreamReader reader(in, block.offset, block.offset + block.length);
+	PSDStreamReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
 	reader.Big16(); // the block's version
 	std::string id;
 	if (reader.Big32() != 16 || !skipUnicode(reader) || !readID(reader, &id))
@@ -78,8 +78,7 @@ std::optional<PSDColorLookupSettings> psdReadColorLookup(BPositionIO* in, const 
 	if (count > reader.Left() / kSmallestItem)
 		return std::nullopt;
 
-	bool cube = true, located = false;
-	bool formatRead = false;
+	bool cube = true, formatRead = false, located = false;
 	PSDColorLookupSettings settings;
 	for (uint32 i = 0; i < count; i++) {
 		std::string key, type(4, ' ');
