@@ -1,3 +1,4 @@
+#include "BigEndianBytes.h"
 #include "CorpusBlocks.h"
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>
@@ -13,62 +14,15 @@ namespace {
 
 const std::string kCorpus = SHARED_CORPUS_DIR;
 
-// Big-endian descriptor bytes, written field by field.
-struct Bytes {
-	std::vector<uint8> data;
-
-	Bytes& U32(uint32 v)
-	{
-		for (int shift = 24; shift >= 0; shift -= 8)
-			data.push_back((uint8)(v >> shift));
-		return *this;
-	}
-	Bytes& Code(const char* code)
-	{
-		data.insert(data.end(), code, code + 4);
-		return *this;
-	}
-	Bytes& ID(const std::string& id)
-	{
-		if (id.size() == 4)
-			return U32(0).Code(id.c_str());
-		U32((uint32)id.size());
-		data.insert(data.end(), id.begin(), id.end());
-		return *this;
-	}
-	Bytes& Unicode(const std::u16string& text)
-	{
-		U32((uint32)text.size() + 1);
-		for (char16_t c : text) {
-			data.push_back((uint8)(c >> 8));
-			data.push_back((uint8)c);
-		}
-		data.push_back(0);
-		data.push_back(0);
-		return *this;
-	}
-	Bytes& Double(double v)
-	{
-		uint64 bits;
-		memcpy(&bits, &v, 8);
-		return U32((uint32)(bits >> 32)).U32((uint32)bits);
-	}
-	Bytes& Head(const std::string& classID, uint32 count)
-	{
-		return Unicode(u"").ID(classID).U32(count);
-	}
-	Bytes& Item(const std::string& key, const char* type) { return ID(key).Code(type); }
-};
-
-bool Parse(const Bytes& bytes, PSDDescriptor* descriptor)
+bool Parse(const BigEndianBytes& bytes, PSDDescriptor* descriptor)
 {
 	return psdParseDescriptor(bytes.data.data(), bytes.data.size(), descriptor);
 }
 
 // One item of every value type the parser knows.
-Bytes AllTypes()
+BigEndianBytes AllTypes()
 {
-	Bytes b;
+	BigEndianBytes b;
 	b.Unicode(u"Name \u00e9\U0001F600").ID("longClassID").U32(16);
 	b.Item("doub", "doub").Double(2.5);
 	b.Item("Angl", "UntF").Code("#Ang").Double(-30);
@@ -105,7 +59,7 @@ Bytes AllTypes()
 
 TEST(PSDDescriptor, EveryValueTypeReadsBack)
 {
-	Bytes bytes = AllTypes();
+	BigEndianBytes bytes = AllTypes();
 	PSDDescriptor d;
 	size_t consumed = 0;
 	ASSERT_TRUE(psdParseDescriptor(bytes.data.data(), bytes.data.size(), &d, &consumed));
@@ -156,36 +110,36 @@ TEST(PSDDescriptor, EveryValueTypeReadsBack)
 
 TEST(PSDDescriptor, DamagedInputFailsCleanly)
 {
-	Bytes whole = AllTypes();
+	BigEndianBytes whole = AllTypes();
 	PSDDescriptor d;
 	for (size_t size = 0; size < whole.data.size(); size++)
 		EXPECT_FALSE(psdParseDescriptor(whole.data.data(), size, &d)) << size;
 	EXPECT_TRUE(d.items.empty());
 
-	Bytes unknown;
+	BigEndianBytes unknown;
 	unknown.Head("null", 1).Item("Nm  ", "what").U32(0);
-	Bytes reference;
+	BigEndianBytes reference;
 	reference.Head("null", 1).Item("Nm  ", "obj ").U32(1).Code("what").U32(0);
-	Bytes items; // claims more items than its bytes could hold
+	BigEndianBytes items; // claims more items than its bytes could hold
 	items.Head("null", 0x0fffffff).Item("Nm  ", "bool").data.push_back(0);
-	Bytes list;
+	BigEndianBytes list;
 	list.Head("null", 1).Item("Nm  ", "VlLs").U32(0xffffffff).Code("long").U32(0);
-	Bytes text;
+	BigEndianBytes text;
 	text.Head("null", 1).Item("Nm  ", "TEXT").U32(0x80000001).U32(0);
-	Bytes floats;
+	BigEndianBytes floats;
 	floats.Head("null", 1).Item("Nm  ", "UnFl").Code("#Pxl").U32(0x20000001).Double(0);
-	Bytes key;
+	BigEndianBytes key;
 	key.Head("null", 1).U32(0xfffffffc).Code("bool").data.push_back(0);
-	Bytes nan;
+	BigEndianBytes nan;
 	nan.Head("null", 1).Item("Nm  ", "doub").U32(0x7ff80000).U32(0);
-	for (const Bytes* bytes : {&unknown, &reference, &items, &list, &text, &floats, &key})
+	for (const BigEndianBytes* bytes : {&unknown, &reference, &items, &list, &text, &floats, &key})
 		EXPECT_FALSE(Parse(*bytes, &d));
 	ASSERT_TRUE(Parse(nan, &d));
 	EXPECT_EQ(d.Number("Nm  ", 3), 3);
 
 	EXPECT_FALSE(psdParseVersionedDescriptor(items.data.data(), items.data.size(), &d));
 
-	Bytes shallow, deep;
+	BigEndianBytes shallow, deep;
 	for (int i = 0; i < PSD_DESCRIPTOR_MAX_DEPTH; i++)
 		shallow.Head("null", 1).Item("Objc", "Objc");
 	shallow.Head("null", 0);
@@ -194,7 +148,7 @@ TEST(PSDDescriptor, DamagedInputFailsCleanly)
 	deep.Head("null", 0);
 	EXPECT_TRUE(Parse(shallow, &d));
 	EXPECT_FALSE(Parse(deep, &d));
-	Bytes lists;
+	BigEndianBytes lists;
 	lists.Head("null", 1).Item("VlLs", "VlLs");
 	for (int i = 0; i < 100000; i++)
 		lists.U32(1).Code("VlLs");
@@ -204,7 +158,7 @@ TEST(PSDDescriptor, DamagedInputFailsCleanly)
 
 struct ColorCase {
 	const char* name;
-	Bytes color;
+	BigEndianBytes color;
 	uint16 mode;
 	std::vector<float> stored;
 };
@@ -212,12 +166,12 @@ struct ColorCase {
 TEST(PSDDescriptor, ColorsBecomeStoredChannelValues)
 {
 	auto rgb = [](double r, double g, double b) {
-		Bytes c;
+		BigEndianBytes c;
 		c.Head("RGBC", 3).Item("Rd  ", "doub").Double(r).Item("Grn ", "doub").Double(g);
 		c.Item("Bl  ", "long").U32((uint32)b);
 		return c;
 	};
-	Bytes cmyk, gray, hsb, lab, floats, book;
+	BigEndianBytes cmyk, gray, hsb, lab, floats, book;
 	cmyk.Head("CMYC", 4).Item("Cyn ", "doub").Double(20).Item("Mgnt", "doub").Double(0);
 	cmyk.Item("Ylw ", "doub").Double(0).Item("Blck", "doub").Double(50);
 	gray.Head("Grsc", 1).Item("Gry ", "doub").Double(30);

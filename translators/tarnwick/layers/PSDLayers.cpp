@@ -186,11 +186,6 @@ void readLayerInfo(PSDStreamReader reader, bool psb, PSDLayers* layers)
 	}
 }
 
-const uint32 kAdjustmentKeys[] = {
-    psdKey("brit"), psdKey("levl"), psdKey("curv"), psdKey("expA"), psdKey("vibA"), psdKey("hue "),
-    psdKey("hue2"), psdKey("blnc"), psdKey("blwh"), psdKey("phfl"), psdKey("mixr"), psdKey("nvrt"),
-    psdKey("post"), psdKey("thrs"), psdKey("grdm"), psdKey("selc"), psdKey("clrL")};
-
 } // namespace
 
 const PSDBlock* PSDLayer::Block(uint32 key) const
@@ -215,16 +210,6 @@ const PSDBlock* PSDLayers::GlobalBlock(uint32 key) const
 {
 	for (const PSDBlock& block : globalBlocks) {
 		if (block.key == key)
-			return &block;
-	}
-	return nullptr;
-}
-
-const PSDBlock* psdAdjustmentBlock(const PSDLayer& layer)
-{
-	for (const PSDBlock& block : layer.blocks) {
-		if (std::find(std::begin(kAdjustmentKeys), std::end(kAdjustmentKeys), block.key) !=
-		    std::end(kAdjustmentKeys))
 			return &block;
 	}
 	return nullptr;

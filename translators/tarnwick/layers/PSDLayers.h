@@ -106,10 +106,6 @@ struct PSDLayers {
 status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* layers,
                        std::string* reason);
 
-// The block of an adjustment layer's settings, read here or not: such a
-// layer's pixels are no part of the picture either way. Null for others.
-const PSDBlock* psdAdjustmentBlock(const PSDLayer& layer);
-
 // The bytes of a block, when it has at most `limit` of them and the file
 // holds them all.
 bool psdReadBlock(BPositionIO* in, const PSDBlock& block, std::vector<uint8>* data, uint64 limit);

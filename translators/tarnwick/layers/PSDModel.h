@@ -10,6 +10,7 @@
 #include "PSDGeometry.h"
 #include "PSDLayers.h"
 #include "PSDVectorPath.h"
+#include "adjustments/PSDAdjustmentSettings.h"
 
 #include <memory>
 #include <vector>
@@ -81,6 +82,9 @@ struct PSDModelLayer {
 
 	PSDModelUserMask userMask;
 	PSDModelVectorMask vectorMask;
+
+	// An adjustment layer's settings; null where it holds none read here.
+	std::unique_ptr<PSDAdjustmentSettings> adjustment;
 
 	std::vector<PSDModelLayer> children; // a group's, bottom first
 };

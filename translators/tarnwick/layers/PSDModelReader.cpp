@@ -1,6 +1,7 @@
 #include "PSDModelReader.h"
 
 #include <core/PSDBytes.h>
+#include <layers/adjustments/PSDAdjustmentSettings.h>
 
 #include <algorithm>
 #include <cmath>
@@ -180,8 +181,10 @@ bool readLayer(const PSDModelContext& context, const PSDLayers& records, int ind
 	const bool drawnFill = !group && hasFillBlock(record) && !showsKeptPixels(record);
 	if (drawnFill)
 		layer.kind = PSD_LAYER_FILL;
-	if (!group && psdAdjustmentBlock(record) != nullptr)
+	if (!group && psdIsAdjustmentLayer(record)) {
 		layer.kind = PSD_LAYER_ADJUSTMENT;
+		layer.adjustment = psdReadAdjustmentSettings(context, record);
+	}
 	// A fill layer shown by its kept pixels has its shape in them already.
 	if (group || drawnFill || !hasFillBlock(record))
 		return readVectorMask(context, record, &layer.vectorMask, reason);

@@ -5,9 +5,12 @@
 // document's colour mode, applied through the layer's masks, opacity and
 // blend mode.
 
-#include <render/compose/PSDLayerPainter.h>
+#include <render/PSDRenderSource.h>
+#include <render/PSDRenderTarget.h>
 
 #include <memory>
+
+struct PSDAdjustmentSettings;
 
 class PSDAdjustment {
 public:
@@ -17,8 +20,11 @@ public:
 	virtual void Apply(float* const colour[], uint32 count) const = 0;
 };
 
-// The layer's adjustment, or null when it holds none that is read here.
-std::unique_ptr<PSDAdjustment> psdReadAdjustment(BPositionIO* in, const PSDRenderTarget& target,
-                                                 const PSDLayer& layer);
+// The transform of the settings for the document, or null when they do not
+// apply to its colour mode or change nothing. A colour lookup reads its
+// table through the source.
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDAdjustmentSettings& settings,
+                                                 const PSDRenderTarget& target,
+                                                 PSDRenderSource& source);
 
 #endif

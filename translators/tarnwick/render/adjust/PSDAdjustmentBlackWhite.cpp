@@ -7,10 +7,6 @@
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
-#include <core/PSDCore.h>
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
-
 #include <algorithm>
 
 namespace {
@@ -66,20 +62,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadBlackWhite(const PSDDescriptor& settings,
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDBlackWhiteSettings& settings,
                                                  const PSDRenderTarget& target)
 {
 	if (!PSDColorAdjustment::Handles(target.mode))
 		return nullptr;
-	const char* keys[kHues] = {"Rd  ", "Yllw", "Grn ", "Cyn ", "Bl  ", "Mgnt"};
-	const double defaults[kHues] = {40, 60, 40, 60, 20, 80};
-	double weights[kHues];
-	for (int h = 0; h < kHues; h++)
-		weights[h] = std::min(300.0, std::max(-200.0, settings.Number(keys[h], defaults[h]))) / 100;
-	float tint[3];
-	const PSDDescriptor* colour = settings.Child("tintColor");
-	const bool tinted = settings.Bool("useTint", false) && colour != nullptr &&
-	                    psdDescriptorColor(*colour, PSD_MODE_RGB, tint) == 3;
 	return std::unique_ptr<PSDAdjustment>(
-	    new BlackWhite(weights, tinted ? tint : nullptr, target.mode));
+	    new BlackWhite(settings.weights, settings.tinted ? settings.tint : nullptr, target.mode));
 }

@@ -4,11 +4,8 @@
 // current form bends the values instead, keeping black and white; its curves
 // are Photoshop's own and only approximated here.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
-
-#include <layers/PSDDescriptor.h>
 
 #include <algorithm>
 #include <cmath>
@@ -51,24 +48,16 @@ struct Current {
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadBrightnessContrast(const PSDBlockData& block,
-                                                         const PSDDescriptor* settings,
-                                                         const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDBrightnessContrastSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	Legacy legacy;
-	legacy.brightness = std::min(150, std::max(-150, (int)bytes.BigInt16())) / 255.0;
-	legacy.contrast = std::min(100, std::max(-100, (int)bytes.BigInt16())) / 100.0;
-	legacy.mean = std::min(255, (int)bytes.Big16()) / 255.0;
-	if (bytes.Failed())
-		return nullptr;
 	PSDToneTable table;
-	if (settings != nullptr && !settings->Bool("useLegacy", false)) {
-		const Current current = {std::min(150.0, std::max(-150.0, settings->Number("Brgh", 0))),
-		                         std::min(100.0, std::max(-50.0, settings->Number("Cntr", 0)))};
-		table = PSDToneTable::From(current);
-	} else {
+	if (settings.legacy) {
+		const Legacy legacy = {settings.brightness / 255, settings.contrast / 100,
+		                       settings.mean / 255};
 		table = PSDToneTable::From(legacy);
+	} else {
+		table = PSDToneTable::From(Current{settings.brightness, settings.contrast});
 	}
 	return std::unique_ptr<PSDAdjustment>(
 	    new PSDToneAdjustment(std::vector<PSDToneTable>((size_t)target.colours, table)));

@@ -1,9 +1,6 @@
 #include "PSDAdjustmentColor.h"
 
-#include "PSDAdjustmentBytes.h"
-
 #include <core/PSDCore.h>
-#include <layers/PSDDescriptor.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,52 +20,6 @@ double hueChannel(double p, double q, double hue)
 }
 
 } // namespace
-
-void psdAddNumber(PSDDescriptor* descriptor, const char* key, double value)
-{
-	descriptor->items.emplace_back();
-	descriptor->items.back().key = key;
-	descriptor->items.back().value.type = "doub";
-	descriptor->items.back().value.number = value;
-}
-
-bool psdReadColorStructure(PSDAdjustmentBytes& bytes, PSDDescriptor* colour)
-{
-	const uint16 space = bytes.Big16();
-	uint16 v[4];
-	for (uint16& component : v)
-		component = bytes.Big16();
-	const double full = 65535;
-	switch (space) {
-	case 0:
-		psdAddNumber(colour, "Rd  ", v[0] / full * 255);
-		psdAddNumber(colour, "Grn ", v[1] / full * 255);
-		psdAddNumber(colour, "Bl  ", v[2] / full * 255);
-		return true;
-	case 1:
-		psdAddNumber(colour, "H   ", v[0] / 65536.0 * 360);
-		psdAddNumber(colour, "Strt", v[1] / full * 100);
-		psdAddNumber(colour, "Brgh", v[2] / full * 100);
-		return true;
-	case 2:
-		// 0 is full ink.
-		psdAddNumber(colour, "Cyn ", (1 - v[0] / full) * 100);
-		psdAddNumber(colour, "Mgnt", (1 - v[1] / full) * 100);
-		psdAddNumber(colour, "Ylw ", (1 - v[2] / full) * 100);
-		psdAddNumber(colour, "Blck", (1 - v[3] / full) * 100);
-		return true;
-	case 7:
-		psdAddNumber(colour, "Lmnc", v[0] / 100.0);
-		psdAddNumber(colour, "A   ", (int16)v[1] / 100.0);
-		psdAddNumber(colour, "B   ", (int16)v[2] / 100.0);
-		return true;
-	case 8:
-		psdAddNumber(colour, "Gry ", v[0] / 100.0);
-		return true;
-	default:
-		return false;
-	}
-}
 
 void psdStretchSaturation(double rgb[3], double stretch)
 {

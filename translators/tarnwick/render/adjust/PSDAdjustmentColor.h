@@ -7,10 +7,25 @@
 
 #include "PSDAdjustment.h"
 
+#include <cmath>
+
 // Photoshop's weights of red, green and blue for a pixel's luminosity.
 inline float psdLuminosity(float red, float green, float blue)
 {
 	return 0.3f * red + 0.59f * green + 0.11f * blue;
+}
+
+// A value through the sRGB curve, clamped to [0, 1] first (NaN as 0), and
+// back.
+inline float psdSRGBEncode(float v)
+{
+	v = v > 0 ? (v < 1 ? v : 1) : 0;
+	return v <= 0.0031308f ? v * 12.92f : 1.055f * std::pow(v, 1 / 2.4f) - 0.055f;
+}
+
+inline float psdSRGBDecode(float v)
+{
+	return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
 }
 
 // Red, green and blue of pixel i: gray as it is; CMYK through its black, as
@@ -25,16 +40,6 @@ inline void psdPixelRGB(const float* const colour[], int colours, uint32 i, floa
 	for (int c = 0; c < 3; c++)
 		rgb[c] = colour[c][i] * black;
 }
-
-class PSDAdjustmentBytes;
-class PSDDescriptor;
-
-// Reads Photoshop's colour structure (a colour space and four 16-bit
-// components) as a 'Clr ' descriptor that psdDescriptorColor understands.
-// False for spaces it has no conversion of.
-bool psdReadColorStructure(PSDAdjustmentBytes& bytes, PSDDescriptor* colour);
-// A number item added to a descriptor.
-void psdAddNumber(PSDDescriptor* descriptor, const char* key, double value);
 
 // Stretches the colour away from (stretch > 0) or towards its HSL lightness,
 // by 1 + stretch, but no further than full saturation.

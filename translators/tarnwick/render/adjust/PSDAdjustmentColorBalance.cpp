@@ -2,7 +2,6 @@
 // by separate amounts for shadows, midtones and highlights that fade into
 // each other; preserving luminosity puts the pixel's luminosity back.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
@@ -63,20 +62,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadColorBalance(const PSDBlockData& block,
-                                                   const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDColorBalanceSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
 	if (!PSDColorAdjustment::Handles(target.mode))
 		return nullptr;
-	PSDAdjustmentBytes bytes(block);
-	double amounts[kTones][3];
-	for (auto& tone : amounts) {
-		for (double& amount : tone)
-			amount = std::min(100, std::max(-100, (int)bytes.BigInt16())) / 100.0;
-	}
-	const bool preserveLuminosity = bytes.Uint8() != 0;
-	if (bytes.Failed())
-		return nullptr;
 	return std::unique_ptr<PSDAdjustment>(
-	    new ColorBalance(amounts, preserveLuminosity, target.mode));
+	    new ColorBalance(settings.amounts, settings.preserveLuminosity, target.mode));
 }

@@ -1,12 +1,11 @@
 // Colour lookup: a 3D table from red, green and blue to new ones, read with
 // trilinear interpolation. The layer carries the table as the bytes of a
-// .cube file; lookups through ICC profiles and other table formats are not
-// read here.
+// .cube file, read only now; lookups through ICC profiles and other table
+// formats are not read.
 
 #include "PSDAdjustmentKinds.h"
 
 #include <core/PSDCore.h>
-#include <layers/PSDDescriptor.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +17,8 @@ namespace {
 // .cube files go up to 256 a side; Photoshop's own stop at 64.
 const int kLargestSide = 129;
 const size_t kLongestLine = 1024;
+// The largest table file read: 129 a side, some 30 characters an entry.
+const uint64 kMostTableBytes = 64 << 20;
 
 class ColorLookup : public PSDAdjustment {
 public:
@@ -123,16 +124,17 @@ bool parseCube(const std::vector<uint8>& file, std::vector<float>* table, int* s
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadColorLookup(const PSDDescriptor& settings,
-                                                  const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDColorLookupSettings& settings,
+                                                 const PSDRenderTarget& target,
+                                                 PSDRenderSource& source)
 {
-	const PSDDescriptorValue* data = settings.Find("LUT3DFileData");
-	if (target.mode != PSD_MODE_RGB || data == nullptr ||
-	    settings.Enum("LUTFormat", "LUTFormatCUBE") != "LUTFormatCUBE")
+	if (target.mode != PSD_MODE_RGB)
 		return nullptr;
+	std::vector<uint8> file;
 	std::vector<float> table;
 	int side;
-	if (!parseCube(data->data, &table, &side))
+	if (!source.ReadTable(settings.table, &file, kMostTableBytes) ||
+	    !parseCube(file, &table, &side))
 		return nullptr;
 	return std::unique_ptr<PSDAdjustment>(new ColorLookup(std::move(table), side));
 }

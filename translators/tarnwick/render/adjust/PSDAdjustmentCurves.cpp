@@ -2,7 +2,6 @@
 // cubic spline through its points, flat beyond the first and the last; one
 // drawn by hand holds 256 values, and the spline runs through those.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
 
@@ -10,35 +9,32 @@
 
 namespace {
 
-// Photoshop keeps a handful of points a curve; far more is no curve of its.
-const uint16 kMostPoints = 256;
-const int kMostCurves = 32; // the bits of the block's channel map
-
 class Curve {
 public:
-	// Points in [0, 1], by input; a later point at the same input wins.
-	bool Set(std::vector<double> x, std::vector<double> y);
+	// A later point at the same input wins. False without points.
+	bool Set(const std::vector<PSDCurvePoint>& points);
 	double operator()(double t) const;
 
 private:
 	std::vector<double> fX, fY, fSecond; // the spline's second derivatives
 };
 
-bool Curve::Set(std::vector<double> x, std::vector<double> y)
+bool Curve::Set(const std::vector<PSDCurvePoint>& points)
 {
-	std::vector<size_t> order(x.size());
+	std::vector<size_t> order(points.size());
 	for (size_t i = 0; i < order.size(); i++)
 		order[i] = i;
-	std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return x[a] < x[b]; });
+	std::stable_sort(order.begin(), order.end(),
+	                 [&](size_t a, size_t b) { return points[a].input < points[b].input; });
 	fX.clear();
 	fY.clear();
 	for (size_t i : order) {
-		if (!fX.empty() && x[i] <= fX.back()) {
-			fY.back() = y[i];
+		if (!fX.empty() && points[i].input <= fX.back()) {
+			fY.back() = points[i].output;
 			continue;
 		}
-		fX.push_back(x[i]);
-		fY.push_back(y[i]);
+		fX.push_back(points[i].input);
+		fY.push_back(points[i].output);
 	}
 	const size_t n = fX.size();
 	if (n == 0)
@@ -72,52 +68,15 @@ double Curve::operator()(double t) const
 	       ((a * a * a - a) * fSecond[i] + (b * b * b - b) * fSecond[i + 1]) * h * h / 6;
 }
 
-bool readPoints(PSDAdjustmentBytes& bytes, Curve* curve)
-{
-	const uint16 count = bytes.Big16();
-	if (count > kMostPoints || count * 4u > bytes.Left())
-		return false;
-	std::vector<double> x(count), y(count);
-	for (uint16 i = 0; i < count; i++) {
-		y[i] = bytes.Big16() / 255.0; // output first
-		x[i] = bytes.Big16() / 255.0;
-	}
-	return curve->Set(std::move(x), std::move(y));
-}
-
-bool readMap(PSDAdjustmentBytes& bytes, Curve* curve)
-{
-	if (bytes.Left() < 256)
-		return false;
-	// The drawn values, met exactly at every 8-bit input.
-	std::vector<double> x(256), y(256);
-	for (int i = 0; i < 256; i++) {
-		x[i] = i / 255.0;
-		y[i] = bytes.Uint8() / 255.0;
-	}
-	return curve->Set(std::move(x), std::move(y));
-}
-
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadCurves(const PSDBlockData& block,
-                                             const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDCurvesSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	const bool drawn = bytes.Uint8() != 0;
-	bytes.Big16(); // version
-	const uint32 channels = bytes.Big32();
-	Curve curves[kMostCurves];
-	bool present[kMostCurves] = {};
-	for (int i = 0; i < kMostCurves; i++) {
-		if ((channels & (1u << i)) == 0)
-			continue;
-		if (!(drawn ? readMap(bytes, &curves[i]) : readPoints(bytes, &curves[i])))
-			return nullptr;
-		present[i] = true;
-	}
-	if (bytes.Failed())
-		return nullptr;
+	Curve curves[PSD_ADJUSTMENT_MOST_COLOURS + 1];
+	bool present[PSD_ADJUSTMENT_MOST_COLOURS + 1];
+	for (int i = 0; i <= target.colours; i++)
+		present[i] = curves[i].Set(settings.curves[i]);
 	std::vector<PSDToneTable> tables;
 	for (int c = 0; c < target.colours; c++) {
 		tables.push_back(PSDToneTable::From([&](double x) {

@@ -2,7 +2,6 @@
 // takes 8- and 16-bit values to linear light and back with a plain 2.2 gamma;
 // 32-bit values are linear already.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
 
@@ -41,23 +40,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadExposure(const PSDBlockData& block,
-                                               const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDExposureSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	bytes.Big16(); // version
-	const double exposure = bytes.BigFloat();
-	const double offset = bytes.BigFloat();
-	const double gamma = bytes.BigFloat();
-	// Photoshop's ranges: +-20 stops, offset +-0.5, gamma 0.01 to 9.99.
-	if (bytes.Failed() || !(std::fabs(exposure) <= 20) || !(std::fabs(offset) <= 0.5) ||
-	    !(gamma >= 0.01 && gamma <= 9.99))
-		return nullptr;
-	const Exposure settings = {std::exp2(exposure), offset, 1 / gamma};
+	const Exposure exposure = {std::exp2(settings.exposure), settings.offset, 1 / settings.gamma};
 	if (target.depth == 32)
-		return std::unique_ptr<PSDAdjustment>(new LinearExposure(settings, target.colours));
+		return std::unique_ptr<PSDAdjustment>(new LinearExposure(exposure, target.colours));
 	const PSDToneTable table =
-	    PSDToneTable::From([&](double x) { return std::pow(settings(std::pow(x, 2.2)), 1 / 2.2); });
+	    PSDToneTable::From([&](double x) { return std::pow(exposure(std::pow(x, 2.2)), 1 / 2.2); });
 	return std::unique_ptr<PSDAdjustment>(
 	    new PSDToneAdjustment(std::vector<PSDToneTable>((size_t)target.colours, table)));
 }

@@ -3,7 +3,6 @@
 // whole image and for six ranges of hue, each fading in and out over its
 // edges. Colorize paints one hue and saturation over the lightness instead.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
@@ -12,46 +11,33 @@
 
 namespace {
 
-const int kRanges = 6;
+double around(double degrees)
+{
+	degrees = std::fmod(degrees, 360.0);
+	return degrees < 0 ? degrees + 360 : degrees;
+}
 
-struct Settings {
-	double hue = 0;        // degrees
-	double saturation = 0; // -1 to 1
-	double lightness = 0;  // -1 to 1
-};
-
-// A range of hues: full effect from `begin` to `end`, fading in from
-// `fadeIn` and out to `fadeOut`, all in degrees and going round.
-struct Range {
-	double fadeIn, begin, end, fadeOut;
-	Settings settings;
-
-	double Weight(double hue) const
-	{
-		const double into = Around(hue - fadeIn);
-		const double rise = Around(begin - fadeIn);
-		const double full = rise + Around(end - begin);
-		const double fall = full + Around(fadeOut - end);
-		if (into < rise)
-			return into / rise;
-		if (into <= full)
-			return 1;
-		if (into < fall)
-			return (fall - into) / (fall - full);
-		return 0;
-	}
-
-	static double Around(double degrees)
-	{
-		degrees = std::fmod(degrees, 360.0);
-		return degrees < 0 ? degrees + 360 : degrees;
-	}
-};
+// How far a hue lies in the range: 1 from its begin to its end, fading to 0
+// over its edges.
+double weight(const PSDHueRange& range, double hue)
+{
+	const double into = around(hue - range.fadeIn);
+	const double rise = around(range.begin - range.fadeIn);
+	const double full = rise + around(range.end - range.begin);
+	const double fall = full + around(range.fadeOut - range.end);
+	if (into < rise)
+		return into / rise;
+	if (into <= full)
+		return 1;
+	if (into < fall)
+		return (fall - into) / (fall - full);
+	return 0;
+}
 
 class HueSaturation : public PSDColorAdjustment {
 public:
-	HueSaturation(const Settings& master, const Range* ranges, uint16 mode)
-	    : PSDColorAdjustment(mode), fMaster(master), fRanges(ranges, ranges + kRanges)
+	HueSaturation(const PSDHueSaturationSettings& settings, uint16 mode)
+	    : PSDColorAdjustment(mode), fSettings(settings)
 	{
 	}
 
@@ -59,7 +45,10 @@ public:
 	{
 		for (uint32 i = 0; i < count; i++) {
 			double rgb[3] = {red[i], green[i], blue[i]};
-			Adjust(rgb);
+			if (fSettings.colorize)
+				Colorize(rgb);
+			else
+				Adjust(rgb);
 			red[i] = (float)rgb[0];
 			green[i] = (float)rgb[1];
 			blue[i] = (float)rgb[2];
@@ -74,15 +63,29 @@ private:
 		double turn = 0, stretch = 0, lightness = 0;
 		const double hue = psdHue(rgb);
 		if (hue >= 0) {
-			for (const Range& range : fRanges) {
-				const double weight = range.Weight(hue);
-				turn += weight * range.settings.hue;
-				stretch += weight * Stretch(range.settings.saturation);
-				lightness += weight * range.settings.lightness;
+			for (const PSDHueRange& range : fSettings.ranges) {
+				const double share = weight(range, hue);
+				turn += share * range.amounts.hue;
+				stretch += share * Stretch(range.amounts.saturation);
+				lightness += share * range.amounts.lightness;
 			}
 		}
 		Change(rgb, turn, stretch, lightness, true);
-		Change(rgb, fMaster.hue, Stretch(fMaster.saturation), fMaster.lightness, false);
+		const PSDHueSaturationAmounts& master = fSettings.master;
+		Change(rgb, master.hue, Stretch(master.saturation), master.lightness, false);
+	}
+
+	// Colorize paints its hue and saturation over the pixel's luminosity,
+	// moved towards white or black.
+	void Colorize(double rgb[3]) const
+	{
+		const PSDHueSaturationAmounts& colour = fSettings.colorization;
+		double lightness = psdLuminosity((float)rgb[0], (float)rgb[1], (float)rgb[2]);
+		if (colour.lightness > 0)
+			lightness += (1 - lightness) * colour.lightness;
+		else
+			lightness *= 1 + colour.lightness;
+		psdHSLToRGB(colour.hue, colour.saturation, lightness, rgb);
 	}
 
 	// A range's lightness moves the pixel towards its own lightest or darkest
@@ -111,70 +114,15 @@ private:
 		return amount <= 0 ? amount : 1 / std::max(1 - amount, 1e-6) - 1;
 	}
 
-	Settings fMaster;
-	std::vector<Range> fRanges;
+	PSDHueSaturationSettings fSettings;
 };
-
-class Colorize : public PSDColorAdjustment {
-public:
-	Colorize(const Settings& colour, uint16 mode) : PSDColorAdjustment(mode), fColour(colour) {}
-
-	void ApplyRGB(float* red, float* green, float* blue, uint32 count) const override
-	{
-		for (uint32 i = 0; i < count; i++) {
-			double lightness = psdLuminosity(red[i], green[i], blue[i]);
-			if (fColour.lightness > 0)
-				lightness += (1 - lightness) * fColour.lightness;
-			else
-				lightness *= 1 + fColour.lightness;
-			double rgb[3];
-			psdHSLToRGB(fColour.hue, fColour.saturation, lightness, rgb);
-			red[i] = (float)rgb[0];
-			green[i] = (float)rgb[1];
-			blue[i] = (float)rgb[2];
-		}
-	}
-
-private:
-	Settings fColour;
-};
-
-Settings readSettings(PSDAdjustmentBytes& bytes)
-{
-	Settings settings;
-	settings.hue = std::min(180, std::max(-180, (int)bytes.BigInt16()));
-	settings.saturation = std::min(100, std::max(-100, (int)bytes.BigInt16())) / 100.0;
-	settings.lightness = std::min(100, std::max(-100, (int)bytes.BigInt16())) / 100.0;
-	return settings;
-}
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadHueSaturation(const PSDBlockData& block,
-                                                    const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDHueSaturationSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
 	if (!PSDColorAdjustment::Handles(target.mode))
 		return nullptr;
-	PSDAdjustmentBytes bytes(block);
-	bytes.Big16(); // version
-	const bool colorize = bytes.Uint8() != 0;
-	bytes.Uint8();
-	Settings colour = readSettings(bytes);
-	// Colorize's hue runs 0 to 360 and its saturation 0 to 100.
-	colour.hue = Range::Around(colour.hue);
-	colour.saturation = std::max(0.0, colour.saturation);
-	const Settings master = readSettings(bytes);
-	Range ranges[kRanges];
-	for (Range& range : ranges) {
-		range.fadeIn = bytes.BigInt16();
-		range.begin = bytes.BigInt16();
-		range.end = bytes.BigInt16();
-		range.fadeOut = bytes.BigInt16();
-		range.settings = readSettings(bytes);
-	}
-	if (bytes.Failed())
-		return nullptr;
-	if (colorize)
-		return std::unique_ptr<PSDAdjustment>(new Colorize(colour, target.mode));
-	return std::unique_ptr<PSDAdjustment>(new HueSaturation(master, ranges, target.mode));
+	return std::unique_ptr<PSDAdjustment>(new HueSaturation(settings, target.mode));
 }

@@ -21,7 +21,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadInvert(const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDInvertSettings&,
+                                                 const PSDRenderTarget& target)
 {
 	return std::unique_ptr<PSDAdjustment>(new Invert(target.colours));
 }

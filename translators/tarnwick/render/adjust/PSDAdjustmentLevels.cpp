@@ -1,7 +1,6 @@
 // Levels: each channel's input range stretched to its output range through a
 // gamma; the composite's levels apply after the channel's own.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
 
@@ -10,51 +9,28 @@
 
 namespace {
 
-// The block holds this many records before its extension; the first is the
-// composite's, then one per channel.
-const int kRecords = 29;
-
-struct Levels {
-	double inputFloor, inputCeiling, outputFloor, outputCeiling, gamma;
-
-	double operator()(double x) const
-	{
-		const double span = inputCeiling - inputFloor;
-		double t = span > 0 ? (x - inputFloor) / span : (x < inputFloor ? 0 : 1);
-		t = std::min(1.0, std::max(0.0, t));
-		return outputFloor + (outputCeiling - outputFloor) * std::pow(t, 1 / gamma);
-	}
-};
-
-Levels readLevels(PSDAdjustmentBytes& bytes)
+double level(const PSDLevelsRecord& record, double x)
 {
-	Levels levels;
-	levels.inputFloor = bytes.Big16() / 255.0;
-	levels.inputCeiling = bytes.Big16() / 255.0;
-	levels.outputFloor = bytes.Big16() / 255.0;
-	levels.outputCeiling = bytes.Big16() / 255.0;
-	// Hundredths, 0.1 to 9.99 as Photoshop allows.
-	levels.gamma = std::min(9.99, std::max(0.1, bytes.Big16() / 100.0));
-	return levels;
+	const double span = record.inputCeiling - record.inputFloor;
+	double t = span > 0 ? (x - record.inputFloor) / span : (x < record.inputFloor ? 0 : 1);
+	t = std::min(1.0, std::max(0.0, t));
+	return record.outputFloor +
+	       (record.outputCeiling - record.outputFloor) * std::pow(t, 1 / record.gamma);
 }
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadLevels(const PSDBlockData& block,
-                                             const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDLevelsSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	bytes.Big16(); // version
-	Levels levels[kRecords];
-	for (int i = 0; i <= target.colours && i < kRecords; i++)
-		levels[i] = readLevels(bytes);
-	if (bytes.Failed())
+	if (settings.records.size() <= (size_t)target.colours)
 		return nullptr;
 	std::vector<PSDToneTable> tables;
 	for (int c = 0; c < target.colours; c++) {
-		const Levels& composite = levels[0];
-		const Levels& channel = levels[c + 1];
-		tables.push_back(PSDToneTable::From([&](double x) { return composite(channel(x)); }));
+		const PSDLevelsRecord& composite = settings.records[0];
+		const PSDLevelsRecord& channel = settings.records[c + 1];
+		tables.push_back(
+		    PSDToneTable::From([&](double x) { return level(composite, level(channel, x)); }));
 	}
 	return std::unique_ptr<PSDAdjustment>(new PSDToneAdjustment(std::move(tables)));
 }

@@ -1,13 +1,8 @@
 // Photo filter: the colour multiplied by the filter's, as far as the density
 // says; preserving luminosity puts the pixel's luminosity back.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
-
-#include <core/PSDCore.h>
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
 
 #include <algorithm>
 
@@ -43,24 +38,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadPhotoFilter(const PSDBlockData& block,
-                                                  const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDPhotoFilterSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
 	if (!PSDColorAdjustment::Handles(target.mode))
 		return nullptr;
-	PSDAdjustmentBytes bytes(block);
-	// Version 3 keeps the colour as XYZ, in a form not read here.
-	if (bytes.Big16() != 2)
-		return nullptr;
-	PSDDescriptor colour;
-	float filter[3];
-	if (!psdReadColorStructure(bytes, &colour) ||
-	    psdDescriptorColor(colour, PSD_MODE_RGB, filter) != 3)
-		return nullptr;
-	const uint32 density = bytes.Big32();
-	const bool preserveLuminosity = bytes.Uint8() != 0;
-	if (bytes.Failed())
-		return nullptr;
 	return std::unique_ptr<PSDAdjustment>(new PhotoFilter(
-	    filter, std::min<uint32>(density, 100) / 100.0, preserveLuminosity, target.mode));
+	    settings.colour, settings.density, settings.preserveLuminosity, target.mode));
 }

@@ -1,7 +1,6 @@
 // Posterize: each channel cut into n equal bins, each shown as one of n
 // values evenly spread from black to white.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentKinds.h"
 
 #include <algorithm>
@@ -46,13 +45,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadPosterize(const PSDBlockData& block,
-                                                const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDPosterizeSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	const uint16 levels = bytes.Big16();
-	// Photoshop offers 2 to 255 levels.
-	if (bytes.Failed() || levels < 2 || levels > 255)
-		return nullptr;
-	return std::unique_ptr<PSDAdjustment>(new Posterize(levels, target));
+	return std::unique_ptr<PSDAdjustment>(new Posterize(settings.levels, target));
 }

@@ -3,7 +3,6 @@
 // strongest channels lead, whites, neutrals and blacks by its lightest and
 // darkest channels. Relative changes scale with the ink already there.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
@@ -76,21 +75,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadSelectiveColor(const PSDBlockData& block,
-                                                     const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDSelectiveColorSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
 	if (!PSDColorAdjustment::Handles(target.mode))
 		return nullptr;
-	PSDAdjustmentBytes bytes(block);
-	bytes.Big16(); // version
-	const bool relative = bytes.Big16() == 0;
-	bytes.Skip(8); // a first record that holds nothing
-	double inks[kKinds][4];
-	for (auto& kind : inks) {
-		for (double& ink : kind)
-			ink = std::min(100, std::max(-100, (int)bytes.BigInt16())) / 100.0;
-	}
-	if (bytes.Failed())
-		return nullptr;
-	return std::unique_ptr<PSDAdjustment>(new SelectiveColor(inks, relative, target.mode));
+	return std::unique_ptr<PSDAdjustment>(
+	    new SelectiveColor(settings.inks, settings.relative, target.mode));
 }

@@ -1,7 +1,6 @@
 // Threshold: pixels at least as bright as the level turn white, the others
 // black, in every channel.
 
-#include "PSDAdjustmentBytes.h"
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
@@ -29,14 +28,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadThreshold(const PSDBlockData& block,
-                                                const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDThresholdSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	PSDAdjustmentBytes bytes(block);
-	const uint16 level = bytes.Big16();
-	if (bytes.Failed() || level < 1 || level > 255)
-		return nullptr;
 	// A hair below the level, so that a byte value on it counts as reached
 	// whatever the float rounding.
-	return std::unique_ptr<PSDAdjustment>(new Threshold((level - 0.001f) / 255, target.colours));
+	return std::unique_ptr<PSDAdjustment>(
+	    new Threshold((settings.level - 0.001f) / 255, target.colours));
 }

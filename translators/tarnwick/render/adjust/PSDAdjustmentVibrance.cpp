@@ -4,8 +4,6 @@
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
-#include <layers/PSDDescriptor.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -46,13 +44,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<PSDAdjustment> psdReadVibrance(const PSDDescriptor& settings,
-                                               const PSDRenderTarget& target)
+std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDVibranceSettings& settings,
+                                                 const PSDRenderTarget& target)
 {
-	const double vibrance = std::min(100.0, std::max(-100.0, settings.Number("vibrance", 0)));
-	const double saturation = std::min(100.0, std::max(-100.0, settings.Number("Strt", 0)));
-	if (!PSDColorAdjustment::Handles(target.mode) || (vibrance == 0 && saturation == 0))
+	if (!PSDColorAdjustment::Handles(target.mode) ||
+	    (settings.vibrance == 0 && settings.saturation == 0))
 		return nullptr;
 	return std::unique_ptr<PSDAdjustment>(
-	    new Vibrance(vibrance / 100, saturation / 100, target.mode));
+	    new Vibrance(settings.vibrance / 100, settings.saturation / 100, target.mode));
 }

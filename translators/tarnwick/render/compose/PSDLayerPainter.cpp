@@ -9,6 +9,7 @@
 #include <core/PSDBytes.h>
 #include <layers/PSDDescriptor.h>
 #include <layers/PSDDescriptorColor.h>
+#include <layers/adjustments/PSDAdjustmentSettings.h>
 
 #include <algorithm>
 #include <cmath>
@@ -70,8 +71,8 @@ status_t PSDLayerPainter::Init()
 	fIsAdjustment = fLayer.kind == PSD_LAYER_ADJUSTMENT;
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
-		if (fIsAdjustment)
-			fAdjustment = psdReadAdjustment(fIn, fTarget, fRecord);
+		if (fIsAdjustment && fLayer.adjustment)
+			fAdjustment = psdMakeAdjustment(*fLayer.adjustment, fTarget, fSource);
 	} else if (fLayer.kind == PSD_LAYER_FILL) {
 		InitFill();
 	}

@@ -7,6 +7,7 @@
 #include <SupportDefs.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 class PSDAdjustmentBytes {
@@ -17,6 +18,13 @@ public:
 	}
 
 	bool Failed() const { return fFailed; }
+	// What was read, unless the walk failed.
+	template <class Settings> std::optional<Settings> Checked(Settings settings) const
+	{
+		if (fFailed)
+			return std::nullopt;
+		return settings;
+	}
 	size_t Left() const { return fSize - fAt; }
 	size_t Position() const { return fAt; }
 	const uint8* Here() const { return fData + fAt; }
