@@ -71,8 +71,6 @@ status_t PSDLayerPainter::Init()
 	fIsAdjustment = fLayer.kind == PSD_LAYER_ADJUSTMENT;
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
-		if (fIsAdjustment && fLayer.adjustment)
-			fAdjustment = psdMakeAdjustment(*fLayer.adjustment, fTarget, fSource);
 	} else if (fLayer.kind == PSD_LAYER_FILL) {
 		InitFill();
 	}
@@ -151,6 +149,10 @@ void PSDLayerPainter::InitFill()
 void PSDLayerPainter::Begin()
 {
 	fBegun = true;
+	// Tables are made when needed: a document may hold thousands of
+	// adjustments, and the work they would cost is weighed first.
+	if (fIsAdjustment && fLayer.adjustment)
+		fAdjustment = psdMakeAdjustment(*fLayer.adjustment, fTarget, fSource);
 	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
 	if (pixels)
 		OpenChannels();
@@ -160,6 +162,7 @@ void PSDLayerPainter::Begin()
 
 void PSDLayerPainter::Finish()
 {
+	fAdjustment.reset();
 	fColour.clear();
 	fTransparency.reset();
 	fMaskRows.reset();
