@@ -5,6 +5,7 @@
 // and memory: each case runs in a child process with its address space
 // limited, where no sanitizer needs the room.
 
+#include "AddressSpaceLimit.h"
 #include "HostileSupport.h"
 #include "PsdLayerWriter.h"
 
@@ -22,18 +23,6 @@ using namespace psdtest;
 namespace {
 
 const uint32_t kSide = 48;
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-const bool kCanLimitMemory = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-const bool kCanLimitMemory = false;
-#else
-const bool kCanLimitMemory = true;
-#endif
-#else
-const bool kCanLimitMemory = true;
-#endif
 
 LayerRecord pixelLayer(int32_t left, int32_t top, uint32_t side, uint8_t value)
 {
@@ -151,21 +140,25 @@ std::vector<LayersCase> layerCases()
 	return cases;
 }
 
-// Translates with the layers asked for in a child whose address space is
-// limited; the child's exit code is the status's class.
-int translateInChild(const Bytes& file, rlim_t limit)
+// Translates in a child whose address space and CPU time are limited. The
+// child's exit code is the outcome: 0 a bitmap, 1 a refusal with a reason,
+// 2 one without; killed past a limit, 100 and more.
+int translateInChild(const Bytes& file, const BMessage& options, rlim_t memory, rlim_t seconds)
 {
 	const pid_t child = fork();
 	if (child == 0) {
-		struct rlimit bound = {limit, limit};
-		setrlimit(RLIMIT_AS, &bound);
+		const struct rlimit cpu = {seconds, seconds};
+		setrlimit(RLIMIT_CPU, &cpu);
+		if (kAddressSpaceLimitWorks) {
+			const struct rlimit bound = {memory, memory};
+			setrlimit(RLIMIT_AS, &bound);
+		}
 		BMemoryIO in(file.data(), file.size());
-		BMessage extension;
-		extension.AddBool(TARNWICK_EXT_LAYERS, true);
-		const Outcome outcome = translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
+		BMessage extension(options);
+		const Outcome outcome = translateWith(addOns().tarnwick, kPSDType, &in, &extension);
 		const char* reason = nullptr;
 		const bool said = extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason) == B_OK;
-		_exit(outcome.status == B_OK ? 0 : said ? 1 : 2);
+		_exit(outcome.status == B_OK && untouchedOrBitmap(outcome, B_RGBA32) ? 0 : said ? 1 : 2);
 	}
 	int status = 0;
 	waitpid(child, &status, 0);
@@ -184,9 +177,9 @@ TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
 		const Outcome outcome = translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
 		EXPECT_EQ(B_OK, outcome.status);
 		EXPECT_TRUE(untouchedOrBitmap(outcome, B_RGBA32));
-		if (kCanLimitMemory) {
-			EXPECT_EQ(0, translateInChild(c.file, (rlim_t)1 << 30));
-		}
+		BMessage layers;
+		layers.AddBool(TARNWICK_EXT_LAYERS, true);
+		EXPECT_EQ(0, translateInChild(c.file, layers, (rlim_t)1 << 30, 60));
 	}
 }
 
@@ -252,37 +245,14 @@ std::vector<Attack> attacks()
 	return cases;
 }
 
-// The child's exit code: 0 a thumbnail, 1 a refusal with a reason, 2 one
-// without; killed past its CPU time or memory, 100 and more.
-int thumbnailInChild(const Bytes& file, rlim_t memory, rlim_t seconds)
-{
-	const pid_t child = fork();
-	if (child == 0) {
-		const struct rlimit cpu = {seconds, seconds};
-		setrlimit(RLIMIT_CPU, &cpu);
-		if (kCanLimitMemory) {
-			const struct rlimit bound = {memory, memory};
-			setrlimit(RLIMIT_AS, &bound);
-		}
-		BMemoryIO in(file.data(), file.size());
-		BMessage extension;
-		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(256, 256));
-		const Outcome outcome = translateWith(addOns().tarnwick, kPSDType, &in, &extension);
-		const char* reason = nullptr;
-		const bool said = extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason) == B_OK;
-		_exit(outcome.status == B_OK && untouchedOrBitmap(outcome, B_RGBA32) ? 0 : said ? 1 : 2);
-	}
-	int status = 0;
-	waitpid(child, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
 TEST(HostileLayers, ThumbnailsOfAttacksTakeLittle)
 {
 	addOns();
 	for (const Attack& attack : attacks()) {
 		SCOPED_TRACE(attack.what);
-		const int outcome = thumbnailInChild(attack.file, (rlim_t)512 << 20, 20);
+		BMessage thumbnail;
+		thumbnail.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(256, 256));
+		const int outcome = translateInChild(attack.file, thumbnail, (rlim_t)512 << 20, 20);
 		EXPECT_TRUE(outcome == 0 || outcome == 1) << outcome;
 	}
 }

@@ -102,17 +102,59 @@ bool appendShape(cairo_t* cairo, const PSDVectorPath& path, size_t first, size_t
 	return true;
 }
 
+// A tile's coverage drawn by cairo, whose surface and context go with it.
+class Tile {
+public:
+	Tile(int32 width, int32 height)
+	    : fWidth(width), fHeight(height),
+	      fSurface(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height)),
+	      fCairo(cairo_create(fSurface))
+	{
+		cairo_set_source_rgba(fCairo, 0, 0, 0, 1);
+	}
+	~Tile()
+	{
+		cairo_destroy(fCairo);
+		cairo_surface_destroy(fSurface);
+	}
+
+	bool Ready() const { return cairo_status(fCairo) == CAIRO_STATUS_SUCCESS; }
+	cairo_t* Cairo() const { return fCairo; }
+
+	// The coverage drawn, or its complement, into rows stride bytes apart.
+	void CopyTo(uint8* coverage, size_t stride, bool inverted) const
+	{
+		cairo_surface_flush(fSurface);
+		const uint8* pixels = cairo_image_surface_get_data(fSurface);
+		const int surfaceStride = cairo_image_surface_get_stride(fSurface);
+		for (int32 y = 0; y < fHeight; y++) {
+			const uint8* source = pixels + size_t(y) * surfaceStride;
+			uint8* row = coverage + y * stride;
+			if (inverted) {
+				for (int32 x = 0; x < fWidth; x++)
+					row[x] = 255 - source[x];
+			} else {
+				memcpy(row, source, fWidth);
+			}
+		}
+	}
+
+private:
+	Tile(const Tile&) = delete;
+	Tile& operator=(const Tile&) = delete;
+
+	int32 fWidth, fHeight;
+	cairo_surface_t* fSurface;
+	cairo_t* fCairo;
+};
+
 status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32 width,
                     int32 height, uint8* coverage, size_t stride)
 {
-	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
-	cairo_t* cairo = cairo_create(surface);
-	if (cairo_status(cairo) != CAIRO_STATUS_SUCCESS) {
-		cairo_destroy(cairo);
-		cairo_surface_destroy(surface);
+	Tile tile(width, height);
+	if (!tile.Ready())
 		return B_NO_MEMORY;
-	}
-	cairo_set_source_rgba(cairo, 0, 0, 0, 1);
+	cairo_t* cairo = tile.Cairo();
 	// The initial fill record speaks only for an empty path: otherwise
 	// Photoshop starts from everything when the first shape subtracts and
 	// shows any other first shape as itself, whatever the record says.
@@ -123,51 +165,27 @@ status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32
 	uint64 tileArea = uint64(width) * height;
 	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
 	std::vector<PSDOutlinePoint> points;
-	status_t status = B_OK;
-	for (size_t first = 0; first < mask.outlines.size() && status == B_OK;) {
+	for (size_t first = 0; first < mask.outlines.size();) {
 		size_t end = shapeEnd(mask, first);
 		uint64 cost;
 		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
-		                 cost, points)) {
-			status = B_NO_MEMORY;
-			break;
-		}
+		                 cost, points))
+			return B_NO_MEMORY;
 		int32 operation = mask.outlines[first].operation;
 		if (first == 0 && operation != kPSDPathSubtract)
 			operation = kPSDPathCombine;
 		// An intersection clears all that lies outside the shape.
 		if (operation == kPSDPathIntersect)
 			cost += tileArea;
-		if (cost > budget.pixels) {
-			status = B_NO_MEMORY;
-			break;
-		}
+		if (cost > budget.pixels)
+			return B_NO_MEMORY;
 		budget.pixels -= cost;
 		cairo_set_operator(cairo, operatorFor(operation));
 		cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
 		cairo_fill(cairo);
 		first = end;
 	}
-	if (status != B_OK) {
-		cairo_destroy(cairo);
-		cairo_surface_destroy(surface);
-		return status;
-	}
-
-	cairo_surface_flush(surface);
-	const uint8* pixels = cairo_image_surface_get_data(surface);
-	int surfaceStride = cairo_image_surface_get_stride(surface);
-	for (int32 y = 0; y < height; y++) {
-		const uint8* source = pixels + size_t(y) * surfaceStride;
-		uint8* row = coverage + y * stride;
-		if (mask.inverted) {
-			for (int32 x = 0; x < width; x++)
-				row[x] = 255 - source[x];
-		} else
-			memcpy(row, source, width);
-	}
-	cairo_destroy(cairo);
-	cairo_surface_destroy(surface);
+	tile.CopyTo(coverage, stride, mask.inverted);
 	return B_OK;
 }
 
@@ -176,39 +194,26 @@ status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32
 status_t strokeTile(const PSDVectorPath& mask, const Placement& placement, int32 width,
                     int32 height, double lineWidth, uint8* coverage, size_t stride)
 {
-	cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
-	cairo_t* cairo = cairo_create(surface);
-	if (cairo_status(cairo) != CAIRO_STATUS_SUCCESS) {
-		cairo_destroy(cairo);
-		cairo_surface_destroy(surface);
+	Tile tile(width, height);
+	if (!tile.Ready())
 		return B_NO_MEMORY;
-	}
+	cairo_t* cairo = tile.Cairo();
 	uint64 tileArea = uint64(width) * height;
 	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
 	std::vector<PSDOutlinePoint> points;
-	status_t status = B_OK;
-	for (size_t first = 0; first < mask.outlines.size() && status == B_OK;) {
+	for (size_t first = 0; first < mask.outlines.size();) {
 		size_t end = shapeEnd(mask, first);
 		uint64 cost;
 		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
 		                 cost, points))
-			status = B_NO_MEMORY;
+			return B_NO_MEMORY;
 		first = end;
 	}
-	if (status == B_OK) {
-		cairo_set_source_rgba(cairo, 0, 0, 0, 1);
-		cairo_set_line_width(cairo, lineWidth);
-		cairo_set_line_join(cairo, CAIRO_LINE_JOIN_MITER);
-		cairo_stroke(cairo);
-		cairo_surface_flush(surface);
-		const uint8* pixels = cairo_image_surface_get_data(surface);
-		int surfaceStride = cairo_image_surface_get_stride(surface);
-		for (int32 y = 0; y < height; y++)
-			memcpy(coverage + y * stride, pixels + size_t(y) * surfaceStride, width);
-	}
-	cairo_destroy(cairo);
-	cairo_surface_destroy(surface);
-	return status;
+	cairo_set_line_width(cairo, lineWidth);
+	cairo_set_line_join(cairo, CAIRO_LINE_JOIN_MITER);
+	cairo_stroke(cairo);
+	tile.CopyTo(coverage, stride, false);
+	return B_OK;
 }
 
 // Tiles step in int32; no canvas comes near the largest side.
