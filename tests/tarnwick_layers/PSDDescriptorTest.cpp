@@ -1,4 +1,5 @@
 #include "CorpusBlocks.h"
+#include "DescriptorWriter.h"
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>
 #include <layers/PSDDescriptorColor.h>
@@ -13,52 +14,7 @@ namespace {
 
 const std::string kCorpus = SHARED_CORPUS_DIR;
 
-// Big-endian descriptor bytes, written field by field.
-struct Bytes {
-	std::vector<uint8> data;
-
-	Bytes& U32(uint32 v)
-	{
-		for (int shift = 24; shift >= 0; shift -= 8)
-			data.push_back((uint8)(v >> shift));
-		return *this;
-	}
-	Bytes& Code(const char* code)
-	{
-		data.insert(data.end(), code, code + 4);
-		return *this;
-	}
-	Bytes& ID(const std::string& id)
-	{
-		if (id.size() == 4)
-			return U32(0).Code(id.c_str());
-		U32((uint32)id.size());
-		data.insert(data.end(), id.begin(), id.end());
-		return *this;
-	}
-	Bytes& Unicode(const std::u16string& text)
-	{
-		U32((uint32)text.size() + 1);
-		for (char16_t c : text) {
-			data.push_back((uint8)(c >> 8));
-			data.push_back((uint8)c);
-		}
-		data.push_back(0);
-		data.push_back(0);
-		return *this;
-	}
-	Bytes& Double(double v)
-	{
-		uint64 bits;
-		memcpy(&bits, &v, 8);
-		return U32((uint32)(bits >> 32)).U32((uint32)bits);
-	}
-	Bytes& Head(const std::string& classID, uint32 count)
-	{
-		return Unicode(u"").ID(classID).U32(count);
-	}
-	Bytes& Item(const std::string& key, const char* type) { return ID(key).Code(type); }
-};
+typedef psdtest::DescriptorBytes Bytes;
 
 bool Parse(const Bytes& bytes, PSDDescriptor* descriptor)
 {
