@@ -1,3 +1,4 @@
+#include "AddressSpaceLimit.h"
 #include "CorpusBlocks.h"
 #include "DescriptorWriter.h"
 #include <core/PSDCore.h>
@@ -142,10 +143,10 @@ TEST(PSDDescriptor, DamagedInputFailsCleanly)
 	EXPECT_FALSE(psdParseVersionedDescriptor(items.data.data(), items.data.size(), &d));
 
 	Bytes shallow, deep;
-	for (int i = 0; i < PSD_DESCRIPTOR_MAX_DEPTH; i++)
+	for (int i = 0; i < PSDDescriptorLimits().depth; i++)
 		shallow.Head("null", 1).Item("Objc", "Objc");
 	shallow.Head("null", 0);
-	for (int i = 0; i < PSD_DESCRIPTOR_MAX_DEPTH + 1; i++)
+	for (int i = 0; i < PSDDescriptorLimits().depth + 1; i++)
 		deep.Head("null", 1).Item("Objc", "Objc");
 	deep.Head("null", 0);
 	EXPECT_TRUE(Parse(shallow, &d));
@@ -156,6 +157,24 @@ TEST(PSDDescriptor, DamagedInputFailsCleanly)
 		lists.U32(1).Code("VlLs");
 	lists.U32(0);
 	EXPECT_FALSE(Parse(lists, &d));
+}
+
+TEST(PSDDescriptor, CountsHoldNothingBeforeTheirValuesAreRead)
+{
+	if (!psdtest::kAddressSpaceLimitWorks)
+		GTEST_SKIP() << "no address space limit under a sanitizer";
+	// Lists in one another, each claiming 60000 elements and holding one:
+	// sized from their counts, they took 16 MiB each.
+	Bytes lists;
+	lists.Head("null", 1).Item("VlLs", "VlLs");
+	for (int i = 0; i < PSDDescriptorLimits().depth - 1; i++)
+		lists.U32(60000).Code("VlLs");
+	lists.U32(0);
+	lists.data.resize(400000, 0);
+	EXPECT_TRUE(psdtest::runsWithin(64, [&] {
+		PSDDescriptor d;
+		return !Parse(lists, &d);
+	}));
 }
 
 struct ColorCase {

@@ -5,6 +5,7 @@
 // document, and the caps that keep a hostile file's model small whatever its
 // counts claim.
 
+#include "PSDDescriptor.h"
 #include "PSDLayers.h"
 
 #include <DataIO.h>
@@ -16,6 +17,12 @@ struct PSDModelLimits {
 	int effectsOfAKind = 10;
 	// Knots of one path (a vector mask or shape), all subpaths together.
 	uint32 knotsPerPath = 1 << 16;
+	// Nesting and values of one descriptor.
+	PSDDescriptorLimits descriptor;
+	// Patterns the document's blocks may list, and the bytes of those
+	// decoded (a pattern of 2048 x 2048 RGB pixels with alpha takes 32 MiB).
+	size_t patterns = 1 << 12;
+	uint64 patternBytes = 64 << 20;
 };
 
 struct PSDModelContext {
