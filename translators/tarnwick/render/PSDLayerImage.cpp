@@ -6,6 +6,7 @@
 #include <core/PSDChannels.h>
 #include <core/PSDCore.h>
 #include <core/PSDFloatSamples.h>
+#include <layers/style/PSDPatternTable.h>
 
 #include <algorithm>
 #include <vector>
@@ -104,6 +105,11 @@ status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSD
 	                          document.mode,         layers.depth,           document.IsPSB()};
 	target.globalAngle = globalAngle(in, document);
 	target.globalBlocks = &layers.globalBlocks;
+	PSDModelContext context = {in,           document.mode,        colours,
+	                           layers.depth, document.IsPSB(),     target.globalAngle,
+	                           30,           &layers.globalBlocks, PSDModelLimits()};
+	PSDPatternTable patterns(context);
+	target.patterns = &patterns;
 	const PSDLayerNode root = psdBuildLayerTree(in, layers);
 	PSDCompositor compositor(in, target, layers, root);
 	PSDBand band;

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+class PSDPatternTable;
+
 struct PSDRenderTarget {
 	int32 width; // canvas pixels: the document's size times scale, rounded
 	int32 height;
@@ -17,9 +19,11 @@ struct PSDRenderTarget {
 	uint16 depth;
 	bool psb;
 	// What layer effects share across the document: the light's angle
-	// (degrees) and the blocks that hold patterns.
+	// (degrees) and the blocks that hold patterns, until the layer model
+	// holds their settings; its patterns, decoded once.
 	double globalAngle = 120;
 	const std::vector<PSDBlock>* globalBlocks = nullptr;
+	PSDPatternTable* patterns = nullptr;
 	// Canvas pixels per document pixel: sizes, distances and positions the
 	// file gives in document pixels are multiplied by it.
 	double scale = 1;

@@ -5,8 +5,7 @@
 #include <render/shape/PSDBlur.h>
 
 #include <core/PSDBytes.h>
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
+#include <layers/style/PSDPatternTable.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,15 +29,6 @@ uint32 side(int32 low, int32 high)
 	return high > low ? (uint32)((int64)high - low) : 0;
 }
 
-bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
-                         PSDDescriptor* descriptor)
-{
-	const PSDBlock* block = layer.Block(key);
-	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
-	       psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
-}
-
 // A fill or shape layer whose pixels Photoshop kept shows them: they are its
 // fill, shape and stroke as Photoshop drew them. Without pixels (empty
 // bounds) the fill is drawn here from its description.
@@ -57,17 +47,6 @@ bool isFillLayer(const PSDLayer& layer)
 {
 	return layer.Block(psdKey("SoCo")) != nullptr || layer.Block(psdKey("GdFl")) != nullptr ||
 	       layer.Block(psdKey("PtFl")) != nullptr || layer.Block(psdKey("vscg")) != nullptr;
-}
-
-// Newer shape layers keep a solid fill as vector content ('vscg': the kind
-// of fill, then its descriptor).
-bool readShapeContent(BPositionIO* in, const PSDLayer& layer, PSDDescriptor* descriptor)
-{
-	const PSDBlock* block = layer.Block(psdKey("vscg"));
-	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
-	       data.size() > 4 && psdBig32(data.data()) == psdKey("SoCo") &&
-	       psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
 }
 
 // The pixels the path's anchor points span.
@@ -105,40 +84,31 @@ PSDLayerPainter::~PSDLayerPainter() {}
 status_t PSDLayerPainter::Init()
 {
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
-	PSDDescriptor fill;
+	// Until the layer model holds the settings, they are read here.
+	const PSDModelContext context = {
+	    fIn, fTarget.mode,         fTarget.colours, fTarget.depth, fTarget.psb, fTarget.globalAngle,
+	    30,  fTarget.globalBlocks, PSDModelLimits()};
 	fIsAdjustment = !fGroup && psdIsAdjustmentLayer(fLayer);
+	PSDFillSettings fill;
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
 		if (fIsAdjustment)
 			fAdjustment = psdReadAdjustment(fIn, fTarget, fLayer);
-	} else if (!showsKeptPixels(fLayer) &&
-	           readDescriptorBlock(fIn, fLayer, psdKey("GdFl"), &fill)) {
-		// A gradient aligns with the layer: its shape, or else its user
-		// mask's rectangle, or else the document.
+	} else if (!showsKeptPixels(fLayer)) {
+		fill = psdReadFill(context, fLayer, *fTarget.patterns);
+	}
+	if (fill.present) {
+		// A gradient or pattern aligns with the layer: its shape, or else its
+		// user mask's rectangle, or else the document.
 		PSDRect box = canvas;
-		if (ReadVectorMask() && !fVectorMask.knots.empty())
+		if (fill.paint.kind == PSD_PAINT_SOLID) {
+		} else if (ReadVectorMask() && !fVectorMask.knots.empty()) {
 			box = anchorBounds(fVectorMask, fTarget.width, fTarget.height);
-		else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect) &&
-		         !(fLayer.mask.user.flags & PSD_MASK_DISABLED))
+		} else if (fLayer.mask.user.present && !isEmpty(fLayer.mask.user.rect) &&
+		           !(fLayer.mask.user.flags & PSD_MASK_DISABLED)) {
 			box = fLayer.mask.user.rect;
-		PSDGradientFill gradient;
-		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
-			fFill.reset(new (std::nothrow) PSDGradientLayerFill(std::move(gradient)));
-			if (!fFill)
-				return B_NO_MEMORY;
-			fExtent = canvas;
 		}
-	} else if (!showsKeptPixels(fLayer) &&
-	           (readDescriptorBlock(fIn, fLayer, psdKey("SoCo"), &fill) ||
-	            readShapeContent(fIn, fLayer, &fill))) {
-		float colour[5] = {};
-		const PSDDescriptor* value = fill.Child("Clr ");
-		if (value != nullptr)
-			psdDescriptorColor(*value, fTarget.mode, colour);
-
-		fFill.reset(new (std::nothrow) PSDSolidFill(colour, fTarget.colours));
-		if (!fFill)
-			return B_NO_MEMORY;
+		fFill = psdMakeFill(fill.paint, fTarget, box, false);
 		fExtent = canvas;
 	}
 	// A layer of pixels, or a fill drawn here in no other way (a noise
@@ -179,11 +149,12 @@ status_t PSDLayerPainter::Init()
 		fVectorParameters.density = fLayer.mask.vectorDensity;
 		fVectorParameters.feather = fLayer.mask.vectorFeather;
 		if (fFill)
-			ReadStroke();
+			ReadStroke(context);
 	}
 	fReach = fExtent;
 	if (!fGroup && !fIsAdjustment) {
-		fEffects = psdReadLayerEffects(fIn, fTarget, fLayer);
+		fEffects =
+		    psdMakeLayerEffects(psdReadLayerStyle(context, fLayer, *fTarget.patterns), fTarget);
 		if (fEffects)
 			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
@@ -224,35 +195,15 @@ status_t PSDLayerPainter::InitChannels()
 	return reader(PSD_CHANNEL_TRANSPARENCY, &fTransparency);
 }
 
-void PSDLayerPainter::ReadStroke()
+void PSDLayerPainter::ReadStroke(const PSDModelContext& context)
 {
-	PSDDescriptor stroke;
-	if (!readDescriptorBlock(fIn, fLayer, psdKey("vstk"), &stroke))
-		return;
-	fStroke.fill = stroke.Bool("fillEnabled", true);
-	const double width = stroke.Number("strokeStyleLineWidth", 0);
-	// Points become pixels at the resolution the stroke was made for.
-	const double scale = stroke.Unit("strokeStyleLineWidth") == "#Pnt"
-	                         ? stroke.Number("strokeStyleResolution", 72) / 72
-	                         : 1;
-	fStroke.width = std::min(width * scale, 10000.0);
-	fStroke.enabled = stroke.Bool("strokeEnabled", false) && fStroke.width > 0;
+	fStroke = psdReadShapeStroke(context, fLayer);
 	// Shapes combined by path operations are stroked along the outline of
 	// what they make, which strokes of their own outlines would not give.
 	size_t shapes = 0;
 	for (const PSDSubpath& subpath : fVectorMask.subpaths)
 		shapes += subpath.operation != kPSDPathSameShape;
 	if (shapes > 1)
-		fStroke.enabled = false;
-	const std::string alignment = stroke.Enum("strokeStyleLineAlignment");
-	fStroke.alignment = alignment == "strokeStyleAlignCenter"    ? kPSDStrokeCentre
-	                    : alignment == "strokeStyleAlignOutside" ? kPSDStrokeOutside
-	                                                             : kPSDStrokeInside;
-	fStroke.opacity =
-	    (float)std::min(1.0, std::max(0.0, stroke.Number("strokeStyleOpacity", 100) / 100));
-	const PSDDescriptor* content = stroke.Child("strokeStyleContent");
-	const PSDDescriptor* colour = content != nullptr ? content->Child("Clr ") : nullptr;
-	if (colour == nullptr || psdDescriptorColor(*colour, fTarget.mode, fStroke.colour) == 0)
 		fStroke.enabled = false;
 }
 
@@ -389,6 +340,18 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 		ApplyUserMask(area, shape, stride);
 }
 
+void PSDLayerPainter::Shape(const PSDRect& area, float* shape, size_t stride)
+{
+	const size_t width = (size_t)std::max(0, area.right - area.left);
+	fShapeColour.resize(width * fTarget.colours);
+	float* colour[5];
+	for (int c = 0; c < fTarget.colours; c++)
+		colour[c] = fShapeColour.data() + width * c;
+	for (int32 y = area.top; y < area.bottom; y++)
+		Paint({area.left, y, area.right, y + 1}, colour, shape + (size_t)(y - area.top) * stride,
+		      width);
+}
+
 // A row of the layer's pixels over area: what the readers hold, and nothing
 // (transparent) around it.
 void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape)
@@ -447,8 +410,13 @@ void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], flo
 	if (!fStroke.enabled)
 		return;
 	std::vector<uint8> stroke((size_t)width * rows);
-	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area, fStroke.width,
-	                                fStroke.alignment, stroke.data(), (size_t)width) != B_OK)
+	const PSDStrokeAlignment alignment = fStroke.position == PSD_STROKE_CENTRE ? kPSDStrokeCentre
+	                                     : fStroke.position == PSD_STROKE_OUTSIDE
+	                                         ? kPSDStrokeOutside
+	                                         : kPSDStrokeInside;
+	if (psdVectorMaskStrokeCoverage(fVectorMask, fTarget.width, fTarget.height, area,
+	                                fStroke.width * fTarget.scale, alignment, stroke.data(),
+	                                (size_t)width) != B_OK)
 		return;
 	for (int32 y = 0; y < rows; y++) {
 		float* row = shape + (size_t)y * stride;
@@ -460,7 +428,7 @@ void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], flo
 			const float a = s + row[x] * (1 - s);
 			for (int c = 0; c < fTarget.colours; c++) {
 				float& value = colour[c][(size_t)y * stride + x];
-				value = (s * fStroke.colour[c] + row[x] * (1 - s) * value) / a;
+				value = (s * fStroke.colour.value[c] + row[x] * (1 - s) * value) / a;
 			}
 			row[x] = a;
 		}

@@ -6,6 +6,7 @@
 // masks), for any rectangle, row after row, without holding the layer.
 
 #include <render/PSDRenderTarget.h>
+#include <render/effects/PSDShapeSource.h>
 #include <render/paint/PSDFill.h>
 #include <render/shape/PSDMaskParameters.h>
 
@@ -14,11 +15,13 @@ class PSDLayerEffects;
 
 #include <layers/PSDChannelReader.h>
 #include <layers/PSDLayers.h>
+#include <layers/PSDModelContext.h>
+#include <layers/style/PSDFillSettings.h>
 
 #include <memory>
 #include <vector>
 
-class PSDLayerPainter {
+class PSDLayerPainter : public PSDShapeSource {
 public:
 	// A group's painter paints no colour, only its masks, over the canvas.
 	PSDLayerPainter(BPositionIO* in, const PSDRenderTarget& target, const PSDLayer& layer,
@@ -28,16 +31,16 @@ public:
 	// B_NO_MEMORY when its readers or masks cannot be had.
 	status_t Init();
 	// The canvas area outside which the layer paints nothing.
-	PSDRect Extent() const { return fExtent; }
+	PSDRect Extent() const override { return fExtent; }
 	// The area its effects may reach too; the extent without effects.
 	PSDRect Reach() const { return fReach; }
 	// Where Paint can be asked for the layer's pixels: the extent and, past
 	// the canvas, as far as its own pixels or its fill go (effects of a
 	// layer that leaves the canvas still see its shape there).
-	PSDRect Paintable() const { return fPaintable; }
+	PSDRect Paintable() const override { return fPaintable; }
 	// The box its effects align with: a shape's path anchors, else the
 	// layer's bounds.
-	PSDRect Box() const;
+	PSDRect Box() const override;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
@@ -45,7 +48,9 @@ public:
 	bool HasMasks() const { return fHasUserMask || fHasVectorMask; }
 	// Colour planes and shape of `area` (inside Extent()), rows `stride`
 	// floats apart.
-	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
+	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride) override;
+	// The shape alone, row by row (for its effects).
+	void Shape(const PSDRect& area, float* shape, size_t stride) override;
 
 private:
 	bool ReadVectorMask();
@@ -82,19 +87,12 @@ private:
 	PSDMaskParameters fVectorParameters;
 
 	// A shape layer's stroke ('vstk'), drawn over its fill along the path.
-	struct Stroke {
-		bool enabled = false;
-		bool fill = true; // whether the shape is filled at all
-		double width = 0;
-		PSDStrokeAlignment alignment = kPSDStrokeInside;
-		float opacity = 1;
-		float colour[5] = {};
-	};
-	Stroke fStroke;
-	void ReadStroke();
+	PSDShapeStrokeSettings fStroke;
+	void ReadStroke(const PSDModelContext& context);
 	void PaintShape(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 	std::vector<float> fRow;
+	std::vector<float> fShapeColour; // what Shape paints and leaves
 };
 
 #endif
