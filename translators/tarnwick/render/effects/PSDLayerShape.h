@@ -24,8 +24,9 @@ struct PSDRowSpan {
 	int32 Rows() const { return Empty() ? 0 : high - low + 1; }
 	void Add(int32 from, int32 to)
 	{
-		low = Empty() ? from : std::min(low, from);
-		high = Empty() ? to : std::max(high, to);
+		const bool none = Empty();
+		low = none ? from : std::min(low, from);
+		high = none ? to : std::max(high, to);
 	}
 };
 
