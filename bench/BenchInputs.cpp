@@ -1,5 +1,6 @@
 #include "BenchInputs.h"
 
+#include "DescriptorWriter.h"
 #include "PsdLayerWriter.h"
 
 #include <algorithm>
@@ -164,6 +165,53 @@ psdtest::Bytes bench_layered_psd(uint32_t side, int layers)
 	}
 	psdtest::PsdLayout layout = psdtest::psdLayout(kPsdRGB, 8, 3, side, side);
 	layout.layerInfo = psdtest::layerSection(records);
+	return psdtest::psdPackBits(
+	    layout, std::vector<psdtest::Bytes>(3, psdtest::Bytes((size_t)side * side, 255)));
+}
+
+// The layer style of the effects case: a soft drop shadow, an outer glow,
+// an inner shadow and an outside stroke, as Photoshop writes them.
+static psdtest::Bytes bench_layer_style()
+{
+	psdtest::DescriptorBytes d;
+	d.Head("null", 6).Unit("Scl ", "#Prc", 100).Bool("masterFXSwitch", true);
+	d.Object("DrSh", "DrSh", 8).Bool("enab", true).Enum("Md  ", "BlnM", "Mltp");
+	d.RGB("Clr ", 0, 0, 0).Unit("Opct", "#Prc", 75).Bool("uglg", true);
+	d.Unit("Dstn", "#Pxl", 12).Unit("Ckmt", "#Prc", 10).Unit("blur", "#Pxl", 24);
+	d.Object("OrGl", "OrGl", 6).Bool("enab", true).Enum("Md  ", "BlnM", "Scrn");
+	d.RGB("Clr ", 255, 255, 190).Unit("Opct", "#Prc", 60).Enum("GlwT", "BETE", "SfBL");
+	d.Unit("blur", "#Pxl", 18);
+	d.Object("IrSh", "IrSh", 6).Bool("enab", true).RGB("Clr ", 20, 0, 60);
+	d.Unit("Opct", "#Prc", 50).Bool("uglg", true).Unit("Dstn", "#Pxl", 6);
+	d.Unit("blur", "#Pxl", 10);
+	d.Object("FrFX", "FrFX", 5).Bool("enab", true).Enum("Styl", "FStl", "OutF");
+	d.Enum("PntT", "FrFl", "SClr").Unit("Sz  ", "#Pxl", 5).RGB("Clr ", 250, 40, 30);
+	return d.Effects();
+}
+
+psdtest::Bytes bench_effects_psd(uint32_t side)
+{
+	psdtest::LayerRecord background;
+	background.right = background.bottom = (int32_t)side;
+	for (int16_t id = 0; id < 3; id++)
+		background.channels.push_back({id, photo_plane(side, id, 1)});
+	// A disk with a soft edge, photo-like inside.
+	psdtest::LayerRecord disk = background;
+	disk.channels.clear();
+	psdtest::Bytes alpha((size_t)side * side);
+	const double centre = side / 2.0, radius = side / 3.0;
+	for (uint32_t y = 0; y < side; y++) {
+		for (uint32_t x = 0; x < side; x++) {
+			const double d = std::hypot(x + 0.5 - centre, y + 0.5 - centre) - radius;
+			alpha[(size_t)y * side + x] = (uint8_t)(255 * std::min(1.0, std::max(0.0, 0.5 - d)));
+		}
+	}
+	disk.channels.push_back({-1, alpha});
+	for (int16_t id = 0; id < 3; id++)
+		disk.channels.push_back({id, photo_plane(side, 3 + id, 1)});
+	disk.blocks.push_back({"lfx2", bench_layer_style()});
+	psdtest::PsdLayout layout = psdtest::psdLayout(kPsdRGB, 8, 3, side, side);
+	layout.layerInfo = psdtest::layerSection({background, disk});
 	return psdtest::psdPackBits(
 	    layout, std::vector<psdtest::Bytes>(3, psdtest::Bytes((size_t)side * side, 255)));
 }

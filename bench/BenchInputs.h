@@ -44,6 +44,10 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase);
 // channel Photoshop writes; its merged image is plain.
 psdtest::Bytes bench_layered_psd(uint32_t side, int layers);
 
+// An RGB document of two layers: a photo-like background and, over it, a
+// disk with a shadow, a glow, an inner shadow and a stroke.
+psdtest::Bytes bench_effects_psd(uint32_t side);
+
 // Where a ZIP case's zlib stream starts in its file, and the bytes it
 // inflates to.
 size_t bench_zip_stream_offset(const BenchCase& benchCase);

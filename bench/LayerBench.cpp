@@ -40,9 +40,16 @@ const psdtest::Bytes& layered_file(uint32_t side)
 	return file;
 }
 
-void run_render(benchmark::State& state, BTranslatorRoster& roster, uint32_t side)
+const psdtest::Bytes& effects_file(uint32_t side)
 {
-	const psdtest::Bytes& psd = layered_file(side);
+	static psdtest::Bytes file;
+	if (file.empty())
+		file = bench_effects_psd(side);
+	return file;
+}
+
+void run_render(benchmark::State& state, BTranslatorRoster& roster, const psdtest::Bytes& psd)
+{
 	BMemoryIO in(psd.data(), psd.size());
 	translator_info info;
 	if (roster.Identify(&in, nullptr, &info, 0, nullptr, B_TRANSLATOR_BITMAP) != B_OK) {
@@ -92,7 +99,14 @@ void register_layer_benchmarks(BTranslatorRoster& roster, uint32_t side)
 {
 	benchmark::RegisterBenchmark(
 	    "layers_render",
-	    [&roster, side](benchmark::State& state) { run_render(state, roster, side); })
+	    [&roster, side](benchmark::State& state) { run_render(state, roster, layered_file(side)); })
+	    ->Unit(benchmark::kMillisecond)
+	    ->UseRealTime();
+	// Half the side: the effects' reach around a layer of the whole canvas.
+	benchmark::RegisterBenchmark("layers_effects",
+	                             [&roster, side](benchmark::State& state) {
+		                             run_render(state, roster, effects_file(side / 2));
+	                             })
 	    ->Unit(benchmark::kMillisecond)
 	    ->UseRealTime();
 	benchmark::RegisterBenchmark("layers_channels",

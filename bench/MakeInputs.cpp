@@ -29,6 +29,9 @@ int main(int argc, char** argv)
 	}
 	if (only.empty() || only == "layers10")
 		files.emplace_back("layers10", bench_layered_psd(side, 10));
+	// Only when asked: the batches of the command-line comparison stay as they are.
+	if (only == "layers_effects")
+		files.emplace_back("layers_effects", bench_effects_psd(side));
 	for (const auto& [name, bytes] : files) {
 		const std::string path = std::string(argv[1]) + "/" + name + ".psd";
 		FILE* file = fopen(path.c_str(), "wb");

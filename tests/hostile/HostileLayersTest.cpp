@@ -6,6 +6,7 @@
 // limited, where no sanitizer needs the room.
 
 #include "AddressSpaceLimit.h"
+#include "DescriptorWriter.h"
 #include "HostileSupport.h"
 #include "PsdLayerWriter.h"
 
@@ -183,7 +184,78 @@ TEST(HostileLayers, RenderedOrRefusedWithAReasonInBoundedMemory)
 	}
 }
 
-} // namespace
+// A layer style of `count` stroke entries that say nothing: strokes of
+// one pixel, black, outside.
+Bytes emptyStrokes(uint32_t count)
+{
+	DescriptorBytes style;
+	style.Head("null", 1).Item("frameFXMulti", "VlLs").U32(count);
+	for (uint32_t i = 0; i < count; i++)
+		style.Code("Objc").Head("FrFX", 0);
+	return style.Effects();
+}
+
+// Lists in one another, each claiming 60000 elements and holding one.
+Bytes nestedLists()
+{
+	DescriptorBytes style;
+	style.Head("null", 1).Item("frameFXMulti", "VlLs");
+	for (int i = 0; i < 31; i++)
+		style.U32(60000).Code("VlLs");
+	style.U32(0);
+	Bytes block = style.Effects();
+	block.resize(400000, 0);
+	return block;
+}
+
+// A 1000 x 1000 opaque square on a 1200 x 1200 canvas, with its style: held
+// whole over their reach, each stroke took 4 MB.
+Bytes styledSquare(const Bytes& style)
+{
+	const uint32_t side = 1200;
+	LayerRecord square = pixelLayer(100, 100, 1000, 200);
+	square.channels[0].samples.assign(square.channels[0].samples.size(), 255);
+	square.blocks.push_back({"lfx2", style});
+	PsdLayout layout = psdLayout(3, 8, 3, side, side);
+	layout.layerInfo = layerSection({square});
+	return psdPackBits(layout, std::vector<Bytes>(3, Bytes((size_t)side * side, 255)));
+}
+
+TEST(HostileLayers, EffectsStayDrawnInBoundedMemoryAndTime)
+{
+	if (!psdtest::kAddressSpaceLimitWorks)
+		GTEST_SKIP() << "no address space limit under a sanitizer";
+	addOns();
+	struct Case {
+		const char* what;
+		Bytes file;
+		bool stroked;
+	} cases[] = {{"100 empty stroke entries", styledSquare(emptyStrokes(100)), true},
+	             {"1000 empty stroke entries", styledSquare(emptyStrokes(1000)), true},
+	             {"32 nested descriptor lists", styledSquare(nestedLists()), false}};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.what);
+		EXPECT_TRUE(psdtest::runsWithin(
+		    256,
+		    [&] {
+			    BMemoryIO in(c.file.data(), c.file.size());
+			    BMessage extension;
+			    extension.AddBool(TARNWICK_EXT_LAYERS, true);
+			    const Outcome outcome =
+			        translateWith(addOns().tarnwick, 0x70736420, &in, &extension);
+			    const Bytes pixels = pixelsOf(outcome);
+			    if (outcome.status != B_OK || pixels.size() != 1200 * 1200 * 4)
+				    return false;
+			    // Along row 600: the stroke left of the square, then the square.
+			    const uint8_t* stroke = &pixels[(600 * 1200 + 99) * 4];
+			    const uint8_t* inside = &pixels[(600 * 1200 + 100) * 4];
+			    const bool black = stroke[0] == 0 && stroke[1] == 0 && stroke[2] == 0;
+			    return inside[2] == 200 && inside[3] == 255 &&
+			           (c.stroked ? black && stroke[3] == 255 : stroke[3] == 0);
+		    },
+		    5));
+	}
+}
 
 // What a file manager meets in a Downloads folder: small files that ask for
 // vast work. Their thumbnails come in bounded memory and CPU time, or are
@@ -270,3 +342,5 @@ TEST(HostileLayers, FullSizeRenderingsPastTheLimitAreRefusedNamingIt)
 	extension.FindString(B_TRANSLATOR_EXT_FAILURE_REASON, &reason);
 	EXPECT_NE(nullptr, strstr(reason, "limit")) << reason;
 }
+
+} // namespace

@@ -26,8 +26,8 @@ const bool kAddressSpaceLimitWorks = true;
 #endif
 
 // True when `run` returned true in a child allowed `mebibytes` more address
-// space than it had when it started.
-inline bool runsWithin(size_t mebibytes, const std::function<bool()>& run)
+// space than it had when it started, and (when not 0) `seconds` of CPU time.
+inline bool runsWithin(size_t mebibytes, const std::function<bool()>& run, rlim_t seconds = 0)
 {
 	const pid_t pid = fork();
 	if (pid == 0) {
@@ -35,7 +35,10 @@ inline bool runsWithin(size_t mebibytes, const std::function<bool()>& run)
 		std::ifstream("/proc/self/statm") >> pages;
 		const rlim_t limit = (rlim_t)pages * sysconf(_SC_PAGESIZE) + ((rlim_t)mebibytes << 20);
 		const struct rlimit rlimit = {limit, limit};
-		_exit(setrlimit(RLIMIT_AS, &rlimit) == 0 && run() ? 0 : 1);
+		const struct rlimit cpu = {seconds, seconds};
+		const bool limited = setrlimit(RLIMIT_AS, &rlimit) == 0 &&
+		                     (seconds == 0 || setrlimit(RLIMIT_CPU, &cpu) == 0);
+		_exit(limited && run() ? 0 : 1);
 	}
 	int status = 0;
 	return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&

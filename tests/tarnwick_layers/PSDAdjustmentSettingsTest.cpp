@@ -2,8 +2,8 @@
 // where they belong, a colour lookup's table located without being read, and
 // damaged blocks refused or read within their caps.
 
-#include "BigEndianBytes.h"
 #include "CorpusBlocks.h"
+#include "DescriptorWriter.h"
 
 #include <core/PSDCore.h>
 #include <layers/adjustments/PSDAdjustmentSettings.h>
@@ -46,7 +46,7 @@ struct Layer {
 };
 
 template <class Kind>
-std::optional<Kind> readAs(const std::string& key, const BigEndianBytes& bytes,
+std::optional<Kind> readAs(const std::string& key, const psdtest::DescriptorBytes& bytes,
                            uint16 mode = PSD_MODE_RGB)
 {
 	const std::unique_ptr<PSDAdjustmentSettings> settings =
@@ -57,10 +57,10 @@ std::optional<Kind> readAs(const std::string& key, const BigEndianBytes& bytes,
 }
 
 // A versioned descriptor of numbers, as 'CgEd', 'vibA' and 'blwh' are.
-BigEndianBytes descriptor(std::initializer_list<std::pair<const char*, double>> numbers,
-                          bool flag = false)
+psdtest::DescriptorBytes descriptor(std::initializer_list<std::pair<const char*, double>> numbers,
+                                    bool flag = false)
 {
-	BigEndianBytes bytes;
+	psdtest::DescriptorBytes bytes;
 	bytes.U32(16).Head("null", (uint32)numbers.size() + 1);
 	for (const auto& number : numbers)
 		bytes.Item(number.first, "doub").Double(number.second);
@@ -68,19 +68,19 @@ BigEndianBytes descriptor(std::initializer_list<std::pair<const char*, double>> 
 }
 
 // One block of each binary kind, with settings of its own in every field.
-BigEndianBytes levelsBlock()
+psdtest::DescriptorBytes levelsBlock()
 {
-	BigEndianBytes levels;
+	psdtest::DescriptorBytes levels;
 	levels.U16(2);
 	for (int record = 0; record < 29; record++)
 		levels.U16(record).U16(255 - record).U16(2 * record).U16(250).U16(record * 300);
 	return levels;
 }
 
-BigEndianBytes curvesBlock()
+psdtest::DescriptorBytes curvesBlock()
 {
 	// The composite, channel 1, and channel 5, which no document renders.
-	BigEndianBytes curves;
+	psdtest::DescriptorBytes curves;
 	curves.U8(0).U16(1).U32(0x45);
 	curves.U16(2).U16(10).U16(0).U16(240).U16(250);
 	curves.U16(3).U16(0).U16(0).U16(200).U16(100).U16(255).U16(255);
@@ -88,29 +88,29 @@ BigEndianBytes curvesBlock()
 	return curves;
 }
 
-BigEndianBytes hueSaturationBlock()
+psdtest::DescriptorBytes hueSaturationBlock()
 {
-	BigEndianBytes hue;
+	psdtest::DescriptorBytes hue;
 	hue.U16(2).U8(1).U8(0).U16(-90).U16(-20).U16(30).U16(15).U16(-300).U16(-40);
 	for (int range = 0; range < 6; range++)
 		hue.U16(range).U16(10 * range).U16(20 * range).U16(-range).U16(range).U16(-range).U16(0);
 	return hue;
 }
 
-BigEndianBytes gradientMapBlock()
+psdtest::DescriptorBytes gradientMapBlock()
 {
 	// Version 3 (an interpolation method), a name, white and then black.
-	BigEndianBytes map;
+	psdtest::DescriptorBytes map;
 	map.U16(3).U8(1).U8(0).Code("Lnr ").U32(2).U16('g').U16('m').U16(2);
 	map.U32(5000).U32(25).U16(0).U16(65535).U16(65535).U16(65535).U16(0).U16(0);
 	map.U32(1024).U32(60).U16(8).U16(10000).U16(0).U16(0).U16(0).U16(0);
 	return map.U16(1).U32(0).U32(50).U16(255).U16(2).U16(2048);
 }
 
-BigEndianBytes mixerBlock()
+psdtest::DescriptorBytes mixerBlock()
 {
 	// Two records and a half.
-	BigEndianBytes mixer;
+	psdtest::DescriptorBytes mixer;
 	mixer.U16(1).U16(1);
 	for (int v : {100, -250, 0, 0, 20, 0, 0, 50, 0, 0, 1, 2})
 		mixer.U16(v);
@@ -118,9 +118,9 @@ BigEndianBytes mixerBlock()
 }
 
 // The block of every binary kind, by key.
-std::map<std::string, BigEndianBytes> binaryBlocks()
+std::map<std::string, psdtest::DescriptorBytes> binaryBlocks()
 {
-	BigEndianBytes balance, filter, selective;
+	psdtest::DescriptorBytes balance, filter, selective;
 	for (int v : {0, 0, 0, 50, 0, -150, 0, 0, 0})
 		balance.U16(v);
 	balance.U8(1);
@@ -130,21 +130,21 @@ std::map<std::string, BigEndianBytes> binaryBlocks()
 		selective.U16(i - 18);
 	return {{"levl", levelsBlock()},
 	        {"curv", curvesBlock()},
-	        {"brit", BigEndianBytes().U16(500).U16(-300).U16(300).U16(0)},
-	        {"expA", BigEndianBytes().U16(1).F32(1.5f).F32(-0.25f).F32(2).U16(0)},
+	        {"brit", psdtest::DescriptorBytes().U16(500).U16(-300).U16(300).U16(0)},
+	        {"expA", psdtest::DescriptorBytes().U16(1).F32(1.5f).F32(-0.25f).F32(2).U16(0)},
 	        {"hue2", hueSaturationBlock()},
 	        {"blnc", balance},
 	        {"phfl", filter},
 	        {"mixr", mixerBlock()},
-	        {"post", BigEndianBytes().U16(4).U16(0)},
-	        {"thrs", BigEndianBytes().U16(200).U16(0)},
+	        {"post", psdtest::DescriptorBytes().U16(4).U16(0)},
+	        {"thrs", psdtest::DescriptorBytes().U16(200).U16(0)},
 	        {"grdm", gradientMapBlock()},
 	        {"selc", selective}};
 }
 
-const BigEndianBytes& blockOf(const std::string& key)
+const psdtest::DescriptorBytes& blockOf(const std::string& key)
 {
-	static const std::map<std::string, BigEndianBytes> blocks = binaryBlocks();
+	static const std::map<std::string, psdtest::DescriptorBytes> blocks = binaryBlocks();
 	return blocks.at(key);
 }
 
@@ -170,7 +170,7 @@ TEST(PSDAdjustmentSettings, ToneKindsKeepTheirFields)
 	EXPECT_EQ(3u, curves->curves[2].size());
 	EXPECT_TRUE(curves->curves[1].empty() && curves->curves[3].empty());
 	// A curve drawn by hand: its value at every 8-bit input.
-	BigEndianBytes drawn;
+	psdtest::DescriptorBytes drawn;
 	drawn.U8(1).U16(1).U32(0x2);
 	for (int i = 0; i < 256; i++)
 		drawn.U8((uint8)(255 - i));
@@ -203,14 +203,14 @@ TEST(PSDAdjustmentSettings, ToneKindsKeepTheirFields)
 	EXPECT_EQ(1.5, exposure->exposure);
 	EXPECT_EQ(-0.25, exposure->offset);
 	EXPECT_EQ(2, exposure->gamma);
-	EXPECT_FALSE(
-	    readAs<PSDExposureSettings>("expA", BigEndianBytes().U16(1).F32(1).F32(0).F32(12).U16(0)));
+	EXPECT_FALSE(readAs<PSDExposureSettings>(
+	    "expA", psdtest::DescriptorBytes().U16(1).F32(1).F32(0).F32(12).U16(0)));
 
 	EXPECT_EQ(4, readAs<PSDPosterizeSettings>("post", blockOf("post"))->levels);
-	EXPECT_FALSE(readAs<PSDPosterizeSettings>("post", BigEndianBytes().U16(1).U16(0)));
+	EXPECT_FALSE(readAs<PSDPosterizeSettings>("post", psdtest::DescriptorBytes().U16(1).U16(0)));
 	EXPECT_EQ(200, readAs<PSDThresholdSettings>("thrs", blockOf("thrs"))->level);
-	EXPECT_FALSE(readAs<PSDThresholdSettings>("thrs", BigEndianBytes().U16(0).U16(0)));
-	EXPECT_TRUE(readAs<PSDInvertSettings>("nvrt", BigEndianBytes()));
+	EXPECT_FALSE(readAs<PSDThresholdSettings>("thrs", psdtest::DescriptorBytes().U16(0).U16(0)));
+	EXPECT_TRUE(readAs<PSDInvertSettings>("nvrt", psdtest::DescriptorBytes()));
 }
 
 TEST(PSDAdjustmentSettings, ColourKindsKeepTheirFields)
@@ -240,7 +240,7 @@ TEST(PSDAdjustmentSettings, ColourKindsKeepTheirFields)
 	EXPECT_FLOAT_EQ(1, filter->colour[0]);
 	EXPECT_NEAR(0.502, filter->colour[1], 0.001);
 	EXPECT_EQ(1, filter->density);
-	BigEndianBytes xyz = blockOf("phfl");
+	psdtest::DescriptorBytes xyz = blockOf("phfl");
 	xyz.data[1] = 3;
 	EXPECT_FALSE(readAs<PSDPhotoFilterSettings>("phfl", xyz));
 
@@ -280,7 +280,7 @@ TEST(PSDAdjustmentSettings, ColourKindsKeepTheirFields)
 	ASSERT_TRUE(vibrance);
 	EXPECT_EQ(30, vibrance->vibrance);
 	EXPECT_EQ(-100, vibrance->saturation);
-	BigEndianBytes tinted;
+	psdtest::DescriptorBytes tinted;
 	tinted.U32(16).Head("null", 3).Item("Rd  ", "long").U32(500);
 	tinted.Item("useTint", "bool").U8(1).Item("tintColor", "Objc").Head("RGBC", 3);
 	tinted.Item("Rd  ", "doub").Double(255).Item("Grn ", "doub").Double(0);
@@ -313,9 +313,9 @@ private:
 };
 
 // A colour lookup block around a table of `size` bytes, with `format`.
-BigEndianBytes lookupBlock(size_t size, const std::string& format, bool nested = false)
+psdtest::DescriptorBytes lookupBlock(size_t size, const std::string& format, bool nested = false)
 {
-	BigEndianBytes lookup;
+	psdtest::DescriptorBytes lookup;
 	lookup.U16(1).U32(16).Head("null", nested ? 7 : 6);
 	lookup.Item("lookupType", "enum").ID("colorLookupType").ID("3DLUT");
 	lookup.Item("Nm  ", "TEXT").Unicode(u"film.cube").Item("profile", "tdta").U32(2).U16(7);
@@ -351,11 +351,11 @@ TEST(PSDAdjustmentSettings, ColourLookupTablesAreLocatedNotRead)
 	EXPECT_FALSE(Layer().Block("clrL", lookupBlock(10, "LUTFormat3DL").data).Read(PSD_MODE_RGB));
 	EXPECT_FALSE(
 	    Layer().Block("clrL", lookupBlock(10, "LUTFormatCUBE", true).data).Read(PSD_MODE_RGB));
-	BigEndianBytes cut = lookupBlock(100, "LUTFormatCUBE");
+	psdtest::DescriptorBytes cut = lookupBlock(100, "LUTFormatCUBE");
 	cut.data.resize(cut.data.size() - 50);
 	EXPECT_FALSE(Layer().Block("clrL", cut.data).Read(PSD_MODE_RGB));
 	EXPECT_FALSE(Layer()
-	                 .Block("clrL", BigEndianBytes().U16(1).U32(16).Head("null", 0).data)
+	                 .Block("clrL", psdtest::DescriptorBytes().U16(1).U32(16).Head("null", 0).data)
 	                 .Read(PSD_MODE_RGB));
 }
 
@@ -406,13 +406,13 @@ TEST(PSDAdjustmentSettings, DamagedBlocksGiveNothingOrBoundedSettings)
 
 	// Counts far past what the block holds.
 	EXPECT_FALSE(readAs<PSDCurvesSettings>(
-	    "curv", BigEndianBytes().U8(0).U16(1).U32(1).U16(65535).U16(0).U16(0)));
+	    "curv", psdtest::DescriptorBytes().U8(0).U16(1).U32(1).U16(65535).U16(0).U16(0)));
 	EXPECT_FALSE(readAs<PSDCurvesSettings>(
-	    "curv", BigEndianBytes().U8(0).U16(1).U32(1).U16(0).U16(0).U16(0)));
+	    "curv", psdtest::DescriptorBytes().U8(0).U16(1).U32(1).U16(0).U16(0).U16(0)));
 	EXPECT_FALSE(readAs<PSDGradientMapSettings>(
-	    "grdm", BigEndianBytes().U16(1).U8(0).U8(0).U32(0x7fffffff)));
+	    "grdm", psdtest::DescriptorBytes().U16(1).U8(0).U8(0).U32(0x7fffffff)));
 	EXPECT_FALSE(readAs<PSDGradientMapSettings>(
-	    "grdm", BigEndianBytes().U16(1).U8(0).U8(0).U32(0).U16(65535).U32(0)));
+	    "grdm", psdtest::DescriptorBytes().U16(1).U8(0).U8(0).U32(0).U16(65535).U32(0)));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "BigEndianBytes.h"
+#include "AddressSpaceLimit.h"
 #include "CorpusBlocks.h"
+#include "DescriptorWriter.h"
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>
 #include <layers/PSDDescriptorColor.h>
@@ -14,15 +15,17 @@ namespace {
 
 const std::string kCorpus = SHARED_CORPUS_DIR;
 
-bool Parse(const BigEndianBytes& bytes, PSDDescriptor* descriptor)
+typedef psdtest::DescriptorBytes Bytes;
+
+bool Parse(const Bytes& bytes, PSDDescriptor* descriptor)
 {
 	return psdParseDescriptor(bytes.data.data(), bytes.data.size(), descriptor);
 }
 
 // One item of every value type the parser knows.
-BigEndianBytes AllTypes()
+psdtest::DescriptorBytes AllTypes()
 {
-	BigEndianBytes b;
+	psdtest::DescriptorBytes b;
 	b.Unicode(u"Name \u00e9\U0001F600").ID("longClassID").U32(16);
 	b.Item("doub", "doub").Double(2.5);
 	b.Item("Angl", "UntF").Code("#Ang").Double(-30);
@@ -59,7 +62,7 @@ BigEndianBytes AllTypes()
 
 TEST(PSDDescriptor, EveryValueTypeReadsBack)
 {
-	BigEndianBytes bytes = AllTypes();
+	psdtest::DescriptorBytes bytes = AllTypes();
 	PSDDescriptor d;
 	size_t consumed = 0;
 	ASSERT_TRUE(psdParseDescriptor(bytes.data.data(), bytes.data.size(), &d, &consumed));
@@ -110,45 +113,46 @@ TEST(PSDDescriptor, EveryValueTypeReadsBack)
 
 TEST(PSDDescriptor, DamagedInputFailsCleanly)
 {
-	BigEndianBytes whole = AllTypes();
+	psdtest::DescriptorBytes whole = AllTypes();
 	PSDDescriptor d;
 	for (size_t size = 0; size < whole.data.size(); size++)
 		EXPECT_FALSE(psdParseDescriptor(whole.data.data(), size, &d)) << size;
 	EXPECT_TRUE(d.items.empty());
 
-	BigEndianBytes unknown;
+	psdtest::DescriptorBytes unknown;
 	unknown.Head("null", 1).Item("Nm  ", "what").U32(0);
-	BigEndianBytes reference;
+	psdtest::DescriptorBytes reference;
 	reference.Head("null", 1).Item("Nm  ", "obj ").U32(1).Code("what").U32(0);
-	BigEndianBytes items; // claims more items than its bytes could hold
+	psdtest::DescriptorBytes items; // claims more items than its bytes could hold
 	items.Head("null", 0x0fffffff).Item("Nm  ", "bool").data.push_back(0);
-	BigEndianBytes list;
+	psdtest::DescriptorBytes list;
 	list.Head("null", 1).Item("Nm  ", "VlLs").U32(0xffffffff).Code("long").U32(0);
-	BigEndianBytes text;
+	psdtest::DescriptorBytes text;
 	text.Head("null", 1).Item("Nm  ", "TEXT").U32(0x80000001).U32(0);
-	BigEndianBytes floats;
+	psdtest::DescriptorBytes floats;
 	floats.Head("null", 1).Item("Nm  ", "UnFl").Code("#Pxl").U32(0x20000001).Double(0);
-	BigEndianBytes key;
+	psdtest::DescriptorBytes key;
 	key.Head("null", 1).U32(0xfffffffc).Code("bool").data.push_back(0);
-	BigEndianBytes nan;
+	psdtest::DescriptorBytes nan;
 	nan.Head("null", 1).Item("Nm  ", "doub").U32(0x7ff80000).U32(0);
-	for (const BigEndianBytes* bytes : {&unknown, &reference, &items, &list, &text, &floats, &key})
+	for (const psdtest::DescriptorBytes* bytes :
+	     {&unknown, &reference, &items, &list, &text, &floats, &key})
 		EXPECT_FALSE(Parse(*bytes, &d));
 	ASSERT_TRUE(Parse(nan, &d));
 	EXPECT_EQ(d.Number("Nm  ", 3), 3);
 
 	EXPECT_FALSE(psdParseVersionedDescriptor(items.data.data(), items.data.size(), &d));
 
-	BigEndianBytes shallow, deep;
-	for (int i = 0; i < PSD_DESCRIPTOR_MAX_DEPTH; i++)
+	Bytes shallow, deep;
+	for (int i = 0; i < PSDDescriptorLimits().depth; i++)
 		shallow.Head("null", 1).Item("Objc", "Objc");
 	shallow.Head("null", 0);
-	for (int i = 0; i < PSD_DESCRIPTOR_MAX_DEPTH + 1; i++)
+	for (int i = 0; i < PSDDescriptorLimits().depth + 1; i++)
 		deep.Head("null", 1).Item("Objc", "Objc");
 	deep.Head("null", 0);
 	EXPECT_TRUE(Parse(shallow, &d));
 	EXPECT_FALSE(Parse(deep, &d));
-	BigEndianBytes lists;
+	psdtest::DescriptorBytes lists;
 	lists.Head("null", 1).Item("VlLs", "VlLs");
 	for (int i = 0; i < 100000; i++)
 		lists.U32(1).Code("VlLs");
@@ -156,9 +160,27 @@ TEST(PSDDescriptor, DamagedInputFailsCleanly)
 	EXPECT_FALSE(Parse(lists, &d));
 }
 
+TEST(PSDDescriptor, CountsHoldNothingBeforeTheirValuesAreRead)
+{
+	if (!psdtest::kAddressSpaceLimitWorks)
+		GTEST_SKIP() << "no address space limit under a sanitizer";
+	// Lists in one another, each claiming 60000 elements and holding one:
+	// sized from their counts, they took 16 MiB each.
+	Bytes lists;
+	lists.Head("null", 1).Item("VlLs", "VlLs");
+	for (int i = 0; i < PSDDescriptorLimits().depth - 1; i++)
+		lists.U32(60000).Code("VlLs");
+	lists.U32(0);
+	lists.data.resize(400000, 0);
+	EXPECT_TRUE(psdtest::runsWithin(64, [&] {
+		PSDDescriptor d;
+		return !Parse(lists, &d);
+	}));
+}
+
 struct ColorCase {
 	const char* name;
-	BigEndianBytes color;
+	psdtest::DescriptorBytes color;
 	uint16 mode;
 	std::vector<float> stored;
 };
@@ -166,12 +188,12 @@ struct ColorCase {
 TEST(PSDDescriptor, ColorsBecomeStoredChannelValues)
 {
 	auto rgb = [](double r, double g, double b) {
-		BigEndianBytes c;
+		psdtest::DescriptorBytes c;
 		c.Head("RGBC", 3).Item("Rd  ", "doub").Double(r).Item("Grn ", "doub").Double(g);
 		c.Item("Bl  ", "long").U32((uint32)b);
 		return c;
 	};
-	BigEndianBytes cmyk, gray, hsb, lab, floats, book;
+	psdtest::DescriptorBytes cmyk, gray, hsb, lab, floats, book;
 	cmyk.Head("CMYC", 4).Item("Cyn ", "doub").Double(20).Item("Mgnt", "doub").Double(0);
 	cmyk.Item("Ylw ", "doub").Double(0).Item("Blck", "doub").Double(50);
 	gray.Head("Grsc", 1).Item("Gry ", "doub").Double(30);

@@ -2,7 +2,7 @@
 // a reason: it is never left out of the picture without a word.
 
 #include "AddressSpaceLimit.h"
-#include "BigEndianBytes.h"
+#include "DescriptorWriter.h"
 #include "PsdLayerWriter.h"
 
 #include <DataIO.h>
@@ -20,7 +20,7 @@ namespace {
 // A colour lookup whose table (blanks, which make no .cube) has `size` bytes.
 psdtest::LayerBlock lookup(uint32 size)
 {
-	BigEndianBytes block;
+	psdtest::DescriptorBytes block;
 	block.U16(1).U32(16).Head("null", 2);
 	block.Item("LUTFormat", "enum").ID("LUTFormatType").ID("LUTFormatCUBE");
 	block.Item("LUT3DFileData", "tdta").U32(size);

@@ -16,10 +16,10 @@
 
 namespace {
 
-const PSDRenderTarget kRGB = {1, 1, 3, PSD_MODE_RGB, 8, false};
-const PSDRenderTarget kGray = {1, 1, 1, PSD_MODE_GRAYSCALE, 8, false};
-const PSDRenderTarget kCMYK16 = {1, 1, 4, PSD_MODE_CMYK, 16, false};
-const PSDRenderTarget kRGB32 = {1, 1, 3, PSD_MODE_RGB, 32, false};
+const PSDRenderTarget kRGB = {1, 1, 3, PSD_MODE_RGB, 8};
+const PSDRenderTarget kGray = {1, 1, 1, PSD_MODE_GRAYSCALE, 8};
+const PSDRenderTarget kCMYK16 = {1, 1, 4, PSD_MODE_CMYK, 16};
+const PSDRenderTarget kRGB32 = {1, 1, 3, PSD_MODE_RGB, 32};
 
 // Tables for colour lookups: the bytes of a file that locations point into.
 class TableSource : public PSDRenderSource {

@@ -90,6 +90,52 @@ TEST(PSDBlur, StridesLeaveTheRestOfTheRowAlone)
 	}
 }
 
+// Rows in order, counted.
+class Rows : public PSDBlurSource {
+public:
+	Rows(const std::vector<float>& plane, int32 width) : fPlane(plane), fWidth(width) {}
+	void ReadRow(int32 y, float* row) override
+	{
+		EXPECT_EQ(fNext, y);
+		fNext = y + 1;
+		std::copy_n(fPlane.begin() + size_t(y) * fWidth, fWidth, row);
+	}
+	int32 fNext = 0;
+
+private:
+	const std::vector<float>& fPlane;
+	int32 fWidth;
+};
+
+// Down the columns the rows go by as they come, only a window of them read
+// ahead: the result is the one the lines along the rows give, turned.
+TEST(PSDBlur, RollingRowsBlurDownAsAlongWithinAWindow)
+{
+	const int32 width = 23, height = 700;
+	const double radius = 9;
+	std::vector<float> plane(size_t(width) * height), turned(plane.size());
+	uint32 noise = 1;
+	for (float& value : plane) {
+		noise = noise * 1103515245 + 12345;
+		value = float(noise >> 16 & 1023) / 1023;
+	}
+	for (int32 y = 0; y < height; y++)
+		for (int32 x = 0; x < width; x++)
+			turned[size_t(x) * height + y] = plane[size_t(y) * width + x];
+	ASSERT_EQ(B_OK, psdBlurPlane(turned.data(), height, width, height, radius, kPSDBlurEdgeClamp));
+
+	Rows rows(plane, width);
+	PSDRollingBlur blur(rows, width, height, radius, kPSDBlurEdgeClamp);
+	double worst = 0;
+	for (int32 y = 0; y < height; y++) {
+		const float* row = blur.Row(y);
+		EXPECT_LE(rows.fNext, std::min(height, y + psdBlurReach(radius) + 16));
+		for (int32 x = 0; x < width; x++)
+			worst = std::max(worst, double(std::fabs(row[x] - turned[size_t(x) * height + y])));
+	}
+	EXPECT_LT(worst, 1e-5);
+}
+
 TEST(PSDBlur, HostileRadiiAndSizes)
 {
 	std::vector<float> plane = {0, 1, 0, 0, 1, 0};

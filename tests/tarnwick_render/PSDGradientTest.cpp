@@ -1,8 +1,11 @@
 #include "CorpusBlocks.h"
+#include <core/PSDBytes.h>
 #include <core/PSDCore.h>
 #include <layers/PSDDescriptor.h>
+#include <layers/style/PSDFillSettings.h>
+#include <layers/style/PSDPatternTable.h>
+#include <render/paint/PSDFill.h>
 #include <render/paint/PSDGradient.h>
-#include <render/paint/PSDGradientFill.h>
 #include <render/paint/PSDGradientGeometry.h>
 
 #include <DataIO.h>
@@ -181,15 +184,21 @@ std::vector<uint8> MergedRGBA(const std::vector<uint8>& file, uint32* width, uin
 	return pixels;
 }
 
-std::vector<PSDDescriptor> GradientFills(const std::vector<uint8>& file)
+// The settings of every gradient fill block of a file, read as a layer
+// holding the block.
+std::vector<PSDFillSettings> GradientFills(const std::vector<uint8>& file)
 {
-	std::vector<PSDDescriptor> fills;
+	BMemoryIO in(file.data(), file.size());
+	const PSDModelContext context = {&in,   1000, 1000, PSD_MODE_RGB, 3, 8,
+	                                 false, 90,   30,   nullptr,      {}};
+	PSDPatternTable patterns(context);
+	std::vector<PSDFillSettings> fills;
 	for (size_t i = 0; i + 12 < file.size(); i++) {
 		if (memcmp(&file[i], "8BIMGdFl", 8) != 0)
 			continue;
-		fills.emplace_back();
-		EXPECT_TRUE(
-		    psdParseVersionedDescriptor(&file[i + 12], file.size() - i - 12, &fills.back()));
+		PSDLayer layer = {};
+		layer.blocks.push_back({psdKey("GdFl"), i + 12, psdBig32(&file[i + 8])});
+		fills.push_back(psdReadFill(context, layer, patterns));
 	}
 	return fills;
 }
@@ -217,7 +226,7 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 	std::vector<uint8> file = read_corpus_file(kCorpus + "/layers/gradient-styles.psd");
 	uint32 width, height;
 	std::vector<uint8> merged = MergedRGBA(file, &width, &height);
-	std::vector<PSDDescriptor> fills = GradientFills(file);
+	std::vector<PSDFillSettings> fills = GradientFills(file);
 	ASSERT_FALSE(merged.empty());
 	ASSERT_EQ(fills.size(), 20u);
 	PSDRect document = {0, 0, (int32)width, (int32)height};
@@ -226,8 +235,8 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 		PSDRect box = {(int32)(k % 5) * 32, (int32)(k / 5) * 50, 0, 0};
 		box.right = box.left + 32;
 		box.bottom = box.top + 32;
-		PSDGradientFill fill;
-		ASSERT_TRUE(fill.Init(fills[k], PSD_MODE_RGB, document, box)) << k;
+		ASSERT_TRUE(fills[k].present) << k;
+		PSDGradientFill fill(fills[k].paint.gradient, document, box);
 		std::vector<std::vector<float>> planes = Render(fill, box);
 		// One pixel in from the shape's antialiased edges.
 		double difference = 0;
@@ -249,10 +258,8 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 	// from where these rules put them.
 	EXPECT_LT(total / 15, 1.0);
 	EXPECT_LT(worst, 6.0);
-	for (size_t k = 15; k < 20; k++) {
-		PSDGradientFill noise;
-		EXPECT_FALSE(noise.Init(fills[k], PSD_MODE_RGB, document, document));
-	}
+	for (size_t k = 15; k < 20; k++)
+		EXPECT_FALSE(fills[k].present);
 
 	// Colour to transparent, full canvas: the merged alpha is the fill's.
 	file = read_corpus_file(kCorpus + "/layers/layers__gradient-fill.psd");
@@ -261,12 +268,61 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 	ASSERT_EQ(fills.size(), 1u);
 	ASSERT_EQ(merged.size(), (size_t)width * height * 4);
 	document = {0, 0, (int32)width, (int32)height};
-	PSDGradientFill fill;
-	ASSERT_TRUE(fill.Init(fills[0], PSD_MODE_RGB, document, document));
+	ASSERT_TRUE(fills[0].present);
+	PSDGradientFill fill(fills[0].paint.gradient, document, document);
 	std::vector<std::vector<float>> planes = Render(fill, document);
 	for (size_t i = 0; i < (size_t)width * height; i++) {
 		ASSERT_EQ(Byte(planes[3][i]), merged[i * 4 + 3]) << i;
 		ASSERT_EQ(Byte(planes[0][i]), 255);
+	}
+}
+
+// Rendered at half the size, a gradient is the full-size one averaged down.
+TEST(PSDGradient, ReducedRenderingIsTheFullOneScaledDown)
+{
+	PSDPaintSettings paint;
+	paint.kind = PSD_PAINT_GRADIENT;
+	PSDGradientSettings& gradient = paint.gradient;
+	gradient.channels = 3;
+	gradient.colours = {
+	    {0, 0.5, {1, 0, 0.2f}}, {0.6, 0.3, {0, 1, 0.5f}}, {1, 0.5, {0.3f, 0.3f, 1}}};
+	gradient.alphas = {{0, 0.5, {1}}, {1, 0.5, {0.2f}}};
+	PSDRenderTarget full = {64, 64, 3, PSD_MODE_RGB, 8};
+	PSDRenderTarget half = full;
+	half.width = half.height = 32;
+	half.scale = 0.5;
+	for (PSDGradientShape shape :
+	     {PSD_GRADIENT_LINEAR, PSD_GRADIENT_RADIAL, PSD_GRADIENT_DIAMOND}) {
+		gradient.shape = shape;
+		gradient.angle = 30;
+		std::unique_ptr<PSDFill> large = psdMakeFill(paint, full, {8, 4, 56, 60}, false);
+		std::unique_ptr<PSDFill> small = psdMakeFill(paint, half, {4, 2, 28, 30}, false);
+		double total = 0, worst = 0;
+		std::vector<float> rows(64 * 4 * 2), row(32 * 4);
+		for (int32 y = 0; y < 32; y++) {
+			for (int32 v = 0; v < 2; v++) {
+				float* planes[3] = {&rows[v * 256], &rows[v * 256 + 64], &rows[v * 256 + 128]};
+				large->Row(0, 2 * y + v, 64, planes, &rows[v * 256 + 192]);
+			}
+			float* planes[3] = {&row[0], &row[32], &row[64]};
+			small->Row(0, y, 32, planes, &row[96]);
+			for (int p = 0; p < 4; p++) {
+				for (int32 x = 0; x < 32; x++) {
+					double mean = 0;
+					for (int32 v = 0; v < 2; v++)
+						mean +=
+						    (rows[v * 256 + p * 64 + 2 * x] + rows[v * 256 + p * 64 + 2 * x + 1]) /
+						    4;
+					const double difference = std::fabs(row[p * 32 + x] - mean);
+					total += difference;
+					worst = std::max(worst, difference);
+				}
+			}
+		}
+		// A sample at a cusp (the centre, a diamond's diagonals) is not the
+		// mean around it.
+		EXPECT_LT(total / (32 * 32 * 4), 0.002) << shape;
+		EXPECT_LT(worst, 0.06) << shape;
 	}
 }
 

@@ -88,7 +88,7 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 	std::string reason;
 	ASSERT_EQ(B_OK, psdCoreDescribe(&in, &doc, &reason, false)) << reason;
 	ASSERT_EQ(B_OK, psdReadLayers(&in, doc, &records, &reason)) << reason;
-	PSDRenderTarget full = {(int32)kSide, (int32)kSide, 3, 3, 8, false};
+	PSDRenderTarget full = {(int32)kSide, (int32)kSide, 3, 3, 8};
 	const PSDModelContext context = {&in,
 	                                 full.width,
 	                                 full.height,
@@ -106,7 +106,7 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 
 	for (uint32 side : {75u, 64u, 23u}) {
 		SCOPED_TRACE(side);
-		PSDCompositor whole(model, records, full, source, &in);
+		PSDCompositor whole(model, full, source);
 		ASSERT_EQ(B_OK, whole.Init());
 		AreaAverageSink averaged(kSide, kSide, side, side);
 		ASSERT_EQ(B_OK, psdRenderModel(whole, full, averaged));
@@ -115,7 +115,7 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 		PSDRenderTarget small = full;
 		small.width = small.height = (int32)side;
 		small.scale = (double)side / kSide;
-		PSDCompositor scaled(model, records, small, source, &in);
+		PSDCompositor scaled(model, small, source);
 		ASSERT_EQ(B_OK, scaled.Init());
 		std::vector<uint32> pixels((size_t)side * side);
 		PSDPixelBufferSink sink(pixels.data());

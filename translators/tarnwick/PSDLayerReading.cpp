@@ -59,19 +59,17 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 {
 	const PSDDocument& document = request.document;
 	BPositionIO* in = request.in;
-	PSDRenderTarget target = {
-	    (int32)document.width, (int32)document.height, psdRenderedColours(document.mode),
-	    document.mode,         records.depth,          document.IsPSB()};
-	target.globalAngle = globalResource(in, document, PSD_RESOURCE_GLOBAL_ANGLE, 120);
-	target.globalBlocks = &records.globalBlocks;
+	const PSDRenderTarget target = {(int32)document.width, (int32)document.height,
+	                                psdRenderedColours(document.mode), document.mode,
+	                                records.depth};
 	const PSDModelContext context = {in,
 	                                 target.width,
 	                                 target.height,
 	                                 target.mode,
 	                                 target.colours,
 	                                 target.depth,
-	                                 target.psb,
-	                                 target.globalAngle,
+	                                 document.IsPSB(),
+	                                 globalResource(in, document, PSD_RESOURCE_GLOBAL_ANGLE, 120),
 	                                 globalResource(in, document, PSD_RESOURCE_GLOBAL_ALTITUDE, 30),
 	                                 &records.globalBlocks,
 	                                 PSDModelLimits()};
@@ -82,7 +80,7 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 
 	const uint64 limit = workLimit(request);
 	const bool reduced = size.width != document.width || size.height != document.height;
-	PSDCompositor full(model, records, target, source, in);
+	PSDCompositor full(model, target, source);
 	status_t status = full.Init();
 	if (status != B_OK)
 		return request.Fail(status, "not enough memory to render the layers");
@@ -109,7 +107,7 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 		small.height = (int32)size.height;
 		small.scale =
 		    std::min((double)size.width / document.width, (double)size.height / document.height);
-		PSDCompositor scaled(model, records, small, source, in);
+		PSDCompositor scaled(model, small, source);
 		status = scaled.Init();
 		if (status == B_OK && scaled.Work() > reducedLimit)
 			return tooMuchWork(request, scaled.Work(), reducedLimit);

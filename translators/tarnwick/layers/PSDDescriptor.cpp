@@ -120,6 +120,7 @@ struct DescriptorReader {
 	const uint8* data;
 	size_t left;
 	int depth;
+	int maxDepth;
 	size_t valuesLeft;
 
 	bool Bytes(void* out, size_t count)
@@ -269,8 +270,9 @@ bool DescriptorReader::Reference(std::vector<PSDReferenceItem>* reference)
 	uint32 count;
 	if (!Count(&count, kMinReferenceItem))
 		return false;
-	reference->resize(count);
-	for (PSDReferenceItem& item : *reference) {
+	valuesLeft -= count;
+	for (uint32 i = 0; i < count; i++) {
+		PSDReferenceItem& item = reference->emplace_back();
 		if (!Code(&item.form))
 			return false;
 		bool ok;
@@ -310,7 +312,7 @@ bool DescriptorReader::Value(const std::string& type, PSDDescriptorValue* value)
 				return false;
 			value->integer = count;
 		}
-		if (depth >= PSD_DESCRIPTOR_MAX_DEPTH)
+		if (depth >= maxDepth)
 			return false;
 		value->descriptor.reset(new PSDDescriptor);
 		depth++;
@@ -320,13 +322,12 @@ bool DescriptorReader::Value(const std::string& type, PSDDescriptorValue* value)
 	}
 	if (type == "VlLs") {
 		uint32 count;
-		if (!Count(&count, kMinListItem) || depth >= PSD_DESCRIPTOR_MAX_DEPTH)
+		if (!Count(&count, kMinListItem) || depth >= maxDepth)
 			return false;
-		value->list.resize(count);
 		depth++;
-		for (PSDDescriptorValue& element : value->list) {
+		for (uint32 i = 0; i < count; i++) {
 			std::string elementType;
-			if (!Code(&elementType) || !Value(elementType, &element))
+			if (!Code(&elementType) || !Value(elementType, &value->list.emplace_back()))
 				return false;
 		}
 		depth--;
@@ -385,8 +386,8 @@ bool DescriptorReader::Descriptor(PSDDescriptor* descriptor)
 	if (!Unicode(&descriptor->className) || !ID(&descriptor->classID) ||
 	    !Count(&count, kMinDescriptorItem))
 		return false;
-	descriptor->items.resize(count);
-	for (PSDDescriptorItem& item : descriptor->items) {
+	for (uint32 i = 0; i < count; i++) {
+		PSDDescriptorItem& item = descriptor->items.emplace_back();
 		std::string type;
 		if (!ID(&item.key) || !Code(&type) || !Value(type, &item.value))
 			return false;
@@ -396,10 +397,11 @@ bool DescriptorReader::Descriptor(PSDDescriptor* descriptor)
 
 } // namespace
 
-bool psdParseDescriptor(const uint8* data, size_t size, PSDDescriptor* descriptor, size_t* consumed)
+bool psdParseDescriptor(const uint8* data, size_t size, PSDDescriptor* descriptor, size_t* consumed,
+                        const PSDDescriptorLimits& limits)
 {
 	*descriptor = PSDDescriptor();
-	DescriptorReader reader{data, size, 0, PSD_DESCRIPTOR_MAX_VALUES};
+	DescriptorReader reader{data, size, 0, limits.depth, limits.values};
 	if (!reader.Descriptor(descriptor)) {
 		*descriptor = PSDDescriptor();
 		return false;
@@ -410,12 +412,12 @@ bool psdParseDescriptor(const uint8* data, size_t size, PSDDescriptor* descripto
 }
 
 bool psdParseVersionedDescriptor(const uint8* data, size_t size, PSDDescriptor* descriptor,
-                                 size_t* consumed)
+                                 size_t* consumed, const PSDDescriptorLimits& limits)
 {
 	*descriptor = PSDDescriptor();
 	if (size < 4 || data[0] != 0 || data[1] != 0 || data[2] != 0 || data[3] != 16)
 		return false;
-	if (!psdParseDescriptor(data + 4, size - 4, descriptor, consumed))
+	if (!psdParseDescriptor(data + 4, size - 4, descriptor, consumed, limits))
 		return false;
 	if (consumed != nullptr)
 		*consumed += 4;

@@ -82,18 +82,26 @@ public:
 	std::vector<PSDDescriptorItem> items; // in file order
 };
 
+// How deep descriptors may nest (objects and lists in one another) and how
+// many values one may hold in all: a value takes about 300 bytes held, 5 in
+// the file.
+struct PSDDescriptorLimits {
+	int depth = 32;
+	size_t values = 1 << 16;
+};
+
 // A bare descriptor at the start of data. The parse fails (false) on any
-// value type it does not know, on data that ends early, on nesting deeper than
-// PSD_DESCRIPTOR_MAX_DEPTH and past PSD_DESCRIPTOR_MAX_VALUES values.
-// `consumed` (optional) receives the descriptor's size in bytes.
+// value type it does not know, on data that ends early, on nesting deeper
+// and on more values than the limits allow. Nothing is sized from a count in
+// the file: what is held grows with what is read. `consumed` (optional)
+// receives the descriptor's size in bytes.
 bool psdParseDescriptor(const uint8* data, size_t size, PSDDescriptor* descriptor,
-                        size_t* consumed = nullptr);
+                        size_t* consumed = nullptr,
+                        const PSDDescriptorLimits& limits = PSDDescriptorLimits());
 // The form most blocks use: a 4-byte descriptor version, 16, then the descriptor
 // (SoCo, GdFl, PtFl, CgEd, blwh, vstk; vogk, lfx2, lmfx after their own version).
 bool psdParseVersionedDescriptor(const uint8* data, size_t size, PSDDescriptor* descriptor,
-                                 size_t* consumed = nullptr);
-
-const int PSD_DESCRIPTOR_MAX_DEPTH = 32;
-const size_t PSD_DESCRIPTOR_MAX_VALUES = 1 << 18;
+                                 size_t* consumed = nullptr,
+                                 const PSDDescriptorLimits& limits = PSDDescriptorLimits());
 
 #endif

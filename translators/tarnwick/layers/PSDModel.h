@@ -11,6 +11,8 @@
 #include "PSDLayers.h"
 #include "PSDVectorPath.h"
 #include "adjustments/PSDAdjustmentSettings.h"
+#include "style/PSDFillSettings.h"
+#include "style/PSDLayerStyle.h"
 
 #include <memory>
 #include <vector>
@@ -85,6 +87,14 @@ struct PSDModelLayer {
 
 	// An adjustment layer's settings; null where it holds none read here.
 	std::unique_ptr<PSDAdjustmentSettings> adjustment;
+	// A fill layer's fill, and the box a gradient or pattern aligns with
+	// when the layer has no path: its user mask's rectangle, or empty for
+	// the document.
+	PSDFillSettings fillPaint;
+	PSDRect fillBox = {0, 0, 0, 0};
+	// A shape's stroke along its path; its effects.
+	PSDShapeStrokeSettings stroke;
+	PSDLayerStyleSettings style;
 
 	std::vector<PSDModelLayer> children; // a group's, bottom first
 };
@@ -92,7 +102,7 @@ struct PSDModelLayer {
 struct PSDModel {
 	PSDModelLayer document; // its children are the stack, bottom first
 	uint16 depth = 8;       // of the layers' channel data
-	size_t layers = 0;      // records read into the tree
+	size_t records = 0;     // of the section, which the layers' indices count
 };
 
 #endif

@@ -5,6 +5,7 @@
 // document, and the caps that keep a hostile file's model small whatever its
 // counts claim.
 
+#include "PSDDescriptor.h"
 #include "PSDLayers.h"
 
 #include <DataIO.h>
@@ -18,6 +19,12 @@ struct PSDModelLimits {
 	// the points its curves may flatten to.
 	uint32 knotsPerPath = 1 << 16;
 	size_t pointsPerPath = 1 << 20;
+	// Nesting and values of one descriptor.
+	PSDDescriptorLimits descriptor;
+	// Patterns the document's blocks may list, and the bytes of those
+	// decoded (a pattern of 2048 x 2048 RGB pixels with alpha takes 32 MiB).
+	size_t patterns = 1 << 12;
+	uint64 patternBytes = 64 << 20;
 };
 
 struct PSDModelContext {

@@ -2,6 +2,7 @@
 
 #include <core/PSDBytes.h>
 #include <layers/adjustments/PSDAdjustmentSettings.h>
+#include <layers/style/PSDPatternTable.h>
 
 #include <algorithm>
 #include <cmath>
@@ -152,9 +153,38 @@ bool showsKeptPixels(const PSDLayer& record)
 	       record.mask.vectorDensity == 255 && record.mask.vectorFeather <= 0;
 }
 
+// A fill layer's, drawn from its description; where it cannot be, the
+// layer shows its channels (a noise gradient's, a pattern's the file lacks).
+void readFill(const PSDModelContext& context, const PSDLayer& record, PSDPatternTable& patterns,
+              PSDModelLayer* layer)
+{
+	layer->fillPaint = psdReadFill(context, record, patterns);
+	if (!layer->fillPaint.present) {
+		layer->kind = PSD_LAYER_PIXELS;
+		return;
+	}
+	const PSDUserMask& user = record.mask.user;
+	if (user.present && !isEmpty(user.rect) && !(user.flags & PSD_MASK_DISABLED))
+		layer->fillBox = user.rect;
+}
+
+// A shape's stroke follows one outline: shapes combined by path operations
+// are stroked along the outline of what they make, which strokes of their
+// own outlines would not give.
+void readStroke(const PSDModelContext& context, const PSDLayer& record, PSDModelLayer* layer)
+{
+	layer->stroke = psdReadShapeStroke(context, record);
+	size_t shapes = 0;
+	for (const PSDOutline& outline : layer->vectorMask.path.outlines)
+		shapes += outline.operation != kPSDPathSameShape;
+	if (shapes > 1)
+		layer->stroke.enabled = false;
+}
+
 // False, with the reason, for a layer past the context's limits.
 bool readLayer(const PSDModelContext& context, const PSDLayers& records, int index,
-               uint32 blendMode, bool group, PSDModelLayer* read, std::string* reason)
+               uint32 blendMode, bool group, PSDPatternTable& patterns, PSDModelLayer* read,
+               std::string* reason)
 {
 	const PSDLayer& record = records.layers[(size_t)index];
 	PSDModelLayer& layer = *read;
@@ -186,8 +216,16 @@ bool readLayer(const PSDModelContext& context, const PSDLayers& records, int ind
 		layer.adjustment = psdReadAdjustmentSettings(context, record);
 	}
 	// A fill layer shown by its kept pixels has its shape in them already.
-	if (group || drawnFill || !hasFillBlock(record))
-		return readVectorMask(context, record, &layer.vectorMask, reason);
+	if ((group || drawnFill || !hasFillBlock(record)) &&
+	    !readVectorMask(context, record, &layer.vectorMask, reason))
+		return false;
+	if (layer.kind == PSD_LAYER_FILL) {
+		readFill(context, record, patterns, &layer);
+		if (layer.kind == PSD_LAYER_FILL && layer.vectorMask.present)
+			readStroke(context, record, &layer);
+	}
+	if (layer.kind != PSD_LAYER_GROUP && layer.kind != PSD_LAYER_ADJUSTMENT)
+		layer.style = psdReadLayerStyle(context, record, patterns);
 	return true;
 }
 
@@ -197,11 +235,13 @@ status_t psdReadModel(const PSDModelContext& context, const PSDLayers& records, 
                       std::string* reason)
 {
 	model->depth = records.depth;
-	model->layers = 0;
+	model->records = records.layers.size();
 	model->document = PSDModelLayer();
 	model->document.kind = PSD_LAYER_GROUP;
 	// The records come bottom first with a group's end marker below its
 	// layers and the group's own record above them.
+	// Patterns are decoded once each, the first time a layer asks for one.
+	PSDPatternTable patterns(context);
 	std::vector<PSDModelLayer> open(1); // open[0] is the document
 	int flattened = 0;                  // group ends met past the depth limit, still open
 	for (size_t i = 0; i < records.layers.size(); i++) {
@@ -221,7 +261,7 @@ status_t psdReadModel(const PSDModelContext& context, const PSDLayers& records, 
 			continue;
 		}
 		PSDModelLayer layer;
-		if (!readLayer(context, records, (int)i, blendMode, group, &layer, reason))
+		if (!readLayer(context, records, (int)i, blendMode, group, patterns, &layer, reason))
 			return B_ERROR;
 		// A group without its end marker holds nothing.
 		if (group && open.size() > 1) {
@@ -229,7 +269,6 @@ status_t psdReadModel(const PSDModelContext& context, const PSDLayers& records, 
 			open.pop_back();
 		}
 		open.back().children.push_back(std::move(layer));
-		model->layers++;
 	}
 	// End markers without a group: their layers belong to the level below.
 	while (open.size() > 1) {

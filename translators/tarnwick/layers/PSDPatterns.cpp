@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -39,14 +38,6 @@ bool readHeader(PSDStreamReader& reader, Header* header)
 	return !reader.Failed();
 }
 
-// IDs compare without the NUL descriptors often keep at the end.
-std::string trimmed(std::string text)
-{
-	while (!text.empty() && text.back() == '\0')
-		text.pop_back();
-	return text;
-}
-
 bool unpackBits(const uint8* in, size_t size, uint8* out, size_t count)
 {
 	size_t i = 0, o = 0;
@@ -66,21 +57,23 @@ bool unpackBits(const uint8* in, size_t size, uint8* out, size_t count)
 	return o == count;
 }
 
-float sample(const uint8* p, uint32 depth)
+// A stored sample as 16 bits: 8-bit values exactly (255 is 65535).
+uint16 sample(const uint8* p, uint32 depth)
 {
 	if (depth == 16)
-		return psdBig16(p) / 65535.0f;
+		return psdBig16(p);
 	if (depth == 32) {
 		uint32 bits = psdBig32(p);
 		float value;
 		memcpy(&value, &bits, 4);
-		return value == value ? std::min(1.0f, std::max(0.0f, value)) : 0;
+		value = value == value ? std::min(1.0f, std::max(0.0f, value)) : 0;
+		return (uint16)(value * 65535 + 0.5f);
 	}
-	return p[0] / 255.0f;
+	return (uint16)(p[0] * 257);
 }
 
 // One channel's array into plane; false when it is not there as described.
-bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 height, float* plane)
+bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 height, uint16* plane)
 {
 	if (reader.Big32() == 0)
 		return false;
@@ -101,30 +94,25 @@ bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 he
 	}
 	const size_t bytes = depth / 8;
 	const size_t rowBytes = (size_t)width * bytes;
-	std::vector<uint8> data, packed;
+	std::vector<uint8> data(rowBytes * height, 0), packed;
 	bool ok = true;
-	try {
-		data.assign(rowBytes * height, 0);
-		if (compression == 0) {
-			ok = reader.Read(data.data(), std::min<uint64>(data.size(), end - dataStart));
-		} else if (compression == 1) {
-			std::vector<uint16> counts((size_t)height);
-			for (uint16& count : counts)
-				count = reader.Big16();
-			for (int32 y = 0; y < height && ok && !reader.Failed(); y++) {
-				packed.resize(counts[y]);
-				ok = reader.Read(packed.data(), packed.size());
-				unpackBits(packed.data(), packed.size(), &data[(size_t)y * rowBytes], rowBytes);
-			}
-		} else if (compression == 2 || compression == 3) {
-			PSDInflater inflater(in, dataStart, end - dataStart);
-			ok = inflater.InitCheck() == B_OK;
-			if (ok)
-				inflater.Read(data.data(), data.size());
-		} else {
-			ok = false;
+	if (compression == 0) {
+		ok = reader.Read(data.data(), std::min<uint64>(data.size(), end - dataStart));
+	} else if (compression == 1) {
+		std::vector<uint16> counts((size_t)height);
+		for (uint16& count : counts)
+			count = reader.Big16();
+		for (int32 y = 0; y < height && ok && !reader.Failed(); y++) {
+			packed.resize(counts[y]);
+			ok = reader.Read(packed.data(), packed.size());
+			unpackBits(packed.data(), packed.size(), &data[(size_t)y * rowBytes], rowBytes);
 		}
-	} catch (const std::bad_alloc&) {
+	} else if (compression == 2 || compression == 3) {
+		PSDInflater inflater(in, dataStart, end - dataStart);
+		ok = inflater.InitCheck() == B_OK;
+		if (ok)
+			inflater.Read(data.data(), data.size());
+	} else {
 		ok = false;
 	}
 	reader.Seek(end);
@@ -146,70 +134,74 @@ bool readPixels(BPositionIO* in, PSDStreamReader& reader, const Header& header, 
 	const size_t size = (size_t)header.width * header.height;
 	if (reader.Failed() || colours == 0 || stored < (uint32)colours || stored > 64)
 		return false;
-	const int channels = header.mode == PSD_MODE_INDEXED ? 3 : colours;
-	std::vector<float> planes;
-	try {
-		planes.assign(size * (colours + 1), 1.0f);
-	} catch (const std::bad_alloc&) {
-		return false;
-	}
-	for (int c = 0; c < colours; c++) {
-		if (!readChannel(in, reader, header.width, header.height, &planes[size * c]))
-			return false;
-	}
-	// A further channel of the same size is the pattern's transparency.
-	std::vector<float> alpha(size);
-	const bool hasAlpha = stored > (uint32)colours &&
-	                      readChannel(in, reader, header.width, header.height, alpha.data());
+	const bool indexed = header.mode == PSD_MODE_INDEXED;
+	const int channels = indexed ? 3 : colours;
 	pattern->width = header.width;
 	pattern->height = header.height;
 	pattern->mode = header.mode;
 	pattern->channels = channels;
-	try {
-		pattern->planes.assign(size * (channels + 1), 1.0f);
-	} catch (const std::bad_alloc&) {
-		return false;
+	// Indexed patterns read their one channel of indices behind the planes
+	// the table fills.
+	pattern->samples.assign(size * (channels + 1), 65535);
+	uint16* alpha = &pattern->samples[size * channels];
+	uint16* indices = indexed ? alpha : &pattern->samples[0];
+	for (int c = 0; c < colours; c++) {
+		if (!readChannel(in, reader, header.width, header.height, indices + size * c))
+			return false;
 	}
-	if (header.mode == PSD_MODE_INDEXED) {
+	if (indexed) {
 		for (size_t i = 0; i < size; i++) {
-			const int index = std::min(255, (int)(planes[i] * 255 + 0.5f));
+			const int index = std::min(255, (alpha[i] + 128) / 257);
 			for (int c = 0; c < 3; c++)
-				pattern->planes[size * c + i] = header.table[c * 256 + index] / 255.0f;
+				pattern->samples[size * c + i] = (uint16)(header.table[c * 256 + index] * 257);
 		}
-	} else {
-		std::copy(planes.begin(), planes.begin() + size * colours, pattern->planes.begin());
 	}
-	if (hasAlpha)
-		std::copy(alpha.begin(), alpha.end(), pattern->planes.begin() + size * channels);
+	// A further channel of the same size is the pattern's transparency.
+	if (stored <= (uint32)colours || !readChannel(in, reader, header.width, header.height, alpha))
+		std::fill(alpha, alpha + size, 65535);
 	return true;
 }
 
 } // namespace
 
-bool psdReadPattern(BPositionIO* in, const std::vector<PSDBlock>& blocks, const std::string& id,
-                    PSDPattern* pattern)
+std::string psdPatternID(std::string id)
 {
-	const std::string wanted = trimmed(id);
+	while (!id.empty() && id.back() == '\0')
+		id.pop_back();
+	return id;
+}
+
+std::map<std::string, PSDBlock> psdFindPatterns(BPositionIO* in,
+                                                const std::vector<PSDBlock>& blocks, size_t most)
+{
+	std::map<std::string, PSDBlock> found;
 	for (const PSDBlock& block : blocks) {
 		if (block.key != psdKey("Patt") && block.key != psdKey("Pat2") &&
 		    block.key != psdKey("Pat3"))
 			continue;
 		PSDStreamReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
-		while (reader.Left() >= 4) {
+		while (reader.Left() >= 4 && found.size() < most) {
 			const uint32 length = reader.Big32();
 			if (reader.Failed() || length == 0 || length > reader.Left())
 				break;
 			const uint64 next = reader.Position() + ((length + 3) & ~3ull);
+			const PSDBlock record = {block.key, reader.Position(), length};
 			PSDStreamReader one = reader.Sub(length);
 			Header header;
-			if (readHeader(one, &header) && trimmed(header.id) == wanted) {
-				return header.width > 0 && header.height > 0 &&
-				       (uint64)header.width * header.height <= kPSDPatternMaxPixels &&
-				       readPixels(in, one, header, pattern);
-			}
+			if (readHeader(one, &header))
+				found.emplace(psdPatternID(header.id), record);
 			if (next > reader.End() || !reader.Seek(next))
 				break;
 		}
 	}
-	return false;
+	return found;
+}
+
+bool psdReadPattern(BPositionIO* in, const PSDBlock& record, PSDPattern* pattern)
+{
+	PSDStreamReader reader(in, record.offset, psdAddOffsets(record.offset, record.length));
+	Header header;
+	return readHeader(reader, &header) && header.width > 0 && header.height > 0 &&
+	       (uint64)header.width * header.height <= kPSDPatternMaxPixels &&
+	       readPixels(in, reader, header, pattern);
 }

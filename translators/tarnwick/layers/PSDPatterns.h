@@ -7,6 +7,7 @@
 
 #include "PSDLayers.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,18 +18,29 @@ struct PSDPattern {
 	int32 width = 0;
 	int32 height = 0;
 	uint16 mode = 0; // the pattern's own colour mode
-	// Its colour channels, then alpha (all 1 where it has none): planes of
-	// width x height floats in [0, 1], stored values; indexed patterns come
-	// as RGB through their colour table.
+	// Its colour channels, then alpha (all opaque where it has none): planes
+	// of width x height stored values, 65535 for 1; indexed patterns come as
+	// RGB through their colour table.
 	int channels = 0;
-	std::vector<float> planes;
+	std::vector<uint16> samples;
 
-	const float* Plane(int c) const { return &planes[(size_t)c * width * height]; }
+	float Sample(int plane, size_t at) const
+	{
+		return samples[(size_t)plane * width * height + at] / 65535.0f;
+	}
 };
 
-// The pattern whose unique ID is `id` from the blocks (of any of the three
-// keys), decoded. False when none has it or it cannot be read.
-bool psdReadPattern(BPositionIO* in, const std::vector<PSDBlock>& blocks, const std::string& id,
-                    PSDPattern* pattern);
+// Where the patterns of the blocks lie, by unique ID (without the NULs
+// descriptors often keep at the end); the first of an ID wins. At most
+// `most` of them are listed.
+std::map<std::string, PSDBlock> psdFindPatterns(BPositionIO* in,
+                                                const std::vector<PSDBlock>& blocks, size_t most);
+
+// Decodes the pattern whose record psdFindPatterns located. False when it
+// cannot be read or has more than kPSDPatternMaxPixels pixels.
+bool psdReadPattern(BPositionIO* in, const PSDBlock& record, PSDPattern* pattern);
+
+// An ID as patterns compare them.
+std::string psdPatternID(std::string id);
 
 #endif

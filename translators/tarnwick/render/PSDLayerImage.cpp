@@ -6,6 +6,7 @@
 #include <core/PSDChannels.h>
 #include <core/PSDCore.h>
 #include <core/PSDFloatSamples.h>
+#include <layers/style/PSDPatternTable.h>
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "PSDRenderTarget.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 

@@ -5,10 +5,9 @@
 // depth, at its own size or, for a reduced reading that the full size would
 // cost too much for, scaled down.
 
-#include <layers/PSDLayers.h>
+#include <layers/PSDGeometry.h>
 
-#include <cmath>
-#include <vector>
+#include <SupportDefs.h>
 
 struct PSDRenderTarget {
 	int32 width; // canvas pixels: the document's size times scale, rounded
@@ -16,11 +15,6 @@ struct PSDRenderTarget {
 	int colours; // channels of the document's colour mode that are rendered
 	uint16 mode;
 	uint16 depth;
-	bool psb;
-	// What layer effects share across the document: the light's angle
-	// (degrees) and the blocks that hold patterns.
-	double globalAngle = 120;
-	const std::vector<PSDBlock>* globalBlocks = nullptr;
 	// Canvas pixels per document pixel: sizes, distances and positions the
 	// file gives in document pixels are multiplied by it.
 	double scale = 1;

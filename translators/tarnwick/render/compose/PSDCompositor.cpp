@@ -38,24 +38,21 @@ void mixTowards(int colours, float* const colour[], float* alpha, const float* c
 
 } // namespace
 
-PSDCompositor::PSDCompositor(const PSDModel& model, const PSDLayers& records,
-                             const PSDRenderTarget& target, PSDRenderSource& source,
-                             BPositionIO* in)
+PSDCompositor::PSDCompositor(const PSDModel& model, const PSDRenderTarget& target,
+                             PSDRenderSource& source)
     : fModel(model), fTarget(target), fTop(0), fRows(0)
 {
-	fPainters.resize(records.layers.size());
-	Collect(model.document.children, records, source, in);
+	fPainters.resize(model.records);
+	Collect(model.document.children, source);
 }
 
 // A painter for every layer that can show, made before anything is drawn.
-void PSDCompositor::Collect(const std::vector<PSDModelLayer>& layers, const PSDLayers& records,
-                            PSDRenderSource& source, BPositionIO* in)
+void PSDCompositor::Collect(const std::vector<PSDModelLayer>& layers, PSDRenderSource& source)
 {
 	for (const PSDModelLayer& layer : layers) {
 		if (layer.hidden)
 			continue;
-		fPainters[(size_t)layer.record].reset(
-		    new PSDLayerPainter(layer, records.layers[(size_t)layer.record], fTarget, source, in));
+		fPainters[(size_t)layer.record].reset(new PSDLayerPainter(layer, fTarget, source));
 		fDeepKnockout = fDeepKnockout || layer.knockout == 2;
 		if (layer.blendIf.count > 0) {
 			PSDBlendIf blendIf(layer.blendIf, fTarget);
@@ -64,7 +61,7 @@ void PSDCompositor::Collect(const std::vector<PSDModelLayer>& layers, const PSDL
 				fBlendIfs[(size_t)layer.record].reset(new PSDBlendIf(blendIf));
 			}
 		}
-		Collect(layer.children, records, source, in);
+		Collect(layer.children, source);
 	}
 }
 

@@ -21,9 +21,7 @@
 
 class PSDCompositor {
 public:
-	// `records` and `in` serve the settings not yet in the model.
-	PSDCompositor(const PSDModel& model, const PSDLayers& records, const PSDRenderTarget& target,
-	              PSDRenderSource& source, BPositionIO* in);
+	PSDCompositor(const PSDModel& model, const PSDRenderTarget& target, PSDRenderSource& source);
 
 	// Works out where every layer paints, before any band is rendered.
 	status_t Init();
@@ -42,8 +40,7 @@ public:
 	status_t Render(PSDBand& band);
 
 private:
-	void Collect(const std::vector<PSDModelLayer>& layers, const PSDLayers& records,
-	             PSDRenderSource& source, BPositionIO* in);
+	void Collect(const std::vector<PSDModelLayer>& layers, PSDRenderSource& source);
 	status_t Compose(const std::vector<PSDModelLayer>& nodes, PSDBand& target, int depth);
 	// Paints a node onto the target; with clip, its alpha is limited to the
 	// clip's shape; with shapeOut, the node's own shape is kept there.

@@ -6,11 +6,6 @@
 #include <render/effects/PSDLayerEffects.h>
 #include <render/shape/PSDBlur.h>
 
-#include <core/PSDBytes.h>
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
-#include <layers/adjustments/PSDAdjustmentSettings.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -18,33 +13,11 @@
 
 namespace {
 
-const uint64 kLargestDescriptor = 16 << 20;
-
 // How far past the canvas a layer's pixels are ever asked for.
 const int32 kFarPastCanvas = 1 << 16;
 // How far past the canvas a layer's pixels are read, for effects whose
 // shadows and glows reach onto the canvas from outside it.
 const int32 kSeenPastCanvas = 512;
-
-bool readDescriptorBlock(BPositionIO* in, const PSDLayer& layer, uint32 key,
-                         PSDDescriptor* descriptor)
-{
-	const PSDBlock* block = layer.Block(key);
-	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
-	       psdParseVersionedDescriptor(data.data(), data.size(), descriptor);
-}
-
-// Newer shape layers keep a solid fill as vector content ('vscg': the kind
-// of fill, then its descriptor).
-bool readShapeContent(BPositionIO* in, const PSDLayer& layer, PSDDescriptor* descriptor)
-{
-	const PSDBlock* block = layer.Block(psdKey("vscg"));
-	std::vector<uint8> data;
-	return block != nullptr && psdReadBlock(in, *block, &data, kLargestDescriptor) &&
-	       data.size() > 4 && psdBig32(data.data()) == psdKey("SoCo") &&
-	       psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor);
-}
 
 PSDRect farPastCanvas(const PSDRenderTarget& target)
 {
@@ -54,11 +27,9 @@ PSDRect farPastCanvas(const PSDRenderTarget& target)
 
 } // namespace
 
-PSDLayerPainter::PSDLayerPainter(const PSDModelLayer& layer, const PSDLayer& record,
-                                 const PSDRenderTarget& target, PSDRenderSource& source,
-                                 BPositionIO* in)
-    : fLayer(layer), fRecord(record), fTarget(target), fSource(source), fIn(in),
-      fGroup(layer.kind == PSD_LAYER_GROUP)
+PSDLayerPainter::PSDLayerPainter(const PSDModelLayer& layer, const PSDRenderTarget& target,
+                                 PSDRenderSource& source)
+    : fLayer(layer), fTarget(target), fSource(source), fGroup(layer.kind == PSD_LAYER_GROUP)
 {
 }
 
@@ -106,11 +77,9 @@ status_t PSDLayerPainter::Init()
 
 	fVectorParameters.density = fLayer.vectorMask.density;
 	fVectorParameters.feather = fLayer.vectorMask.feather;
-	if (fLayer.vectorMask.present && fFill)
-		ReadStroke();
 	fReach = fExtent;
-	if (!fGroup && !fIsAdjustment) {
-		fEffects = psdReadLayerEffects(fIn, fTarget, fRecord);
+	if (!fGroup && !fIsAdjustment && fLayer.style.enabled) {
+		fEffects = psdMakeLayerEffects(fLayer.style, fTarget);
 		if (fEffects)
 			fReach = intersection(fEffects->Extent(fExtent), canvas);
 	}
@@ -120,30 +89,17 @@ status_t PSDLayerPainter::Init()
 void PSDLayerPainter::InitFill()
 {
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
-	PSDDescriptor fill;
-	if (readDescriptorBlock(fIn, fRecord, psdKey("GdFl"), &fill)) {
-		// A gradient aligns with the layer: its shape, or else its user
-		// mask's rectangle, or else the document.
-		PSDRect box = canvas;
-		if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
-			box = fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
-		else if (fRecord.mask.user.present && !isEmpty(fRecord.mask.user.rect) &&
-		         !(fRecord.mask.user.flags & PSD_MASK_DISABLED))
-			box = fTarget.Canvas(fRecord.mask.user.rect);
-		PSDGradientFill gradient;
-		if (gradient.Init(fill, fTarget.mode, canvas, box)) {
-			fFill.reset(new PSDGradientLayerFill(std::move(gradient)));
-			fExtent = canvas;
-		}
-	} else if (readDescriptorBlock(fIn, fRecord, psdKey("SoCo"), &fill) ||
-	           readShapeContent(fIn, fRecord, &fill)) {
-		float colour[5] = {};
-		const PSDDescriptor* value = fill.Child("Clr ");
-		if (value != nullptr)
-			psdDescriptorColor(*value, fTarget.mode, colour);
-		fFill.reset(new PSDSolidFill(colour, fTarget.colours));
-		fExtent = canvas;
+	// A gradient or pattern aligns with the layer: its shape, or else its
+	// user mask's rectangle, or else the document.
+	PSDRect box = canvas;
+	if (fLayer.fillPaint.paint.kind == PSD_PAINT_SOLID) {
+	} else if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0) {
+		box = fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+	} else if (!isEmpty(fLayer.fillBox)) {
+		box = fTarget.Canvas(fLayer.fillBox);
 	}
+	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box, false);
+	fExtent = canvas;
 }
 
 void PSDLayerPainter::Begin()
@@ -153,21 +109,14 @@ void PSDLayerPainter::Begin()
 	// adjustments, and the work they would cost is weighed first.
 	if (fIsAdjustment && fLayer.adjustment)
 		fAdjustment = psdMakeAdjustment(*fLayer.adjustment, fTarget, fSource);
-	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
-	if (pixels)
-		OpenChannels();
-	if (fLayer.userMask.present)
-		OpenUserMask();
+	Open(fContent, true);
 }
 
 void PSDLayerPainter::Finish()
 {
 	fAdjustment.reset();
-	fColour.clear();
-	fTransparency.reset();
-	fMaskRows.reset();
-	fFeathered.reset();
-	std::vector<float>().swap(fRow);
+	fContent = Readers();
+	fShape = Readers();
 }
 
 // What can show on the canvas and what effects around it may see of the
@@ -208,81 +157,92 @@ uint64 PSDLayerPainter::ReadWork() const
 	const double kPathRow = 16;
 	if (fLayer.vectorMask.present)
 		work += (uint64)std::min(1e18, fLayer.vectorMask.path.rows * fTarget.scale * kPathRow *
-		                                   (fStroke.enabled ? 3 : 1));
+		                                   (fLayer.stroke.enabled ? 3 : 1));
 	return work;
 }
 
-// The colour and transparency channels.
-void PSDLayerPainter::OpenChannels()
+// The colour and transparency channels, or, for the shape alone, the
+// transparency; and the user mask.
+void PSDLayerPainter::Open(Readers& readers, bool colour)
 {
-	fWindow = ChannelWindow();
-	if (isEmpty(fWindow))
-		return;
-	fRow.resize((size_t)(fWindow.right - fWindow.left));
-	fColour.resize((size_t)fTarget.colours);
-	for (int c = 0; c < fTarget.colours && c < (int)fLayer.colour.size(); c++) {
-		if (fLayer.colour[(size_t)c].length == 0)
-			continue;
-		fColour[(size_t)c].reset(new PSDScaledRows(fSource, fLayer.colour[(size_t)c], fLayer.bounds,
-		                                           fWindow, fTarget, PSDScaledRows::kColour));
+	readers.open = true;
+	const bool pixels = !fGroup && !fIsAdjustment && !fFill;
+	fWindow = pixels ? ChannelWindow() : PSDRect{0, 0, 0, 0};
+	if (!isEmpty(fWindow)) {
+		readers.row.resize((size_t)(fWindow.right - fWindow.left));
+		readers.colour.resize((size_t)fTarget.colours);
+		for (int c = 0; colour && c < fTarget.colours && c < (int)fLayer.colour.size(); c++) {
+			if (fLayer.colour[(size_t)c].length == 0)
+				continue;
+			readers.colour[(size_t)c].reset(new PSDScaledRows(fSource, fLayer.colour[(size_t)c],
+			                                                  fLayer.bounds, fWindow, fTarget,
+			                                                  PSDScaledRows::kColour));
+		}
+		if (fLayer.hasTransparency) {
+			readers.transparency.reset(new PSDScaledRows(fSource, fLayer.transparency,
+			                                             fLayer.bounds, fWindow, fTarget,
+			                                             PSDScaledRows::kCoverage));
+		}
 	}
-	if (fLayer.hasTransparency) {
-		fTransparency.reset(new PSDScaledRows(fSource, fLayer.transparency, fLayer.bounds, fWindow,
-		                                      fTarget, PSDScaledRows::kCoverage));
-	}
+	if (fLayer.userMask.present)
+		OpenUserMask(readers);
 }
 
 // The mask's pixels as far as they can show: the canvas, and around it as
 // far as a feather reaches.
-void PSDLayerPainter::OpenUserMask()
+void PSDLayerPainter::OpenUserMask(Readers& readers)
 {
 	const PSDModelUserMask& mask = fLayer.userMask;
 	const double feather = std::min(mask.feather, kPSDBlurMaxRadius) * fTarget.scale;
 	if (feather > 0) {
-		fFeathered.reset(new PSDFeatheredMask(fPaintable.left, fPaintable.right, feather,
-		                                      fMaskOutside,
-		                                      [this](int32 y, int32 left, int32 count, float* row) {
-			                                      SharpMaskRow(y, left, count, row);
-		                                      }));
+		readers.feathered.reset(
+		    new PSDFeatheredMask(fPaintable.left, fPaintable.right, feather, fMaskOutside,
+		                         [this, &readers](int32 y, int32 left, int32 count, float* row) {
+			                         SharpMaskRow(readers, y, left, count, row);
+		                         }));
 	}
-	const int32 reach = fFeathered ? fFeathered->Reach() : 0;
+	const int32 reach = readers.feathered ? readers.feathered->Reach() : 0;
 	fMaskWindow = intersection(
 	    fMaskRect, grown(intersection(fPaintable, {0, 0, fTarget.width, fTarget.height}), reach));
 	if (isEmpty(fMaskWindow))
 		return;
-	fMaskRows.reset(new PSDScaledRows(fSource, mask.channel, mask.rect, fMaskWindow, fTarget,
-	                                  PSDScaledRows::kCoverage, mask.defaultColour / 255.0f));
-	fRow.resize(std::max(fRow.size(), (size_t)(fMaskWindow.right - fMaskWindow.left)));
+	readers.maskRows.reset(new PSDScaledRows(fSource, mask.channel, mask.rect, fMaskWindow, fTarget,
+	                                         PSDScaledRows::kCoverage,
+	                                         mask.defaultColour / 255.0f));
+	readers.row.resize(
+	    std::max(readers.row.size(), (size_t)(fMaskWindow.right - fMaskWindow.left)));
 }
 
 // The mask, with its density, before any feather: its pixels, and its
 // default colour all around them.
-void PSDLayerPainter::SharpMaskRow(int32 y, int32 left, int32 count, float* row)
+void PSDLayerPainter::SharpMaskRow(Readers& readers, int32 y, int32 left, int32 count, float* row)
 {
 	std::fill(row, row + count, fMaskOutside);
-	if (!fMaskRows || y < fMaskWindow.top || y >= fMaskWindow.bottom)
+	if (!readers.maskRows || y < fMaskWindow.top || y >= fMaskWindow.bottom)
 		return;
 	const int32 from = std::max(left, fMaskWindow.left);
 	const int32 to = std::min(left + count, fMaskWindow.right);
 	if (from >= to)
 		return;
-	float* values = fRow.data();
-	fMaskRows->Row(y, values);
+	float* values = readers.row.data();
+	readers.maskRows->Row(y, values);
 	const float density = fLayer.userMask.density / 255.0f;
 	for (int32 x = from; x < to; x++)
 		row[x - left] = 1 - density * (1 - values[x - fMaskWindow.left]);
 }
 
 // Multiplies shape by the user mask over area.
-void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t stride)
+void PSDLayerPainter::ApplyUserMask(Readers& readers, const PSDRect& area, float* shape,
+                                    size_t stride)
 {
 	const int32 width = area.right - area.left;
 	std::vector<float> mask((size_t)width * (area.bottom - area.top), fMaskOutside);
-	if (fFeathered) {
-		fFeathered->Rows(area, mask.data(), (size_t)width);
+	if (readers.feathered) {
+		readers.feathered->Rows(area, mask.data(), (size_t)width);
 	} else {
 		for (int32 y = area.top; y < area.bottom; y++)
-			SharpMaskRow(y, area.left, width, mask.data() + (size_t)(y - area.top) * width);
+			SharpMaskRow(readers, y, area.left, width,
+			             mask.data() + (size_t)(y - area.top) * width);
 	}
 	for (int32 y = area.top; y < area.bottom; y++) {
 		float* row = shape + (size_t)(y - area.top) * stride;
@@ -290,38 +250,6 @@ void PSDLayerPainter::ApplyUserMask(const PSDRect& area, float* shape, size_t st
 		for (int32 x = 0; x < width; x++)
 			row[x] *= values[x];
 	}
-}
-
-void PSDLayerPainter::ReadStroke()
-{
-	PSDDescriptor stroke;
-	if (!readDescriptorBlock(fIn, fRecord, psdKey("vstk"), &stroke))
-		return;
-	fStroke.fill = stroke.Bool("fillEnabled", true);
-	const double width = stroke.Number("strokeStyleLineWidth", 0);
-	// Points become pixels at the resolution the stroke was made for.
-	const double scale = stroke.Unit("strokeStyleLineWidth") == "#Pnt"
-	                         ? stroke.Number("strokeStyleResolution", 72) / 72
-	                         : 1;
-	fStroke.width = std::min(width * scale, 10000.0);
-	fStroke.enabled = stroke.Bool("strokeEnabled", false) && fStroke.width > 0;
-	// Shapes combined by path operations are stroked along the outline of
-	// what they make, which strokes of their own outlines would not give.
-	size_t shapes = 0;
-	for (const PSDOutline& outline : fLayer.vectorMask.path.outlines)
-		shapes += outline.operation != kPSDPathSameShape;
-	if (shapes > 1)
-		fStroke.enabled = false;
-	const std::string alignment = stroke.Enum("strokeStyleLineAlignment");
-	fStroke.alignment = alignment == "strokeStyleAlignCenter"    ? kPSDStrokeCentre
-	                    : alignment == "strokeStyleAlignOutside" ? kPSDStrokeOutside
-	                                                             : kPSDStrokeInside;
-	fStroke.opacity =
-	    (float)std::min(1.0, std::max(0.0, stroke.Number("strokeStyleOpacity", 100) / 100));
-	const PSDDescriptor* content = stroke.Child("strokeStyleContent");
-	const PSDDescriptor* colour = content != nullptr ? content->Child("Clr ") : nullptr;
-	if (colour == nullptr || psdDescriptorColor(*colour, fTarget.mode, fStroke.colour) == 0)
-		fStroke.enabled = false;
 }
 
 PSDRect PSDLayerPainter::Box() const
@@ -332,6 +260,24 @@ PSDRect PSDLayerPainter::Box() const
 }
 
 void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride)
+{
+	Draw(fContent, area, colour, shape, stride);
+}
+
+void PSDLayerPainter::Shape(const PSDRect& area, float* shape, size_t stride)
+{
+	if (!fShape.open)
+		Open(fShape, false);
+	const size_t plane = stride * (size_t)std::max(0, area.bottom - area.top);
+	fShapeColour.resize(plane * fTarget.colours);
+	float* colour[5];
+	for (int c = 0; c < fTarget.colours; c++)
+		colour[c] = fShapeColour.data() + plane * c;
+	Draw(fShape, area, colour, shape, stride);
+}
+
+void PSDLayerPainter::Draw(Readers& readers, const PSDRect& area, float* const colour[],
+                           float* shape, size_t stride)
 {
 	const int32 width = area.right - area.left;
 	if (width <= 0 || area.bottom <= area.top)
@@ -349,17 +295,18 @@ void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* s
 			fFill->Row(area.left, y, (uint32)width, rowColour, shape + at);
 			continue;
 		}
-		PaintPixels(area, y, rowColour, shape + at);
+		PaintPixels(readers, area, y, rowColour, shape + at);
 	}
 	if (fLayer.vectorMask.present)
 		PaintShape(area, colour, shape, stride);
 	if (fLayer.userMask.present)
-		ApplyUserMask(area, shape, stride);
+		ApplyUserMask(readers, area, shape, stride);
 }
 
 // A row of the layer's pixels over area: what the channels hold, and nothing
 // (transparent) around them.
-void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape)
+void PSDLayerPainter::PaintPixels(Readers& readers, const PSDRect& area, int32 y,
+                                  float* const colour[], float* shape)
 {
 	const int32 width = area.right - area.left;
 	const int32 left = std::max(area.left, fWindow.left);
@@ -383,14 +330,16 @@ void PSDLayerPainter::PaintPixels(const PSDRect& area, int32 y, float* const col
 		if (rows == nullptr) {
 			std::fill(out + (left - area.left), out + (right - area.left), missing);
 		} else {
-			rows->Row(y, fRow.data());
-			memcpy(out + (left - area.left), fRow.data() + (left - fWindow.left),
+			rows->Row(y, readers.row.data());
+			memcpy(out + (left - area.left), readers.row.data() + (left - fWindow.left),
 			       sizeof(float) * (right - left));
 		}
 	};
-	for (int c = 0; c < fTarget.colours; c++)
-		read(fColour[(size_t)c].get(), colour[c], 0.0f);
-	read(fTransparency.get(), shape, 1.0f);
+	for (int c = 0; c < fTarget.colours; c++) {
+		read((size_t)c < readers.colour.size() ? readers.colour[(size_t)c].get() : nullptr,
+		     colour[c], 0.0f);
+	}
+	read(readers.transparency.get(), shape, 1.0f);
 }
 
 // The vector mask over the layer's paint, and a shape layer's stroke drawn
@@ -404,30 +353,34 @@ void PSDLayerPainter::PaintShape(const PSDRect& area, float* const colour[], flo
 	if (psdVectorMaskPlane(fLayer.vectorMask.path, fVectorParameters, area, plane.data(),
 	                       (size_t)width, fTarget.scale) != B_OK)
 		return;
-	const float fill = fStroke.enabled && !fStroke.fill ? 0.0f : 1.0f;
+	const PSDShapeStrokeSettings& stroke = fLayer.stroke;
+	const float fill = stroke.enabled && !stroke.fill ? 0.0f : 1.0f;
 	for (int32 y = 0; y < rows; y++) {
 		float* row = shape + (size_t)y * stride;
 		const float* mask = plane.data() + (size_t)y * width;
 		for (int32 x = 0; x < width; x++)
 			row[x] *= mask[x] * fill;
 	}
-	if (!fStroke.enabled)
+	if (!stroke.enabled)
 		return;
-	std::vector<uint8> stroke((size_t)width * rows);
-	if (psdVectorMaskStrokeCoverage(fLayer.vectorMask.path, area, fStroke.width, fStroke.alignment,
-	                                stroke.data(), (size_t)width, fTarget.scale) != B_OK)
+	const PSDStrokeAlignment alignment = stroke.position == PSD_STROKE_CENTRE    ? kPSDStrokeCentre
+	                                     : stroke.position == PSD_STROKE_OUTSIDE ? kPSDStrokeOutside
+	                                                                             : kPSDStrokeInside;
+	std::vector<uint8> covered((size_t)width * rows);
+	if (psdVectorMaskStrokeCoverage(fLayer.vectorMask.path, area, stroke.width, alignment,
+	                                covered.data(), (size_t)width, fTarget.scale) != B_OK)
 		return;
 	for (int32 y = 0; y < rows; y++) {
 		float* row = shape + (size_t)y * stride;
-		const uint8* covered = stroke.data() + (size_t)y * width;
+		const uint8* coverage = covered.data() + (size_t)y * width;
 		for (int32 x = 0; x < width; x++) {
-			const float s = covered[x] / 255.0f * fStroke.opacity;
+			const float s = coverage[x] / 255.0f * stroke.opacity;
 			if (s <= 0)
 				continue;
 			const float a = s + row[x] * (1 - s);
 			for (int c = 0; c < fTarget.colours; c++) {
 				float& value = colour[c][(size_t)y * stride + x];
-				value = (s * fStroke.colour[c] + row[x] * (1 - s) * value) / a;
+				value = (s * stroke.colour.value[c] + row[x] * (1 - s) * value) / a;
 			}
 			row[x] = a;
 		}

@@ -13,6 +13,7 @@
 #include <layers/PSDModel.h>
 #include <render/PSDRenderSource.h>
 #include <render/PSDRenderTarget.h>
+#include <render/effects/PSDShapeSource.h>
 #include <render/paint/PSDFill.h>
 #include <render/shape/PSDFeather.h>
 #include <render/shape/PSDMaskParameters.h>
@@ -24,11 +25,10 @@ class PSDAdjustment;
 class PSDLayerEffects;
 class PSDScaledRows;
 
-class PSDLayerPainter {
+class PSDLayerPainter : public PSDShapeSource {
 public:
-	// `in` and `record` serve the settings not yet in the model.
-	PSDLayerPainter(const PSDModelLayer& layer, const PSDLayer& record,
-	                const PSDRenderTarget& target, PSDRenderSource& source, BPositionIO* in);
+	PSDLayerPainter(const PSDModelLayer& layer, const PSDRenderTarget& target,
+	                PSDRenderSource& source);
 	~PSDLayerPainter();
 
 	status_t Init();
@@ -38,16 +38,16 @@ public:
 
 	const PSDModelLayer& Layer() const { return fLayer; }
 	// The canvas area outside which the layer paints nothing.
-	PSDRect Extent() const { return fExtent; }
+	PSDRect Extent() const override { return fExtent; }
 	// The area its effects may reach too; the extent without effects.
 	PSDRect Reach() const { return fReach; }
 	// Where Paint can be asked for the layer's pixels: the extent and, past
 	// the canvas, as far as its own pixels or its fill go (effects of a
 	// layer that leaves the canvas still see its shape there).
-	PSDRect Paintable() const { return fPaintable; }
+	PSDRect Paintable() const override { return fPaintable; }
 	// The box its effects align with: a shape's path anchors, else the
 	// layer's bounds.
-	PSDRect Box() const;
+	PSDRect Box() const override;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }
@@ -60,25 +60,39 @@ public:
 	uint64 ReadWork() const;
 	// Colour planes and shape of `area` (inside Paintable()), rows `stride`
 	// floats apart; rows come top to bottom from band to band.
-	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride);
+	void Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride) override;
+	// The shape alone, for the layer's effects, which look ahead of the
+	// bands: it reads the channels it needs on its own, so that neither it
+	// nor Paint ever goes back.
+	void Shape(const PSDRect& area, float* shape, size_t stride) override;
 
 private:
+	// The channels one way of reading the layer has open, and its scratch.
+	struct Readers {
+		std::vector<std::unique_ptr<PSDScaledRows>> colour;
+		std::unique_ptr<PSDScaledRows> transparency;
+		std::unique_ptr<PSDScaledRows> maskRows;
+		std::unique_ptr<PSDFeatheredMask> feathered;
+		std::vector<float> row;
+		bool open = false;
+	};
+
 	void InitFill();
 	// The canvas pixels the layer's channels are read for.
 	PSDRect ChannelWindow() const;
-	void OpenChannels();
-	void OpenUserMask();
-	void PaintPixels(const PSDRect& area, int32 y, float* const colour[], float* shape);
-	void SharpMaskRow(int32 y, int32 left, int32 count, float* row);
-	void ApplyUserMask(const PSDRect& area, float* shape, size_t stride);
-	void ReadStroke();
+	void Open(Readers& readers, bool colour);
+	void OpenUserMask(Readers& readers);
+	void Draw(Readers& readers, const PSDRect& area, float* const colour[], float* shape,
+	          size_t stride);
+	void PaintPixels(Readers& readers, const PSDRect& area, int32 y, float* const colour[],
+	                 float* shape);
+	void SharpMaskRow(Readers& readers, int32 y, int32 left, int32 count, float* row);
+	void ApplyUserMask(Readers& readers, const PSDRect& area, float* shape, size_t stride);
 	void PaintShape(const PSDRect& area, float* const colour[], float* shape, size_t stride);
 
 	const PSDModelLayer& fLayer;
-	const PSDLayer& fRecord;
 	PSDRenderTarget fTarget;
 	PSDRenderSource& fSource;
-	BPositionIO* fIn;
 	bool fGroup;
 	bool fBegun = false;
 	PSDRect fExtent = {0, 0, 0, 0};
@@ -90,32 +104,21 @@ private:
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	std::unique_ptr<PSDLayerEffects> fEffects;
 	std::unique_ptr<PSDFill> fFill;
-	std::vector<std::unique_ptr<PSDScaledRows>> fColour;
-	std::unique_ptr<PSDScaledRows> fTransparency;
 
 	// The user mask on the canvas: its pixels, the default colour around
-	// them, and, feathered, the blur made band by band.
+	// them, and, feathered, how far the blur reaches.
 	PSDRect fMaskRect = {0, 0, 0, 0};
 	PSDRect fMaskWindow = {0, 0, 0, 0}; // the part of it its rows are opened for
 	float fMaskOutside = 0;
 	int32 fFeatheredReach = 0;
-	std::unique_ptr<PSDScaledRows> fMaskRows;
-	std::unique_ptr<PSDFeatheredMask> fFeathered;
 
 	PSDMaskParameters fVectorParameters;
 
-	// A shape layer's stroke ('vstk'), drawn over its fill along the path.
-	struct Stroke {
-		bool enabled = false;
-		bool fill = true; // whether the shape is filled at all
-		double width = 0;
-		PSDStrokeAlignment alignment = kPSDStrokeInside;
-		float opacity = 1;
-		float colour[5] = {};
-	};
-	Stroke fStroke;
-
-	std::vector<float> fRow;
+	// The layer's own pixels read band by band, and its shape read ahead of
+	// them for its effects.
+	Readers fContent;
+	Readers fShape;
+	std::vector<float> fShapeColour; // what Shape paints and leaves
 };
 
 #endif

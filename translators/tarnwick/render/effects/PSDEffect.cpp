@@ -1,34 +1,58 @@
 #include "PSDEffect.h"
 
-#include <render/compose/PSDBlendModes.h>
-
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
-
 #include <algorithm>
-#include <cstring>
-#include <new>
 
-PSDEffect::PSDEffect(PSDEffectStage stage, const PSDDescriptor& descriptor,
-                     const PSDEffectContext& context)
-    : fDescriptor(descriptor), fContext(context), fStage(stage),
-      fBlendMode(psdBlendModeFromName(descriptor.Enum("Md  ", "Nrml"))),
-      fOpacity((float)std::min(1.0, std::max(0.0, descriptor.Number("Opct", 100) / 100)))
+namespace {
+
+// Photoshop's effect sizes are how far the soft edge spreads; a Gaussian
+// reaches about that far at this sigma.
+const double kSigmaPerSize = 0.5;
+
+} // namespace
+
+PSDEffect::PSDEffect(const PSDEffectSettings& settings, const PSDRenderTarget& target)
+    : fSettings(settings), fTarget(target)
 {
 }
 
-double PSDEffect::Size(const char* key, double fallback) const
+double PSDEffect::Size(double documentPixels) const
 {
-	const double size = fDescriptor.Number(key, fallback) * fContext.scale;
+	const double size = documentPixels * fTarget.scale;
 	return size > 0 ? std::min(size, kPSDEffectMaxSize) : 0;
 }
 
-status_t PSDEffect::SolidPaint(const char* key)
+void PSDEffect::Start(PSDLayerShape& shape)
 {
-	float colour[5] = {};
-	const PSDDescriptor* value = fDescriptor.Child(key);
-	if (value != nullptr)
-		psdDescriptorColor(*value, fContext.target.mode, colour);
-	fPaint.reset(new (std::nothrow) PSDSolidFill(colour, fContext.target.colours));
-	return fPaint ? B_OK : B_NO_MEMORY;
+	fShape = &shape;
+	fCoverage.resize((size_t)shape.Width());
+	const PSDPaintSettings& paint = fSettings.paint;
+	fPaint = psdMakeFill(paint, fTarget,
+	                     paint.kind == PSD_PAINT_SOLID ? PSDRect{0, 0, 0, 0} : shape.Box(), true);
+}
+
+double psdEffectBlurRadius(double size)
+{
+	return size > 0 ? size * kSigmaPerSize : 0;
+}
+
+std::unique_ptr<PSDEffect> psdMakeEffect(const PSDEffectSettings& settings,
+                                         const PSDRenderTarget& target)
+{
+	switch (settings.kind) {
+	case PSD_EFFECT_DROP_SHADOW:
+	case PSD_EFFECT_INNER_SHADOW:
+		return psdMakeShadow(settings, target);
+	case PSD_EFFECT_OUTER_GLOW:
+	case PSD_EFFECT_INNER_GLOW:
+		return psdMakeGlow(settings, target);
+	case PSD_EFFECT_SATIN:
+		return psdMakeSatin(settings, target);
+	case PSD_EFFECT_STROKE:
+		return psdMakeStroke(settings, target);
+	case PSD_EFFECT_PATTERN_OVERLAY:
+	case PSD_EFFECT_GRADIENT_OVERLAY:
+	case PSD_EFFECT_COLOUR_OVERLAY:
+		return psdMakeOverlay(settings, target);
+	}
+	return nullptr;
 }

@@ -1,93 +1,72 @@
 #ifndef PSD_EFFECT_H
 #define PSD_EFFECT_H
 
-// One layer effect as read, and what all of them share: where it lies in
-// Photoshop's order, how it blends, and the coverage and paint it makes on
-// first use from the layer's shape.
+// One layer effect made from its settings: how far it reaches and looks,
+// how it blends, and its coverage row by row from the layer's shape.
 
-#include "PSDEffectShape.h"
-#include <layers/PSDBlendMode.h>
+#include "PSDLayerShape.h"
+#include <render/PSDRenderTarget.h>
 #include <render/paint/PSDFill.h>
+
+#include <layers/style/PSDLayerStyle.h>
 
 #include <memory>
 
-class PSDDescriptor;
-
-// Photoshop's order, from the bottom up; the layer's own pixels lie between
-// the outer glow and the overlays.
-enum PSDEffectStage {
-	PSD_EFFECT_DROP_SHADOW,
-	PSD_EFFECT_OUTER_GLOW,
-	PSD_EFFECT_CONTENT,
-	PSD_EFFECT_PATTERN_OVERLAY,
-	PSD_EFFECT_GRADIENT_OVERLAY,
-	PSD_EFFECT_COLOUR_OVERLAY,
-	PSD_EFFECT_SATIN,
-	PSD_EFFECT_INNER_GLOW,
-	PSD_EFFECT_INNER_SHADOW,
-	PSD_EFFECT_STROKE,
-};
-
-// What reading an effect needs beyond its descriptor.
-struct PSDEffectContext {
-	BPositionIO* in;
-	PSDRenderTarget target;
-	double globalAngle;                        // degrees, for effects that use it
-	double scale;                              // the style's scale, 1 = as written
-	const std::vector<PSDBlock>* globalBlocks; // where patterns are
-};
-
-// Largest size, distance or spread honoured, in pixels; Photoshop's own
-// limits are lower.
+// Largest size, distance or spread honoured, in canvas pixels; Photoshop's
+// own limits are lower.
 const double kPSDEffectMaxSize = 1000;
 
 class PSDEffect {
 public:
-	PSDEffect(PSDEffectStage stage, const PSDDescriptor& descriptor,
-	          const PSDEffectContext& context);
+	PSDEffect(const PSDEffectSettings& settings, const PSDRenderTarget& target);
 	virtual ~PSDEffect() {}
 
 	// How far past the layer's pixels it may paint.
 	virtual int32 Reach() const = 0;
-	// How far from a pixel the shape decides its coverage there.
+	// How far from a pixel it looks at the shape (or its distance) to decide
+	// its coverage there.
 	virtual int32 Sight() const { return Reach(); }
-	// Makes the coverage (0 to 1, before opacity) over the shape's area,
-	// and the paint.
-	virtual status_t Prepare(PSDEffectShape& shape) = 0;
+	// How far from the shape's edge the distance must be right; 0 when the
+	// effect does not use it.
+	virtual int32 DistanceRange() const { return 0; }
+	// The rows of the shape and of its distance it asks for while making a
+	// row.
+	virtual void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const = 0;
+	// Takes the shape its rows come from and makes its paint; before Row.
+	virtual void Start(PSDLayerShape& shape);
+	// Its coverage (0 to 1, before opacity) along canvas row y, over the
+	// shape's area; rows in order, each once.
+	virtual const float* Row(int32 y) = 0;
 
-	PSDEffectStage Stage() const { return fStage; }
-	PSDBlendMode BlendMode() const { return fBlendMode; }
-	float Opacity() const { return fOpacity; }
-	const PSDPlane& Coverage() const { return fCoverage; }
+	PSDEffectKind Kind() const { return fSettings.kind; }
+	PSDBlendMode BlendMode() const { return fSettings.blendMode; }
+	float Opacity() const { return fSettings.opacity; }
 	PSDFill* Paint() const { return fPaint.get(); }
 
 protected:
-	// A size in pixels from the descriptor, scaled and bounded.
-	double Size(const char* key, double fallback) const;
-	status_t SolidPaint(const char* key = "Clr ");
+	// A size or distance from the settings on the canvas, bounded.
+	double Size(double documentPixels) const;
 
-	const PSDDescriptor& fDescriptor;
-	PSDEffectContext fContext;
-	PSDEffectStage fStage;
-	PSDBlendMode fBlendMode;
-	float fOpacity;
-	PSDPlane fCoverage;
+	const PSDEffectSettings fSettings;
+	const PSDRenderTarget fTarget;
+	PSDLayerShape* fShape = nullptr;
 	std::unique_ptr<PSDFill> fPaint;
+	std::vector<float> fCoverage; // a row of the shape's area
 };
 
-// Each effect's reader, in the file of its kind; null for what is not drawn.
-std::unique_ptr<PSDEffect> psdDropShadow(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdInnerShadow(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdOuterGlow(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdInnerGlow(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdSatin(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdStroke(const PSDDescriptor& d, const PSDEffectContext& c);
-std::unique_ptr<PSDEffect> psdOverlay(PSDEffectStage stage, const PSDDescriptor& d,
-                                      const PSDEffectContext& c);
+// Effect sizes are Photoshop's pixels of spread; its blur fits a Gaussian of
+// this radius (see psdBlurSigma).
+double psdEffectBlurRadius(double size);
 
-// The paint of an overlay or a stroke: its colour, gradient or pattern,
-// aligned with the layer's box where the effect asks.
-std::unique_ptr<PSDFill> psdEffectPaint(const PSDDescriptor& d, const PSDEffectContext& c,
-                                        const std::string& kind, const PSDRect& layerBox);
+// The effect the settings describe.
+std::unique_ptr<PSDEffect> psdMakeEffect(const PSDEffectSettings& settings,
+                                         const PSDRenderTarget& target);
+
+// Each kind's maker, in the file of its kind.
+std::unique_ptr<PSDEffect> psdMakeShadow(const PSDEffectSettings& s, const PSDRenderTarget& t);
+std::unique_ptr<PSDEffect> psdMakeGlow(const PSDEffectSettings& s, const PSDRenderTarget& t);
+std::unique_ptr<PSDEffect> psdMakeSatin(const PSDEffectSettings& s, const PSDRenderTarget& t);
+std::unique_ptr<PSDEffect> psdMakeStroke(const PSDEffectSettings& s, const PSDRenderTarget& t);
+std::unique_ptr<PSDEffect> psdMakeOverlay(const PSDEffectSettings& s, const PSDRenderTarget& t);
 
 #endif

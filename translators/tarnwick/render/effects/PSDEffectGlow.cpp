@@ -2,22 +2,17 @@
 // spreading out from the shape, or in from its edge or out from its centre.
 
 #include "PSDEffect.h"
-#include <render/shape/PSDBlur.h>
-
-#include <layers/PSDDescriptor.h>
+#include "PSDEffectSpread.h"
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 namespace {
 
 class PSDGlow : public PSDEffect {
 public:
-	PSDGlow(PSDEffectStage stage, const PSDDescriptor& d, const PSDEffectContext& c)
-	    : PSDEffect(stage, d, c), fSize(Size("blur", 0)),
-	      fSpread(std::min(1.0, std::max(0.0, d.Number("Ckmt", 0) / 100))),
-	      fPrecise(d.Enum("GlwT", "SfBL") == "PrBL"), fFromCentre(d.Enum("glwS", "SrcE") == "SrcC")
+	PSDGlow(const PSDEffectSettings& s, const PSDRenderTarget& t)
+	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_GLOW), fSize(Size(s.size))
 	{
 	}
 
@@ -25,58 +20,69 @@ public:
 	{
 		return psdBlurReach(psdEffectBlurRadius(fSize)) + (int32)std::ceil(fSize) + 2;
 	}
-
-	status_t Prepare(PSDEffectShape& shape) override
+	int32 DistanceRange() const override
 	{
-		const bool inner = Stage() == PSD_EFFECT_INNER_GLOW;
-		status_t status = fPrecise ? Precise(shape, inner) : Soft(shape, inner);
-		if (status != B_OK)
-			return status;
-		const PSDPlane& alpha = shape.Alpha();
-		for (size_t i = 0; i < fCoverage.size(); i++) {
-			if (inner)
-				fCoverage[i] = alpha[i] * (fFromCentre ? 1 - fCoverage[i] : fCoverage[i]);
+		return fSettings.precise ? (int32)std::ceil(fSize) + 2
+		                         : PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
+	}
+
+	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
+	{
+		if (fSettings.precise)
+			distance->Add(0, 0);
+		else
+			PSDBlurredSpread::Looks(fSize * fSettings.spread, fSize * (1 - fSettings.spread), 0,
+			                        alpha, distance);
+		if (fInner)
+			alpha->Add(0, 0);
+	}
+
+	void Start(PSDLayerShape& shape) override
+	{
+		PSDEffect::Start(shape);
+		if (!fSettings.precise)
+			fSpread = std::make_unique<PSDBlurredSpread>(shape, fSize * fSettings.spread, fInner,
+			                                             fSize * (1 - fSettings.spread));
+	}
+
+	const float* Row(int32 y) override
+	{
+		const int32 width = fShape->Width();
+		if (fSpread) {
+			const float* soft = fSpread->Row(y);
+			std::copy(soft, soft + width, fCoverage.begin());
+		} else {
+			Precise(y);
 		}
-		return SolidPaint();
+		if (fInner) {
+			const float* alpha = fShape->Alpha(y);
+			for (int32 x = 0; x < width; x++)
+				fCoverage[x] = alpha[x] * (fSettings.fromCentre ? 1 - fCoverage[x] : fCoverage[x]);
+		}
+		return fCoverage.data();
 	}
 
 private:
-	status_t Soft(PSDEffectShape& shape, bool inner)
-	{
-		status_t status = shape.Grown(fSize * fSpread, inner, &fCoverage);
-		return status == B_OK ? psdEffectBlur(shape, fCoverage, fSize * (1 - fSpread)) : status;
-	}
-
 	// Full strength as far as the spread, fading to nothing at the size.
-	status_t Precise(PSDEffectShape& shape, bool inner)
+	void Precise(int32 y)
 	{
-		status_t status = shape.Allocate(&fCoverage);
-		const float* distance = status == B_OK ? shape.Distance() : nullptr;
-		if (distance == nullptr)
-			return B_NO_MEMORY;
-		const double solid = fSize * fSpread;
+		const float* distance = fShape->Distance(y);
+		const double solid = fSize * fSettings.spread;
 		const double fade = std::max(1.0, fSize - solid);
-		for (size_t i = 0; i < fCoverage.size(); i++) {
-			const double d = (inner ? -distance[i] : distance[i]) + 0.5;
-			fCoverage[i] = (float)std::min(1.0, std::max(0.0, 1 - (d - solid) / fade));
+		for (size_t x = 0; x < fCoverage.size(); x++) {
+			const double d = (fInner ? -distance[x] : distance[x]) + 0.5;
+			fCoverage[x] = (float)std::min(1.0, std::max(0.0, 1 - (d - solid) / fade));
 		}
-		return B_OK;
 	}
 
+	bool fInner;
 	double fSize;
-	double fSpread;
-	bool fPrecise;
-	bool fFromCentre;
+	std::unique_ptr<PSDBlurredSpread> fSpread;
 };
 
 } // namespace
 
-std::unique_ptr<PSDEffect> psdOuterGlow(const PSDDescriptor& d, const PSDEffectContext& c)
+std::unique_ptr<PSDEffect> psdMakeGlow(const PSDEffectSettings& s, const PSDRenderTarget& t)
 {
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDGlow(PSD_EFFECT_OUTER_GLOW, d, c));
-}
-
-std::unique_ptr<PSDEffect> psdInnerGlow(const PSDDescriptor& d, const PSDEffectContext& c)
-{
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDGlow(PSD_EFFECT_INNER_GLOW, d, c));
+	return std::make_unique<PSDGlow>(s, t);
 }

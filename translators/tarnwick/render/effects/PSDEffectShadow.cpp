@@ -2,12 +2,9 @@
 // spread, blurred by the rest of the size and moved away from the light.
 
 #include "PSDEffect.h"
-#include <render/shape/PSDBlur.h>
-
-#include <layers/PSDDescriptor.h>
+#include "PSDEffectSpread.h"
 
 #include <cmath>
-#include <new>
 
 namespace {
 
@@ -15,13 +12,11 @@ const double kPi = 3.14159265358979323846;
 
 class PSDShadow : public PSDEffect {
 public:
-	PSDShadow(PSDEffectStage stage, const PSDDescriptor& d, const PSDEffectContext& c)
-	    : PSDEffect(stage, d, c), fSize(Size("blur", 0)), fDistance(Size("Dstn", 0)),
-	      fSpread(std::min(1.0, std::max(0.0, d.Number("Ckmt", 0) / 100))),
-	      fKnockedOut(d.Bool("layerConceals", true))
+	PSDShadow(const PSDEffectSettings& s, const PSDRenderTarget& t)
+	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_SHADOW), fSize(Size(s.size)),
+	      fDistance(Size(s.distance))
 	{
-		const double angle =
-		    (d.Bool("uglg", true) ? c.globalAngle : d.Number("lagl", 120)) * kPi / 180;
+		const double angle = s.angle * kPi / 180;
 		// The light comes from the angle; the shadow falls the other way.
 		fDX = std::isfinite(angle) ? (int32)std::lround(-fDistance * std::cos(angle)) : 0;
 		fDY = std::isfinite(angle) ? (int32)std::lround(fDistance * std::sin(angle)) : 0;
@@ -31,43 +26,57 @@ public:
 	{
 		return psdBlurReach(psdEffectBlurRadius(fSize)) + (int32)std::ceil(fSize + fDistance) + 2;
 	}
-
-	status_t Prepare(PSDEffectShape& shape) override
+	int32 DistanceRange() const override
 	{
-		const bool inner = Stage() == PSD_EFFECT_INNER_SHADOW;
-		status_t status = shape.Grown(fSize * fSpread, inner, &fCoverage);
-		if (status == B_OK)
-			status = psdEffectBlur(shape, fCoverage, fSize * (1 - fSpread));
-		if (status != B_OK)
-			return status;
-		psdEffectShift(shape, fCoverage, fDX, fDY, inner ? 1.0f : 0.0f);
-		const PSDPlane& alpha = shape.Alpha();
-		for (size_t i = 0; i < fCoverage.size(); i++) {
-			if (inner)
-				fCoverage[i] *= alpha[i];
-			else if (fKnockedOut)
-				fCoverage[i] *= 1 - alpha[i];
+		return PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
+	}
+
+	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
+	{
+		PSDBlurredSpread::Looks(fSize * fSettings.spread, fSize * (1 - fSettings.spread), -fDY,
+		                        alpha, distance);
+		alpha->Add(0, 0);
+	}
+
+	void Start(PSDLayerShape& shape) override
+	{
+		PSDEffect::Start(shape);
+		fSpread = std::make_unique<PSDBlurredSpread>(shape, fSize * fSettings.spread, fInner,
+		                                             fSize * (1 - fSettings.spread));
+	}
+
+	const float* Row(int32 y) override
+	{
+		const PSDRect& area = fShape->Area();
+		const int32 width = fShape->Width();
+		const float outside = fInner ? 1.0f : 0.0f;
+		const int32 from = y - fDY;
+		if (from < area.top || from >= area.bottom)
+			std::fill(fCoverage.begin(), fCoverage.end(), outside);
+		else
+			psdShiftRow(fSpread->Row(from), fCoverage.data(), width, fDX, outside);
+		const float* alpha = fShape->Alpha(y);
+		for (int32 x = 0; x < width; x++) {
+			if (fInner)
+				fCoverage[x] *= alpha[x];
+			else if (fSettings.knockedOut)
+				fCoverage[x] *= 1 - alpha[x];
 		}
-		return SolidPaint();
+		return fCoverage.data();
 	}
 
 private:
+	bool fInner;
 	double fSize;
 	double fDistance;
-	double fSpread;
-	bool fKnockedOut;
 	int32 fDX = 0;
 	int32 fDY = 0;
+	std::unique_ptr<PSDBlurredSpread> fSpread;
 };
 
 } // namespace
 
-std::unique_ptr<PSDEffect> psdDropShadow(const PSDDescriptor& d, const PSDEffectContext& c)
+std::unique_ptr<PSDEffect> psdMakeShadow(const PSDEffectSettings& s, const PSDRenderTarget& t)
 {
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDShadow(PSD_EFFECT_DROP_SHADOW, d, c));
-}
-
-std::unique_ptr<PSDEffect> psdInnerShadow(const PSDDescriptor& d, const PSDEffectContext& c)
-{
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDShadow(PSD_EFFECT_INNER_SHADOW, d, c));
+	return std::make_unique<PSDShadow>(s, t);
 }

@@ -4,11 +4,8 @@
 
 #include "PSDEffect.h"
 
-#include <layers/PSDDescriptor.h>
-
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 namespace {
 
@@ -21,42 +18,40 @@ inline float overlap(double d, double low, double high)
 
 class PSDStrokeEffect : public PSDEffect {
 public:
-	PSDStrokeEffect(const PSDDescriptor& d, const PSDEffectContext& c)
-	    : PSDEffect(PSD_EFFECT_STROKE, d, c), fSize(Size("Sz  ", 1))
+	PSDStrokeEffect(const PSDEffectSettings& s, const PSDRenderTarget& t)
+	    : PSDEffect(s, t), fSize(Size(s.size))
 	{
-		const std::string style = d.Enum("Styl", "OutF");
-		if (style == "InsF") {
+		if (s.position == PSD_STROKE_INSIDE) {
 			fLow = -fSize;
-			fHigh = 0;
-		} else if (style == "CtrF") {
+		} else if (s.position == PSD_STROKE_CENTRE) {
 			fLow = -fSize / 2;
 			fHigh = fSize / 2;
 		} else {
-			fLow = 0;
 			fHigh = fSize;
 		}
 	}
 
 	int32 Reach() const override { return (int32)std::ceil(fHigh) + 1; }
 	int32 Sight() const override { return (int32)std::ceil(fSize) + 2; }
-
-	status_t Prepare(PSDEffectShape& shape) override
+	int32 DistanceRange() const override { return Sight(); }
+	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
 	{
-		status_t status = shape.Allocate(&fCoverage);
-		const float* distance = status == B_OK ? shape.Distance() : nullptr;
-		if (distance == nullptr)
-			return B_NO_MEMORY;
-		const PSDPlane& alpha = shape.Alpha();
-		for (size_t i = 0; i < fCoverage.size(); i++) {
-			float c = overlap(distance[i], fLow, fHigh);
+		alpha->Add(0, 0);
+		distance->Add(0, 0);
+	}
+
+	const float* Row(int32 y) override
+	{
+		const float* distance = fShape->Distance(y);
+		const float* alpha = fShape->Alpha(y);
+		for (size_t x = 0; x < fCoverage.size(); x++) {
+			float c = overlap(distance[x], fLow, fHigh);
 			// Outside the shape the stroke meets its edge without a seam.
-			if (fLow >= 0 && alpha[i] < 1)
-				c = std::min(1.0f, c / (1 - alpha[i]));
-			fCoverage[i] = c;
+			if (fLow >= 0 && alpha[x] < 1)
+				c = std::min(1.0f, c / (1 - alpha[x]));
+			fCoverage[x] = c;
 		}
-		fPaint =
-		    psdEffectPaint(fDescriptor, fContext, fDescriptor.Enum("PntT", "SClr"), shape.Bounds());
-		return fPaint ? B_OK : B_NO_MEMORY;
+		return fCoverage.data();
 	}
 
 private:
@@ -67,34 +62,27 @@ private:
 
 class PSDOverlayEffect : public PSDEffect {
 public:
-	PSDOverlayEffect(PSDEffectStage stage, const PSDDescriptor& d, const PSDEffectContext& c)
-	    : PSDEffect(stage, d, c)
-	{
-	}
+	using PSDEffect::PSDEffect;
 
 	int32 Reach() const override { return 0; }
+	void Looks(PSDRowSpan* alpha, PSDRowSpan*) const override { alpha->Add(0, 0); }
 
-	status_t Prepare(PSDEffectShape& shape) override
+	const float* Row(int32 y) override
 	{
-		status_t status = shape.Grown(0, false, &fCoverage);
-		if (status != B_OK)
-			return status;
-		static const char* kKinds[] = {"Ptrn", "GrFl", "SClr"};
-		fPaint = psdEffectPaint(fDescriptor, fContext, kKinds[Stage() - PSD_EFFECT_PATTERN_OVERLAY],
-		                        shape.Bounds());
-		return fPaint ? B_OK : B_NO_MEMORY;
+		const float* alpha = fShape->Alpha(y);
+		std::copy(alpha, alpha + fCoverage.size(), fCoverage.begin());
+		return fCoverage.data();
 	}
 };
 
 } // namespace
 
-std::unique_ptr<PSDEffect> psdStroke(const PSDDescriptor& d, const PSDEffectContext& c)
+std::unique_ptr<PSDEffect> psdMakeStroke(const PSDEffectSettings& s, const PSDRenderTarget& t)
 {
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDStrokeEffect(d, c));
+	return std::make_unique<PSDStrokeEffect>(s, t);
 }
 
-std::unique_ptr<PSDEffect> psdOverlay(PSDEffectStage stage, const PSDDescriptor& d,
-                                      const PSDEffectContext& c)
+std::unique_ptr<PSDEffect> psdMakeOverlay(const PSDEffectSettings& s, const PSDRenderTarget& t)
 {
-	return std::unique_ptr<PSDEffect>(new (std::nothrow) PSDOverlayEffect(stage, d, c));
+	return std::make_unique<PSDOverlayEffect>(s, t);
 }

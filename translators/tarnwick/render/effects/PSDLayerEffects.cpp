@@ -3,31 +3,29 @@
 #include "PSDEffect.h"
 #include <render/compose/PSDBlendModes.h>
 
-#include <core/PSDBytes.h>
-#include <layers/PSDDescriptor.h>
-
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace {
 
-const uint64 kLargestDescriptor = 16 << 20;
-// Effects are made over the layer's reach held whole: layers that reach
-// further than this many pixels are drawn without them.
-const uint64 kMostEffectPixels = 1 << 23;
-
 // Effects that colour the layer's own pixels, which "blend interior effects
 // as a group" blends with them before the fill fades them.
-bool isInterior(PSDEffectStage stage)
+bool isInterior(PSDEffectKind kind)
 {
-	return stage > PSD_EFFECT_CONTENT && stage <= PSD_EFFECT_INNER_GLOW;
+	return kind >= PSD_EFFECT_PATTERN_OVERLAY && kind <= PSD_EFFECT_INNER_GLOW;
+}
+
+// Effects under the layer's own pixels.
+bool isBelow(PSDEffectKind kind)
+{
+	return kind <= PSD_EFFECT_OUTER_GLOW;
 }
 
 class PSDLayerStyle : public PSDLayerEffects {
 public:
-	PSDLayerStyle(const PSDRenderTarget& target, std::unique_ptr<PSDDescriptor> descriptor)
-	    : fTarget(target), fDescriptor(std::move(descriptor))
+	PSDLayerStyle(const PSDRenderTarget& target, std::vector<std::unique_ptr<PSDEffect>> effects,
+	              bool interiorAsGroup)
+	    : fTarget(target), fEffects(std::move(effects)), fInteriorAsGroup(interiorAsGroup)
 	{
 	}
 
@@ -44,34 +42,24 @@ public:
 		return reach;
 	}
 
-	status_t Composite(PSDLayerPainter& painter, const PSDLayerLook& look, const PSDBand* clip,
+	status_t Composite(PSDShapeSource& layer, const PSDLayerLook& look, const PSDBand* clip,
 	                   PSDBand& target, PSDEffectPart part) override;
 
-	// Adds the enabled effects of a key, and of its list in newer files.
-	void Read(const PSDEffectContext& context, const char* key, const char* listKey,
-	          std::unique_ptr<PSDEffect> (*reader)(const PSDDescriptor&, const PSDEffectContext&));
-	void Order();
-	bool Empty() const { return fEffects.empty(); }
-	void SetInteriorAsGroup(bool group) { fInteriorAsGroup = group; }
-
 private:
-	status_t Prepare(PSDLayerPainter& painter);
-	status_t Allocate(int32 width);
+	void Start(PSDShapeSource& layer, int32 bandRows);
+	void Allocate(int32 width);
 	void Blend(PSDBlendMode mode, float* dest, const float* planes, int32 y, const PSDRect& area,
 	           int32 left, int32 right);
-	bool PaintContent(PSDLayerPainter& painter, int32 y, const PSDRect& area, int32* left,
+	bool PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& area, int32* left,
 	                  int32* right);
-	void PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area, float* dest);
-	void PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
-	                const PSDRect& area, size_t next);
+	void PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest);
+	void PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, int32 y, const PSDRect& area,
+	                size_t next);
 
 	PSDRenderTarget fTarget;
-	std::unique_ptr<PSDDescriptor> fDescriptor;
 	std::vector<std::unique_ptr<PSDEffect>> fEffects; // bottom first
-	bool fPrepared = false;
-	bool fReady = false;
-	bool fInteriorAsGroup = false;
-	PSDEffectShape fShape;
+	bool fInteriorAsGroup;
+	std::unique_ptr<PSDLayerShape> fShape;
 	// One row: the composite so far, the source painted onto it, scratch.
 	std::vector<float> fWork;
 	std::vector<float> fSource;
@@ -79,69 +67,38 @@ private:
 	std::vector<float> fGroup; // the pixels and interior effects, as a group
 };
 
-void PSDLayerStyle::Read(const PSDEffectContext& context, const char* key, const char* listKey,
-                         std::unique_ptr<PSDEffect> (*reader)(const PSDDescriptor&,
-                                                              const PSDEffectContext&))
+// The shape's rows as far around the canvas's part of the reach as effects
+// look for it. Each plane holds the rows its readers ask for at once over
+// a band: the bands' clipped layers come between the effects below the
+// layer's pixels and those above, which start the band again.
+void PSDLayerStyle::Start(PSDShapeSource& layer, int32 bandRows)
 {
-	std::vector<const PSDDescriptor*> found;
-	if (const PSDDescriptor* single = fDescriptor->Child(key))
-		found.push_back(single);
-	if (listKey != nullptr) {
-		// The first of a list is drawn on top.
-		const std::vector<PSDDescriptorValue>& list = fDescriptor->List(listKey);
-		for (auto it = list.rbegin(); it != list.rend(); ++it) {
-			if (it->AsDescriptor() != nullptr)
-				found.push_back(it->AsDescriptor());
-		}
-	}
-	for (const PSDDescriptor* effect : found) {
-		if (!effect->Bool("enab", true) || !effect->Bool("present", true))
-			continue;
-		std::unique_ptr<PSDEffect> made = reader(*effect, context);
-		if (made)
-			fEffects.push_back(std::move(made));
-	}
-}
-
-void PSDLayerStyle::Order()
-{
-	std::stable_sort(fEffects.begin(), fEffects.end(),
-	                 [](const std::unique_ptr<PSDEffect>& a, const std::unique_ptr<PSDEffect>& b) {
-		                 return a->Stage() < b->Stage();
-	                 });
-}
-
-status_t PSDLayerStyle::Prepare(PSDLayerPainter& painter)
-{
-	// The shape as far around the canvas's part of the reach as effects
-	// look for it.
-	int32 sight = 0;
-	for (const std::unique_ptr<PSDEffect>& effect : fEffects)
+	int32 sight = 0, range = 0;
+	PSDRowSpan alpha, distance;
+	for (const std::unique_ptr<PSDEffect>& effect : fEffects) {
 		sight = std::max(sight, effect->Sight());
-	const PSDRect area = grown(painter.Reach(), sight);
-	if (isEmpty(area) ||
-	    (uint64)(area.right - area.left) * (uint64)(area.bottom - area.top) > kMostEffectPixels)
-		return B_NO_MEMORY;
-	status_t status = fShape.Init(painter, area, painter.Box());
-	for (size_t i = 0; i < fEffects.size() && status == B_OK; i++)
-		status = fEffects[i]->Prepare(fShape);
-	fShape.Release();
-	return status;
+		range = std::max(range, effect->DistanceRange());
+		effect->Looks(&alpha, &distance);
+	}
+	// A row's distance is made from the shape's rows as far as its range.
+	if (!distance.Empty())
+		alpha.Add(distance.low, distance.high + range);
+	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
+	const PSDRect area = grown(intersection(Extent(layer.Extent()), canvas), sight);
+	fShape = std::make_unique<PSDLayerShape>(layer, area, range, alpha.Rows() + bandRows,
+	                                         distance.Rows() + bandRows);
+	for (std::unique_ptr<PSDEffect>& effect : fEffects)
+		effect->Start(*fShape);
 }
 
-status_t PSDLayerStyle::Allocate(int32 width)
+void PSDLayerStyle::Allocate(int32 width)
 {
 	const int colours = fTarget.colours;
-	try {
-		fWork.resize((size_t)width * (colours + 1));
-		fSource.resize((size_t)width * (colours + 1));
-		fBlend.resize((size_t)width * colours);
-		if (fInteriorAsGroup)
-			fGroup.resize((size_t)width * (colours + 1));
-	} catch (const std::bad_alloc&) {
-		return B_NO_MEMORY;
-	}
-	return B_OK;
+	fWork.resize((size_t)width * (colours + 1));
+	fSource.resize((size_t)width * (colours + 1));
+	fBlend.resize((size_t)width * colours);
+	if (fInteriorAsGroup)
+		fGroup.resize((size_t)width * (colours + 1));
 }
 
 // Composites planes (colours, then alpha) of the area's width onto dest,
@@ -164,10 +121,10 @@ void PSDLayerStyle::Blend(PSDBlendMode mode, float* dest, const float* planes, i
 
 // The layer's own pixels into fSource, as far as they go along the row;
 // false where the row has none.
-bool PSDLayerStyle::PaintContent(PSDLayerPainter& painter, int32 y, const PSDRect& area,
-                                 int32* left, int32* right)
+bool PSDLayerStyle::PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& area, int32* left,
+                                 int32* right)
 {
-	const PSDRect extent = painter.Extent();
+	const PSDRect extent = layer.Extent();
 	*left = std::max(area.left, extent.left);
 	*right = std::min(area.right, extent.right);
 	if (y < extent.top || y >= extent.bottom || *right <= *left)
@@ -178,11 +135,11 @@ bool PSDLayerStyle::PaintContent(PSDLayerPainter& painter, int32 y, const PSDRec
 	float* colour[5];
 	for (int c = 0; c < colours; c++)
 		colour[c] = fSource.data() + width * c + at;
-	painter.Paint({*left, y, *right, y + 1}, colour, fSource.data() + width * colours + at, width);
+	layer.Paint({*left, y, *right, y + 1}, colour, fSource.data() + width * colours + at, width);
 	return true;
 }
 
-void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect& area, float* dest)
+void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest)
 {
 	const int colours = fTarget.colours;
 	const int32 count = area.right - area.left;
@@ -192,10 +149,7 @@ void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect&
 		colour[c] = fSource.data() + width * c;
 	float* alpha = fSource.data() + width * colours;
 	effect.Paint()->Row(area.left, y, (uint32)count, colour, alpha);
-	const PSDRect& held = fShape.Area();
-	const float* coverage = effect.Coverage().data() +
-	                        (size_t)(y - held.top) * (held.right - held.left) +
-	                        (area.left - held.left);
+	const float* coverage = effect.Row(y) + (area.left - fShape->Area().left);
 	const float opacity = effect.Opacity();
 	for (int32 x = 0; x < count; x++)
 		alpha[x] *= coverage[x] * opacity;
@@ -204,7 +158,7 @@ void PSDLayerStyle::PaintEffect(const PSDEffect& effect, int32 y, const PSDRect&
 
 // The layer's pixels faded by its fill, and the effects above them. Interior
 // effects blended as a group go onto the pixels first, and fade with them.
-void PSDLayerStyle::PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& look, int32 y,
+void PSDLayerStyle::PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, int32 y,
                                const PSDRect& area, size_t next)
 {
 	const int colours = fTarget.colours;
@@ -212,20 +166,20 @@ void PSDLayerStyle::PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& loo
 	float* alpha = fSource.data() + width * colours;
 	int32 left, right;
 	if (!fInteriorAsGroup) {
-		if (PaintContent(painter, y, area, &left, &right)) {
+		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int32 x = left; x < right; x++)
 				alpha[x - area.left] *= look.fill;
 			Blend(look.blendMode, fWork.data(), fSource.data(), y, area, left, right);
 		}
 	} else {
 		std::fill(fGroup.begin(), fGroup.end(), 0.0f);
-		if (PaintContent(painter, y, area, &left, &right)) {
+		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int p = 0; p <= colours; p++)
 				std::copy(fSource.begin() + width * p + (left - area.left),
 				          fSource.begin() + width * p + (right - area.left),
 				          fGroup.begin() + width * p + (left - area.left));
 		}
-		for (; next < fEffects.size() && isInterior(fEffects[next]->Stage()); next++)
+		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
 			PaintEffect(*fEffects[next], y, area, fGroup.data());
 		float* groupAlpha = fGroup.data() + width * colours;
 		for (size_t x = 0; x < width; x++)
@@ -236,34 +190,30 @@ void PSDLayerStyle::PaintLayer(PSDLayerPainter& painter, const PSDLayerLook& loo
 		PaintEffect(*fEffects[next], y, area, fWork.data());
 }
 
-status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& look,
+status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& look,
                                   const PSDBand* clip, PSDBand& target, PSDEffectPart part)
 {
-	if (!fPrepared) {
-		fPrepared = true;
-		fReady = Prepare(painter) == B_OK;
-		if (!fReady)
-			fEffects.clear();
-	}
+	if (!fShape)
+		Start(layer, target.Rows());
 	// Interior effects blended as a group stay with the layer's own pixels.
 	if (fInteriorAsGroup && part == PSD_EFFECTS_ABOVE)
 		return B_OK;
 	if (fInteriorAsGroup)
 		part = PSD_EFFECTS_ALL;
+	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
 	const PSDRect band = {0, target.Top(), fTarget.width, target.Top() + target.Rows()};
-	const PSDRect area = intersection(fReady ? painter.Reach() : painter.Extent(), band);
+	const PSDRect area = intersection(intersection(Extent(layer.Extent()), canvas), band);
 	if (isEmpty(area))
 		return B_OK;
 	const int32 width = area.right - area.left;
-	if (Allocate(width) != B_OK)
-		return B_NO_MEMORY;
+	Allocate(width);
 	const int colours = fTarget.colours;
 	for (int32 y = area.top; y < area.bottom; y++) {
 		for (int p = 0; p <= colours; p++)
 			memcpy(fWork.data() + (size_t)width * p, target.Row(p, y) + area.left,
 			       sizeof(float) * width);
 		size_t next = 0;
-		for (; next < fEffects.size() && fEffects[next]->Stage() < PSD_EFFECT_CONTENT; next++) {
+		for (; next < fEffects.size() && isBelow(fEffects[next]->Kind()); next++) {
 			if (part != PSD_EFFECTS_ABOVE)
 				PaintEffect(*fEffects[next], y, area, fWork.data());
 		}
@@ -271,7 +221,7 @@ status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& 
 			for (; next < fEffects.size(); next++)
 				PaintEffect(*fEffects[next], y, area, fWork.data());
 		} else {
-			PaintLayer(painter, look, y, area, part == PSD_EFFECTS_ALL ? next : fEffects.size());
+			PaintLayer(layer, look, y, area, part == PSD_EFFECTS_ALL ? next : fEffects.size());
 		}
 
 		// The layer and its effects show as far as its opacity and the clip
@@ -297,70 +247,19 @@ status_t PSDLayerStyle::Composite(PSDLayerPainter& painter, const PSDLayerLook& 
 	return B_OK;
 }
 
-std::unique_ptr<PSDEffect> colourOverlay(const PSDDescriptor& d, const PSDEffectContext& c)
-{
-	return psdOverlay(PSD_EFFECT_COLOUR_OVERLAY, d, c);
-}
-
-std::unique_ptr<PSDEffect> gradientOverlay(const PSDDescriptor& d, const PSDEffectContext& c)
-{
-	return psdOverlay(PSD_EFFECT_GRADIENT_OVERLAY, d, c);
-}
-
-std::unique_ptr<PSDEffect> patternOverlay(const PSDDescriptor& d, const PSDEffectContext& c)
-{
-	return psdOverlay(PSD_EFFECT_PATTERN_OVERLAY, d, c);
-}
-
-// The effects descriptor of 'lmfx' or 'lfx2': a version of its own, then a
-// versioned descriptor.
-std::unique_ptr<PSDDescriptor> readDescriptor(BPositionIO* in, const PSDLayer& layer)
-{
-	for (uint32 key : {psdKey("lmfx"), psdKey("lfx2")}) {
-		const PSDBlock* block = layer.Block(key);
-		std::vector<uint8> data;
-		if (block == nullptr || !psdReadBlock(in, *block, &data, kLargestDescriptor) ||
-		    data.size() < 4)
-			continue;
-		std::unique_ptr<PSDDescriptor> descriptor(new (std::nothrow) PSDDescriptor);
-		if (descriptor &&
-		    psdParseVersionedDescriptor(data.data() + 4, data.size() - 4, descriptor.get()))
-			return descriptor;
-	}
-	return nullptr;
-}
-
 } // namespace
 
-std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in, const PSDRenderTarget& target,
-                                                     const PSDLayer& layer)
+std::unique_ptr<PSDLayerEffects> psdMakeLayerEffects(const PSDLayerStyleSettings& style,
+                                                     const PSDRenderTarget& target)
 {
-	std::unique_ptr<PSDDescriptor> descriptor = readDescriptor(in, layer);
-	if (!descriptor || !descriptor->Bool("masterFXSwitch", true))
+	if (!style.enabled)
 		return nullptr;
-	// The style's scale ('Scl ') is already in its sizes.
-	const double scale = 1;
-	const PSDEffectContext context = {in, target, target.globalAngle, scale, target.globalBlocks};
-	std::unique_ptr<PSDLayerStyle> style(new (std::nothrow)
-	                                         PSDLayerStyle(target, std::move(descriptor)));
-	if (!style)
+	std::vector<std::unique_ptr<PSDEffect>> effects;
+	for (const PSDEffectSettings& settings : style.effects) {
+		if (settings.enabled)
+			effects.push_back(psdMakeEffect(settings, target));
+	}
+	if (effects.empty())
 		return nullptr;
-	style->Read(context, "DrSh", "dropShadowMulti", psdDropShadow);
-	style->Read(context, "OrGl", nullptr, psdOuterGlow);
-	style->Read(context, "patternFill", nullptr, patternOverlay);
-	style->Read(context, "GrFl", "gradientFillMulti", gradientOverlay);
-	style->Read(context, "SoFi", "solidFillMulti", colourOverlay);
-	style->Read(context, "ChFX", nullptr, psdSatin);
-	style->Read(context, "IrGl", nullptr, psdInnerGlow);
-	style->Read(context, "IrSh", "innerShadowMulti", psdInnerShadow);
-	style->Read(context, "FrFX", "frameFXMulti", psdStroke);
-	if (style->Empty())
-		return nullptr;
-	style->Order();
-	const PSDBlock* interior = layer.Block(psdKey("infx"));
-	uint8 asGroup = 0;
-	if (interior != nullptr && interior->length >= 1)
-		psdReadAt(in, interior->offset, &asGroup, 1);
-	style->SetInteriorAsGroup(asGroup != 0);
-	return style;
+	return std::make_unique<PSDLayerStyle>(target, std::move(effects), style.interiorAsGroup);
 }

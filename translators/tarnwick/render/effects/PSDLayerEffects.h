@@ -5,9 +5,12 @@
 // bevels drawn around and over a layer. Given them, the layer is composited
 // here, together with its effects, in Photoshop's order.
 
-#include <layers/PSDBlendMode.h>
+#include "PSDShapeSource.h"
+#include <render/PSDRenderTarget.h>
 #include <render/compose/PSDBand.h>
-#include <render/compose/PSDLayerPainter.h>
+
+#include <layers/PSDBlendMode.h>
+#include <layers/style/PSDLayerStyle.h>
 
 #include <memory>
 
@@ -37,14 +40,15 @@ public:
 	// around as shadows, glows and strokes reach.
 	virtual PSDRect Extent(const PSDRect& layerExtent) const = 0;
 	// Composites the layer with its effects onto the band's rows of target;
-	// with a clip, everything is limited to the clip's shape (its alpha plane).
-	virtual status_t Composite(PSDLayerPainter& painter, const PSDLayerLook& look,
-	                           const PSDBand* clip, PSDBand& target,
-	                           PSDEffectPart part = PSD_EFFECTS_ALL) = 0;
+	// with a clip, everything is limited to the clip's shape (its alpha
+	// plane). Bands come in order, and the layer is the same each time: the
+	// effects keep the rows of its shape that later bands still need.
+	virtual status_t Composite(PSDShapeSource& layer, const PSDLayerLook& look, const PSDBand* clip,
+	                           PSDBand& target, PSDEffectPart part = PSD_EFFECTS_ALL) = 0;
 };
 
-// The layer's effects, or null when it has none that are on and read here.
-std::unique_ptr<PSDLayerEffects> psdReadLayerEffects(BPositionIO* in, const PSDRenderTarget& target,
-                                                     const PSDLayer& layer);
+// The style's effects on the target, or null when none of them is on.
+std::unique_ptr<PSDLayerEffects> psdMakeLayerEffects(const PSDLayerStyleSettings& style,
+                                                     const PSDRenderTarget& target);
 
 #endif

@@ -1,12 +1,16 @@
 #ifndef PSD_FILL_H
 #define PSD_FILL_H
 
-// What a fill layer paints: colour, and alpha where the fill has its own
-// transparency (gradient stops), over the whole canvas.
+// What a fill layer, an overlay or a stroke paints: colour, and alpha where
+// the fill has its own transparency (gradient stops, a pattern's alpha),
+// over the whole canvas.
 
 #include "PSDGradientFill.h"
+#include <render/PSDRenderTarget.h>
 
-#include <SupportDefs.h>
+#include <layers/style/PSDPaintSettings.h>
+
+#include <memory>
 
 class PSDFill {
 public:
@@ -36,5 +40,33 @@ public:
 private:
 	PSDGradientFill fGradient;
 };
+
+// A pattern tiled from an origin (canvas pixels) at a scale (canvas pixels
+// per pattern pixel), its colours in the document's stored values; pixels
+// are sampled `offset` into them.
+class PSDPatternFill : public PSDFill {
+public:
+	PSDPatternFill(std::shared_ptr<const PSDPattern> pattern, uint16 mode, int colours,
+	               double originX, double originY, double scale, double offset);
+	void Row(int32 x, int32 y, uint32 count, float* const colour[], float* alpha) override;
+
+private:
+	void Sample(size_t at, float* values) const;
+
+	std::shared_ptr<const PSDPattern> fPattern;
+	uint16 fMode;
+	int fColours;
+	double fOriginX;
+	double fOriginY;
+	double fStep;
+};
+
+// The fill that paint settings describe on the target's canvas, aligned with
+// box (canvas pixels) where the paint moves with the layer; sizes and
+// positions in document pixels are scaled to the canvas. Layer effects
+// sample gradients at pixel centres (`centres`), fill layers at their
+// corners.
+std::unique_ptr<PSDFill> psdMakeFill(const PSDPaintSettings& paint, const PSDRenderTarget& target,
+                                     const PSDRect& box, bool centres);
 
 #endif

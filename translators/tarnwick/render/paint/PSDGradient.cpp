@@ -1,15 +1,11 @@
 #include "PSDGradient.h"
 
-#include <layers/PSDDescriptor.h>
-#include <layers/PSDDescriptorColor.h>
+#include <layers/style/PSDPaintReading.h>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-// Photoshop's locations and smoothness count in 4096ths.
-const double kLocationScale = 4096.0;
 
 double Clamp(double value, double low, double high)
 {
@@ -27,25 +23,13 @@ float LinearToSRGB(float v)
 	return v <= 0.0031308f ? v * 12.92f : 1.055f * std::pow(v, 1 / 2.4f) - 0.055f;
 }
 
-// Black (ink 100 %) or white in the document's stored values.
-int GrayColor(double ink, uint16 mode, float* values)
+std::vector<PSDGradientStop> linearStops(std::vector<PSDGradientStop> stops, int channels)
 {
-	PSDDescriptor gray;
-	gray.items.resize(1);
-	gray.items[0].key = "Gry ";
-	gray.items[0].value.type = "doub";
-	gray.items[0].value.number = ink;
-	return psdDescriptorColor(gray, mode, values);
-}
-
-double StopLocation(const PSDDescriptor& stop)
-{
-	return Clamp(stop.Number("Lctn", 0) / kLocationScale, 0, 1);
-}
-
-double StopMidpoint(const PSDDescriptor& stop)
-{
-	return stop.Number("Mdpn", 50) / 100;
+	for (PSDGradientStop& stop : stops) {
+		for (int c = 0; c < channels; c++)
+			stop.value[c] = SRGBToLinear(stop.value[c]);
+	}
+	return stops;
 }
 
 } // namespace
@@ -126,48 +110,23 @@ void PSDGradientRamp::Evaluate(double t, float* values) const
 	}
 }
 
+PSDGradient::PSDGradient(const PSDGradientSettings& gradient)
+    : fColor(std::in_place,
+             gradient.linearLight ? linearStops(gradient.colours, gradient.channels)
+                                  : gradient.colours,
+             gradient.channels, gradient.smoothness),
+      fAlpha(std::in_place, gradient.alphas, 1, gradient.smoothness),
+      fLinearLight(gradient.linearLight)
+{
+}
+
 bool PSDGradient::SetFromDescriptor(const PSDDescriptor& gradient, uint16 mode, bool linearLight)
 {
-	fColor.reset();
-	fAlpha.reset();
-	if (gradient.Enum("GrdF", "CstS") != "CstS")
+	PSDGradientSettings settings;
+	if (!psdReadGradientStops(gradient, mode, &settings))
 		return false;
-	float probe[PSD_GRADIENT_MAX_CHANNELS];
-	int channels = GrayColor(0, mode, probe);
-	if (channels == 0)
-		return false;
-
-	std::vector<PSDGradientStop> colors;
-	for (const PSDDescriptorValue& element : gradient.List("Clrs")) {
-		const PSDDescriptor* stop = element.AsDescriptor();
-		if (stop == nullptr)
-			continue;
-		PSDGradientStop s = {StopLocation(*stop), StopMidpoint(*stop), {0, 0, 0, 0}};
-		const PSDDescriptor* color = stop->Child("Clr ");
-		if (color == nullptr || psdDescriptorColor(*color, mode, s.value) != channels)
-			GrayColor(stop->Enum("Type") == "BckC" ? 0 : 100, mode, s.value);
-		for (int c = 0; c < channels && linearLight; c++)
-			s.value[c] = SRGBToLinear(s.value[c]);
-		colors.push_back(s);
-	}
-	if (colors.empty())
-		return false;
-
-	std::vector<PSDGradientStop> alphas;
-	for (const PSDDescriptorValue& element : gradient.List("Trns")) {
-		const PSDDescriptor* stop = element.AsDescriptor();
-		if (stop == nullptr)
-			continue;
-		float opacity = (float)Clamp(stop->Number("Opct", 100) / 100, 0, 1);
-		alphas.push_back({StopLocation(*stop), StopMidpoint(*stop), {opacity, 0, 0, 0}});
-	}
-	if (alphas.empty())
-		alphas.push_back({0, 0.5, {1, 0, 0, 0}});
-
-	double smoothness = gradient.Number("Intr", kLocationScale) / kLocationScale;
-	fColor.emplace(std::move(colors), channels, smoothness);
-	fAlpha.emplace(std::move(alphas), 1, smoothness);
-	fLinearLight = linearLight;
+	settings.linearLight = linearLight;
+	*this = PSDGradient(settings);
 	return true;
 }
 

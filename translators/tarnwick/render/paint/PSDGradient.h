@@ -1,22 +1,12 @@
 #ifndef PSD_GRADIENT_H
 #define PSD_GRADIENT_H
 
-#include <SupportDefs.h>
+#include <layers/style/PSDPaintSettings.h>
 
 #include <optional>
 #include <vector>
 
 class PSDDescriptor;
-
-const int PSD_GRADIENT_MAX_CHANNELS = 4;
-
-// One stop: where (0 to 1), where the blend towards the next stop is half
-// done (0 to 1 of the way, Photoshop's midpoint), and the channel values.
-struct PSDGradientStop {
-	double location;
-	double midpoint;
-	float value[PSD_GRADIENT_MAX_CHANNELS];
-};
 
 // Values of a few channels along t in [0, 1] through stops, as Photoshop
 // blends them. Between two stops the curve is a cubic Hermite piece whose
@@ -40,16 +30,15 @@ private:
 	double fSmoothness;
 };
 
-// A gradient's colour and transparency, in the stored channel values of a
-// document colour mode (see psdDescriptorColor).
+// A gradient's colour and transparency, in the stored channel values of the
+// document's colour mode. In linear light the colour blends with the sRGB
+// curve undone.
 class PSDGradient {
 public:
-	// From a 'Grdn' descriptor: 'Clrs' colour stops, 'Trns' transparency
-	// stops and 'Intr' smoothness (4096 is 100 %). Stops of the foreground or
-	// background colour without a colour of their own take black and white.
-	// With linearLight the colour blends with the sRGB curve undone, as the
-	// "Linear" interpolation method of newer files asks. False for noise
-	// gradients, modes without colour conversion and gradients without stops.
+	PSDGradient() {}
+	explicit PSDGradient(const PSDGradientSettings& gradient);
+	// From a 'Grdn' descriptor as gradient maps keep it, in linear light or
+	// not; false where it cannot be drawn (see psdReadGradientStops).
 	bool SetFromDescriptor(const PSDDescriptor& gradient, uint16 mode, bool linearLight);
 
 	// The colour as Channels() values, and the alpha, at t.

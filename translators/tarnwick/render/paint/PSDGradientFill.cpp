@@ -1,8 +1,5 @@
 #include "PSDGradientFill.h"
 
-#include <core/PSDCore.h>
-#include <layers/PSDDescriptor.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -12,24 +9,16 @@ const int kTableSteps = 4096;
 
 } // namespace
 
-bool PSDGradientFill::Init(const PSDDescriptor& fill, uint16 mode, const PSDRect& document,
-                           const PSDRect& layer)
+PSDGradientFill::PSDGradientFill(const PSDGradientSettings& gradient, const PSDRect& document,
+                                 const PSDRect& layer, double pixel)
+    : fGradient(gradient), fGeometry(gradient, layer, document, pixel)
 {
-	const PSDDescriptor* gradient = fill.Child("Grad");
-	// Newer files name how the colour blends; "Linear" means in linear light,
-	// which only RGB and grayscale values have.
-	bool linearLight = fill.Enum("gradientsInterpolationMethod") == "Lnr " &&
-	                   (mode == PSD_MODE_RGB || mode == PSD_MODE_GRAYSCALE);
-	if (gradient == nullptr || !fGradient.SetFromDescriptor(*gradient, mode, linearLight) ||
-	    !PSDGradientGeometry::FromDescriptor(fill, layer, document, &fGeometry))
-		return false;
 	int entry = Channels() + 1;
 	fTable.resize((size_t)(kTableSteps + 1) * entry);
 	for (int i = 0; i <= kTableSteps; i++) {
 		float* at = &fTable[(size_t)i * entry];
 		fGradient.Evaluate((double)i / kTableSteps, at, at + entry - 1);
 	}
-	return true;
 }
 
 void PSDGradientFill::Sample(double t, float* color, float* alpha) const

@@ -1,25 +1,23 @@
 #include "PSDGradientGeometry.h"
 
-#include <layers/PSDDescriptor.h>
-
 #include <cmath>
 
 namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// Rounding down, forgiving the last bits of a sine or cosine that should have
-// come out whole.
-double FloorPixel(double value)
+// Rounding down to whole pixels of `pixel`, forgiving the last bits of a
+// sine or cosine that should have come out whole.
+double FloorPixel(double value, double pixel)
 {
-	return std::floor(value + 1e-6);
+	return std::floor(value / pixel + 1e-6) * pixel;
 }
 
 } // namespace
 
 PSDGradientGeometry::PSDGradientGeometry(PSDGradientShape shape, double angle, double scale,
                                          double offsetX, double offsetY, bool reverse,
-                                         const PSDRect& box)
+                                         const PSDRect& box, double pixel)
     : fShape(shape), fReverse(reverse)
 {
 	double width = (double)box.right - box.left;
@@ -36,14 +34,14 @@ PSDGradientGeometry::PSDGradientGeometry(PSDGradientShape shape, double angle, d
 		reach = std::fmin(reach, height / 2 / std::fabs(dy));
 	reach *= scale;
 
-	double endX = FloorPixel(centerX + reach * dx);
-	double endY = FloorPixel(centerY + reach * dy);
+	double endX = FloorPixel(centerX + reach * dx, pixel);
+	double endY = FloorPixel(centerY + reach * dy, pixel);
 	if (shape == PSD_GRADIENT_LINEAR) {
-		fStartX = FloorPixel(centerX - reach * dx);
-		fStartY = FloorPixel(centerY - reach * dy);
+		fStartX = FloorPixel(centerX - reach * dx, pixel);
+		fStartY = FloorPixel(centerY - reach * dy, pixel);
 	} else {
-		fStartX = FloorPixel(centerX);
-		fStartY = FloorPixel(centerY);
+		fStartX = FloorPixel(centerX, pixel);
+		fStartY = FloorPixel(centerY, pixel);
 	}
 	fVectorX = endX - fStartX;
 	fVectorY = endY - fStartY;
@@ -57,31 +55,12 @@ PSDGradientGeometry::PSDGradientGeometry(PSDGradientShape shape, double angle, d
 	fAngle = std::atan2(-fVectorY, fVectorX);
 }
 
-bool PSDGradientGeometry::FromDescriptor(const PSDDescriptor& descriptor, const PSDRect& layer,
-                                         const PSDRect& document, PSDGradientGeometry* geometry)
+PSDGradientGeometry::PSDGradientGeometry(const PSDGradientSettings& gradient, const PSDRect& layer,
+                                         const PSDRect& document, double pixel)
+    : PSDGradientGeometry(gradient.shape, gradient.angle, gradient.scale, gradient.offsetX,
+                          gradient.offsetY, gradient.reverse,
+                          gradient.alignWithLayer ? layer : document, pixel)
 {
-	static const struct {
-		const char* code;
-		PSDGradientShape shape;
-	} kShapes[] = {{"Lnr ", PSD_GRADIENT_LINEAR},
-	               {"Rdl ", PSD_GRADIENT_RADIAL},
-	               {"Angl", PSD_GRADIENT_ANGLE},
-	               {"Rflc", PSD_GRADIENT_REFLECTED},
-	               {"Dmnd", PSD_GRADIENT_DIAMOND}};
-	std::string type = descriptor.Enum("Type", "Lnr ");
-	for (const auto& entry : kShapes) {
-		if (type != entry.code)
-			continue;
-		const PSDDescriptor* offset = descriptor.Child("Ofst");
-		double offsetX = offset != nullptr ? offset->Number("Hrzn", 0) / 100 : 0;
-		double offsetY = offset != nullptr ? offset->Number("Vrtc", 0) / 100 : 0;
-		*geometry = PSDGradientGeometry(entry.shape, descriptor.Number("Angl", 90),
-		                                descriptor.Number("Scl ", 100) / 100, offsetX, offsetY,
-		                                descriptor.Bool("Rvrs", false),
-		                                descriptor.Bool("Algn", true) ? layer : document);
-		return true;
-	}
-	return false;
 }
 
 double PSDGradientGeometry::At(int32 x, int32 y) const

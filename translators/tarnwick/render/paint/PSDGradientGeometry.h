@@ -2,16 +2,7 @@
 #define PSD_GRADIENT_GEOMETRY_H
 
 #include <layers/PSDGeometry.h>
-
-class PSDDescriptor;
-
-enum PSDGradientShape {
-	PSD_GRADIENT_LINEAR,
-	PSD_GRADIENT_RADIAL,
-	PSD_GRADIENT_ANGLE,
-	PSD_GRADIENT_REFLECTED,
-	PSD_GRADIENT_DIAMOND,
-};
+#include <layers/style/PSDPaintSettings.h>
 
 // Where a gradient lies on the canvas: the t of each pixel.
 //
@@ -20,23 +11,23 @@ enum PSDGradientShape {
 // direction of the angle (degrees counter-clockwise, 0 pointing right) where
 // that ray leaves the box, its distance times the scale. Linear gradients
 // start as far the other way; the other shapes start at the centre. Both
-// points are rounded down to whole pixels, and pixels are sampled at their
-// integer coordinates.
+// points are rounded down to whole document pixels (`pixel` canvas pixels
+// each), and pixels are sampled at their integer coordinates.
 class PSDGradientGeometry {
 public:
 	PSDGradientGeometry(PSDGradientShape shape, double angle, double scale, double offsetX,
-	                    double offsetY, bool reverse, const PSDRect& box);
+	                    double offsetY, bool reverse, const PSDRect& box, double pixel = 1);
 
-	// From a fill's or an effect's descriptor ('Type', 'Angl', 'Scl ', 'Ofst',
-	// 'Rvrs', 'Algn'): the box is the layer's when aligned with it (the
-	// default), else the document's. False for an unknown shape.
-	static bool FromDescriptor(const PSDDescriptor& descriptor, const PSDRect& layer,
-	                           const PSDRect& document, PSDGradientGeometry* geometry);
+	// A gradient's: the box is the layer's when aligned with it, else the
+	// document's.
+	PSDGradientGeometry(const PSDGradientSettings& gradient, const PSDRect& layer,
+	                    const PSDRect& document, double pixel);
 
 	// t along the gradient, not clamped: 0 at the start, 1 at the end.
 	double At(int32 x, int32 y) const;
-	// Layer effects sample pixels at their centres, not at their corners.
-	void SampleCentres() { fSampleOffset = 0.5; }
+	// Where in a pixel it is sampled: fill layers at its corner (0), layer
+	// effects at its centre (0.5).
+	void SampleAt(double offset) { fSampleOffset = offset; }
 
 private:
 	PSDGradientShape fShape = PSD_GRADIENT_LINEAR;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <vector>
 
 namespace {
@@ -33,9 +32,33 @@ BoxPass boxWithVariance(double variance)
 	return {int32(reach), edgeWeight, 1 / (2 * reach + 1 + 2 * edgeWeight)};
 }
 
+// Blurs lines of count samples kLanes at a time: line l starts at
+// plane + l * across and its samples lie along apart.
+template <class Blur>
+void blurLines(Blur& blur, float* plane, int32 lines, int32 count, size_t across, size_t along)
+{
+	double* line = blur.Line();
+	for (int32 first = 0; first < lines; first += kLanes) {
+		// The last group may have lanes to spare; they blur zeros.
+		const size_t lanes = std::min(kLanes, size_t(lines - first));
+		float* start = plane + size_t(first) * across;
+		for (size_t i = 0; i < size_t(count); i++) {
+			for (size_t l = 0; l < kLanes; l++)
+				line[i * kLanes + l] = l < lanes ? start[l * across + i * along] : 0;
+		}
+		blur.Run();
+		for (size_t i = 0; i < size_t(count); i++) {
+			for (size_t l = 0; l < lanes; l++)
+				start[l * across + i * along] = float(line[i * kLanes + l]);
+		}
+	}
+}
+
+} // namespace
+
 // Blurs kLanes interleaved lines of count samples: padded with what lies
 // beyond the edges, then three passes, each leaving a narrower stretch valid.
-class LineBlur {
+class PSDRollingBlur::LineBlur {
 public:
 	LineBlur(const BoxPass& pass, int32 count, PSDBlurEdge edge, float outside)
 	    : fPass(pass), fPad(kPasses * (pass.reach + 1)), fCount(count), fEdge(edge),
@@ -43,16 +66,11 @@ public:
 	{
 	}
 
-	bool Allocate()
+	void Allocate()
 	{
-		try {
-			size_t size = (size_t(fCount) + 2 * size_t(fPad)) * kLanes;
-			fFirst.resize(size);
-			fSecond.resize(size);
-		} catch (const std::bad_alloc&) {
-			return false;
-		}
-		return true;
+		const size_t size = (size_t(fCount) + 2 * size_t(fPad)) * kLanes;
+		fFirst.resize(size);
+		fSecond.resize(size);
 	}
 
 	// Sample i of lane l is at Line()[i * kLanes + l].
@@ -122,29 +140,6 @@ private:
 	std::vector<double> fFirst, fSecond;
 };
 
-// Blurs lines of count samples kLanes at a time: line l starts at
-// plane + l * across and its samples lie along apart.
-void blurLines(LineBlur& blur, float* plane, int32 lines, int32 count, size_t across, size_t along)
-{
-	double* line = blur.Line();
-	for (int32 first = 0; first < lines; first += kLanes) {
-		// The last group may have lanes to spare; they blur zeros.
-		const size_t lanes = std::min(kLanes, size_t(lines - first));
-		float* start = plane + size_t(first) * across;
-		for (size_t i = 0; i < size_t(count); i++) {
-			for (size_t l = 0; l < kLanes; l++)
-				line[i * kLanes + l] = l < lanes ? start[l * across + i * along] : 0;
-		}
-		blur.Run();
-		for (size_t i = 0; i < size_t(count); i++) {
-			for (size_t l = 0; l < lanes; l++)
-				start[l * across + i * along] = float(line[i * kLanes + l]);
-		}
-	}
-}
-
-} // namespace
-
 double psdBlurSigma(double radius)
 {
 	return kSigmaPerRadius * std::min(radius, kPSDBlurMaxRadius);
@@ -158,6 +153,142 @@ int32 psdBlurReach(double radius)
 	return kPasses * (boxWithVariance(sigma * sigma / kPasses).reach + 1);
 }
 
+PSDRollingBlur::PSDRollingBlur(PSDBlurSource& source, int32 width, int32 height, double radius,
+                               PSDBlurEdge edge, float outside)
+    : fSource(source), fWidth(std::max(width, 0)), fHeight(std::max(height, 0)),
+      fBlurs(radius > 0 && fWidth > 0 && fHeight > 0), fEdge(edge), fOutside(outside), fReach(0),
+      fEdgeWeight(0), fScale(1), fPad(0), fHeld(0), fOut(size_t(fWidth))
+{
+	if (!fBlurs)
+		return;
+	const double sigma = psdBlurSigma(radius);
+	const BoxPass pass = boxWithVariance(sigma * sigma / kPasses);
+	fReach = pass.reach;
+	fEdgeWeight = pass.edgeWeight;
+	fScale = pass.scale;
+	fPad = kPasses * (fReach + 1);
+	fHeld = 2 * fReach + 3;
+	fRows.reset(new LineBlur(pass, fWidth, edge, outside));
+	fRows->Allocate();
+	fStaged.resize(size_t(fWidth) * kLanes);
+	fLevel0.resize(size_t(fWidth) * fHeld);
+	fLevel1.resize(size_t(fWidth) * fHeld);
+	fLevel2.resize(size_t(fWidth) * fHeld);
+	for (std::vector<double>& sums : fSums)
+		sums.resize(size_t(fWidth));
+	// Each pass leaves the reach and one row more of the edges unmade.
+	for (int level = 0; level <= kPasses; level++)
+		fNext[level] = level * (fReach + 1);
+}
+
+PSDRollingBlur::~PSDRollingBlur() {}
+
+// Row y of the source blurred along, read with the rows after it a group of
+// lines at a time.
+const float* PSDRollingBlur::SourceRow(int32 y)
+{
+	if (y >= fStagedFirst + fStagedCount) {
+		fStagedFirst = y;
+		fStagedCount = std::min<int32>(int32(kLanes), fHeight - y);
+		for (int32 l = 0; l < fStagedCount; l++)
+			fSource.ReadRow(y + l, fStaged.data() + size_t(l) * fWidth);
+		blurLines(*fRows, fStaged.data(), fStagedCount, fWidth, size_t(fWidth), 1);
+	}
+	return fStaged.data() + size_t(y - fStagedFirst) * fWidth;
+}
+
+// Makes row i of a level: its edges and the plane's rows at level 0, one
+// box pass down the rows of the level above for the others, with the sums
+// running down each column as the plane-wide pass had them.
+void PSDRollingBlur::Make(int level, int32 i)
+{
+	const size_t width = size_t(fWidth);
+	if (level == 0) {
+		float* row = fLevel0.data() + size_t(i % fHeld) * width;
+		const int32 y = std::min(std::max(i - fPad, 0), fHeight - 1);
+		const bool inside = i >= fPad && i < fPad + fHeight;
+		if (inside || fEdge == kPSDBlurEdgeClamp) {
+			const float* source = SourceRow(y);
+			std::copy(source, source + width, row);
+		} else {
+			std::fill(row, row + width, fOutside);
+		}
+		return;
+	}
+	while (fNext[level - 1] <= i + fReach + 1)
+		Make(level - 1, fNext[level - 1]++);
+	double* sums = fSums[level - 1].data();
+	const int32 low = level * (fReach + 1);
+	auto box = [&](auto above, auto* out) {
+		auto line = [&](int32 j) { return above + size_t(j % fHeld) * width; };
+		if (i == low) {
+			std::fill(sums, sums + width, 0.0);
+			for (int32 j = i - fReach; j <= i + fReach; j++) {
+				const auto* add = line(j);
+				for (size_t x = 0; x < width; x++)
+					sums[x] += add[x];
+			}
+		}
+		const auto* __restrict before = line(i - fReach - 1);
+		const auto* __restrict first = line(i - fReach);
+		const auto* __restrict after = line(i + fReach + 1);
+		const double weight = fEdgeWeight, scale = fScale;
+		for (size_t x = 0; x < width; x++) {
+			out[x] = (sums[x] + weight * (double(before[x]) + double(after[x]))) * scale;
+			sums[x] += double(after[x]) - double(first[x]);
+		}
+	};
+	if (level == 1)
+		box(fLevel0.data(), fLevel1.data() + size_t(i % fHeld) * width);
+	else if (level == 2)
+		box(fLevel1.data(), fLevel2.data() + size_t(i % fHeld) * width);
+	else
+		box(fLevel2.data(), fOut.data());
+}
+
+const float* PSDRollingBlur::Row(int32 y)
+{
+	if (y == fOutRow)
+		return fOut.data();
+	fOutRow = y;
+	if (!fBlurs) {
+		fSource.ReadRow(y, fOut.data());
+		return fOut.data();
+	}
+	while (fNext[3] <= fPad + y)
+		Make(3, fNext[3]++);
+	return fOut.data();
+}
+
+namespace {
+
+// A plane's rows, read in place.
+class PlaneRows : public PSDBlurSource {
+public:
+	PlaneRows(const float* plane, int32 width, size_t stride)
+	    : fPlane(plane), fWidth(width), fStride(stride)
+	{
+	}
+	void ReadRow(int32 y, float* row) override
+	{
+		const float* from = fPlane + size_t(y) * fStride;
+		std::copy(from, from + fWidth, row);
+	}
+
+private:
+	const float* fPlane;
+	int32 fWidth;
+	size_t fStride;
+};
+
+} // namespace
+
+int32 psdBlurReadAhead(double radius)
+{
+	// The rows the source gives are blurred along a group of lanes at a time.
+	return radius > 0 ? psdBlurReach(radius) + int32(kLanes) - 1 : 0;
+}
+
 status_t psdBlurPlane(float* plane, int32 width, int32 height, size_t stride, double radius,
                       PSDBlurEdge edge, float outside)
 {
@@ -167,14 +298,12 @@ status_t psdBlurPlane(float* plane, int32 width, int32 height, size_t stride, do
 		return B_OK;
 	if (plane == nullptr || stride < size_t(width))
 		return B_BAD_VALUE;
-	double sigma = psdBlurSigma(radius);
-	BoxPass pass = boxWithVariance(sigma * sigma / kPasses);
-
-	LineBlur rows(pass, width, edge, outside);
-	LineBlur columns(pass, height, edge, outside);
-	if (!rows.Allocate() || !columns.Allocate())
-		return B_NO_MEMORY;
-	blurLines(rows, plane, height, width, stride, 1);
-	blurLines(columns, plane, width, height, 1, stride);
+	// Each output row comes once the source has been read past it.
+	PlaneRows rows(plane, width, stride);
+	PSDRollingBlur blur(rows, width, height, radius, edge, outside);
+	for (int32 y = 0; y < height; y++) {
+		const float* row = blur.Row(y);
+		std::copy(row, row + width, plane + size_t(y) * stride);
+	}
 	return B_OK;
 }

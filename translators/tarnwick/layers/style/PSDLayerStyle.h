@@ -1,0 +1,79 @@
+#ifndef PSD_LAYER_STYLE_H
+#define PSD_LAYER_STYLE_H
+
+// A layer's style ('lfx2', or 'lmfx' where a shape layer has several strokes):
+// its effects with their parameters, read once. Sizes and distances are in
+// document pixels, angles in degrees with the global light already taken
+// where an effect uses it.
+
+#include "PSDPaintSettings.h"
+#include <layers/PSDBlendMode.h>
+
+#include <vector>
+
+struct PSDModelContext;
+class PSDPatternTable;
+
+// Photoshop's order, from the bottom up: the layer's own pixels lie between
+// the outer glow and the overlays.
+enum PSDEffectKind : uint8 {
+	PSD_EFFECT_DROP_SHADOW,
+	PSD_EFFECT_OUTER_GLOW,
+	PSD_EFFECT_PATTERN_OVERLAY,
+	PSD_EFFECT_GRADIENT_OVERLAY,
+	PSD_EFFECT_COLOUR_OVERLAY,
+	PSD_EFFECT_SATIN,
+	PSD_EFFECT_INNER_GLOW,
+	PSD_EFFECT_INNER_SHADOW,
+	PSD_EFFECT_STROKE,
+};
+
+// Where a stroke lies against the shape's edge.
+enum PSDStrokePosition : uint8 {
+	PSD_STROKE_OUTSIDE,
+	PSD_STROKE_INSIDE,
+	PSD_STROKE_CENTRE,
+};
+
+// A contour ('TrnS', 'MpgS'): output over input, both 0 to 1, through its
+// points in order. Drawn as linear for now.
+struct PSDContourPoint {
+	double input;
+	double output;
+	bool corner; // a sharp point, else a smooth one
+};
+
+struct PSDEffectSettings {
+	PSDEffectKind kind = PSD_EFFECT_DROP_SHADOW;
+	bool enabled = true;
+	PSDBlendMode blendMode = PSD_BLEND_NORMAL;
+	float opacity = 1;
+	// Shadows, glows and satin paint a colour; overlays and strokes their
+	// colour, gradient or pattern.
+	PSDPaintSettings paint;
+	double size = 0;                      // blur, glow or stroke size
+	double distance = 0;                  // shadows and satin: how far the shape moves
+	double angle = 0;                     // of the light (shadows) or the move (satin)
+	double spread = 0;                    // spread or choke, 0 to 1
+	std::vector<PSDContourPoint> contour; // empty: linear
+	bool knockedOut = true;               // a drop shadow does not show under the layer
+	bool precise = false;                 // glows: by distance rather than blurred
+	bool fromCentre = false;              // inner glows: from the centre, not the edge
+	bool inverted = true;                 // satin
+	PSDStrokePosition position = PSD_STROKE_OUTSIDE;
+};
+
+struct PSDLayerStyleSettings {
+	bool enabled = false;                   // the style's master switch, and a style at all
+	std::vector<PSDEffectSettings> effects; // in Photoshop's order, bottom first
+	// The interior effects (overlays, satin, inner glow) blend with the
+	// layer's pixels before its fill opacity fades them ('infx').
+	bool interiorAsGroup = false;
+};
+
+// The layer's style; not enabled when it has none that can be read. Each
+// kind keeps at most context.limits.effectsOfAKind effects.
+PSDLayerStyleSettings psdReadLayerStyle(const PSDModelContext& context, const PSDLayer& layer,
+                                        PSDPatternTable& patterns);
+
+#endif
