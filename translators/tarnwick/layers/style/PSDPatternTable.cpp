@@ -17,7 +17,9 @@ std::shared_ptr<const PSDPattern> PSDPatternTable::Find(const std::string& id)
 	std::shared_ptr<PSDPattern> pattern;
 	auto record = fRecords.find(key);
 	if (record != fRecords.end()) {
-		pattern = std::make_shared<PSDPattern>();
+		// Not make_shared: its tag is a unique symbol, which would keep the
+		// add-on loaded, and its settings, past the host's unload.
+		pattern.reset(new PSDPattern());
 		if (!psdReadPattern(fContext.in, record->second, pattern.get()) ||
 		    fBytes + pattern->samples.size() * 2 > fContext.limits.patternBytes)
 			pattern.reset();
