@@ -1,6 +1,7 @@
 #include "Convert.h"
 
 #include "BitsOutput.h"
+#include "FailureLine.h"
 #include "IdentifiedInput.h"
 #include "OutputFile.h"
 #include "PngOutput.h"
@@ -9,13 +10,11 @@
 #include <TranslatorFormats.h>
 #include <TranslatorHelpers.h>
 
-#include <cstdio>
-
 namespace {
 
 bool fail(const std::string& message)
 {
-	fprintf(stderr, "translate: %s\n", message.c_str());
+	print_failure(message);
 	return false;
 }
 
