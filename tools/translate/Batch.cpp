@@ -7,7 +7,9 @@
 #include <TranslatorFormats.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 bool convert_files(BTranslatorRoster& roster, const Options& options)
@@ -22,13 +24,21 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 	if (options.size > 0)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(options.size, options.size));
 
+	std::unique_ptr<ProgressLine> progress;
+	if (!options.quiet && isatty(STDERR_FILENO))
+		progress.reset(new ProgressLine(jobs.size()));
+	const bool png = options.format == OutputFormat::kPng;
+
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);
 	auto work = [&] {
 		for (size_t i; (i = next++) < jobs.size();) {
+			FileProgress* file = progress ? progress->Start(jobs[i].input, png) : nullptr;
 			if (!convert_file(roster, jobs[i].input, jobs[i].output, options.format, compression,
-			                  extension))
+			                  extension, file))
 				allSucceeded = false;
+			if (progress)
+				progress->Finish(file);
 		}
 	};
 	std::vector<std::thread> threads;

@@ -26,6 +26,7 @@ struct Parsed {
 	int pngLevel = 1;
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;
+	bool quiet = false;
 	bool conversionOptionGiven = false; // -j, --png-level, --size, --layers or --merged
 };
 
@@ -89,7 +90,7 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 
 		bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
 		              name == "--identify" || name == "--list" || name == "--layers" ||
-		              name == "--merged";
+		              name == "--merged" || name == "-q" || name == "--quiet";
 		if (isFlag && hasInline) {
 			*error = "option '" + name + "' takes no value";
 			return false;
@@ -104,6 +105,8 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			p->identify = true;
 		} else if (name == "--list") {
 			p->list = true;
+		} else if (name == "-q" || name == "--quiet") {
+			p->quiet = true;
 		} else if (name == "--layers" || name == "--merged") {
 			const LayerReading reading =
 			    name == "--layers" ? LayerReading::kLayers : LayerReading::kMerged;
@@ -275,6 +278,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->pngLevel = p.pngLevel;
 	options->layers = p.layers;
 	options->size = p.size;
+	options->quiet = p.quiet;
 	return plan_conversions(p, options, error);
 }
 
@@ -309,6 +313,8 @@ void print_usage(FILE* out)
 	      "                       as --list shows it, or its file name, e.g. Tarnwick)\n"
 	      "      --addons DIR     load add-ons from DIR instead of the default\n"
 	      "                       directories (may be repeated)\n"
+	      "  -q, --quiet          show no progress line (shown while converting when\n"
+	      "                       standard error is a terminal)\n"
 	      "  -h, --help           show this help and exit\n"
 	      "      --version        show the version and exit\n"
 	      "\n"

@@ -28,6 +28,7 @@ struct Options {
 	// add-on decide.
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;                   // --size N: a box of N x N; 0: full size
+	bool quiet = false;             // --quiet: no progress line
 	std::vector<std::string> files; // for kIdentify
 	std::string configure;          // for kConfigure: the add-on's name
 };
