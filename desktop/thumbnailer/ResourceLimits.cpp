@@ -48,5 +48,8 @@ void limit_resources(const std::string& message)
 	sigaction(SIGXCPU, &action, nullptr);
 	// SIGXCPU at the soft limit; the hard one, a little later, kills.
 	lower_limit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 5);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+	// The sanitizers' shadow memory alone takes terabytes of address space.
 	lower_limit(RLIMIT_AS, kAddressSpaceBytes, kAddressSpaceBytes);
+#endif
 }

@@ -2,6 +2,7 @@
 
 #include "BatchPlan.h"
 #include "Convert.h"
+#include "ProgressLine.h"
 
 #include <Tarnwick.h>
 #include <TranslatorFormats.h>
