@@ -98,8 +98,8 @@ status_t identify(BTranslatorRoster& roster, BPositionIO* source, translator_inf
 	return status;
 }
 
-// The sink's pixbuf once the translation into it is over, or null with
-// *error set.
+} // namespace
+
 GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& extension,
                            const std::string& who, GError** error)
 {
@@ -114,10 +114,7 @@ GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& ex
 	return nullptr;
 }
 
-} // namespace
-
-GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
-                        GError** error)
+GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, GError** error)
 {
 	SharedRoster& shared = shared_roster();
 	BTranslatorRoster& roster = shared.roster;
@@ -130,9 +127,8 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 		return nullptr;
 	}
 
-	BMemoryIO source(data, length);
 	translator_info info;
-	if (identify(roster, &source, &info) != B_OK) {
+	if (identify(roster, source, &info) != B_OK) {
 		fail(error, GDK_PIXBUF_ERROR_UNKNOWN_TYPE,
 		     "None of the translator add-ons (" + names + ") recognises this image");
 		return nullptr;
@@ -150,7 +146,7 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 		BitmapSink sink(colors, size_request(sizeFunc, userData));
 		BMessage headerOnly;
 		headerOnly.AddBool(B_TRANSLATOR_EXT_HEADER_ONLY, true);
-		status_t status = roster.Translate(&source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
+		status_t status = roster.Translate(source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
 		if (sink.Complete() || (sink.Refusal() != BitmapSink::kSmaller &&
 		                        (sink.Refusal() != BitmapSink::kNone || status != B_OK)))
 			return finished_pixbuf(sink, status, headerOnly, who, error);
@@ -162,6 +158,6 @@ GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, voi
 	if (reduced)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, box);
 	BitmapSink sink(colors);
-	status_t status = roster.Translate(&source, &info, &extension, &sink, B_TRANSLATOR_BITMAP);
+	status_t status = roster.Translate(source, &info, &extension, &sink, B_TRANSLATOR_BITMAP);
 	return finished_pixbuf(sink, status, extension, who, error);
 }

@@ -1,16 +1,14 @@
 #ifndef DESKTOP_DECODE_IMAGE_H
 #define DESKTOP_DECODE_IMAGE_H
 
-#include <SupportDefs.h>
+#include "BitmapSink.h"
+
+#include <DataIO.h>
+#include <Message.h>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <cstddef>
-
-// The most input this loader holds in memory: 2 GiB. Incremental loading
-// gets the file piece by piece and the add-ons want a positionable stream,
-// so the whole file is kept until it is translated.
-const size_t kMaxInputBytes = (size_t)1 << 31;
+#include <string>
 
 // Called with the image size before the pixbuf is allocated, as gdk-pixbuf
 // loaders call their size function; setting either to 0 declines the image,
@@ -18,9 +16,15 @@ const size_t kMaxInputBytes = (size_t)1 << 31;
 // result to the exact size).
 typedef void (*SizeFunc)(int* width, int* height, void* userData);
 
-// Picks an add-on for the bytes, has it translate them into a Be bitmap
-// and returns that as a new RGBA pixbuf; null with *error set otherwise.
-GdkPixbuf* decode_image(const uint8* data, size_t length, SizeFunc sizeFunc, void* userData,
-                        GError** error);
+// Picks an add-on for the file, has it translate it into a Be bitmap and
+// returns that as a new RGBA pixbuf; null with *error set otherwise.
+GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, GError** error);
+
+// The sink's pixbuf once the add-on's Translate into it returned `status`,
+// or null with *error set saying why there is none: the sink's refusal, or
+// the add-on's reason (in `extension`) or status; `who` names the add-on
+// ("The translator NAME").
+GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& extension,
+                           const std::string& who, GError** error);
 
 #endif

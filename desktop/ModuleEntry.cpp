@@ -2,62 +2,44 @@
 // formats of the Translation Kit add-ons through it.
 
 #include "DecodeImage.h"
+#include "DescriptorIO.h"
 #include "FormatInfo.h"
 #include "SharedRoster.h"
+#include "SpooledInput.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
-#include <vector>
+#include <sys/stat.h>
 
 namespace {
-
-// The file as it arrives, growing up to kMaxInputBytes.
-class InputBuffer {
-public:
-	bool Append(const uint8* bytes, size_t size, GError** error)
-	{
-		if (size > kMaxInputBytes - fBytes.size()) {
-			g_set_error(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-			            "The image file is larger than the %zu MiB that this loader reads",
-			            kMaxInputBytes >> 20);
-			return false;
-		}
-		try {
-			// Grow by doubling, but never past the bound.
-			size_t needed = fBytes.size() + size;
-			if (needed > fBytes.capacity())
-				fBytes.reserve(std::min(std::max(needed, 2 * fBytes.capacity()), kMaxInputBytes));
-			fBytes.insert(fBytes.end(), bytes, bytes + size);
-		} catch (const std::bad_alloc&) {
-			g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
-			                    "Not enough memory to hold the image file");
-			return false;
-		}
-		return true;
-	}
-
-	const uint8* Data() const { return fBytes.data(); }
-	size_t Size() const { return fBytes.size(); }
-
-private:
-	std::vector<uint8> fBytes;
-};
 
 struct LoadContext {
 	GdkPixbufModuleSizeFunc sizeFunc;
 	GdkPixbufModulePreparedFunc preparedFunc;
 	GdkPixbufModuleUpdatedFunc updatedFunc;
 	gpointer userData;
-	InputBuffer input;
+	SpooledInput input;
 };
+
+// The add-ons' reading of what arrived, or null with *error set.
+GdkPixbuf* decode_input(SpooledInput& input, GdkPixbufModuleSizeFunc sizeFunc, gpointer userData,
+                        GError** error)
+{
+	BPositionIO* stream = input.Stream();
+	if (stream == nullptr) {
+		g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+		                    "Not enough memory to read the image file");
+		return nullptr;
+	}
+	return decode_image(stream, sizeFunc, userData, error);
+}
 
 gpointer begin_load(GdkPixbufModuleSizeFunc sizeFunc, GdkPixbufModulePreparedFunc preparedFunc,
                     GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error)
 {
-	LoadContext* context = new (std::nothrow)
-	    LoadContext{sizeFunc, preparedFunc, updatedFunc, userData, InputBuffer()};
+	LoadContext* context =
+	    new (std::nothrow) LoadContext{sizeFunc, preparedFunc, updatedFunc, userData, {}};
 	if (context == nullptr)
 		g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
 		                    "Not enough memory to start loading the image");
@@ -75,8 +57,7 @@ gboolean load_increment(gpointer data, const guchar* bytes, guint size, GError**
 gboolean stop_load(gpointer data, GError** error)
 {
 	LoadContext* context = (LoadContext*)data;
-	GdkPixbuf* pixbuf = decode_image(context->input.Data(), context->input.Size(),
-	                                 context->sizeFunc, context->userData, error);
+	GdkPixbuf* pixbuf = decode_input(context->input, context->sizeFunc, context->userData, error);
 	if (pixbuf != nullptr) {
 		if (context->preparedFunc != nullptr)
 			context->preparedFunc(pixbuf, nullptr, context->userData);
@@ -89,9 +70,15 @@ gboolean stop_load(gpointer data, GError** error)
 	return pixbuf != nullptr;
 }
 
+// A regular file is read in place; anything else as it comes.
 GdkPixbuf* load(FILE* file, GError** error)
 {
-	InputBuffer input;
+	struct stat st;
+	if (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
+		DescriptorIO in(fileno(file));
+		return decode_image(&in, nullptr, nullptr, error);
+	}
+	SpooledInput input;
 	uint8 chunk[16384];
 	size_t got;
 	errno = 0;
@@ -105,7 +92,7 @@ GdkPixbuf* load(FILE* file, GError** error)
 		            "Could not read the image file: %s", g_strerror(code));
 		return nullptr;
 	}
-	return decode_image(input.Data(), input.Size(), nullptr, nullptr, error);
+	return decode_input(input, nullptr, nullptr, error);
 }
 
 } // namespace

@@ -1,15 +1,17 @@
 #!/usr/bin/python3
-"""The gdk-pixbuf loader module in real clients: GdkPixbuf through PyGObject
-and gdk-pixbuf-thumbnailer, compared with what translate makes of the same
-files.
+"""The gdk-pixbuf loader module in real clients (GdkPixbuf through PyGObject,
+gdk-pixbuf-thumbnailer) and the thumbnailer entry's own program, compared
+with what translate makes of the same files.
 
 Run by ctest with PIXBUF_CACHE (the build tree's loaders cache), MIME_DATA
-(the build tree's share/ with its MIME database), TRANSLATE, EXAMPLES_DIR
-and THUMBNAILER in the environment; the argument names the TestCase to run.
-Exits with 77 (skipped) where PyGObject or GdkPixbuf is missing.
+(the build tree's share/ with its MIME database and thumbnailer entry),
+TRANSLATE, EXAMPLES_DIR and THUMBNAILER (gdk-pixbuf-thumbnailer) in the
+environment; the argument names the TestCase to run. Exits with 77
+(skipped) where PyGObject or GdkPixbuf is missing.
 """
 
 import atexit
+import configparser
 import os
 import shutil
 import struct
@@ -43,83 +45,13 @@ except (ImportError, ValueError) as missing:
     print("skipped: PyGObject with GdkPixbuf 2.0 is not available:", missing)
     sys.exit(SKIP)
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from psd_samples import (blank_merged_psd, gradient_psd, psd, quadrant_psd,  # noqa: E402
+                         split_psd, thumbnailer_command)
+
 SCREENS = ["testcard.scr", "checker.scr", "circle.scr"]
 LIMIT = 1 << 28
-
-
-# --- PSD files, made here -----------------------------------------------------
-
-def pack_bits(row):
-    out, i = bytearray(), 0
-    while i < len(row):
-        run = 1
-        while i + run < len(row) and run < 128 and row[i + run] == row[i]:
-            run += 1
-        if run >= 3:
-            out += bytes([257 - run, row[i]])
-            i += run
-            continue
-        start = i
-        while i < len(row) and i - start < 128 and not (
-                i + 2 < len(row) and row[i] == row[i + 1] == row[i + 2]):
-            i += 1
-        out += bytes([i - start - 1]) + row[start:i]
-    return bytes(out)
-
-
-def psd(width, height, planes, mode=3, packed=False, version=1):
-    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel."""
-    out = b"8BPS" + struct.pack(">H6xHIIHH", version, len(planes), height, width, 8, mode)
-    out += struct.pack(">II", 0, 0) + (struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0))
-    rows = [plane[y * width:(y + 1) * width] for plane in planes for y in range(height)]
-    if not packed:
-        return out + struct.pack(">H", 0) + b"".join(rows)
-    packed_rows = [pack_bits(row) for row in rows]
-    count = ">I" if version == 2 else ">H"
-    return (out + struct.pack(">H", 1) + b"".join(struct.pack(count, len(r)) for r in packed_rows)
-            + b"".join(packed_rows))
-
-
-def gradient_psd(width, height, channels=3, packed=True):
-    planes = []
-    for c in range(channels):
-        planes.append(bytes((x * (c + 3) + y * (7 - c) + (x // 9) * 40) & 255
-                            for y in range(height) for x in range(width)))
-    return psd(width, height, planes, packed=packed)
-
-
-def quadrant_psd(width, height, version=1):
-    """Red, green, blue and white quarters: what scaling cannot blur."""
-    colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)]
-    planes = [bytes(colours[(x >= width // 2) + 2 * (y >= height // 2)][c]
-                    for y in range(height) for x in range(width)) for c in range(3)]
-    return psd(width, height, planes, packed=True, version=version)
-
-
-def one_value_packed(value, length):
-    """PackBits of length bytes of one value: runs of 128 and what is left."""
-    out = bytearray()
-    for left in range(length, 0, -128):
-        run = min(left, 128)
-        out += bytes([257 - run if run > 1 else 0, value])
-    return bytes(out)
-
-
-def split_psd(width, height, split_x, split_y, colours):
-    """An 8-bit RGB PackBits PSD in four parts, cut at split_x and split_y:
-    colours top left, top right, bottom left, bottom right. Built from its
-    few distinct rows, so that any size is made at once."""
-    rows, counts = [], []
-    for c in range(3):
-        for top in (True, False):
-            left, right = colours[0 if top else 2][c], colours[1 if top else 3][c]
-            row = one_value_packed(left, split_x) + one_value_packed(right, width - split_x)
-            n = split_y if top else height - split_y
-            rows.append(row * n)
-            counts.append(struct.pack(">H", len(row)) * n)
-    header = b"8BPS" + struct.pack(">H6xHIIHH", 1, 3, height, width, 8, 3)
-    return header + struct.pack(">III", 0, 0, 0) + struct.pack(">H", 1) + b"".join(
-        counts) + b"".join(rows)
+ENTRY = os.path.join(MIME_DATA, "thumbnailers", "translators.thumbnailer")
 
 
 def write(name, data):
@@ -269,6 +201,42 @@ class LoadTest(unittest.TestCase):
         self.assertIn("image/x-zx-screen", fmt.get_mime_types())
         self.assertIn("psd", fmt.get_extensions())
 
+    def test_large_file_fed_in_pieces_goes_to_an_unlinked_temporary_file(self):
+        # Past 16 MiB the module keeps what arrives in a file in TMPDIR, not
+        # in memory; with no usable TMPDIR only that load fails, and a good
+        # one is left empty whatever happens.
+        width, height = 2400, 2400
+        pattern = bytes(range(256)) * 20
+        planes = [b"".join(pattern[(y * (c + 1)) % 256:(y * (c + 1)) % 256 + width]
+                           for y in range(height)) for c in range(3)]
+        large = write("large.psd", psd(width, height, planes))
+        self.assertGreater(os.path.getsize(large), 16 << 20)
+        load = ("import sys, gi; gi.require_version('GdkPixbuf', '2.0');"
+                "from gi.repository import GdkPixbuf;"
+                "loader = GdkPixbuf.PixbufLoader();"
+                "data = open(sys.argv[1], 'rb').read();"
+                "[loader.write(data[i:i + 65536]) for i in range(0, len(data), 65536)];"
+                "loader.close();"
+                "sys.stdout.buffer.write(loader.get_pixbuf().get_pixels())")
+        expected = {path: translated_rgba(path) for path in (large, self.psds[0])}
+        spool = os.path.join(WORK, "spool")
+        os.makedirs(spool)
+        for tmpdir, path in ((spool, large), ("/nonexistent", self.psds[0]),
+                             ("/nonexistent", large)):
+            env = dict(os.environ, TMPDIR=tmpdir)
+            shown = subprocess.run(["/usr/bin/python3", "-c", load, path], env=env,
+                                   capture_output=True, timeout=120)
+            if path == large and tmpdir != spool:
+                self.assertNotEqual(shown.returncode, 0)
+                self.assertIn("Could not make a temporary file in /nonexistent",
+                              shown.stderr.decode())
+                continue
+            self.assertEqual(shown.returncode, 0, shown.stderr.decode())
+            self.assertEqual(shown.stdout, expected[path][2], (tmpdir, path))
+        self.assertEqual(os.listdir(spool), [])
+        # Read whole from a file, the module reads it in place.
+        self.assertEqual(pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(large)), expected[large])
+
     def test_loads_on_many_threads_at_once_keep_apart(self):
         # Programs load on worker threads; each load must keep to its own
         # file, whatever the add-ons share between calls.
@@ -373,48 +341,77 @@ class SettingsTest(unittest.TestCase):
 
 
 class ThumbnailTest(unittest.TestCase):
-    """gdk-pixbuf-thumbnailer, as file managers run it, and the MIME type."""
+    """Thumbnails as file managers make them: through the module by
+    gdk-pixbuf-thumbnailer, and by the command of the thumbnailer entry,
+    which runs a program of ours that reads the file in place."""
 
     def setUp(self):
         if not THUMBNAILER:
             self.skipTest("gdk-pixbuf-thumbnailer is not installed")
 
-    def thumbnail(self, path):
-        out = path + ".thumb.png"
-        result = subprocess.run([THUMBNAILER, "-s", "128", path, out], capture_output=True,
-                                timeout=60)
+    def thumbnail(self, which, path, size=128, prefix=()):
+        out = "%s.%s.png" % (path, which)
+        if which == "module":
+            command = [THUMBNAILER, "-s", str(size), path, out]
+        else:
+            command = thumbnailer_command(ENTRY, size, path, out)
+        result = subprocess.run(list(prefix) + command, capture_output=True, timeout=300)
         return result, out
+
+    def thumbnails(self, path, size=128, prefix=()):
+        """(which, pixbuf) of each thumbnailer's thumbnail of the file."""
+        for which in ("module", "entry"):
+            result, out = self.thumbnail(which, path, size, prefix)
+            self.assertEqual(result.returncode, 0, (which, result.stderr.decode()))
+            yield which, GdkPixbuf.Pixbuf.new_from_file(out)
+
+    def test_entry_runs_the_thumbnailer_program_of_the_build_tree(self):
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.read(ENTRY)
+        entry = parser["Thumbnailer Entry"]
+        self.assertTrue(os.access(entry["TryExec"], os.X_OK), entry["TryExec"])
+        self.assertEqual(entry["Exec"].split()[0], entry["TryExec"])
+        self.assertTrue({"image/vnd.adobe.photoshop", "image/x-zx-screen"}
+                        <= set(entry["MimeType"].split(";")))
 
     def test_psd_and_psb_thumbnails_keep_their_quarters(self):
         # The system's MIME database knows both by their signature.
         for name, version in (("quadrants.psd", 1), ("quadrants.psb", 2)):
-            result, out = self.thumbnail(write(name, quadrant_psd(400, 300, version)))
-            self.assertEqual(result.returncode, 0, result.stderr.decode())
-            thumb = GdkPixbuf.Pixbuf.new_from_file(out)
-            width, height, pixels = pixbuf_rgba(thumb)
-            self.assertEqual((width, height), (128, 96))
+            for which, thumb in self.thumbnails(write(name, quadrant_psd(400, 300, version))):
+                width, height, pixels = pixbuf_rgba(thumb)
+                self.assertEqual((width, height), (128, 96), which)
 
-            def at(x, y):
-                i = 4 * (y * width + x)
-                return tuple(pixels[i:i + 3])
-            self.assertEqual(at(32, 24), (255, 0, 0), name)
-            self.assertEqual(at(96, 24), (0, 255, 0), name)
-            self.assertEqual(at(32, 72), (0, 0, 255), name)
-            self.assertEqual(at(96, 72), (255, 255, 255), name)
+                def at(x, y):
+                    i = 4 * (y * width + x)
+                    return tuple(pixels[i:i + 3])
+                self.assertEqual(at(32, 24), (255, 0, 0), (name, which))
+                self.assertEqual(at(96, 24), (0, 255, 0), (name, which))
+                self.assertEqual(at(32, 72), (0, 0, 255), (name, which))
+                self.assertEqual(at(96, 72), (255, 255, 255), (name, which))
+
+    def test_blank_merged_psd_shows_its_layers(self):
+        path = write("blank-merged.psd", blank_merged_psd(400, 200, (50, 100, 150, 300),
+                                                          (200, 30, 10)))
+        for which, thumb in self.thumbnails(path):
+            width, height, pixels = pixbuf_rgba(thumb)
+            self.assertEqual((width, height), (128, 64), which)
+            self.assertEqual(pixels[3], 0, which)  # a corner, outside the layer
+            centre = 4 * (32 * width + 64)
+            self.assertEqual(tuple(pixels[centre:centre + 4]), (200, 30, 10, 255), which)
 
     def test_screen_thumbnail_is_the_picture_made_smaller(self):
         samples = [write(name, read(os.path.join(EXAMPLES_DIR, name))) for name in SCREENS]
         for path in samples + screen_forms():
-            result, out = self.thumbnail(path)
-            self.assertEqual(result.returncode, 0, result.stderr.decode())
-            width, height, pixels = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(out))
             full_width, _, full = translated_rgba(path)
-            self.assertEqual((width, height), (128, 96 if full_width == 256 else 48), path)
-            # Scaling down keeps each channel's mean, whatever the filter.
-            for channel in range(3):
-                mean_full = sum(full[channel::4]) / (len(full) / 4)
-                mean_thumb = sum(pixels[channel::4]) / (len(pixels) / 4)
-                self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=path)
+            for which, thumb in self.thumbnails(path):
+                width, height, pixels = pixbuf_rgba(thumb)
+                self.assertEqual((width, height), (128, 96 if full_width == 256 else 48),
+                                 (path, which))
+                # Scaling down keeps each channel's mean, whatever the filter.
+                for channel in range(3):
+                    mean_full = sum(full[channel::4]) / (len(full) / 4)
+                    mean_thumb = sum(pixels[channel::4]) / (len(pixels) / 4)
+                    self.assertAlmostEqual(mean_thumb, mean_full, delta=2.0, msg=(path, which))
 
     def test_largest_psd_is_thumbnailed_reduced_in_bounded_memory(self):
         # 30000 x 30000 is 3.4 GiB as RGBA; the address space allowed is
@@ -422,32 +419,37 @@ class ThumbnailTest(unittest.TestCase):
         # so the 256-pixel thumbnail has blended columns and rows there.
         colours = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)]
         path = write("largest.psd", split_psd(30000, 30000, 10000, 20000, colours))
-        out = path + ".thumb.png"
-        result = subprocess.run(["prlimit", "--as=%d" % (512 << 20), THUMBNAILER, "-s", "256",
-                                 path, out], capture_output=True, timeout=300)
-        self.assertEqual(result.returncode, 0, result.stderr.decode())
-        width, height, pixels = pixbuf_rgba(GdkPixbuf.Pixbuf.new_from_file(out))
-        self.assertEqual((width, height), (256, 256))
+        limit = ["prlimit", "--as=%d" % (512 << 20)]
+        for which, thumb in self.thumbnails(path, 256, limit):
+            width, height, pixels = pixbuf_rgba(thumb)
+            self.assertEqual((width, height), (256, 256), which)
 
-        def at(x, y):
-            i = 4 * (y * width + x)
-            return pixels[i:i + 4]
-        # Column 85 covers source columns 9960.9 to 10078.1, a third of it
-        # left of the cut; row 170 covers rows 19921.9 to 20039.1, two thirds
-        # above it.
-        expected = {(40, 80): (255, 0, 0), (200, 80): (0, 255, 0), (40, 220): (0, 0, 255),
-                    (200, 220): (255, 255, 255), (85, 80): (85, 170, 0),
-                    (40, 170): (170, 0, 85), (200, 170): (85, 255, 85)}
-        for (x, y), colour in expected.items():
-            got = at(x, y)
-            self.assertEqual(got[3], 255, (x, y))
-            for c in range(3):
-                self.assertAlmostEqual(got[c], colour[c], delta=1, msg=(x, y, tuple(got)))
+            def at(x, y):
+                i = 4 * (y * width + x)
+                return pixels[i:i + 4]
+            # Column 85 covers source columns 9960.9 to 10078.1, a third of it
+            # left of the cut; row 170 covers rows 19921.9 to 20039.1, two
+            # thirds above it.
+            expected = {(40, 80): (255, 0, 0), (200, 80): (0, 255, 0), (40, 220): (0, 0, 255),
+                        (200, 220): (255, 255, 255), (85, 80): (85, 170, 0),
+                        (40, 170): (170, 0, 85), (200, 170): (85, 255, 85)}
+            for (x, y), colour in expected.items():
+                got = at(x, y)
+                self.assertEqual(got[3], 255, (x, y, which))
+                for c in range(3):
+                    self.assertAlmostEqual(got[c], colour[c], delta=1,
+                                           msg=(x, y, tuple(got), which))
 
     def test_damaged_file_makes_no_thumbnail(self):
-        result, out = self.thumbnail(write("broken.psd", gradient_psd(20, 10)[:20]))
-        self.assertNotEqual(result.returncode, 0)
-        self.assertFalse(os.path.exists(out))
+        path = write("broken.psd", gradient_psd(20, 10)[:20])
+        for which in ("module", "entry"):
+            result, out = self.thumbnail(which, path)
+            self.assertNotEqual(result.returncode, 0, which)
+            self.assertFalse(os.path.exists(out), which)
+        # Ours says why in one line that names the file.
+        lines = result.stderr.decode().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertTrue(lines[0].startswith("translators-thumbnailer: " + path + ": "), lines)
 
     def test_screen_files_have_a_mime_type_by_extension(self):
         guessed, _ = Gio.content_type_guess("picture.scr", None)

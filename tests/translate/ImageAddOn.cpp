@@ -7,6 +7,8 @@
 //   'B': a header whose data size disagrees with its rows
 //   'H': the header of a 30000 x 30000 bitmap, then one row of it
 //   'W': the header and a row of a bitmap, then a wait of 30 s for a signal
+//   'P': the rest of the file read slowly, 1 KiB every 20 ms, then a
+//        2048 x 2048 bitmap of noise (long to compress)
 
 #include <BitmapStream.h>
 #include <TranslatorAddOn.h>
@@ -103,6 +105,17 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage*, uin
 	case 'H':
 		return write_bitmap(outDestination, 30000, 30000, B_RGBA32, 120000,
 		                    std::vector<uint8>(120000, 7), 120000u * 30000u);
+	case 'P': {
+		for (uint8 chunk[1024]; inSource->Read(chunk, sizeof(chunk)) > 0;)
+			usleep(20000);
+		std::vector<uint8> rows(2048 * 2048 * 4);
+		uint32 state = 1;
+		for (uint8& byte : rows) {
+			state = state * 1664525u + 1013904223u;
+			byte = (uint8)(state >> 24);
+		}
+		return write_bitmap(outDestination, 2048, 2048, B_RGBA32, 2048 * 4, rows, rows.size());
+	}
 	case 'W':
 		write_bitmap(outDestination, 64, 64, B_RGBA32, 256, std::vector<uint8>(256, 7), 256 * 64);
 		sleep(30);

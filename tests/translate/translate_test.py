@@ -1,18 +1,23 @@
 #!/usr/bin/python3
 """The translate command end to end: conversions, failures, usage errors,
---identify and --list, and the committed samples.
+--identify and --list, the progress line on a terminal, and the committed
+samples.
 
 Run by ctest with TRANSLATE, TRANSLATORS_DIR, TEST_ADDON_DIR and
 EXAMPLES_DIR in the environment; the argument names the TestCase to run.
 """
 
+import fcntl
 import os
+import pty
+import re
 import shutil
 import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 import zlib
@@ -453,6 +458,85 @@ class ReportTest(Workspace):
         self.assertIn("'bits'  image/x-be-bitmap  Be bitmap (B_CMAP8; B_RGBA32 for ULAplus and "
                       "gigascreen)  (quality 0.30, capability 0.50)", lines[start + 2])
         self.assertIn("TestImage 1.05: Test images for the translate command", lines)
+
+
+def run_on_terminal(*args):
+    """Runs translate (with the test add-on) with its standard error on a
+    200-column pseudo-terminal: (exit status, what the terminal received)."""
+    master, slave = pty.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 200, 0, 0))
+    command = [TRANSLATE, "--addons", TRANSLATORS_DIR, "--addons", TEST_ADDON_DIR] + list(args)
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=slave)
+    os.close(slave)
+    received = b""
+    while True:
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:  # EIO: the program has closed the terminal
+            break
+        if not chunk:
+            break
+        received += chunk
+    os.close(master)
+    return process.wait(timeout=60), received.decode()
+
+
+# The progress line drawn in place: a carriage return, the text, and the
+# rest of the line erased; cleared, the text is empty.
+DRAWN = re.compile(r"\r([^\r\n\x1b]*)\x1b\[K")
+
+
+class ProgressTest(Workspace):
+    """The progress line: drawn in place while converting, cleared at the
+    end, never mixed with failure lines, and only on a terminal."""
+
+    def slow(self, name, kilobytes):
+        # Read at 1 KiB per 20 ms, then a 2048 x 2048 bitmap of noise.
+        return self.write(name, b"TESTIMGP" + bytes(kilobytes << 10))
+
+    def test_a_long_file_shows_its_reading_then_its_png_bands(self):
+        source = self.slow("slow.test", 50)
+        status, received = run_on_terminal("-j", "1", "--png-level", "9", source,
+                                           self.path("slow.png"))
+        self.assertEqual(status, 0, received)
+        lines = DRAWN.findall(received)
+        self.assertEqual(DRAWN.sub("", received), "", "only the progress line")
+        self.assertTrue(received.endswith("\r\x1b[K"), "cleared at the end")
+        shown = [line for line in lines if line]
+        self.assertTrue(shown and all(line.startswith("0/1 files  ") for line in shown), shown)
+        read = [int(m.group(1)) for m in map(re.compile(r"slow\.test  read (\d+)%$").search,
+                                             shown) if m]
+        self.assertTrue(any(0 < percent < 100 for percent in read), shown)
+        self.assertEqual(read, sorted(read))
+        self.assertTrue(any(re.search(r"slow\.test  PNG band \d+ of \d+$", line)
+                            for line in shown), shown)
+        self.assertTrue(any(re.search(r" elapsed  \d+:\d\d left  ", line) for line in shown),
+                        shown)
+
+    def test_failures_are_whole_lines_above_it(self):
+        sources = [self.slow("first.test", 15), self.write("broken.test", b"TESTIMGE"),
+                   self.slow("last.test", 15)]
+        status, received = run_on_terminal("-j", "1", "--png-level", "0", "-d", self.dir,
+                                           *sources)
+        self.assertEqual(status, 1, received)
+        failure = "translate: " + sources[1] + ": the translator TestImage "
+        self.assertTrue(DRAWN.sub("", received).startswith(failure), received)
+        self.assertTrue(DRAWN.sub("", received).endswith("\r\n"), received)
+        self.assertEqual(DRAWN.sub("", received).count("\n"), 1, received)
+        self.assertLess(received.index("files  "), received.index(failure), "shown before")
+        self.assertTrue(any(line.startswith("2/3 files  ") and "last.test" in line
+                            for line in DRAWN.findall(received)), received)
+
+    def test_nothing_with_quiet_or_off_a_terminal(self):
+        sources = [self.slow("slow.test", 15), self.write("broken.test", b"TESTIMGE")]
+        status, received = run_on_terminal("-q", "-d", self.dir, *sources)
+        self.assertEqual(status, 1)
+        self.assertEqual(len(received.splitlines()), 1, received)
+        self.assertNotIn("\x1b", received)
+        piped = run("-d", self.dir, *sources)
+        self.assertEqual(len(piped.errors), 1, piped.errors)
+        self.assertNotIn(b"\r", piped.stderr)
 
 
 class SamplesTest(unittest.TestCase):

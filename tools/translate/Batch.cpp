@@ -2,12 +2,15 @@
 
 #include "BatchPlan.h"
 #include "Convert.h"
+#include "ProgressLine.h"
 
 #include <Tarnwick.h>
 #include <TranslatorFormats.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 bool convert_files(BTranslatorRoster& roster, const Options& options)
@@ -24,13 +27,21 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 	if (options.limit > 0)
 		extension.AddInt64(TARNWICK_EXT_WORK_LIMIT, options.limit);
 
+	std::unique_ptr<ProgressLine> progress;
+	if (!options.quiet && isatty(STDERR_FILENO))
+		progress.reset(new ProgressLine(jobs.size()));
+	const bool png = options.format == OutputFormat::kPng;
+
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);
 	auto work = [&] {
 		for (size_t i; (i = next++) < jobs.size();) {
+			FileProgress* file = progress ? progress->Start(jobs[i].input, png) : nullptr;
 			if (!convert_file(roster, jobs[i].input, jobs[i].output, options.format, compression,
-			                  extension))
+			                  extension, file))
 				allSucceeded = false;
+			if (progress)
+				progress->Finish(file);
 		}
 	};
 	std::vector<std::thread> threads;

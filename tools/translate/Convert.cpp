@@ -1,6 +1,8 @@
 #include "Convert.h"
 
 #include "BitsOutput.h"
+#include "CountedInput.h"
+#include "FailureLine.h"
 #include "IdentifiedInput.h"
 #include "OutputFile.h"
 #include "PngOutput.h"
@@ -9,13 +11,13 @@
 #include <TranslatorFormats.h>
 #include <TranslatorHelpers.h>
 
-#include <cstdio>
+#include <memory>
 
 namespace {
 
 bool fail(const std::string& message)
 {
-	fprintf(stderr, "translate: %s\n", message.c_str());
+	print_failure(message);
 	return false;
 }
 
@@ -32,15 +34,13 @@ std::string describe_failure(const std::string& translator, status_t status)
 
 // Nothing reaches standard output before the add-on has succeeded: its
 // stream is kept in memory and handed on whole.
-status_t translate_into(BTranslatorRoster& roster, InputSource& source, const translator_info& info,
+status_t translate_into(BTranslatorRoster& roster, BPositionIO* source, const translator_info& info,
                         BMessage* extension, bool toStandardOutput, BPositionIO* destination)
 {
 	if (!toStandardOutput)
-		return roster.Translate(source.Stream(), &info, extension, destination,
-		                        B_TRANSLATOR_BITMAP);
+		return roster.Translate(source, &info, extension, destination, B_TRANSLATOR_BITMAP);
 	BMallocIO memory;
-	status_t status =
-	    roster.Translate(source.Stream(), &info, extension, &memory, B_TRANSLATOR_BITMAP);
+	status_t status = roster.Translate(source, &info, extension, &memory, B_TRANSLATOR_BITMAP);
 	if (status == B_OK && memory.BufferLength() > 0)
 		destination->Write(memory.Buffer(), memory.BufferLength());
 	return status;
@@ -49,7 +49,8 @@ status_t translate_into(BTranslatorRoster& roster, InputSource& source, const tr
 } // namespace
 
 bool convert_file(BTranslatorRoster& roster, const std::string& input, const std::string& output,
-                  OutputFormat format, const PngCompression& compression, const BMessage& options)
+                  OutputFormat format, const PngCompression& compression, const BMessage& options,
+                  FileProgress* progress)
 {
 	InputSource source;
 	translator_info info;
@@ -62,12 +63,19 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	OutputFile out;
 	if (!out.Open(output, &reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
+	std::unique_ptr<CountedInput> counted;
+	PngCompression told = compression;
+	if (progress != nullptr) {
+		counted.reset(new CountedInput(source.Stream(), progress));
+		told.progress = progress;
+	}
 	BitsOutput bits(out.Stream());
-	PngOutput png(out.Stream(), *BScreen().ColorMap(), compression);
+	PngOutput png(out.Stream(), *BScreen().ColorMap(), told);
 	const bool asBits = format == OutputFormat::kBits;
 	BMessage extension(options);
-	status_t status = translate_into(roster, source, info, &extension, output == "-",
-	                                 asBits ? (BPositionIO*)&bits : &png);
+	status_t status =
+	    translate_into(roster, counted ? counted.get() : source.Stream(), info, &extension,
+	                   output == "-", asBits ? (BPositionIO*)&bits : &png);
 
 	bool outputFailed = asBits ? bits.Failed() : png.Failed() == PngOutput::kHost;
 	const char* why = nullptr;

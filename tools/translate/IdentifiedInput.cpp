@@ -1,8 +1,9 @@
 #include "IdentifiedInput.h"
 
+#include "FailureLine.h"
+
 #include <TranslatorFormats.h>
 
-#include <cstdio>
 #include <strings.h>
 
 std::string input_display_name(const std::string& path)
@@ -28,12 +29,12 @@ bool open_identified(BTranslatorRoster& roster, const std::string& path, InputSo
 	std::string reason;
 	std::string shown = input_display_name(path);
 	if (!source->Open(path, &reason)) {
-		fprintf(stderr, "translate: cannot open %s: %s\n", shown.c_str(), reason.c_str());
+		print_failure("cannot open " + shown + ": " + reason);
 		return false;
 	}
 	if (roster.Identify(source->Stream(), nullptr, info, 0, format_hint(path),
 	                    B_TRANSLATOR_BITMAP) != B_OK) {
-		fprintf(stderr, "translate: %s: no translator recognises this file\n", shown.c_str());
+		print_failure(shown + ": no translator recognises this file");
 		return false;
 	}
 	return true;

@@ -19,15 +19,20 @@ const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void remove_and_reraise(int signalNumber)
 {
-	for (int i = 0; i < kSlots; i++) {
-		if (gUsed[i].load(std::memory_order_acquire))
-			unlink(gPaths[i]);
-	}
+	remove_temporary_files();
 	signal(signalNumber, SIG_DFL);
 	raise(signalNumber);
 }
 
 } // namespace
+
+void remove_temporary_files()
+{
+	for (int i = 0; i < kSlots; i++) {
+		if (gUsed[i].load(std::memory_order_acquire))
+			unlink(gPaths[i]);
+	}
+}
 
 void remove_temporary_files_on_interrupt()
 {

@@ -28,6 +28,7 @@ struct Parsed {
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;
 	int64_t limit = 0;
+	bool quiet = false;
 	bool conversionOptionGiven = false; // -j, --png-level, --size, --limit, --layers or --merged
 };
 
@@ -116,7 +117,7 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 
 		bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
 		              name == "--identify" || name == "--list" || name == "--layers" ||
-		              name == "--merged";
+		              name == "--merged" || name == "-q" || name == "--quiet";
 		if (isFlag && hasInline) {
 			*error = "option '" + name + "' takes no value";
 			return false;
@@ -131,6 +132,8 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 			p->identify = true;
 		} else if (name == "--list") {
 			p->list = true;
+		} else if (name == "-q" || name == "--quiet") {
+			p->quiet = true;
 		} else if (name == "--layers" || name == "--merged") {
 			const LayerReading reading =
 			    name == "--layers" ? LayerReading::kLayers : LayerReading::kMerged;
@@ -308,6 +311,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->layers = p.layers;
 	options->size = p.size;
 	options->limit = p.limit;
+	options->quiet = p.quiet;
 	return plan_conversions(p, options, error);
 }
 
@@ -345,6 +349,8 @@ void print_usage(FILE* out)
 	      "                       as --list shows it, or its file name, e.g. Tarnwick)\n"
 	      "      --addons DIR     load add-ons from DIR instead of the default\n"
 	      "                       directories (may be repeated)\n"
+	      "  -q, --quiet          show no progress line (shown while converting when\n"
+	      "                       standard error is a terminal)\n"
 	      "  -h, --help           show this help and exit\n"
 	      "      --version        show the version and exit\n"
 	      "\n"

@@ -29,6 +29,7 @@ struct Options {
 	LayerReading layers = LayerReading::kAutomatic;
 	int size = 0;                   // --size N: a box of N x N; 0: full size
 	int64_t limit = 0;              // --limit N: work a layered image may cost; 0: the add-on's
+	bool quiet = false;             // --quiet: no progress line
 	std::vector<std::string> files; // for kIdentify
 	std::string configure;          // for kConfigure: the add-on's name
 };

@@ -206,6 +206,8 @@ bool png_deflate_rows(PngRowSource& source, uint32 rows, uint32 rowBytes,
 		adler = adler32_combine(adler, bands[i].adler, (z_off_t)bands[i].count * rowBytes);
 		std::vector<uint8>().swap(bands[i].data);
 		queue.Emitted(i);
+		if (compression.progress != nullptr)
+			compression.progress->BandsWritten(i + 1, bands.size());
 	}
 	queue.Stop();
 	for (std::thread& worker : workers)

@@ -15,9 +15,19 @@
 // are zlib's levels.
 enum { kPngLevelStored = 0, kPngLevelDefault = 1, kPngLevelMax = 9 };
 
+// Told, on the thread that writes the stream, of each band written.
+class PngBandProgress {
+public:
+	virtual void BandsWritten(size_t done, size_t total) = 0;
+
+protected:
+	~PngBandProgress() {}
+};
+
 struct PngCompression {
 	int level;
-	int threads; // at least 1
+	int threads;                         // at least 1
+	PngBandProgress* progress = nullptr; // none by default
 };
 
 // Fills `out` with the filtered rows [first, first + count). Called on
