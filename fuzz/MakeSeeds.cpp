@@ -6,6 +6,7 @@
 // nearby lengths, settings files, and packed planes for the plane decoders.
 // Example files (.psd, .scr) are added as they are.
 
+#include "DescriptorWriter.h"
 #include "PsdLayerWriter.h"
 #include "PsdWriter.h"
 
@@ -280,8 +281,84 @@ LayerRecord seedLayer(int32_t left, int32_t top, uint32_t side, unsigned seed)
 	return layer;
 }
 
-// Layered files: blend modes, clipping, a masked group, a fill, and the
-// section dividers out of balance.
+// A vector mask ('vmsk'): a square of four knots, in fractions of the canvas.
+LayerBlock squarePath(double left, double top, double right, double bottom)
+{
+	LayerBlock block = {"vmsk", {}};
+	Bytes& d = block.data;
+	appendBig32(d, 3);
+	appendBig32(d, 0);
+	auto record = [&d](uint16_t kind, uint16_t first) {
+		appendBig16(d, kind);
+		appendBig16(d, first);
+		d.resize(d.size() + 22, 0);
+	};
+	record(6, 0);
+	record(8, 0);
+	record(0, 4);
+	const double corners[4][2] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+	for (const auto& corner : corners) {
+		appendBig16(d, 1);
+		for (int point = 0; point < 3; point++) {
+			appendBig32(d, (uint32_t)(int32_t)(corner[1] * 16777216));
+			appendBig32(d, (uint32_t)(int32_t)(corner[0] * 16777216));
+		}
+	}
+	return block;
+}
+
+// A layer style: a drop shadow, an outer glow, an inner shadow and a stroke.
+LayerBlock seedStyle()
+{
+	DescriptorBytes style;
+	style.Head("null", 5).Bool("masterFXSwitch", true);
+	style.Object("DrSh", "DrSh", 5)
+	    .Bool("enab", true)
+	    .Enum("Md  ", "BlnM", "Mltp")
+	    .RGB("Clr ", 0, 0, 0)
+	    .Unit("Dstn", "#Pxl", 4)
+	    .Unit("blur", "#Pxl", 3);
+	style.Object("OrGl", "OrGl", 3)
+	    .Bool("enab", true)
+	    .RGB("Clr ", 255, 255, 0)
+	    .Unit("blur", "#Pxl", 5);
+	style.Object("IrSh", "IrSh", 3)
+	    .Bool("enab", true)
+	    .Unit("Dstn", "#Pxl", 2)
+	    .Unit("blur", "#Pxl", 2);
+	style.Object("FrFX", "FrFX", 4)
+	    .Bool("enab", true)
+	    .Unit("Sz  ", "#Pxl", 2)
+	    .Enum("Styl", "FStl", "OutF")
+	    .RGB("Clr ", 0, 0, 255);
+	return {"lfx2", style.Effects()};
+}
+
+// Adjustment blocks as stored: inversion, brightness and contrast, exposure,
+// levels.
+std::vector<LayerBlock> seedAdjustments()
+{
+	Bytes brightness, exposure, levels;
+	for (uint32_t value : {20u, 30u, 127u})
+		appendBig16(brightness, value);
+	brightness.push_back(0);
+	appendBig16(exposure, 1);
+	for (float value : {0.5f, 0.02f, 1.2f}) {
+		uint32_t bits;
+		memcpy(&bits, &value, sizeof(bits));
+		appendBig32(exposure, bits);
+	}
+	appendBig16(levels, 2);
+	for (int record = 0; record < 29; record++) {
+		for (uint32_t value : {10u, 240u, 0u, 255u, 120u})
+			appendBig16(levels, value);
+	}
+	return {{"nvrt", {}}, {"brit", brightness}, {"expA", exposure}, {"levl", levels}};
+}
+
+// Layered files: blend modes, clipping, groups with masks, fills, paths,
+// feathered masks, knockout, "blend if", channel restrictions, effects,
+// adjustments, ZIP channels, and the section dividers out of balance.
 bool writeLayerSeeds()
 {
 	const uint32_t side = 24;
@@ -298,6 +375,34 @@ bool writeLayerSeeds()
 	fill.blocks.push_back(solidColour(200, 40, 90));
 	fill.blendMode = "scrn";
 
+	LayerRecord shape = fill;
+	shape.blocks.push_back(squarePath(0.2, 0.25, 0.7, 0.8));
+	shape.blocks.push_back(seedStyle());
+	LayerRecord feathered = seedLayer(2, 2, 20, 4);
+	feathered.maskData = maskData(0, 0, 12, 24, 0);
+	feathered.maskData[17] = 16; // parameters follow: a feather of 3 pixels
+	feathered.maskData.resize(18);
+	feathered.maskData.push_back(2);
+	for (uint8_t byte : {0x40, 0x08, 0, 0, 0, 0, 0, 0})
+		feathered.maskData.push_back(byte);
+	feathered.channels.push_back({-2, planeBytes(12 * 24, 5)});
+	LayerRecord blending = seedLayer(3, 3, 18, 6);
+	blending.blocks.push_back({"knko", {1, 0, 0, 0}});
+	blending.blocks.push_back({"brst", {0, 0, 0, 1}});
+	blending.blendingRanges = {0, 0, 255, 255, 40, 90, 160, 230};
+	LayerRecord zipped = seedLayer(4, 0, 16, 7);
+	for (LayerChannel& channel : zipped.channels) {
+		channel.stored = {0, 2};
+		const Bytes stream = zlibStream(channel.samples);
+		channel.stored.insert(channel.stored.end(), stream.begin(), stream.end());
+	}
+	std::vector<LayerRecord> adjustments = {stack[0]};
+	for (const LayerBlock& block : seedAdjustments()) {
+		LayerRecord adjustment;
+		adjustment.blocks.push_back(block);
+		adjustments.push_back(adjustment);
+	}
+
 	bool ok = true;
 	auto seed = [&](const char* name, const std::vector<LayerRecord>& layers) {
 		PsdLayout layout = psdLayout(3, 8, 3, side, side);
@@ -308,6 +413,9 @@ bool writeLayerSeeds()
 	seed("stack.psd", stack);
 	seed("group.psd", {stack[0], end, stack[1], stack[2], group, fill});
 	seed("unbalanced.psd", {end, stack[1], end, fill, group, group});
+	seed("shape-with-effects.psd", {stack[0], shape});
+	seed("masks-and-blending.psd", {stack[0], feathered, blending, zipped});
+	seed("adjustments.psd", adjustments);
 	return ok;
 }
 
