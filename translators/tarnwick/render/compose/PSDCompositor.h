@@ -65,7 +65,14 @@ private:
 	PSDLayerPainter* Painter(const PSDModelLayer& layer);
 	// Room for an area's colour planes and shape, and a row of blending.
 	status_t Scratch(int32 width, size_t planeSize, float* colour[], float** shape);
-	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);
+	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band,
+	                int colours);
+	void PaintBackground(const PSDModelArtboard& artboard, const PSDRect& extent, PSDBand& group,
+	                     PSDBand* covered);
+	// Clears the alpha plane of a clipping base's shape over the band.
+	void ClearShape(PSDBand* shape);
+	void Track(const float* alpha, const float* weight, float scale, int32 left, int32 y,
+	           uint32 count);
 
 	const PSDModel& fModel;
 	PSDRenderTarget fTarget;
@@ -76,6 +83,11 @@ private:
 	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
 	std::vector<std::unique_ptr<PSDBand>> fGroupBands; // one per nesting depth
 	std::vector<std::unique_ptr<PSDBand>> fShapeBands; // clipping bases, one per depth
+	// What the layers of a pass-through group cover (an alpha plane), one
+	// per depth; fTrack is the innermost open one, which layers composited
+	// anywhere in the group add to.
+	std::vector<std::unique_ptr<PSDBand>> fTrackBands;
+	PSDBand* fTrack = nullptr;
 	// What lay below each open group level, where a layer in it knocks out.
 	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
 	// By record, where the ranges cut.
