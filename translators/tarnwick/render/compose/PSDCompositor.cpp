@@ -137,7 +137,12 @@ uint64 PSDCompositor::Work() const
 			weight += kMasked;
 		if (painter->Effects() != nullptr)
 			weight += kEffects;
-		const uint64 covered = area(intersection(painter->Reach(), canvas));
+		// A group works on whole rows of its band, whatever part of them it
+		// reaches (an artboard, a masked group).
+		PSDRect reach = intersection(painter->Reach(), canvas);
+		if (painter->Layer().kind == PSD_LAYER_GROUP && !isEmpty(reach))
+			reach = {0, reach.top, canvas.right, reach.bottom};
+		const uint64 covered = area(reach);
 		const uint64 cost = covered > (UINT64_MAX / 4) / weight ? UINT64_MAX / 4 : covered * weight;
 		const uint64 read = std::min(UINT64_MAX / 8, painter->ReadWork());
 		work = std::min(UINT64_MAX / 2, work + cost + read + kSetUp + (uint64)fTarget.width);

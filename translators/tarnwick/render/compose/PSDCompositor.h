@@ -28,8 +28,8 @@ public:
 
 	// What rendering every band would cost, in pixel operations: each layer
 	// over the part of the canvas it reaches, more for its effects and
-	// masks, a group over the whole canvas, and a fixed share for setting a
-	// layer up. Known once Init has run, before anything is drawn.
+	// masks, a group over whole rows of the canvas, and a fixed share for
+	// setting a layer up. Known once Init has run, before anything is drawn.
 	uint64 Work() const;
 
 	// Rows that a band should hold for this document.
