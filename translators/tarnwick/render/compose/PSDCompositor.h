@@ -4,11 +4,12 @@
 // Stacks the layers of a document band by band: each layer's colour and
 // shape are painted for the band's rows and composited with its opacity,
 // fill opacity, blend mode, "blend if" ranges, channel restrictions and
-// clipping; groups are
-// composited into a band of their own (isolated) or onto a copy of what lies
-// below (pass-through). A layer that knocks out is composited onto what lay
-// below its group (shallow) or the document (deep) instead of the layers
-// under it, and replaces them as far as its shape goes.
+// clipping; groups are composited into a band of their own (isolated) or
+// onto a copy of what lies below (pass-through), an artboard's over its
+// background and inside its rectangle. Layers clipped to a group are clipped
+// to what its own layers cover. A layer that knocks out is composited onto
+// what lay below its group (shallow) or the document (deep) instead of the
+// layers under it, and replaces them as far as its shape goes.
 
 #include "PSDBand.h"
 #include "PSDBlendIf.h"
