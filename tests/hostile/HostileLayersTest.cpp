@@ -138,6 +138,20 @@ std::vector<LayersCase> layerCases()
 	fills.blocks.push_back({"GdFl", big32s({16, 0xFFFFFFFF, 7})});
 	fills.blocks.push_back({"PtFl", big32s({16, 1, 0})});
 	cases.push_back({"fills whose descriptors are broken", withLayers({fills})});
+
+	DescriptorBytes board;
+	board.Head("artboard", 3)
+	    .Object("artboardRect", "classFloatRect", 4)
+	    .Number("Top ", -1e300)
+	    .Number("Left", -1e12)
+	    .Number("Btom", 1e300)
+	    .Number("Rght", 1e12);
+	board.Item("artboardBackgroundType", "long").U32(4);
+	board.Object("Clr ", "RGBC", 1).Number("Rd  ", 1e300);
+	LayerRecord artboard = open;
+	artboard.blocks.push_back({"artb", board.Versioned()});
+	cases.push_back({"an artboard far larger than the canvas",
+	                 withLayers({end, pixelLayer(0, 0, kSide, 70), artboard})});
 	return cases;
 }
 

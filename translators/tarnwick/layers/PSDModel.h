@@ -62,6 +62,16 @@ struct PSDModelVectorMask {
 	double feather = 0;
 };
 
+// An artboard (a group): its layers show inside rect alone, over its
+// background colour (stored values of the document's mode) unless that is
+// transparent.
+struct PSDModelArtboard {
+	bool present = false;
+	PSDRect rect = {0, 0, 0, 0};
+	bool transparent = false;
+	float background[5] = {};
+};
+
 struct PSDModelLayer {
 	int record = -1; // index in the section's records; -1 for the document
 	PSDLayerKind kind = PSD_LAYER_PIXELS;
@@ -84,6 +94,7 @@ struct PSDModelLayer {
 
 	PSDModelUserMask userMask;
 	PSDModelVectorMask vectorMask;
+	PSDModelArtboard artboard;
 
 	// An adjustment layer's settings; null where it holds none read here.
 	std::unique_ptr<PSDAdjustmentSettings> adjustment;

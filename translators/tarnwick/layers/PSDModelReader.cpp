@@ -1,7 +1,9 @@
 #include "PSDModelReader.h"
 
 #include <core/PSDBytes.h>
+#include <layers/PSDDescriptorColor.h>
 #include <layers/adjustments/PSDAdjustmentSettings.h>
+#include <layers/style/PSDPaintReading.h>
 #include <layers/style/PSDPatternTable.h>
 
 #include <algorithm>
@@ -137,6 +139,51 @@ bool readVectorMask(const PSDModelContext& context, const PSDLayer& record,
 	return true;
 }
 
+// A gray of the 0-255 RGB scale as the stored values of the document's mode;
+// false for modes that have no such conversion.
+bool grayOfMode(double value, uint16 mode, float* stored)
+{
+	PSDDescriptor colour;
+	for (const char* key : {"Rd  ", "Grn ", "Bl  "}) {
+		colour.items.emplace_back();
+		colour.items.back().key = key;
+		colour.items.back().value.type = "doub";
+		colour.items.back().value.number = value;
+	}
+	return psdDescriptorColor(colour, mode, stored) > 0;
+}
+
+// The artboard block, by the version of Photoshop that wrote it: the
+// rectangle and the background (white where no type is given, black,
+// transparent, or the colour of its own).
+void readArtboard(const PSDModelContext& context, const PSDLayer& record,
+                  PSDModelArtboard* artboard)
+{
+	PSDDescriptor descriptor;
+	if (!psdReadDescriptorBlock(context, record, psdKey("artb"), 0, &descriptor) &&
+	    !psdReadDescriptorBlock(context, record, psdKey("artd"), 0, &descriptor) &&
+	    !psdReadDescriptorBlock(context, record, psdKey("abdd"), 0, &descriptor))
+		return;
+	const PSDDescriptor* rect = descriptor.Child("artboardRect");
+	if (rect == nullptr)
+		return;
+	auto side = [rect](const char* key) {
+		const double limit = 1 << 30;
+		return (int32)std::lround(std::max(-limit, std::min(limit, rect->Number(key, 0))));
+	};
+	artboard->present = true;
+	artboard->rect = {side("Left"), side("Top "), side("Rght"), side("Btom")};
+	const double type = descriptor.Number("artboardBackgroundType", 1);
+	const PSDDescriptor* colour = descriptor.Child("Clr ");
+	bool painted = false;
+	if (type == 4)
+		painted = colour != nullptr &&
+		          psdDescriptorColor(*colour, context.mode, artboard->background) > 0;
+	else if (type != 3)
+		painted = grayOfMode(type == 2 ? 0 : 255, context.mode, artboard->background);
+	artboard->transparent = !painted;
+}
+
 bool hasFillBlock(const PSDLayer& record)
 {
 	return record.Block(psdKey("SoCo")) != nullptr || record.Block(psdKey("GdFl")) != nullptr ||
@@ -208,6 +255,8 @@ bool readLayer(const PSDModelContext& context, const PSDLayers& records, int ind
 		layer.colour.push_back(channelOf(record, (int16)c, &found));
 	layer.transparency = channelOf(record, PSD_CHANNEL_TRANSPARENCY, &layer.hasTransparency);
 	readUserMask(record, &layer.userMask);
+	if (group)
+		readArtboard(context, record, &layer.artboard);
 	const bool drawnFill = !group && hasFillBlock(record) && !showsKeptPixels(record);
 	if (drawnFill)
 		layer.kind = PSD_LAYER_FILL;

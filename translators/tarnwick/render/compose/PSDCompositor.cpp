@@ -102,14 +102,13 @@ status_t PSDCompositor::Scratch(int32 width, size_t planeSize, float* colour[], 
 }
 
 status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index,
-                               PSDBand** band)
+                               PSDBand** band, int colours)
 {
 	while (bands.size() <= index)
 		bands.emplace_back();
 	if (!bands[index]) {
 		bands[index].reset(new (std::nothrow) PSDBand);
-		if (!bands[index] ||
-		    bands[index]->Allocate(fTarget.colours, fTarget.width, fRows) != B_OK) {
+		if (!bands[index] || bands[index]->Allocate(colours, fTarget.width, fRows) != B_OK) {
 			bands[index].reset();
 			return B_NO_MEMORY;
 		}
@@ -138,7 +137,12 @@ uint64 PSDCompositor::Work() const
 			weight += kMasked;
 		if (painter->Effects() != nullptr)
 			weight += kEffects;
-		const uint64 covered = area(intersection(painter->Reach(), canvas));
+		// A group works on whole rows of its band, whatever part of them it
+		// reaches (an artboard, a masked group).
+		PSDRect reach = intersection(painter->Reach(), canvas);
+		if (painter->Layer().kind == PSD_LAYER_GROUP && !isEmpty(reach))
+			reach = {0, reach.top, canvas.right, reach.bottom};
+		const uint64 covered = area(reach);
 		const uint64 cost = covered > (UINT64_MAX / 4) / weight ? UINT64_MAX / 4 : covered * weight;
 		const uint64 read = std::min(UINT64_MAX / 8, painter->ReadWork());
 		work = std::min(UINT64_MAX / 2, work + cost + read + kSetUp + (uint64)fTarget.width);
@@ -188,7 +192,7 @@ status_t PSDCompositor::Compose(const std::vector<PSDModelLayer>& nodes, PSDBand
 	size_t i = 0;
 	while (i < nodes.size()) {
 		if (knocks && below == nullptr && !(background && i == 0)) {
-			status_t status = BandAt(fKnockoutBands, (size_t)depth, &below);
+			status_t status = BandAt(fKnockoutBands, (size_t)depth, &below, fTarget.colours);
 			if (status != B_OK)
 				return status;
 			below->CopyFrom(target);
@@ -204,7 +208,7 @@ status_t PSDCompositor::Compose(const std::vector<PSDModelLayer>& nodes, PSDBand
 		}
 		PSDBand* shape = nullptr;
 		if (end > i + 1) {
-			status_t status = BandAt(fShapeBands, (size_t)depth, &shape);
+			status_t status = BandAt(fShapeBands, (size_t)depth, &shape, fTarget.colours);
 			if (status != B_OK)
 				return status;
 		}
@@ -241,10 +245,7 @@ status_t PSDCompositor::PaintLayer(const PSDModelLayer& node, PSDBand& target, c
                                    PSDBand* shapeOut, const PSDBand* knockout)
 {
 	const int colours = fTarget.colours;
-	if (shapeOut != nullptr) {
-		for (int32 y = fTop; y < fTop + fRows; y++)
-			std::fill(shapeOut->Row(colours, y), shapeOut->Row(colours, y) + fTarget.width, 0.0f);
-	}
+	ClearShape(shapeOut);
 	PSDLayerPainter* painter = Painter(node);
 	if (painter == nullptr)
 		return B_OK;
@@ -280,6 +281,13 @@ status_t PSDCompositor::PaintLayer(const PSDModelLayer& node, PSDBand& target, c
 	if (painter->IsAdjustment())
 		return Adjust(*painter, node.blendMode, opacity * fill, area, shape, clip, target);
 	if (painter->Effects() != nullptr) {
+		// Of what its effects cover, the layer's own pixels count towards
+		// a group's shape.
+		for (int32 y = area.top; fTrack != nullptr && y < area.bottom; y++) {
+			Track(shape + (size_t)(y - area.top) * width,
+			      clip != nullptr ? clip->Row(colours, y) + area.left : nullptr, opacity * fill,
+			      area.left, y, (uint32)width);
+		}
 		return painter->Effects()->Composite(
 		    *painter, {node.blendMode, opacity, fill}, clip, target,
 		    shapeOut != nullptr ? PSD_EFFECTS_BELOW : PSD_EFFECTS_ALL);
@@ -324,9 +332,11 @@ void PSDCompositor::CompositeRow(const PSDModelLayer& layer, const PSDBand* knoc
 			for (uint32 x = 0; x < count; x++)
 				alpha[x] *= fill;
 		}
+		Track(alpha, nullptr, 1, left, y, count);
 		psdComposite(blendMode, colours, backdrop, backdropAlpha, source, alpha, count,
 		             fBlend.data(), left, y);
 	} else {
+		Track(alpha, nullptr, 1, left, y, count);
 		KnockOut(blendMode, knockout, blendIf, fill, source, alpha, left, y, count, backdrop,
 		         backdropAlpha);
 	}
@@ -426,25 +436,43 @@ status_t PSDCompositor::PaintGroup(const PSDModelLayer& node, PSDBand& target, i
 {
 	const int colours = fTarget.colours;
 	PSDLayerPainter* painter = Painter(node);
-	if (painter == nullptr)
+	if (painter == nullptr) {
+		ClearShape(shapeOut);
 		return B_OK;
+	}
 	const bool passThrough = node.blendMode == PSD_BLEND_PASS_THROUGH;
 	// A group has no pixels of its own: its fill opacity fades its layers
 	// just as its opacity does.
 	const float opacity = node.opacity * node.fill;
-	if (passThrough && opacity >= 1 && !painter->HasMasks() && clip == nullptr &&
-	    shapeOut == nullptr)
+	if (passThrough && opacity >= 1 && !painter->HasMasks() && !node.artboard.present &&
+	    clip == nullptr && shapeOut == nullptr)
 		return Compose(node.children, target, depth + 1);
 
 	PSDBand* group;
-	status_t status = BandAt(fGroupBands, (size_t)depth, &group);
+	status_t status = BandAt(fGroupBands, (size_t)depth, &group, colours);
 	if (status != B_OK)
 		return status;
+	// What a pass-through group's layers cover is its shape, gathered apart
+	// from what lay below, which its band holds too. An isolated group's
+	// band holds its shape, and its layers count towards an enclosing
+	// group's only through it.
+	PSDBand* covered = nullptr;
+	if (passThrough && (shapeOut != nullptr || fTrack != nullptr)) {
+		status = BandAt(fTrackBands, (size_t)depth, &covered, 0);
+		if (status != B_OK)
+			return status;
+		covered->Clear();
+	}
 	if (passThrough)
 		group->CopyFrom(target);
 	else
 		group->Clear();
+	if (node.artboard.present && !node.artboard.transparent)
+		PaintBackground(node.artboard, painter->Extent(), *group, covered);
+	PSDBand* const enclosing = fTrack;
+	fTrack = covered;
 	status = Compose(node.children, *group, depth + 1);
+	fTrack = enclosing;
 	if (status != B_OK)
 		return status;
 
@@ -470,12 +498,14 @@ status_t PSDCompositor::PaintGroup(const PSDModelLayer& node, PSDBand& target, i
 		const float* groupAlpha = group->Row(colours, y);
 		for (int32 x = 0; x < width; x++)
 			weight[x] *= opacity * (clipRow != nullptr ? clipRow[x] : 1.0f);
+		const float* own = covered != nullptr ? covered->Row(0, y) : groupAlpha;
 		if (shapeOut != nullptr) {
 			float* out = shapeOut->Row(colours, y);
 			for (int32 x = 0; x < width; x++)
-				out[x] = groupAlpha[x] * weight[x];
+				out[x] = own[x] * weight[x];
 		}
 		if (passThrough) {
+			Track(own, weight, 1, 0, y, (uint32)width);
 			// What the group did to the layers below shows as far as its
 			// opacity and masks let it.
 			float* colourRows[5];
@@ -496,4 +526,43 @@ status_t PSDCompositor::PaintGroup(const PSDModelLayer& node, PSDBand& target, i
 		CompositeRow(node, knockout, 1.0f, source, weight, 0, y, (uint32)width, target);
 	}
 	return B_OK;
+}
+
+// An artboard's background, opaque over its rectangle, under its layers.
+void PSDCompositor::PaintBackground(const PSDModelArtboard& artboard, const PSDRect& extent,
+                                    PSDBand& group, PSDBand* covered)
+{
+	const int colours = fTarget.colours;
+	const PSDRect area = intersection(extent, {0, fTop, fTarget.width, fTop + fRows});
+	for (int32 y = area.top; y < area.bottom; y++) {
+		for (int c = 0; c < colours; c++) {
+			float* row = group.Row(c, y);
+			std::fill(row + area.left, row + area.right, artboard.background[c]);
+		}
+		std::fill(group.Row(colours, y) + area.left, group.Row(colours, y) + area.right, 1.0f);
+		if (covered != nullptr)
+			std::fill(covered->Row(0, y) + area.left, covered->Row(0, y) + area.right, 1.0f);
+	}
+}
+
+void PSDCompositor::ClearShape(PSDBand* shape)
+{
+	for (int32 y = fTop; shape != nullptr && y < fTop + fRows; y++) {
+		float* row = shape->Row(fTarget.colours, y);
+		std::fill(row, row + fTarget.width, 0.0f);
+	}
+}
+
+// Adds what a layer covers to the open pass-through group's shape: alpha,
+// times the weight where there is one, times scale.
+void PSDCompositor::Track(const float* alpha, const float* weight, float scale, int32 left, int32 y,
+                          uint32 count)
+{
+	if (fTrack == nullptr)
+		return;
+	float* shape = fTrack->Row(0, y) + left;
+	for (uint32 x = 0; x < count; x++) {
+		const float a = alpha[x] * scale * (weight != nullptr ? weight[x] : 1.0f);
+		shape[x] += a * (1 - shape[x]);
+	}
 }

@@ -4,11 +4,12 @@
 // Stacks the layers of a document band by band: each layer's colour and
 // shape are painted for the band's rows and composited with its opacity,
 // fill opacity, blend mode, "blend if" ranges, channel restrictions and
-// clipping; groups are
-// composited into a band of their own (isolated) or onto a copy of what lies
-// below (pass-through). A layer that knocks out is composited onto what lay
-// below its group (shallow) or the document (deep) instead of the layers
-// under it, and replaces them as far as its shape goes.
+// clipping; groups are composited into a band of their own (isolated) or
+// onto a copy of what lies below (pass-through), an artboard's over its
+// background and inside its rectangle. Layers clipped to a group are clipped
+// to what its own layers cover. A layer that knocks out is composited onto
+// what lay below its group (shallow) or the document (deep) instead of the
+// layers under it, and replaces them as far as its shape goes.
 
 #include "PSDBand.h"
 #include "PSDBlendIf.h"
@@ -28,8 +29,8 @@ public:
 
 	// What rendering every band would cost, in pixel operations: each layer
 	// over the part of the canvas it reaches, more for its effects and
-	// masks, a group over the whole canvas, and a fixed share for setting a
-	// layer up. Known once Init has run, before anything is drawn.
+	// masks, a group over whole rows of the canvas, and a fixed share for
+	// setting a layer up. Known once Init has run, before anything is drawn.
 	uint64 Work() const;
 
 	// Rows that a band should hold for this document.
@@ -65,7 +66,14 @@ private:
 	PSDLayerPainter* Painter(const PSDModelLayer& layer);
 	// Room for an area's colour planes and shape, and a row of blending.
 	status_t Scratch(int32 width, size_t planeSize, float* colour[], float** shape);
-	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band);
+	status_t BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, size_t index, PSDBand** band,
+	                int colours);
+	void PaintBackground(const PSDModelArtboard& artboard, const PSDRect& extent, PSDBand& group,
+	                     PSDBand* covered);
+	// Clears the alpha plane of a clipping base's shape over the band.
+	void ClearShape(PSDBand* shape);
+	void Track(const float* alpha, const float* weight, float scale, int32 left, int32 y,
+	           uint32 count);
 
 	const PSDModel& fModel;
 	PSDRenderTarget fTarget;
@@ -76,6 +84,11 @@ private:
 	std::vector<std::unique_ptr<PSDLayerPainter>> fPainters;
 	std::vector<std::unique_ptr<PSDBand>> fGroupBands; // one per nesting depth
 	std::vector<std::unique_ptr<PSDBand>> fShapeBands; // clipping bases, one per depth
+	// What the layers of a pass-through group cover (an alpha plane), one
+	// per depth; fTrack is the innermost open one, which layers composited
+	// anywhere in the group add to.
+	std::vector<std::unique_ptr<PSDBand>> fTrackBands;
+	PSDBand* fTrack = nullptr;
 	// What lay below each open group level, where a layer in it knocks out.
 	std::vector<std::unique_ptr<PSDBand>> fKnockoutBands;
 	// By record, where the ranges cut.

@@ -42,6 +42,9 @@ status_t PSDLayerPainter::Init()
 	fIsAdjustment = fLayer.kind == PSD_LAYER_ADJUSTMENT;
 	if (fGroup || fIsAdjustment) {
 		fExtent = canvas;
+		// An artboard's layers show inside its rectangle alone.
+		if (fLayer.artboard.present)
+			fExtent = intersection(canvas, fTarget.Canvas(fLayer.artboard.rect));
 	} else if (fLayer.kind == PSD_LAYER_FILL) {
 		InitFill();
 	}
