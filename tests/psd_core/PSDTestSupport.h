@@ -33,6 +33,26 @@ private:
 	size_t fChunk;
 };
 
+// A memory stream that, like a pipe, may deliver fewer bytes than asked for
+// before its end.
+class ChunkedIO : public BMemoryIO {
+public:
+	ChunkedIO(const Bytes& data, size_t chunk) : BMemoryIO(data.data(), data.size()), fChunk(chunk)
+	{
+	}
+	ssize_t Read(void* buffer, size_t size) override
+	{
+		return BMemoryIO::Read(buffer, size < fChunk ? size : fChunk);
+	}
+	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
+	{
+		return BMemoryIO::ReadAt(position, buffer, size < fChunk ? size : fChunk);
+	}
+
+private:
+	size_t fChunk;
+};
+
 // Binds the calling thread's read buffer to bytes it keeps alive.
 class BoundBytes {
 public:

@@ -1,5 +1,6 @@
 #include "PSDPlaneSet.h"
 
+#include "PSDByteReader.h"
 #include "PSDBytes.h"
 #include "PSDFloatSamples.h"
 #include "PSDInterleave.h"
@@ -71,27 +72,18 @@ void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, 
 
 // Where each plane's bytes start if the row byte counts are right; false
 // when the table cannot be read.
-bool guessPackedPlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
-                       uint64* starts)
+bool guessPackedPlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, uint64* starts)
 {
 	const uint64 tableBytes = (uint64)layout.channels * layout.height * layout.rowCountSize;
 	if (tableBytes > layout.planesOffset)
 		return false;
-	PSDFileBuffer& table = state.buffers[0];
-	psdCoreFileBufferInitAt(table, in, streamOffset(layout.planesOffset - tableBytes));
-	uint32 offset = table.fileBufferOffset;
-	uint32 length = table.fileBufferLength;
+	PSDByteReader table(in, layout.planesOffset - tableBytes, layout.planesOffset);
 	for (int plane = 1; plane < layout.planes; plane++) {
 		uint64 bytes = 0;
-		for (uint32 row = 0; row < layout.height; row++) {
-			uint32 count = 0;
-			for (uint32 i = 0; i < layout.rowCountSize; i++) {
-				if (!psdCoreFileBufferEnsure(table, offset, length))
-					return false;
-				count = count << 8 | table.fileBuffer[offset++];
-			}
-			bytes += count;
-		}
+		for (uint32 row = 0; row < layout.height; row++)
+			bytes += layout.rowCountSize == 4 ? table.Big32() : table.Big16();
+		if (table.Failed())
+			return false;
 		starts[plane] = psdAddOffsets(starts[plane - 1], bytes);
 	}
 	return true;
@@ -165,8 +157,7 @@ status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
 		decodePlanes(*state, in, layout, starts, sink);
 		return B_OK;
 	}
-	if (guessPackedPlanes(*state, in, layout, starts) &&
-	    decodePlanes(*state, in, layout, starts, sink))
+	if (guessPackedPlanes(in, layout, starts) && decodePlanes(*state, in, layout, starts, sink))
 		return B_OK;
 	findPackedPlanes(*state, in, planeBytes, layout.planes, starts);
 	decodePlanes(*state, in, layout, starts, sink);

@@ -1,7 +1,6 @@
 #include "PSDPatterns.h"
 
-#include "PSDStreamReader.h"
-
+#include <core/PSDByteReader.h>
 #include <core/PSDBytes.h>
 #include <core/PSDCore.h>
 #include <core/PSDInflate.h>
@@ -20,7 +19,7 @@ struct Header {
 	uint8 table[768];
 };
 
-bool readHeader(PSDStreamReader& reader, Header* header)
+bool readHeader(PSDByteReader& reader, Header* header)
 {
 	if (reader.Big32() != 1)
 		return false;
@@ -80,7 +79,7 @@ float sample(const uint8* p, uint32 depth)
 }
 
 // One channel's array into plane; false when it is not there as described.
-bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 height, float* plane)
+bool readChannel(BPositionIO* in, PSDByteReader& reader, int32 width, int32 height, float* plane)
 {
 	if (reader.Big32() == 0)
 		return false;
@@ -135,7 +134,7 @@ bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 he
 	return true;
 }
 
-bool readPixels(BPositionIO* in, PSDStreamReader& reader, const Header& header, PSDPattern* pattern)
+bool readPixels(BPositionIO* in, PSDByteReader& reader, const Header& header, PSDPattern* pattern)
 {
 	if (reader.Big32() != 3)
 		return false;
@@ -194,13 +193,13 @@ bool psdReadPattern(BPositionIO* in, const std::vector<PSDBlock>& blocks, const 
 		if (block.key != psdKey("Patt") && block.key != psdKey("Pat2") &&
 		    block.key != psdKey("Pat3"))
 			continue;
-		PSDStreamReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
+		PSDByteReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
 		while (reader.Left() >= 4) {
 			const uint32 length = reader.Big32();
 			if (reader.Failed() || length == 0 || length > reader.Left())
 				break;
 			const uint64 next = reader.Position() + ((length + 3) & ~3ull);
-			PSDStreamReader one = reader.Sub(length);
+			PSDByteReader one = reader.Sub(length);
 			Header header;
 			if (readHeader(one, &header) && trimmed(header.id) == wanted) {
 				return header.width > 0 && header.height > 0 &&
