@@ -2,7 +2,7 @@
 // one solid colour over white, clipped by the vector mask, so the coverage
 // read back from the merged image is Photoshop's and ours must match it.
 
-#include <core/PSDCore.h>
+#include <core/PSDMergedImage.h>
 #include <render/shape/PSDVectorMask.h>
 
 #include <gtest/gtest.h>
@@ -55,13 +55,13 @@ TEST(PSDVectorMaskCorpus, ShapesMatchPhotoshopsMergedImage)
 		ASSERT_TRUE(findVectorMask(file, mask));
 
 		BMemoryIO in(file.data(), file.size());
-		uint32 width, height, channels;
-		uint16 depth, mode, compression;
-		ASSERT_EQ(B_OK, psdCoreImageInfo(&in, &width, &height, &channels, &depth, &mode));
-		ASSERT_EQ(B_OK, psdCoreImageCompression(&in, &compression));
+		PSDDocument document;
+		std::string reason;
+		ASSERT_EQ(B_OK, psdCoreDescribe(&in, &document, &reason));
+		const uint32 width = document.width, height = document.height;
 		std::vector<uint32> merged(size_t(width) * height);
-		ASSERT_EQ(B_OK,
-		          psdCoreLoadImageRGBA(&in, width, height, channels, merged.data(), false, false));
+		PSDPixelBufferSink sink(merged.data());
+		ASSERT_EQ(B_OK, psdCoreDecodeMerged(&in, document, PSD_MERGED_RGB, sink));
 		std::vector<uint8> coverage(merged.size());
 		ASSERT_EQ(B_OK,
 		          psdVectorMaskCoverage(mask, width, height, {0, 0, int32(width), int32(height)},

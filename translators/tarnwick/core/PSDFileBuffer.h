@@ -9,24 +9,18 @@ const uint32 PSD_FILE_BUFFER_SIZE = 16384;
 // a literal packet can be copied in one fixed-size piece wherever it starts.
 const uint32 PSD_FILE_BUFFER_SLACK = 128;
 
-// The block buffer that all image data is read through. Every thread has its
-// own, so decodes on different threads never see each other's bytes.
-//
-// A buffer bound with psdCoreFileBufferInit reads on from the stream's
-// position; one bound with psdCoreFileBufferInitAt reads with ReadAt from a
-// position of its own, so several can walk one stream side by side.
+// A block buffer that image data is read through. It reads with ReadAt from
+// a position of its own, so several can walk one stream side by side; each
+// decode owns its buffers, so decodes on different threads never see each
+// other's bytes.
 struct PSDFileBuffer {
 	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE + PSD_FILE_BUFFER_SLACK];
 	uint32 fileBufferOffset; // next byte to hand out
 	uint32 fileBufferLength; // bytes at the front of fileBuffer that the stream delivered
 	BPositionIO* fileBufferFile;
 	bool fileBufferEnded; // a short read ended the data; later refills read nothing
-	bool fileBufferPositioned;
-	off_t fileBufferNext; // positioned: where the next block starts in the stream
+	off_t fileBufferNext; // where the next block starts in the stream
 };
-
-// The calling thread's buffer. Decoders look it up once per call, not per byte.
-PSDFileBuffer& psdCoreFileBufferState();
 
 // Reads the next block; false when the data has ended and nothing was delivered.
 bool psdCoreFileBufferRefill(PSDFileBuffer& buffer);
@@ -47,19 +41,13 @@ inline bool psdCoreFileBufferEnsure(PSDFileBuffer& buffer, uint32& offset, uint3
 size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size);
 size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, size_t size);
 
-// Binds the calling thread's buffer to the stream and reads the first block;
-// nothing of an earlier decode stays readable.
-void psdCoreFileBufferInit(BPositionIO* in);
-// Binds a buffer of the caller's to the stream's bytes from `position` on.
+// Binds a buffer to the stream's bytes from `position` on (none from a
+// negative one) and reads the first block.
 void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position);
-// The stream position of a positioned buffer's next byte.
+// The stream position of the buffer's next byte.
 inline off_t psdCoreFileBufferPosition(const PSDFileBuffer& buffer)
 {
 	return buffer.fileBufferNext - buffer.fileBufferLength + buffer.fileBufferOffset;
 }
-// The next byte of the data, or 0 once the data has ended.
-uint8 psdCoreFileBufferReadUint8();
-// The next length bytes; zeros for any part beyond the end of the data.
-void psdCoreFileBufferRead(uint32 length, uint8* destination);
 
 #endif

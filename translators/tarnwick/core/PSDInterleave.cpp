@@ -1,6 +1,6 @@
 #include "PSDInterleave.h"
 
-#include "PSDChannels.h"
+#include "PSDPixel.h"
 #include "PSDVectorCode.h"
 
 #if PSD_CORE_HAS_SSE2

@@ -1,11 +1,11 @@
 #include "PSDMergedImage.h"
 
 #include "PSDBytes.h"
-#include "PSDChannels.h"
 #include "PSDFileBuffer.h"
 #include "PSDFloatSamples.h"
 #include "PSDInflate.h"
 #include "PSDInterleave.h"
+#include "PSDPixel.h"
 #include "PSDPlaneSet.h"
 #include "PSDZeroedBuffer.h"
 
