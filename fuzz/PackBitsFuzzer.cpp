@@ -1,19 +1,21 @@
-// The plane decoders, compared with a plain reference decoding of the same
-// bytes: the merged image of a PSD whose image data is the input (three
-// planes decoded one after another, so each shows where the one before
-// stopped reading), and the side-by-side plane reader under row byte counts
-// that may lie.
+// The PackBits decoder in its three uses, compared with a plain reference
+// decoding of the same bytes: the merged image of a PSD whose image data is
+// the input (three planes decoded one after another, so each shows where the
+// one before stopped reading), the side-by-side plane reader under row byte
+// counts that may lie, and the memory form cut to a window of a row.
 //
-// Input: byte 0 picks the use and form (bit 0: 16-bit samples, bit 2: a
-// bitmap image, bit 3: raw instead of PackBits, bit 4: the plane reader with
-// 1 to 4 planes (bits 5-6 + 1), its data starting with the row byte counts);
-// bytes 1-2 and 3 give the width (1 to 2048) and height (1 to 64); byte 4 is
-// not read; the rest is the data.
+// Input: byte 0 picks the use and form (bit 0: 16-bit samples, bit 1: the
+// memory form, bit 2: a bitmap image, bit 3: raw instead of PackBits, bit 4:
+// the plane reader with 1 to 4 planes (bits 5-6 + 1), its data starting with
+// the row byte counts); bytes 1-2 and 3 give the width (1 to 2048) and
+// height (1 to 64); byte 4 the memory form's first byte kept; the rest is
+// the data.
 
 #include "FuzzSupport.h"
 
 #include <core/PSDDocument.h>
 #include <core/PSDMergedImage.h>
+#include <core/PSDPackBits.h>
 #include <core/PSDPlaneSet.h>
 
 #include <algorithm>
@@ -182,13 +184,24 @@ void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool p
 	}
 }
 
+// The memory form keeps bytes [first, first + count) of what the packets
+// give, in a buffer of exactly count bytes.
+void unpackWindow(size_t first, size_t count, const uint8_t* data, size_t size)
+{
+	Bytes window(count);
+	psdCoreUnpackBits(data, size, first, count, window.data());
+	size_t at = 0;
+	const Bytes decoded = referenceBytes(data, size, &at, first + count, true);
+	FUZZ_CHECK(std::equal(window.begin(), window.end(), decoded.begin() + first));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 {
 	if (inputSize < kInputHeader)
 		return 0;
-	const bool wide = input[0] & 1, bitmap = input[0] & 4;
+	const bool wide = input[0] & 1, memory = input[0] & 2, bitmap = input[0] & 4;
 	const bool packed = !(input[0] & 8);
 	const uint32_t width = 1 + fuzzBig16(input + 1) % 2048;
 	const uint32_t height = 1 + input[3] % 64;
@@ -197,6 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 
 	if (input[0] & 0x10)
 		readPlaneSet(width, height, 1 + ((input[0] >> 5) & 3), wide, packed, data, size);
+	else if (memory)
+		unpackWindow(input[4], width, data, size);
 	else if (bitmap)
 		decodeBitmap(width, height, packed, data, size);
 	else

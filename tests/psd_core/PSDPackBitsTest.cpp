@@ -1,7 +1,9 @@
-// PackBits packets, worked out by hand, through the merged image: packets
-// run across rows and planes, and 16-bit samples are packed as bytes.
+// PackBits packets, worked out by hand: through the merged image, where
+// packets run across rows and planes and 16-bit samples are packed as
+// bytes, and in the memory form that layer rows and patterns use.
 
 #include <core/PSDFileBuffer.h>
+#include <core/PSDPackBits.h>
 
 #include "PSDTestSupport.h"
 
@@ -125,6 +127,33 @@ TEST(PSDPackBits, PacketsAcrossReadBlocks)
 	ASSERT_EQ(B_OK,
 	          decodeMerged(psdPackedData(layout, {}, packets), PSD_MERGED_GRAY, pixels.Data()));
 	EXPECT_EQ(red, redBytes(pixels.Copy()));
+}
+
+// The memory form: a window of the decoded bytes, zeros where the packets
+// give out, and not a byte written past the window.
+TEST(PSDPackBits, WindowsOfPacketsInMemory)
+{
+	const Bytes packets = {0x02, 0x0A, 0x0B, 0x0C, 0x80, 0xFE, 0x07};
+	const struct {
+		const char* what;
+		Bytes packets;
+		uint64 first;
+		Bytes window;
+	} cases[] = {
+	    {"the whole row", packets, 0, {0x0A, 0x0B, 0x0C, 7, 7, 7}},
+	    {"from inside a literal into a repeat", packets, 1, {0x0B, 0x0C, 7}},
+	    {"from inside a repeat past the end", packets, 4, {7, 7, 0, 0}},
+	    {"a literal the packets cut short", {0x04, 0x01, 0x02}, 0, {1, 2, 0, 0}},
+	    {"a repeat without its byte", {0x01, 0x05, 0x06, 0xFE}, 0, {5, 6, 0, 0}},
+	    {"no packets at all", {}, 3, {0, 0}},
+	};
+	for (const auto& c : cases) {
+		SCOPED_TRACE(c.what);
+		Bytes out(c.window.size() + 1, 0xEE);
+		psdCoreUnpackBits(c.packets.data(), c.packets.size(), c.first, c.window.size(), out.data());
+		EXPECT_EQ(c.window, Bytes(out.begin(), out.end() - 1));
+		EXPECT_EQ(0xEE, out.back());
+	}
 }
 
 } // namespace

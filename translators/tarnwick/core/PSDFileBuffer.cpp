@@ -26,29 +26,27 @@ size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, si
 	return done;
 }
 
-bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
+bool PSDFileBuffer::Refill()
 {
-	buffer.fileBufferOffset = 0;
-	buffer.fileBufferLength = 0;
-	if (buffer.fileBufferEnded)
+	offset = 0;
+	length = 0;
+	if (ended)
 		return false;
-
 	// A stream that cannot fill a block has ended (or failed, which ends the
 	// data just the same and keeps the result deterministic).
-	buffer.fileBufferLength = (uint32)psdCoreReadFullyAt(
-	    buffer.fileBufferFile, buffer.fileBufferNext, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
-	buffer.fileBufferNext += buffer.fileBufferLength;
-	if (buffer.fileBufferLength < PSD_FILE_BUFFER_SIZE)
-		buffer.fileBufferEnded = true;
-	return buffer.fileBufferLength > 0;
+	length = (uint32)psdCoreReadFullyAt(file, next, bytes, PSD_FILE_BUFFER_SIZE);
+	next += length;
+	if (length < PSD_FILE_BUFFER_SIZE)
+		ended = true;
+	return length > 0;
 }
 
-void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position)
+void PSDFileBuffer::Init(BPositionIO* in, off_t position)
 {
-	buffer.fileBufferFile = in;
-	buffer.fileBufferEnded = position < 0;
-	buffer.fileBufferNext = position;
-	psdCoreFileBufferRefill(buffer);
+	file = in;
+	ended = position < 0;
+	next = position;
+	Refill();
 }
 
 bool psdReadAt(BPositionIO* in, uint64 position, void* destination, size_t size)

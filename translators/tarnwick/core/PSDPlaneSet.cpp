@@ -2,9 +2,10 @@
 
 #include "PSDByteReader.h"
 #include "PSDBytes.h"
+#include "PSDFileBuffer.h"
 #include "PSDFloatSamples.h"
 #include "PSDInterleave.h"
-#include "PSDPlaneDecoding.h"
+#include "PSDPackBits.h"
 
 #include <cstring>
 #include <memory>
@@ -38,11 +39,24 @@ struct StagingSink {
 	}
 };
 
-// Walks packets without keeping their bytes.
-struct SkipSink {
-	void Put(const uint8*, uint32) {}
-	void Fill(uint8, uint64) {}
-};
+// Raw bytes as they are; once the data has ended, the bytes still owed are
+// zeros.
+template <class Sink> void decodeRaw(PSDFileBuffer& buffer, uint64 count, Sink& sink)
+{
+	const uint8* data = buffer.Data();
+	uint32 offset = buffer.offset;
+	uint32 length = buffer.length;
+	while (count > 0 && psdCoreSourceEnsure(buffer, offset, length)) {
+		uint32 chunk = length - offset;
+		if (chunk > count)
+			chunk = (uint32)count;
+		sink.Put(data + offset, chunk);
+		offset += chunk;
+		count -= chunk;
+	}
+	buffer.offset = offset;
+	sink.Fill(0, count);
+}
 
 // Owned by one decode, so decodes never share buffers.
 struct PlaneSetState {
@@ -62,11 +76,13 @@ void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, 
                       uint64* starts)
 {
 	PSDFileBuffer& walker = state.buffers[0];
-	psdCoreFileBufferInitAt(walker, in, streamOffset(starts[0]));
+	walker.Init(in, streamOffset(starts[0]));
 	for (int plane = 1; plane < planes; plane++) {
-		SkipSink skip;
-		psdCoreDecodePackBits(walker, planeBytes, skip);
-		starts[plane] = psdCoreFileBufferPosition(walker);
+		PSDPackBitsRest rest = PSDPackBitsRest();
+		PSDPackBitsSkipSink skip;
+		psdCoreDecodePackBitsSpan(walker, rest, planeBytes, skip);
+		psdCoreDropPackBitsRest(walker, rest);
+		starts[plane] = walker.Position();
 	}
 }
 
@@ -107,7 +123,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 	const uint32 sampleBytes = layout.sampleBytes;
 	const uint64 samples = (uint64)layout.width * layout.height;
 	for (int plane = 0; plane < layout.planes; plane++) {
-		psdCoreFileBufferInitAt(state.buffers[plane], in, streamOffset(starts[plane]));
+		state.buffers[plane].Init(in, streamOffset(starts[plane]));
 		state.rests[plane] = PSDPackBitsRest();
 	}
 
@@ -121,7 +137,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 				psdCoreDecodePackBitsSpan(state.buffers[plane], state.rests[plane],
 				                          (uint64)count * sampleBytes, staging);
 			} else {
-				psdCoreDecodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
+				decodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
 			narrowSamples(state.staging[plane], count, sampleBytes,
 			              plane == layout.floatAlphaPlane);
@@ -134,7 +150,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 		return true;
 	for (int plane = 0; plane + 1 < layout.planes; plane++) {
 		psdCoreDropPackBitsRest(state.buffers[plane], state.rests[plane]);
-		if ((uint64)psdCoreFileBufferPosition(state.buffers[plane]) != starts[plane + 1])
+		if ((uint64)state.buffers[plane].Position() != starts[plane + 1])
 			return false;
 	}
 	return true;

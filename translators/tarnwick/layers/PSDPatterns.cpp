@@ -4,6 +4,7 @@
 #include <core/PSDBytes.h>
 #include <core/PSDCore.h>
 #include <core/PSDInflate.h>
+#include <core/PSDPackBits.h>
 
 #include <algorithm>
 #include <cstring>
@@ -44,25 +45,6 @@ std::string trimmed(std::string text)
 	while (!text.empty() && text.back() == '\0')
 		text.pop_back();
 	return text;
-}
-
-bool unpackBits(const uint8* in, size_t size, uint8* out, size_t count)
-{
-	size_t i = 0, o = 0;
-	while (i < size && o < count) {
-		const int8 n = (int8)in[i++];
-		if (n >= 0) {
-			const size_t run = std::min<size_t>((size_t)n + 1, std::min(count - o, size - i));
-			memcpy(out + o, in + i, run);
-			i += (size_t)n + 1;
-			o += run;
-		} else if (n != -128 && i < size) {
-			const size_t run = std::min<size_t>(1 - (int)n, count - o);
-			memset(out + o, in[i++], run);
-			o += run;
-		}
-	}
-	return o == count;
 }
 
 float sample(const uint8* p, uint32 depth)
@@ -113,7 +95,8 @@ bool readChannel(BPositionIO* in, PSDByteReader& reader, int32 width, int32 heig
 			for (int32 y = 0; y < height && ok && !reader.Failed(); y++) {
 				packed.resize(counts[y]);
 				ok = reader.Read(packed.data(), packed.size());
-				unpackBits(packed.data(), packed.size(), &data[(size_t)y * rowBytes], rowBytes);
+				psdCoreUnpackBits(packed.data(), packed.size(), 0, rowBytes,
+				                  &data[(size_t)y * rowBytes]);
 			}
 		} else if (compression == 2 || compression == 3) {
 			PSDInflater inflater(in, dataStart, end - dataStart);
