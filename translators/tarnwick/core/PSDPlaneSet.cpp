@@ -3,9 +3,8 @@
 #include "PSDByteReader.h"
 #include "PSDBytes.h"
 #include "PSDFileBuffer.h"
-#include "PSDFloatSamples.h"
-#include "PSDInterleave.h"
 #include "PSDPackBits.h"
+#include "PSDSamples.h"
 
 #include <cstring>
 #include <memory>
@@ -105,16 +104,6 @@ bool guessPackedPlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, uint64*
 	return true;
 }
 
-// Keeps one byte a sample: the high byte of 16-bit samples, the encoded
-// value of floats.
-void narrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
-{
-	if (sampleBytes == 2)
-		psdCoreNarrowSamples(samples, count);
-	else if (sampleBytes == 4)
-		psdCoreNarrowFloatSamples(samples, count, alpha);
-}
-
 // Decodes every span from the given plane starts; false when a PackBits
 // plane's packets did not end where the next plane was taken to start.
 bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
@@ -139,8 +128,8 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 			} else {
 				decodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
-			narrowSamples(state.staging[plane], count, sampleBytes,
-			              plane == layout.floatAlphaPlane);
+			psdCoreNarrowSamples(state.staging[plane], count, sampleBytes,
+			                     plane == layout.floatAlphaPlane);
 			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);

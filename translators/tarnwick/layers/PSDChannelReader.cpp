@@ -4,6 +4,7 @@
 #include <core/PSDFileBuffer.h>
 #include <core/PSDInflate.h>
 #include <core/PSDPackBits.h>
+#include <core/PSDSamples.h>
 
 #include <algorithm>
 #include <cstring>
@@ -160,28 +161,6 @@ void PSDChannelReader::UnpackRow(uint64 start, uint64 end, uint8* row)
 	                  fWindowBytes, row);
 }
 
-void PSDChannelReader::Widen(const uint8* samples, float* out) const
-{
-	const uint32 count = (uint32)(fWindow.right - fWindow.left);
-	switch (fSampleBytes) {
-	case 2:
-		for (uint32 x = 0; x < count; x++)
-			out[x] = psdBig16(samples + 2 * (size_t)x) * (1.0f / 65535);
-		break;
-	case 4:
-		for (uint32 x = 0; x < count; x++) {
-			uint32 bits = psdBig32(samples + 4 * (size_t)x);
-			float value;
-			memcpy(&value, &bits, sizeof(value));
-			out[x] = value == value ? value : 0;
-		}
-		break;
-	default:
-		for (uint32 x = 0; x < count; x++)
-			out[x] = samples[x] * (1.0f / 255);
-	}
-}
-
 void PSDChannelReader::Row(uint32 y, float* out)
 {
 	uint8* row = fRow.data();
@@ -213,5 +192,5 @@ void PSDChannelReader::Row(uint32 y, float* out)
 	default:
 		memset(row, 0, fWindowBytes);
 	}
-	Widen(row, out);
+	psdCoreWidenSamples(row, (uint32)(fWindow.right - fWindow.left), fSampleBytes, out);
 }

@@ -36,7 +36,6 @@ private:
 	status_t InitPackedRows();
 	status_t InitInflated();
 	void UnpackRow(uint64 start, uint64 end, uint8* row);
-	void Widen(const uint8* samples, float* out) const;
 
 	BPositionIO* fIn;
 	PSDLayerChannel fChannel;

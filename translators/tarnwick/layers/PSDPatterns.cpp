@@ -5,6 +5,7 @@
 #include <core/PSDCore.h>
 #include <core/PSDInflate.h>
 #include <core/PSDPackBits.h>
+#include <core/PSDSamples.h>
 
 #include <algorithm>
 #include <cstring>
@@ -45,19 +46,6 @@ std::string trimmed(std::string text)
 	while (!text.empty() && text.back() == '\0')
 		text.pop_back();
 	return text;
-}
-
-float sample(const uint8* p, uint32 depth)
-{
-	if (depth == 16)
-		return psdBig16(p) / 65535.0f;
-	if (depth == 32) {
-		uint32 bits = psdBig32(p);
-		float value;
-		memcpy(&value, &bits, 4);
-		return value == value ? std::min(1.0f, std::max(0.0f, value)) : 0;
-	}
-	return p[0] / 255.0f;
 }
 
 // One channel's array into plane; false when it is not there as described.
@@ -112,8 +100,10 @@ bool readChannel(BPositionIO* in, PSDByteReader& reader, int32 width, int32 heig
 	reader.Seek(end);
 	if (!ok)
 		return false;
-	for (size_t i = 0; i < (size_t)width * height; i++)
-		plane[i] = sample(&data[i * bytes], depth);
+	const size_t size = (size_t)width * height;
+	psdCoreWidenSamples(data.data(), (uint32)size, (uint32)bytes, plane);
+	for (size_t i = 0; i < size; i++)
+		plane[i] = std::min(1.0f, std::max(0.0f, plane[i]));
 	return true;
 }
 
