@@ -88,3 +88,12 @@ uint8 psdCoreFloatAlphaByte(float a)
 		return 255;
 	return (uint8)std::floor(255 * (double)a + 0.5);
 }
+
+void psdCoreNarrowFloatSamples(uint8* samples, uint32 count, bool alpha)
+{
+	for (uint32 i = 0; i < count; i++) {
+		const uint8* p = samples + 4 * (size_t)i;
+		float x = floatOf((uint32)p[0] << 24 | (uint32)p[1] << 16 | (uint32)p[2] << 8 | p[3]);
+		samples[i] = alpha ? psdCoreFloatAlphaByte(x) : psdCoreFloatColourByte(x);
+	}
+}

@@ -11,4 +11,8 @@
 uint8 psdCoreFloatColourByte(float x);
 uint8 psdCoreFloatAlphaByte(float a);
 
+// Narrows count big-endian floats at samples into count bytes at its front,
+// in place.
+void psdCoreNarrowFloatSamples(uint8* samples, uint32 count, bool alpha);
+
 #endif

@@ -55,14 +55,6 @@ void narrowWide(uint8* samples, uint32 count)
 	narrowPlain(samples, done, count);
 }
 
-void narrowFloats(uint8* samples, uint32 count, bool alpha)
-{
-	for (uint32 i = 0; i < count; i++) {
-		const float x = floatOf(psdBig32(samples + 4 * (size_t)i));
-		samples[i] = alpha ? psdCoreFloatAlphaByte(x) : psdCoreFloatColourByte(x);
-	}
-}
-
 } // namespace
 
 void psdCoreNarrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
@@ -70,7 +62,7 @@ void psdCoreNarrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool
 	if (sampleBytes == 2)
 		narrowWide(samples, count);
 	else if (sampleBytes == 4)
-		narrowFloats(samples, count, alpha);
+		psdCoreNarrowFloatSamples(samples, count, alpha);
 }
 
 void psdCoreWidenSamples(const uint8* samples, uint32 count, uint32 sampleBytes, float* out)

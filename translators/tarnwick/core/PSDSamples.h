@@ -8,8 +8,8 @@
 #include <SupportDefs.h>
 
 // One byte a sample, at the front of samples, in place: bytes as they are,
-// the high byte of 16-bit samples, floats through psdCoreFloatColourByte or,
-// for an alpha plane, psdCoreFloatAlphaByte.
+// the high byte of 16-bit samples, floats as psdCoreNarrowFloatSamples
+// makes them (colour through the sRGB curve, alpha linear).
 void psdCoreNarrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha);
 
 // One float a sample: v / 255 and v / 65535 for integers, floats as stored
