@@ -198,12 +198,31 @@ bool writeSettingsSeeds()
 }
 
 // The five-byte choice of decoder and size, then the data.
-Bytes planeSeed(uint8_t kind, uint16_t width, uint8_t height, uint8_t lead, const Bytes& data)
+Bytes planeSeed(uint8_t kind, uint16_t width, uint8_t height, uint8_t first, const Bytes& data)
 {
 	Bytes seed = {kind, (uint8_t)((width - 1) >> 8), (uint8_t)(width - 1), (uint8_t)(height - 1),
-	              lead};
+	              first};
 	seed.insert(seed.end(), data.begin(), data.end());
 	return seed;
+}
+
+// Planes of height rows of rowBytes one after another, each row packed
+// when asked.
+Bytes seedPlanes(size_t planes, size_t rowBytes, size_t height, bool packed, unsigned seed)
+{
+	Bytes data;
+	for (size_t p = 0; p < planes; p++) {
+		Bytes plane = planeBytes(rowBytes * height, (unsigned)(seed + 16 * p));
+		if (!packed) {
+			data.insert(data.end(), plane.begin(), plane.end());
+			continue;
+		}
+		for (size_t row = 0; row < height; row++) {
+			Bytes packedRow = packBits(plane.data() + row * rowBytes, rowBytes);
+			data.insert(data.end(), packedRow.begin(), packedRow.end());
+		}
+	}
+	return data;
 }
 
 bool writePackBitsSeeds()
@@ -214,26 +233,13 @@ bool writePackBitsSeeds()
 	for (uint8_t kind = 0; kind < 16; kind++) {
 		const bool wide = kind & 1, bitmap = kind & 4, packed = !(kind & 8);
 		const size_t rowBytes = bitmap ? (width + 7) / 8 : width * (wide ? 2u : 1u);
-		const size_t planes = bitmap ? 1 : 2;
-		Bytes data;
-		for (size_t p = 0; p < planes; p++) {
-			Bytes plane = planeBytes(rowBytes * height, (unsigned)(kind + 16 * p));
-			if (packed) {
-				for (size_t row = 0; row < height; row++) {
-					Bytes packedRow = packBits(plane.data() + row * rowBytes, rowBytes);
-					data.insert(data.end(), packedRow.begin(), packedRow.end());
-				}
-			} else {
-				data.insert(data.end(), plane.begin(), plane.end());
-			}
-		}
-		// Also starting 5 bytes before a read block ends.
-		for (uint8_t lead : {0x00, 0x85}) {
-			char name[32];
-			snprintf(name, sizeof(name), "kind%u-lead%02x", kind, lead);
-			ok &= writeSeed("packbits", name, planeSeed(kind, width, height, lead, data));
-		}
+		const Bytes data = seedPlanes(bitmap ? 1 : 3, rowBytes, height, packed, kind);
+		ok &= writeSeed("packbits", "kind" + std::to_string(kind),
+		                planeSeed(kind, width, height, 5, data));
 	}
+	// Planes whose packets cross the 16 KiB blocks they are read in.
+	ok &= writeSeed("packbits", "across-blocks",
+	                planeSeed(1, 2048, 8, 0, seedPlanes(3, 2 * 2048, 8, true, 99)));
 	ok &= writeSeed("packbits", "no-op-headers", planeSeed(0, 16, 4, 0, Bytes(300, 0x80)));
 	// The side-by-side reader: row byte counts, then the packed planes.
 	for (uint8_t planes = 1; planes <= 4; planes++) {

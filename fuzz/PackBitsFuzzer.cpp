@@ -1,31 +1,31 @@
-// The plane decoders on their own, each into a buffer of exactly width x
-// height pixel words, compared with a plain reference decoding of the same
-// bytes. Two planes are decoded back to back, so the second shows where the
-// first stopped reading.
+// The PackBits decoder in its three uses, compared with a plain reference
+// decoding of the same bytes: the merged image of a PSD whose image data is
+// the input (three planes decoded one after another, so each shows where the
+// one before stopped reading), the side-by-side plane reader under row byte
+// counts that may lie, and the memory form cut to a window of a row.
 //
-// Input: byte 0 picks the decoder (bit 0: 16-bit samples, bit 1: mapped
-// through a table, bit 2: the bitmap loader instead, bit 3: raw instead of
-// PackBits, bit 4: the side-by-side reader of 1 to 4 planes (bits 5-6 + 1)
-// instead, its data starting with the row byte counts); bytes 1-2 and 3 give
-// the width (1 to 2048) and height (1 to 64); byte 4, when its top bit is
-// set, starts the plane that many bytes (low seven bits) before the end of
-// the first read block; the rest is the data.
+// Input: byte 0 picks the use and form (bit 0: 16-bit samples, bit 1: the
+// memory form, bit 2: a bitmap image, bit 3: raw instead of PackBits, bit 4:
+// the plane reader with 1 to 4 planes (bits 5-6 + 1), its data starting with
+// the row byte counts); bytes 1-2 and 3 give the width (1 to 2048) and
+// height (1 to 64); byte 4 the memory form's first byte kept; the rest is
+// the data.
 
 #include "FuzzSupport.h"
 
-#include <core/PSDChannels.h>
-#include <core/PSDCore.h>
-#include <core/PSDFileBuffer.h>
+#include <core/PSDDocument.h>
+#include <core/PSDMergedImage.h>
+#include <core/PSDPackBits.h>
 #include <core/PSDPlaneSet.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
 
-const uint32_t kFill = 0xA5A5A5A5;
 const size_t kInputHeader = 5;
 
 // The decoded byte stream of one plane from data[*at]: PackBits packets run
@@ -71,96 +71,76 @@ Bytes referenceSamples(const uint8_t* data, size_t size, size_t* at, size_t samp
 	return high;
 }
 
-uint32_t tableEntry(uint8_t sample)
+void appendBig(Bytes& out, uint32_t value, int bytes)
 {
-	return 0x5A0000u | sample;
+	for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+		out.push_back((uint8_t)(value >> shift));
 }
 
-uint8_t byteOf(uint32_t word, int index)
+// A PSD of the given image whose image data is the input, behind row byte
+// counts of 0 (so the planes are found by walking their packets).
+Bytes psdAround(uint16_t mode, uint16_t depth, uint16_t channels, uint32_t width, uint32_t height,
+                bool packed, const uint8_t* data, size_t size)
 {
-	uint8_t bytes[4];
-	memcpy(bytes, &word, 4);
-	return bytes[index];
+	Bytes psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+	appendBig(psd, channels, 2);
+	appendBig(psd, height, 4);
+	appendBig(psd, width, 4);
+	appendBig(psd, depth, 2);
+	appendBig(psd, mode, 2);
+	psd.resize(psd.size() + 3 * 4, 0); // three empty sections
+	appendBig(psd, packed ? 1 : 0, 2);
+	if (packed)
+		psd.resize(psd.size() + 2 * (size_t)channels * height, 0);
+	psd.insert(psd.end(), data, data + size);
+	return psd;
 }
 
-void decodeBytePlanes(uint32_t width, uint32_t height, bool wide, bool packed, const uint8_t* data,
-                      size_t size)
+// Pixel words of exactly width x height, as Translate decodes them.
+std::vector<uint32_t> decodeMerged(const Bytes& psd, PSDMergedKind kind, size_t count)
 {
+	BMemoryIO in(psd.data(), psd.size());
+	PSDDocument document;
+	std::string reason;
+	FUZZ_CHECK(psdCoreDescribe(&in, &document, &reason) == B_OK);
+	std::vector<uint32_t> pixels(count);
+	PSDPixelBufferSink sink(pixels.data());
+	FUZZ_CHECK(psdCoreDecodeMerged(&in, document, kind, sink) == B_OK);
+	return pixels;
+}
+
+bool pixelIs(uint32_t word, uint8_t blue, uint8_t green, uint8_t red)
+{
+	const uint8_t bytes[4] = {blue, green, red, 255};
+	return memcmp(&word, bytes, 4) == 0;
+}
+
+void decodeRGB(uint32_t width, uint32_t height, bool wide, bool packed, const uint8_t* data,
+               size_t size)
+{
+	const Bytes psd = psdAround(3, wide ? 16 : 8, 3, width, height, packed, data, size);
 	const size_t count = (size_t)width * height;
-	std::vector<uint32_t> pixels(count, kFill);
-	uint8_t* bytes = (uint8_t*)pixels.data();
-	// Red first, then blue: the lanes a loader gives planes 0 and 2.
-	if (packed && wide) {
-		psdCoreReadChannel16BitsCompressed(width, height, bytes + 2);
-		psdCoreReadChannel16BitsCompressed(width, height, bytes);
-	} else if (packed) {
-		psdCoreReadChannel8BitsCompressed(width, height, bytes + 2);
-		psdCoreReadChannel8BitsCompressed(width, height, bytes);
-	} else if (wide) {
-		psdCoreReadChannel16Bits(width, height, bytes + 2);
-		psdCoreReadChannel16Bits(width, height, bytes);
-	} else {
-		psdCoreReadChannel8Bits(width, height, bytes + 2);
-		psdCoreReadChannel8Bits(width, height, bytes);
-	}
+	const std::vector<uint32_t> pixels = decodeMerged(psd, PSD_MERGED_RGB, count);
 	size_t at = 0;
 	const Bytes red = referenceSamples(data, size, &at, count, wide, packed);
+	const Bytes green = referenceSamples(data, size, &at, count, wide, packed);
 	const Bytes blue = referenceSamples(data, size, &at, count, wide, packed);
-	for (size_t i = 0; i < count; i++) {
-		FUZZ_CHECK(byteOf(pixels[i], 2) == red[i] && byteOf(pixels[i], 0) == blue[i]);
-		FUZZ_CHECK(byteOf(pixels[i], 1) == 0xA5 && byteOf(pixels[i], 3) == 0xA5);
-	}
+	for (size_t i = 0; i < count; i++)
+		FUZZ_CHECK(pixelIs(pixels[i], blue[i], green[i], red[i]));
 }
 
-void decodeMappedPlanes(uint32_t width, uint32_t height, bool wide, bool packed,
-                        const uint8_t* data, size_t size)
-{
-	uint32_t table[256];
-	for (int v = 0; v < 256; v++)
-		table[v] = tableEntry((uint8_t)v);
-	const size_t count = (size_t)width * height;
-	std::vector<uint32_t> planes[2] = {std::vector<uint32_t>(count, kFill),
-	                                   std::vector<uint32_t>(count, kFill)};
-	size_t at = 0;
-	for (std::vector<uint32_t>& plane : planes) {
-		if (packed)
-			psdCoreReadChannelMappedCompressed(width, height, plane.data(), table, wide);
-		else
-			psdCoreReadChannelMapped(width, height, plane.data(), table, wide);
-		const Bytes samples = referenceSamples(data, size, &at, count, wide, packed);
-		for (size_t i = 0; i < count; i++)
-			FUZZ_CHECK(plane[i] == tableEntry(samples[i]));
-	}
-}
-
-// The bitmap loader over a PSD whose image data is the input.
 void decodeBitmap(uint32_t width, uint32_t height, bool packed, const uint8_t* data, size_t size)
 {
-	Bytes psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 1};
-	for (uint32_t value : {height, width})
-		for (int shift = 24; shift >= 0; shift -= 8)
-			psd.push_back((uint8_t)(value >> shift));
-	// Depth 1, mode 0, three empty sections, the compression word.
-	const uint8_t tail[] = {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, (uint8_t)packed};
-	static_assert(sizeof(tail) == 2 + 2 + 3 * 4 + 2, "depth, mode, sections, compression");
-	psd.insert(psd.end(), tail, tail + sizeof(tail));
-	if (packed)
-		psd.resize(psd.size() + 2 * (size_t)height, 0);
-	psd.insert(psd.end(), data, data + size);
-
-	const size_t count = (size_t)width * height;
-	std::vector<uint32_t> pixels(count, kFill);
-	BMemoryIO in(psd.data(), psd.size());
-	FUZZ_CHECK(psdCoreLoadImageBitmap(&in, width, height, pixels.data()) == B_OK);
-
+	const Bytes psd = psdAround(0, 1, 1, width, height, packed, data, size);
+	const std::vector<uint32_t> pixels =
+	    decodeMerged(psd, PSD_MERGED_BITMAP, (size_t)width * height);
 	const size_t rowBytes = (width + 7) / 8;
 	size_t at = 0;
 	const Bytes bits = referenceBytes(data, size, &at, rowBytes * height, packed);
-	const uint8_t black[4] = {0, 0, 0, 255}, white[4] = {255, 255, 255, 255};
 	for (uint32_t y = 0; y < height; y++) {
 		for (uint32_t x = 0; x < width; x++) {
-			const bool set = bits[y * rowBytes + x / 8] & (0x80 >> (x % 8));
-			FUZZ_CHECK(memcmp(&pixels[(size_t)y * width + x], set ? black : white, 4) == 0);
+			const uint8_t v = bits[y * rowBytes + x / 8] & (0x80 >> (x % 8)) ? 0 : 255;
+			FUZZ_CHECK(pixelIs(pixels[(size_t)y * width + x], v, v, v));
 		}
 	}
 }
@@ -204,39 +184,37 @@ void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool p
 	}
 }
 
+// The memory form keeps bytes [first, first + count) of what the packets
+// give, in a buffer of exactly count bytes.
+void unpackWindow(size_t first, size_t count, const uint8_t* data, size_t size)
+{
+	Bytes window(count);
+	psdCoreUnpackBits(data, size, first, count, window.data());
+	size_t at = 0;
+	const Bytes decoded = referenceBytes(data, size, &at, first + count, true);
+	FUZZ_CHECK(std::equal(window.begin(), window.end(), decoded.begin() + first));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 {
 	if (inputSize < kInputHeader)
 		return 0;
-	const bool wide = input[0] & 1, mapped = input[0] & 2, bitmap = input[0] & 4;
+	const bool wide = input[0] & 1, memory = input[0] & 2, bitmap = input[0] & 4;
 	const bool packed = !(input[0] & 8);
 	const uint32_t width = 1 + fuzzBig16(input + 1) % 2048;
 	const uint32_t height = 1 + input[3] % 64;
 	const uint8_t* data = input + kInputHeader;
 	const size_t size = inputSize - kInputHeader;
 
-	if (input[0] & 0x10) {
+	if (input[0] & 0x10)
 		readPlaneSet(width, height, 1 + ((input[0] >> 5) & 3), wide, packed, data, size);
-		return 0;
-	}
-	if (bitmap) {
+	else if (memory)
+		unpackWindow(input[4], width, data, size);
+	else if (bitmap)
 		decodeBitmap(width, height, packed, data, size);
-		return 0;
-	}
-
-	const size_t lead = input[4] & 0x80 ? PSD_FILE_BUFFER_SIZE - (input[4] & 0x7F) : 0;
-	Bytes stream(lead);
-	stream.insert(stream.end(), data, data + size);
-	BMemoryIO in(stream.data(), stream.size());
-	psdCoreFileBufferInit(&in);
-	static uint8_t skipped[PSD_FILE_BUFFER_SIZE];
-	psdCoreFileBufferRead((uint32)lead, skipped);
-
-	if (mapped)
-		decodeMappedPlanes(width, height, wide, packed, data, size);
 	else
-		decodeBytePlanes(width, height, wide, packed, data, size);
+		decodeRGB(width, height, wide, packed, data, size);
 	return 0;
 }

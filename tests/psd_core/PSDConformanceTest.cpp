@@ -3,6 +3,7 @@
 
 #include "CorpusTable.h"
 #include <core/PSDCore.h>
+#include <core/PSDMergedImage.h>
 
 #include <gtest/gtest.h>
 
@@ -36,50 +37,28 @@ void appendBigFloat(std::vector<uint8>& out, float value)
 	appendBig32(out, bits);
 }
 
-// Chooses the loader the way the add-on does and decodes; false where the
-// add-on refuses the image. Settings: alpha4 and multichannelRead.
-bool decodeLikeAddOn(BPositionIO* in, uint32 width, uint32 height, uint32 channels, uint16 depth,
-                     uint16 mode, bool alpha4, int multichannelRead, uint32* pixels)
+// The kind the add-on decodes the merged image as, under the settings
+// alpha4 and multichannelRead.
+PSDMergedKind kindLikeAddOn(const PSDDocument& document, bool alpha4, int multichannelRead)
 {
-	uint16 compression;
-	if (psdCoreImageCompression(in, &compression) != B_OK || compression > 1 || width == 0 ||
-	    height == 0 || (depth != 1 && depth != 8 && depth != 16))
-		return false;
-	const bool is16 = depth == 16;
-	status_t status = B_ERROR;
-	switch (mode) {
+	switch (document.mode) {
 	case PSD_MODE_BITMAP:
-		status = psdCoreLoadImageBitmap(in, width, height, pixels);
-		break;
-	case PSD_MODE_GRAYSCALE:
-	case PSD_MODE_DUOTONE:
-		status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
-		break;
+		return PSD_MERGED_BITMAP;
 	case PSD_MODE_INDEXED:
-		status = psdCoreLoadImageIndexed(in, width, height, channels, pixels);
-		break;
+		return PSD_MERGED_INDEXED;
 	case PSD_MODE_RGB:
-		status = psdCoreLoadImageRGBA(in, width, height, channels, pixels, channels >= 4 && alpha4,
-		                              is16);
-		break;
+		return document.channels >= 4 && alpha4 ? PSD_MERGED_RGBA : PSD_MERGED_RGB;
 	case PSD_MODE_CMYK:
-		if (channels < 4)
-			return false;
-		status = psdCoreLoadImageCMYK(in, width, height, channels, pixels, is16);
-		break;
+		return PSD_MERGED_CMYK;
 	case PSD_MODE_MULTICHANNEL:
-		if (multichannelRead == 1 && channels >= 3)
-			status = psdCoreLoadImageRGBA(in, width, height, channels, pixels, false, is16);
-		else if (multichannelRead == 2 && channels >= 4)
-			status = psdCoreLoadImageCMYK(in, width, height, channels, pixels, is16);
-		else
-			status = psdCoreLoadImageGrayscale(in, width, height, channels, pixels, is16);
-		break;
-	case PSD_MODE_LAB:
-		status = pscCoreLoadImageLab(in, width, height, channels, pixels, is16);
-		break;
+		if (multichannelRead == 1 && document.channels >= 3)
+			return PSD_MERGED_RGB;
+		if (multichannelRead == 2 && document.channels >= 4)
+			return PSD_MERGED_CMYK;
+		return PSD_MERGED_GRAY;
+	default:
+		return PSD_MERGED_GRAY;
 	}
-	return status == B_OK;
 }
 
 TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
@@ -94,17 +73,16 @@ TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 		ASSERT_FALSE(file.empty());
 		BMemoryIO in(file.data(), file.size());
 
-		uint32 width, height, channels;
-		uint16 depth, mode;
-		ASSERT_EQ(B_OK, psdCoreImageInfo(&in, &width, &height, &channels, &depth, &mode));
-		uint16 compression;
-		ASSERT_EQ(B_OK, psdCoreImageCompression(&in, &compression));
+		PSDDocument document;
+		std::string reason;
+		ASSERT_EQ(B_OK, psdCoreDescribe(&in, &document, &reason)) << reason;
+		const uint32 width = document.width, height = document.height;
 		EXPECT_EQ(row.width, width);
 		EXPECT_EQ(row.height, height);
-		EXPECT_EQ(row.mode, mode);
-		EXPECT_EQ(row.depth, depth);
-		EXPECT_EQ(row.compression, compression);
-		EXPECT_EQ(row.channels, channels);
+		EXPECT_EQ(row.mode, document.mode);
+		EXPECT_EQ(row.depth, document.depth);
+		EXPECT_EQ(row.compression, document.compression);
+		EXPECT_EQ(row.channels, document.channels);
 
 		bool alpha4 = false;
 		int multichannelRead = 1;
@@ -124,9 +102,10 @@ TEST(PSDConformance, EveryCorpusFileMatchesItsExpectedBitmapStream)
 		appendBig32(stream, 0x2008); // B_RGBA32
 		appendBig32(stream, width * height * 4);
 		std::vector<uint32> pixels((size_t)width * height);
-		const bool decoded = decodeLikeAddOn(&in, width, height, channels, depth, mode, alpha4,
-		                                     multichannelRead, pixels.data());
-		ASSERT_TRUE(decoded) << "a corpus file the add-on would refuse";
+		PSDPixelBufferSink sink(pixels.data());
+		ASSERT_EQ(B_OK,
+		          psdCoreDecodeMerged(&in, document,
+		                              kindLikeAddOn(document, alpha4, multichannelRead), sink));
 		const uint8* bytes = (const uint8*)pixels.data();
 		stream.insert(stream.end(), bytes, bytes + pixels.size() * 4);
 		EXPECT_EQ(row.digest, sha256_hex(stream.data(), stream.size()));

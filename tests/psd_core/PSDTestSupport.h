@@ -2,7 +2,7 @@
 #define PSD_TEST_SUPPORT_H
 
 #include "PsdWriter.h"
-#include <core/PSDFileBuffer.h>
+#include <core/PSDMergedImage.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -10,42 +10,49 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace psdtest {
 
-// A memory stream that counts the reads a decoder makes and, like a pipe,
-// may deliver fewer bytes than asked for before its end.
-class CountingIO : public BMemoryIO {
+// A memory stream that, like a pipe, may deliver fewer bytes than asked for
+// before its end.
+class ChunkedIO : public BMemoryIO {
 public:
-	CountingIO(const Bytes& data, size_t chunk = SIZE_MAX)
-	    : BMemoryIO(data.data(), data.size()), fChunk(chunk)
+	ChunkedIO(const Bytes& data, size_t chunk) : BMemoryIO(data.data(), data.size()), fChunk(chunk)
 	{
 	}
 	ssize_t Read(void* buffer, size_t size) override
 	{
-		reads++;
 		return BMemoryIO::Read(buffer, size < fChunk ? size : fChunk);
 	}
-	int reads = 0;
+	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
+	{
+		return BMemoryIO::ReadAt(position, buffer, size < fChunk ? size : fChunk);
+	}
 
 private:
 	size_t fChunk;
 };
 
-// Binds the calling thread's read buffer to bytes it keeps alive.
-class BoundBytes {
-public:
-	explicit BoundBytes(Bytes bytes) : fBytes(std::move(bytes)), fIO(fBytes)
-	{
-		psdCoreFileBufferInit(&fIO);
-	}
-	CountingIO& IO() { return fIO; }
+// Describes the file and decodes its merged image as `kind`, as Translate
+// does, into the image's pixel words; the status of the step that failed.
+inline status_t decodeMerged(BPositionIO* in, PSDMergedKind kind, uint32_t* pixels)
+{
+	PSDDocument document;
+	std::string reason;
+	status_t status = psdCoreDescribe(in, &document, &reason);
+	if (status != B_OK)
+		return status;
+	PSDPixelBufferSink sink(pixels);
+	return psdCoreDecodeMerged(in, document, kind, sink);
+}
 
-private:
-	Bytes fBytes;
-	CountingIO fIO;
-};
+inline status_t decodeMerged(const Bytes& file, PSDMergedKind kind, uint32_t* pixels)
+{
+	BMemoryIO in(file.data(), file.size());
+	return decodeMerged(&in, kind, pixels);
+}
 
 // Pixel words whose last one ends right before an inaccessible page, so any
 // write past the buffer faults, under a sanitizer or not. Starts filled with

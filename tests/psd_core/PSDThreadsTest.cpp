@@ -1,7 +1,5 @@
 // Decodes on several threads at once must each come out as decoded alone:
-// every thread reads through its own buffer.
-
-#include <core/PSDCore.h>
+// every decode reads through buffers of its own.
 
 #include "PSDTestSupport.h"
 
@@ -17,7 +15,6 @@ namespace {
 struct Job {
 	PsdLayout layout;
 	Bytes file;
-	bool is16;
 };
 
 // Each image spans several read blocks, so decodes interleave mid-plane.
@@ -30,7 +27,6 @@ std::vector<Job> makeJobs()
 		job.layout.width = 211 + i;
 		job.layout.height = 97;
 		job.layout.depth = i % 2 ? 16 : 8;
-		job.is16 = job.layout.depth == 16;
 		std::vector<Bytes> planes;
 		for (int p = 0; p < 3; p++) {
 			Bytes plane(job.layout.RowBytes() * job.layout.height);
@@ -47,9 +43,7 @@ std::vector<Job> makeJobs()
 std::vector<uint32_t> decode(const Job& job)
 {
 	std::vector<uint32_t> pixels((size_t)job.layout.width * job.layout.height);
-	BMemoryIO in(job.file.data(), job.file.size());
-	EXPECT_EQ(B_OK, psdCoreLoadImageRGBA(&in, job.layout.width, job.layout.height, 3, pixels.data(),
-	                                     false, job.is16));
+	EXPECT_EQ(B_OK, decodeMerged(job.file, PSD_MERGED_RGB, pixels.data()));
 	return pixels;
 }
 

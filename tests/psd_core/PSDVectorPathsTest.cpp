@@ -2,7 +2,6 @@
 // decodes the planes one after the other, byte by byte: the same pixels for
 // well-formed, truncated and damaged data, spans and planes of every length.
 
-#include <core/PSDCore.h>
 #include <core/PSDVectorCode.h>
 
 #include "PSDTestSupport.h"
@@ -93,15 +92,11 @@ std::vector<uint32_t> decode(const Kind& kind, const PsdLayout& layout, const By
 {
 	psdCoreSetVectorCode(vector);
 	GuardedPixels pixels((size_t)layout.width * layout.height);
-	BMemoryIO in(file.data(), file.size());
-	status_t status =
-	    kind.mode == 1
-	        ? psdCoreLoadImageGrayscale(&in, layout.width, layout.height, layout.channels,
-	                                    pixels.Data(), layout.depth == 16)
-	    : kind.mode == 4 ? psdCoreLoadImageCMYK(&in, layout.width, layout.height, layout.channels,
-	                                            pixels.Data(), layout.depth == 16)
-	                     : psdCoreLoadImageRGBA(&in, layout.width, layout.height, layout.channels,
-	                                            pixels.Data(), kind.alpha, layout.depth == 16);
+	const PSDMergedKind merged = kind.mode == 1   ? PSD_MERGED_GRAY
+	                             : kind.mode == 4 ? PSD_MERGED_CMYK
+	                             : kind.alpha     ? PSD_MERGED_RGBA
+	                                              : PSD_MERGED_RGB;
+	status_t status = decodeMerged(file, merged, pixels.Data());
 	psdCoreSetVectorCode(true);
 	EXPECT_EQ(B_OK, status);
 	return pixels.Copy();

@@ -1,6 +1,7 @@
 #include "CorpusBlocks.h"
 #include <core/PSDBytes.h>
 #include <core/PSDCore.h>
+#include <core/PSDMergedImage.h>
 #include <layers/PSDDescriptor.h>
 #include <layers/style/PSDFillSettings.h>
 #include <layers/style/PSDPatternTable.h>
@@ -171,15 +172,17 @@ TEST(PSDGradient, GeometryPlacesStartAndEnd)
 std::vector<uint8> MergedRGBA(const std::vector<uint8>& file, uint32* width, uint32* height)
 {
 	BMemoryIO in(file.data(), file.size());
-	uint32 channels;
-	uint16 depth, mode;
+	PSDDocument document;
+	std::string reason;
 	std::vector<uint8> pixels;
-	if (psdCoreImageInfo(&in, width, height, &channels, &depth, &mode) != B_OK ||
-	    mode != PSD_MODE_RGB)
+	if (psdCoreDescribe(&in, &document, &reason) != B_OK || document.mode != PSD_MODE_RGB)
 		return pixels;
+	*width = document.width;
+	*height = document.height;
 	pixels.resize((size_t)*width * *height * 4);
-	if (psdCoreLoadImageRGBA(&in, *width, *height, (uint16)channels, (uint32*)pixels.data(),
-	                         channels > 3, depth == 16) != B_OK)
+	PSDPixelBufferSink sink((uint32*)pixels.data());
+	if (psdCoreDecodeMerged(&in, document, document.channels > 3 ? PSD_MERGED_RGBA : PSD_MERGED_RGB,
+	                        sink) != B_OK)
 		pixels.clear();
 	return pixels;
 }

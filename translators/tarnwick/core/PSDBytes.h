@@ -1,8 +1,9 @@
 #ifndef PSD_BYTES_H
 #define PSD_BYTES_H
 
-// Big-endian numbers and reads at a position, for the parts of the core that
-// walk the file's structure rather than stream its planes.
+// Big-endian numbers from bytes already at hand, for loops whose bounds are
+// settled before they run (the byte reader's own reads, sample conversion,
+// ZIP prediction); fields of unknown length are walked with PSDByteReader.
 
 #include <DataIO.h>
 #include <SupportDefs.h>

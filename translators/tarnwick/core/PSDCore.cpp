@@ -1,30 +1,10 @@
 #include "PSDCore.h"
 
+#include "PSDByteReader.h"
 #include "PSDDocument.h"
 #include "PSDFileBuffer.h"
 
-#include <ByteOrder.h>
-
-#include <cstdio>
 #include <cstring>
-
-static bool readBig16(BPositionIO* in, uint16* value)
-{
-	uint16 raw;
-	if (psdCoreReadFully(in, &raw, sizeof(raw)) != sizeof(raw))
-		return false;
-	*value = B_BENDIAN_TO_HOST_INT16(raw);
-	return true;
-}
-
-static bool readBig32(BPositionIO* in, uint32* value)
-{
-	uint32 raw;
-	if (psdCoreReadFully(in, &raw, sizeof(raw)) != sizeof(raw))
-		return false;
-	*value = B_BENDIAN_TO_HOST_INT32(raw);
-	return true;
-}
 
 int psdCoreColourChannels(uint16 mode)
 {
@@ -46,47 +26,14 @@ int psdCoreColourChannels(uint16 mode)
 
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD)
 {
+	uint8 start[6];
+	PSDByteReader header(start, psdCoreReadFully(in, start, sizeof(start)));
 	uint8 signature[4];
-	if (psdCoreReadFully(in, signature, sizeof(signature)) != sizeof(signature) ||
-	    memcmp(signature, "8BPS", sizeof(signature)) != 0)
-		return B_NO_TRANSLATOR;
-	uint16 version;
-	if (!readBig16(in, &version) || (version != 1 && version != PSD_VERSION_PSB))
+	header.Read(signature, sizeof(signature));
+	const uint16 version = header.Big16();
+	if (header.Failed() || memcmp(signature, "8BPS", sizeof(signature)) != 0 ||
+	    (version != 1 && version != PSD_VERSION_PSB))
 		return B_NO_TRANSLATOR;
 	*isPSD = true;
-	return B_OK;
-}
-
-status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32* channels,
-                          uint16* depth, uint16* mode)
-{
-	in->Seek(12, SEEK_SET);
-	uint16 channelCount;
-	if (!readBig16(in, &channelCount))
-		return B_ERROR;
-	*channels = channelCount;
-	if (!readBig32(in, height) || !readBig32(in, width) || !readBig16(in, depth) ||
-	    !readBig16(in, mode))
-		return B_ERROR;
-	return B_OK;
-}
-
-status_t psdCoreSkipSection(BPositionIO* in)
-{
-	uint32 length;
-	if (!readBig32(in, &length))
-		return B_ERROR;
-	if (length != 0)
-		in->Seek((off_t)length, SEEK_CUR);
-	return B_OK;
-}
-
-status_t psdCoreImageCompression(BPositionIO* in, uint16* compression)
-{
-	PSDDocument document;
-	std::string reason;
-	if (psdCoreDescribe(in, &document, &reason) != B_OK)
-		return B_ERROR;
-	*compression = document.compression;
 	return B_OK;
 }

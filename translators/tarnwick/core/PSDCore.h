@@ -19,24 +19,8 @@ enum {
 // Colour channels a mode's pixels carry; 0 for modes of any number.
 int psdCoreColourChannels(uint16 mode);
 
+// B_OK, and isPSD set, when the stream's next six bytes are a PSD or PSB
+// signature and version; B_NO_TRANSLATOR otherwise.
 status_t psdCoreVerify(BPositionIO* in, bool* isPSD);
-status_t psdCoreImageInfo(BPositionIO* in, uint32* width, uint32* height, uint32* channels,
-                          uint16* depth, uint16* mode);
-status_t psdCoreSkipSection(BPositionIO* in);
-// Walks to the image data and reads its compression word (0 raw, 1 PackBits).
-status_t psdCoreImageCompression(BPositionIO* in, uint16* compression);
-
-// Loaders: decode the merged image into width x height B_RGBA32 pixel words.
-status_t psdCoreLoadImageRGBA(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-                              uint32* pixels, bool alpha, bool is16Bits);
-status_t psdCoreLoadImageGrayscale(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-                                   uint32* pixels, bool is16Bits);
-status_t psdCoreLoadImageIndexed(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-                                 uint32* pixels);
-status_t psdCoreLoadImageCMYK(BPositionIO* in, uint32 width, uint32 height, uint16 channels,
-                              uint32* pixels, bool is16Bits);
-status_t psdCoreLoadImageBitmap(BPositionIO* in, uint32 width, uint32 height, uint32* pixels);
-status_t pscCoreLoadImageLab(BPositionIO* in, uint32 width, uint32 height, uint32 channels,
-                             uint32* pixels, bool is16Bits);
 
 #endif

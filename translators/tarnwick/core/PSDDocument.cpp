@@ -1,5 +1,6 @@
 #include "PSDDocument.h"
 
+#include "PSDByteReader.h"
 #include "PSDBytes.h"
 
 #include <cstring>
@@ -29,16 +30,6 @@ const PSDResource* PSDDocument::Resource(uint16 id) const
 
 namespace {
 
-bool readSection(BPositionIO* in, uint64 at, uint32 lengthSize, PSDSection* section)
-{
-	uint8 bytes[8];
-	if (!psdReadAt(in, at, bytes, lengthSize))
-		return false;
-	section->offset = at + lengthSize;
-	section->length = lengthSize == 8 ? psdBig64(bytes) : psdBig32(bytes);
-	return true;
-}
-
 bool knownSignature(const uint8* bytes)
 {
 	static const char* const kSignatures[] = {"8BIM", "MeSa", "PHUT", "AgHg", "DCSR"};
@@ -54,25 +45,18 @@ bool knownSignature(const uint8* bytes)
 // stops at the first block that does not fit, as readers of the format do.
 void indexResources(BPositionIO* in, const PSDSection& section, std::vector<PSDResource>* index)
 {
-	const uint64 end = psdAddOffsets(section.offset, section.length);
-	uint64 at = section.offset;
-	while (at < end && end - at >= 12) {
-		uint8 head[7];
-		if (!psdReadAt(in, at, head, sizeof(head)))
+	PSDByteReader reader(in, section.offset, psdAddOffsets(section.offset, section.length));
+	while (reader.Left() >= 12) {
+		uint8 signature[4];
+		reader.Read(signature, sizeof(signature));
+		const uint16 id = reader.Big16();
+		const uint8 nameLength = reader.Uint8();
+		reader.Skip(nameLength | 1u); // with the length byte, an even count
+		const uint32 length = reader.Big32();
+		if (reader.Failed() || !knownSignature(signature) || length > reader.Left())
 			return;
-		if (!knownSignature(head))
-			return;
-		const uint64 nameSize = (1 + (uint64)head[6] + 1) & ~(uint64)1;
-		uint8 size[4];
-		const uint64 sizeAt = at + 6 + nameSize;
-		if (sizeAt + 4 > end || !psdReadAt(in, sizeAt, size, sizeof(size)))
-			return;
-		const uint32 length = psdBig32(size);
-		const uint64 data = sizeAt + 4;
-		if (length > end - data)
-			return;
-		index->push_back({psdBig16(head + 4), data, length});
-		at = data + length + (length & 1);
+		index->push_back({id, reader.Position(), length});
+		reader.Skip(length + (length & 1));
 	}
 }
 
@@ -80,8 +64,11 @@ void indexResources(BPositionIO* in, const PSDSection& section, std::vector<PSDR
 int realMergedData(BPositionIO* in, const PSDDocument& document)
 {
 	const PSDResource* info = document.Resource(PSD_RESOURCE_VERSION_INFO);
-	uint8 flag;
-	if (info == nullptr || info->length < 5 || !psdReadAt(in, info->offset + 4, &flag, 1))
+	if (info == nullptr || info->length < 5)
+		return -1;
+	PSDByteReader reader(in, info->offset + 4, info->offset + 5);
+	const uint8 flag = reader.Uint8();
+	if (reader.Failed())
 		return -1;
 	return flag != 0 ? 1 : 0;
 }
@@ -91,18 +78,20 @@ int realMergedData(BPositionIO* in, const PSDDocument& document)
 status_t psdCoreDescribe(BPositionIO* in, PSDDocument* document, std::string* reason,
                          bool requireImageData)
 {
-	uint8 header[PSD_HEADER_SIZE];
-	if (!psdReadAt(in, 0, header, sizeof(header))) {
+	PSDDocument& d = *document;
+	PSDByteReader file(in, 0, UINT64_MAX);
+	file.Skip(4); // the signature, which Identify has seen
+	d.version = file.Big16();
+	file.Skip(6);
+	d.channels = file.Big16();
+	d.height = file.Big32();
+	d.width = file.Big32();
+	d.depth = file.Big16();
+	d.mode = file.Big16();
+	if (file.Failed()) {
 		*reason = "the file is too short to be a Photoshop image";
 		return B_ERROR;
 	}
-	PSDDocument& d = *document;
-	d.version = psdBig16(header + 4);
-	d.channels = psdBig16(header + 12);
-	d.height = psdBig32(header + 14);
-	d.width = psdBig32(header + 18);
-	d.depth = psdBig16(header + 22);
-	d.mode = psdBig16(header + 24);
 	d.resourceIndex.clear();
 	d.hasImageData = false;
 	d.compression = 0;
@@ -111,24 +100,22 @@ status_t psdCoreDescribe(BPositionIO* in, PSDDocument* document, std::string* re
 	static const char* const kSectionNames[3] = {"colour mode data", "image resources",
 	                                             "layer and mask information"};
 	PSDSection* const sections[3] = {&d.colorModeData, &d.resources, &d.layerAndMask};
-	uint64 at = PSD_HEADER_SIZE;
 	for (int i = 0; i < 3; i++) {
-		const uint32 lengthSize = i == 2 && d.IsPSB() ? 8 : 4;
-		if (!readSection(in, at, lengthSize, sections[i])) {
+		sections[i]->length = file.Length(i == 2 && d.IsPSB());
+		sections[i]->offset = file.Position();
+		if (file.Failed()) {
 			*reason = std::string("the file ends before its ") + kSectionNames[i];
 			return B_ERROR;
 		}
-		at = psdAddOffsets(sections[i]->offset, sections[i]->length);
+		file.Skip(sections[i]->length);
 	}
 	indexResources(in, d.resources, &d.resourceIndex);
 	d.realMergedData = realMergedData(in, d);
 
-	uint8 compression[2];
-	if (psdReadAt(in, at, compression, sizeof(compression))) {
-		d.hasImageData = true;
-		d.compression = psdBig16(compression);
-		d.imageData = at + 2;
-	} else if (requireImageData) {
+	d.compression = file.Big16();
+	d.hasImageData = !file.Failed();
+	d.imageData = d.hasImageData ? file.Position() : 0;
+	if (!d.hasImageData && requireImageData) {
 		*reason = "the file ends before its image data";
 		return B_ERROR;
 	}

@@ -2,16 +2,6 @@
 
 #include "PSDBytes.h"
 
-#include <cstring>
-
-// Trivially constructible, so access needs no guard; zero at thread start.
-static thread_local PSDFileBuffer sFileBuffer;
-
-PSDFileBuffer& psdCoreFileBufferState()
-{
-	return sFileBuffer;
-}
-
 size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size)
 {
 	size_t done = 0;
@@ -36,74 +26,27 @@ size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, si
 	return done;
 }
 
-bool psdCoreFileBufferRefill(PSDFileBuffer& buffer)
+bool PSDFileBuffer::Refill()
 {
-	buffer.fileBufferOffset = 0;
-	buffer.fileBufferLength = 0;
-	if (buffer.fileBufferEnded || buffer.fileBufferFile == nullptr)
+	offset = 0;
+	length = 0;
+	if (ended)
 		return false;
-
 	// A stream that cannot fill a block has ended (or failed, which ends the
 	// data just the same and keeps the result deterministic).
-	if (buffer.fileBufferPositioned) {
-		buffer.fileBufferLength = (uint32)psdCoreReadFullyAt(
-		    buffer.fileBufferFile, buffer.fileBufferNext, buffer.fileBuffer, PSD_FILE_BUFFER_SIZE);
-		buffer.fileBufferNext += buffer.fileBufferLength;
-	} else {
-		buffer.fileBufferLength = (uint32)psdCoreReadFully(buffer.fileBufferFile, buffer.fileBuffer,
-		                                                   PSD_FILE_BUFFER_SIZE);
-	}
-	if (buffer.fileBufferLength < PSD_FILE_BUFFER_SIZE)
-		buffer.fileBufferEnded = true;
-	return buffer.fileBufferLength > 0;
+	length = (uint32)psdCoreReadFullyAt(file, next, bytes, PSD_FILE_BUFFER_SIZE);
+	next += length;
+	if (length < PSD_FILE_BUFFER_SIZE)
+		ended = true;
+	return length > 0;
 }
 
-void psdCoreFileBufferInit(BPositionIO* in)
+void PSDFileBuffer::Init(BPositionIO* in, off_t position)
 {
-	PSDFileBuffer& buffer = sFileBuffer;
-	buffer.fileBufferFile = in;
-	buffer.fileBufferEnded = false;
-	buffer.fileBufferPositioned = false;
-	psdCoreFileBufferRefill(buffer);
-}
-
-void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position)
-{
-	buffer.fileBufferFile = in;
-	buffer.fileBufferEnded = position < 0;
-	buffer.fileBufferPositioned = true;
-	buffer.fileBufferNext = position;
-	psdCoreFileBufferRefill(buffer);
-}
-
-uint8 psdCoreFileBufferReadUint8()
-{
-	PSDFileBuffer& buffer = sFileBuffer;
-	uint32 offset = buffer.fileBufferOffset;
-	uint32 length = buffer.fileBufferLength;
-	if (!psdCoreFileBufferEnsure(buffer, offset, length))
-		return 0;
-	buffer.fileBufferOffset = offset + 1;
-	return buffer.fileBuffer[offset];
-}
-
-void psdCoreFileBufferRead(uint32 length, uint8* destination)
-{
-	PSDFileBuffer& buffer = sFileBuffer;
-	uint32 offset = buffer.fileBufferOffset;
-	uint32 available = buffer.fileBufferLength;
-	while (length > 0) {
-		if (!psdCoreFileBufferEnsure(buffer, offset, available)) {
-			memset(destination, 0, length);
-			break;
-		}
-		uint32 chunk = available - offset < length ? available - offset : length;
-		memcpy(destination, buffer.fileBuffer + offset, chunk);
-		destination += chunk;
-		offset += chunk;
-		length -= chunk;
-	}
-	buffer.fileBufferOffset = offset;
+	file = in;
+	ended = position < 0;
+	next = position;
+	Refill();
 }
 
 bool psdReadAt(BPositionIO* in, uint64 position, void* destination, size_t size)

@@ -9,57 +9,34 @@ const uint32 PSD_FILE_BUFFER_SIZE = 16384;
 // a literal packet can be copied in one fixed-size piece wherever it starts.
 const uint32 PSD_FILE_BUFFER_SLACK = 128;
 
-// The block buffer that all image data is read through. Every thread has its
-// own, so decodes on different threads never see each other's bytes.
-//
-// A buffer bound with psdCoreFileBufferInit reads on from the stream's
-// position; one bound with psdCoreFileBufferInitAt reads with ReadAt from a
-// position of its own, so several can walk one stream side by side.
+// A block buffer that image data is read through. It reads with ReadAt from
+// a position of its own, so several can walk one stream side by side; each
+// decode owns its buffers, so decodes on different threads never see each
+// other's bytes. It is a source of packets for the PackBits decoder
+// (PSDPackBits.h): bytes [offset, length) of Data() are at hand.
 struct PSDFileBuffer {
-	uint8 fileBuffer[PSD_FILE_BUFFER_SIZE + PSD_FILE_BUFFER_SLACK];
-	uint32 fileBufferOffset; // next byte to hand out
-	uint32 fileBufferLength; // bytes at the front of fileBuffer that the stream delivered
-	BPositionIO* fileBufferFile;
-	bool fileBufferEnded; // a short read ended the data; later refills read nothing
-	bool fileBufferPositioned;
-	off_t fileBufferNext; // positioned: where the next block starts in the stream
+	typedef uint32 Offset;
+
+	uint8 bytes[PSD_FILE_BUFFER_SIZE + PSD_FILE_BUFFER_SLACK];
+	uint32 offset; // next byte to hand out
+	uint32 length; // bytes at the front of `bytes` that the stream delivered
+	BPositionIO* file;
+	bool ended; // a short read ended the data; later refills read nothing
+	off_t next; // where the next block starts in the stream
+
+	// Binds the buffer to the stream's bytes from `position` on (none from a
+	// negative one) and reads the first block.
+	void Init(BPositionIO* in, off_t position);
+	// Reads the next block; false when the data has ended and nothing was
+	// delivered.
+	bool Refill();
+	const uint8* Data() const { return bytes; }
+	// The stream position of the next byte.
+	off_t Position() const { return next - length + offset; }
 };
-
-// The calling thread's buffer. Decoders look it up once per call, not per byte.
-PSDFileBuffer& psdCoreFileBufferState();
-
-// Reads the next block; false when the data has ended and nothing was delivered.
-bool psdCoreFileBufferRefill(PSDFileBuffer& buffer);
-
-// Makes offset < length true, refilling if needed; false once the data has ended.
-// Decoders keep offset and length in locals so that pixel stores cannot alias them.
-inline bool psdCoreFileBufferEnsure(PSDFileBuffer& buffer, uint32& offset, uint32& length)
-{
-	if (offset < length)
-		return true;
-	bool delivered = psdCoreFileBufferRefill(buffer);
-	offset = buffer.fileBufferOffset;
-	length = buffer.fileBufferLength;
-	return delivered;
-}
 
 // Reads until size bytes have come or the stream gives no more; the count read.
 size_t psdCoreReadFully(BPositionIO* in, void* destination, size_t size);
 size_t psdCoreReadFullyAt(BPositionIO* in, off_t position, void* destination, size_t size);
-
-// Binds the calling thread's buffer to the stream and reads the first block;
-// nothing of an earlier decode stays readable.
-void psdCoreFileBufferInit(BPositionIO* in);
-// Binds a buffer of the caller's to the stream's bytes from `position` on.
-void psdCoreFileBufferInitAt(PSDFileBuffer& buffer, BPositionIO* in, off_t position);
-// The stream position of a positioned buffer's next byte.
-inline off_t psdCoreFileBufferPosition(const PSDFileBuffer& buffer)
-{
-	return buffer.fileBufferNext - buffer.fileBufferLength + buffer.fileBufferOffset;
-}
-// The next byte of the data, or 0 once the data has ended.
-uint8 psdCoreFileBufferReadUint8();
-// The next length bytes; zeros for any part beyond the end of the data.
-void psdCoreFileBufferRead(uint32 length, uint8* destination);
 
 #endif

@@ -1,6 +1,6 @@
 #include "PSDInterleave.h"
 
-#include "PSDChannels.h"
+#include "PSDPixel.h"
 #include "PSDVectorCode.h"
 
 #if PSD_CORE_HAS_SSE2
@@ -15,12 +15,6 @@ inline uint8 multiplyByBlack(uint8 sample, uint8 black)
 }
 
 // Each takes pixels [from, count): the vector forms leave their tails here.
-
-void narrowPlain(uint8* samples, uint32 from, uint32 count)
-{
-	for (uint32 i = from; i < count; i++)
-		samples[i] = samples[2 * i];
-}
 
 void interleavePlain(const uint8* red, const uint8* green, const uint8* blue, const uint8* alpha,
                      uint32 from, uint32 count, uint32* pixels)
@@ -64,20 +58,6 @@ inline void store16(uint32* pixels, __m128i blue, __m128i green, __m128i red, __
 	_mm_storeu_si128(out + 1, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
 	_mm_storeu_si128(out + 2, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
 	_mm_storeu_si128(out + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
-}
-
-uint32 narrowVector(uint8* samples, uint32 count)
-{
-	const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-	uint32 i = 0;
-	// Sample i comes from byte 2i, so writing 16 at i never overwrites
-	// bytes that a later step still reads.
-	for (; i + 16 <= count; i += 16) {
-		__m128i first = _mm_and_si128(load(samples + 2 * i), lowBytes);
-		__m128i second = _mm_and_si128(load(samples + 2 * i + 16), lowBytes);
-		_mm_storeu_si128((__m128i*)(samples + i), _mm_packus_epi16(first, second));
-	}
-	return i;
 }
 
 uint32 interleaveVector(const uint8* red, const uint8* green, const uint8* blue, const uint8* alpha,
@@ -131,16 +111,6 @@ uint32 cmykVector(const uint8* const planes[4], uint32 count, uint32* pixels)
 #endif
 
 } // namespace
-
-void psdCoreNarrowSamples(uint8* samples, uint32 count)
-{
-	uint32 done = 0;
-#if PSD_CORE_HAS_SSE2
-	if (psdCoreVectorCode())
-		done = narrowVector(samples, count);
-#endif
-	narrowPlain(samples, done, count);
-}
 
 void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels)
 {

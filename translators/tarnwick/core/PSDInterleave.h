@@ -7,9 +7,6 @@
 
 #include <SupportDefs.h>
 
-// Keeps the high (first) byte of each of count 16-bit samples, in place.
-void psdCoreNarrowSamples(uint8* samples, uint32 count);
-
 // Gray value v becomes the opaque pixel (v, v, v).
 void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels);
 void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels);

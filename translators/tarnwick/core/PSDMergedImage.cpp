@@ -1,12 +1,12 @@
 #include "PSDMergedImage.h"
 
 #include "PSDBytes.h"
-#include "PSDChannels.h"
 #include "PSDFileBuffer.h"
-#include "PSDFloatSamples.h"
 #include "PSDInflate.h"
 #include "PSDInterleave.h"
+#include "PSDPixel.h"
 #include "PSDPlaneSet.h"
+#include "PSDSamples.h"
 #include "PSDZeroedBuffer.h"
 
 #include <algorithm>
@@ -191,10 +191,8 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document,
 				uint8* row = target + rowBytes * r;
 				if (predicted)
 					psdCoreUnpredictRow(row, width, layout.sampleBytes, scratch);
-				if (layout.sampleBytes == 2)
-					psdCoreNarrowSamples(row, width);
-				else if (layout.sampleBytes == 4)
-					psdCoreNarrowFloatSamples(row, width, plane == layout.floatAlphaPlane);
+				psdCoreNarrowSamples(row, width, layout.sampleBytes,
+				                     plane == layout.floatAlphaPlane);
 				if (target != chunk.get() || layout.sampleBytes == 1)
 					continue;
 				// The last plane's narrowed rows close up at the front of the
@@ -242,10 +240,8 @@ public:
 		fInflater.Read(row, fRowBytes);
 		if (fPredicted)
 			psdCoreUnpredictRow(row, fLayout.width, fLayout.sampleBytes, row + fRowBytes);
-		if (fLayout.sampleBytes == 2)
-			psdCoreNarrowSamples(row, fLayout.width);
-		else if (fLayout.sampleBytes == 4)
-			psdCoreNarrowFloatSamples(row, fLayout.width, fPlane == fLayout.floatAlphaPlane);
+		psdCoreNarrowSamples(row, fLayout.width, fLayout.sampleBytes,
+		                     fPlane == fLayout.floatAlphaPlane);
 		return row;
 	}
 

@@ -1,9 +1,10 @@
 #include "PSDPlaneSet.h"
 
+#include "PSDByteReader.h"
 #include "PSDBytes.h"
-#include "PSDFloatSamples.h"
-#include "PSDInterleave.h"
-#include "PSDPlaneDecoding.h"
+#include "PSDFileBuffer.h"
+#include "PSDPackBits.h"
+#include "PSDSamples.h"
 
 #include <cstring>
 #include <memory>
@@ -37,11 +38,24 @@ struct StagingSink {
 	}
 };
 
-// Walks packets without keeping their bytes.
-struct SkipSink {
-	void Put(const uint8*, uint32) {}
-	void Fill(uint8, uint64) {}
-};
+// Raw bytes as they are; once the data has ended, the bytes still owed are
+// zeros.
+template <class Sink> void decodeRaw(PSDFileBuffer& buffer, uint64 count, Sink& sink)
+{
+	const uint8* data = buffer.Data();
+	uint32 offset = buffer.offset;
+	uint32 length = buffer.length;
+	while (count > 0 && psdCoreSourceEnsure(buffer, offset, length)) {
+		uint32 chunk = length - offset;
+		if (chunk > count)
+			chunk = (uint32)count;
+		sink.Put(data + offset, chunk);
+		offset += chunk;
+		count -= chunk;
+	}
+	buffer.offset = offset;
+	sink.Fill(0, count);
+}
 
 // Owned by one decode, so decodes never share buffers.
 struct PlaneSetState {
@@ -61,50 +75,33 @@ void findPackedPlanes(PlaneSetState& state, BPositionIO* in, uint64 planeBytes, 
                       uint64* starts)
 {
 	PSDFileBuffer& walker = state.buffers[0];
-	psdCoreFileBufferInitAt(walker, in, streamOffset(starts[0]));
+	walker.Init(in, streamOffset(starts[0]));
 	for (int plane = 1; plane < planes; plane++) {
-		SkipSink skip;
-		psdCoreDecodePackBits(walker, planeBytes, skip);
-		starts[plane] = psdCoreFileBufferPosition(walker);
+		PSDPackBitsRest rest = PSDPackBitsRest();
+		PSDPackBitsSkipSink skip;
+		psdCoreDecodePackBitsSpan(walker, rest, planeBytes, skip);
+		psdCoreDropPackBitsRest(walker, rest);
+		starts[plane] = walker.Position();
 	}
 }
 
 // Where each plane's bytes start if the row byte counts are right; false
 // when the table cannot be read.
-bool guessPackedPlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
-                       uint64* starts)
+bool guessPackedPlanes(BPositionIO* in, const PSDPlaneSetLayout& layout, uint64* starts)
 {
 	const uint64 tableBytes = (uint64)layout.channels * layout.height * layout.rowCountSize;
 	if (tableBytes > layout.planesOffset)
 		return false;
-	PSDFileBuffer& table = state.buffers[0];
-	psdCoreFileBufferInitAt(table, in, streamOffset(layout.planesOffset - tableBytes));
-	uint32 offset = table.fileBufferOffset;
-	uint32 length = table.fileBufferLength;
+	PSDByteReader table(in, layout.planesOffset - tableBytes, layout.planesOffset);
 	for (int plane = 1; plane < layout.planes; plane++) {
 		uint64 bytes = 0;
-		for (uint32 row = 0; row < layout.height; row++) {
-			uint32 count = 0;
-			for (uint32 i = 0; i < layout.rowCountSize; i++) {
-				if (!psdCoreFileBufferEnsure(table, offset, length))
-					return false;
-				count = count << 8 | table.fileBuffer[offset++];
-			}
-			bytes += count;
-		}
+		for (uint32 row = 0; row < layout.height; row++)
+			bytes += layout.rowCountSize == 4 ? table.Big32() : table.Big16();
+		if (table.Failed())
+			return false;
 		starts[plane] = psdAddOffsets(starts[plane - 1], bytes);
 	}
 	return true;
-}
-
-// Keeps one byte a sample: the high byte of 16-bit samples, the encoded
-// value of floats.
-void narrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
-{
-	if (sampleBytes == 2)
-		psdCoreNarrowSamples(samples, count);
-	else if (sampleBytes == 4)
-		psdCoreNarrowFloatSamples(samples, count, alpha);
 }
 
 // Decodes every span from the given plane starts; false when a PackBits
@@ -115,7 +112,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 	const uint32 sampleBytes = layout.sampleBytes;
 	const uint64 samples = (uint64)layout.width * layout.height;
 	for (int plane = 0; plane < layout.planes; plane++) {
-		psdCoreFileBufferInitAt(state.buffers[plane], in, streamOffset(starts[plane]));
+		state.buffers[plane].Init(in, streamOffset(starts[plane]));
 		state.rests[plane] = PSDPackBitsRest();
 	}
 
@@ -129,10 +126,10 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 				psdCoreDecodePackBitsSpan(state.buffers[plane], state.rests[plane],
 				                          (uint64)count * sampleBytes, staging);
 			} else {
-				psdCoreDecodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
+				decodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
-			narrowSamples(state.staging[plane], count, sampleBytes,
-			              plane == layout.floatAlphaPlane);
+			psdCoreNarrowSamples(state.staging[plane], count, sampleBytes,
+			                     plane == layout.floatAlphaPlane);
 			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);
@@ -142,7 +139,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 		return true;
 	for (int plane = 0; plane + 1 < layout.planes; plane++) {
 		psdCoreDropPackBitsRest(state.buffers[plane], state.rests[plane]);
-		if ((uint64)psdCoreFileBufferPosition(state.buffers[plane]) != starts[plane + 1])
+		if ((uint64)state.buffers[plane].Position() != starts[plane + 1])
 			return false;
 	}
 	return true;
@@ -165,8 +162,7 @@ status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
 		decodePlanes(*state, in, layout, starts, sink);
 		return B_OK;
 	}
-	if (guessPackedPlanes(*state, in, layout, starts) &&
-	    decodePlanes(*state, in, layout, starts, sink))
+	if (guessPackedPlanes(in, layout, starts) && decodePlanes(*state, in, layout, starts, sink))
 		return B_OK;
 	findPackedPlanes(*state, in, planeBytes, layout.planes, starts);
 	decodePlanes(*state, in, layout, starts, sink);

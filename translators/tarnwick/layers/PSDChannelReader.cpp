@@ -3,6 +3,8 @@
 #include <core/PSDBytes.h>
 #include <core/PSDFileBuffer.h>
 #include <core/PSDInflate.h>
+#include <core/PSDPackBits.h>
+#include <core/PSDSamples.h>
 
 #include <algorithm>
 #include <cstring>
@@ -148,66 +150,17 @@ bool PSDChannelReader::Read(uint64 offset, size_t size, uint8* destination)
 }
 
 // PackBits of one row from the packets between start and end, keeping the
-// window's part; what the packets do not give stays zero. A row needs no
-// more than about two bytes of packets a byte, however far its count says
-// the next row is.
+// window's part; what the packets do not give is zero. A row needs no more
+// than about two bytes of packets a byte, however far its count says the
+// next row is.
 void PSDChannelReader::UnpackRow(uint64 start, uint64 end, uint8* row)
 {
-	memset(row, 0, fWindowBytes);
 	const uint64 wantedEnd = fWindowStart + fWindowBytes;
 	const uint64 channelEnd = fChannel.offset + fChannel.length;
 	end = std::min(std::min(end, channelEnd), psdAddOffsets(start, 2 * wantedEnd + 16));
-	if (start >= end)
-		return;
-	const uint8* p = Bytes(start, (size_t)(end - start));
-	if (p == nullptr)
-		return;
-	const uint8* const e = p + (end - start);
-	uint64 out = 0; // bytes of the row decoded so far
-	while (p < e && out < wantedEnd) {
-		const uint32 header = *p++;
-		if (header == 128)
-			continue;
-		if (header < 128) {
-			const uint64 count = std::min<uint64>(header + 1, (uint64)(e - p));
-			const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
-			if (to > from)
-				memcpy(row + (from - fWindowStart), p + (from - out), (size_t)(to - from));
-			p += count;
-			out += count;
-		} else {
-			if (p == e)
-				break;
-			const uint64 count = 257 - header;
-			const uint64 from = std::max(out, fWindowStart), to = std::min(out + count, wantedEnd);
-			if (to > from)
-				memset(row + (from - fWindowStart), *p, (size_t)(to - from));
-			p++;
-			out += count;
-		}
-	}
-}
-
-void PSDChannelReader::Widen(const uint8* samples, float* out) const
-{
-	const uint32 count = (uint32)(fWindow.right - fWindow.left);
-	switch (fSampleBytes) {
-	case 2:
-		for (uint32 x = 0; x < count; x++)
-			out[x] = psdBig16(samples + 2 * (size_t)x) * (1.0f / 65535);
-		break;
-	case 4:
-		for (uint32 x = 0; x < count; x++) {
-			uint32 bits = psdBig32(samples + 4 * (size_t)x);
-			float value;
-			memcpy(&value, &bits, sizeof(value));
-			out[x] = value == value ? value : 0;
-		}
-		break;
-	default:
-		for (uint32 x = 0; x < count; x++)
-			out[x] = samples[x] * (1.0f / 255);
-	}
+	const uint8* packets = start < end ? Bytes(start, (size_t)(end - start)) : nullptr;
+	psdCoreUnpackBits(packets, packets != nullptr ? (size_t)(end - start) : 0, fWindowStart,
+	                  fWindowBytes, row);
 }
 
 bool PSDChannelReader::Ended(uint32 y) const
@@ -257,5 +210,5 @@ void PSDChannelReader::Row(uint32 y, float* out)
 	default:
 		memset(row, 0, fWindowBytes);
 	}
-	Widen(row, out);
+	psdCoreWidenSamples(row, (uint32)(fWindow.right - fWindow.left), fSampleBytes, out);
 }

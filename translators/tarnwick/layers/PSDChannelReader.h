@@ -42,7 +42,6 @@ private:
 	status_t InitPackedRows();
 	void InflateRow(uint32 y, uint8* row);
 	void UnpackRow(uint64 start, uint64 end, uint8* row);
-	void Widen(const uint8* samples, float* out) const;
 
 	BPositionIO* fIn;
 	PSDLayerChannel fChannel;

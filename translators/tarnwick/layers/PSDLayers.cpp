@@ -1,7 +1,6 @@
 #include "PSDLayers.h"
 
-#include "PSDStreamReader.h"
-
+#include <core/PSDByteReader.h>
 #include <core/PSDBytes.h>
 
 #include <algorithm>
@@ -32,7 +31,7 @@ bool isBlockSignature(uint32 signature)
 // Additional information blocks up to the reader's end. Writers pad the
 // data to 2 or to 4 bytes, and not always in the length: the next
 // signature is looked for a few bytes on when it is not right behind.
-void readBlocks(PSDStreamReader& reader, bool psb, std::vector<PSDBlock>* blocks)
+void readBlocks(PSDByteReader& reader, bool psb, std::vector<PSDBlock>* blocks)
 {
 	while (reader.Left() >= 12) {
 		const uint64 start = reader.Position();
@@ -52,7 +51,7 @@ void readBlocks(PSDStreamReader& reader, bool psb, std::vector<PSDBlock>* blocks
 	}
 }
 
-PSDRect readRect(PSDStreamReader& reader)
+PSDRect readRect(PSDByteReader& reader)
 {
 	PSDRect rect;
 	rect.top = (int32)reader.Big32();
@@ -65,7 +64,7 @@ PSDRect readRect(PSDStreamReader& reader)
 // Mask data: 0 bytes, 20, or 36 and more. Where the layer has both a user
 // mask and a vector mask, the real user mask follows the first one's flags;
 // then come the parameters, when the flags say so, and padding.
-void readMaskData(PSDStreamReader reader, PSDLayer* layer)
+void readMaskData(PSDByteReader reader, PSDLayer* layer)
 {
 	if (reader.Left() < 18)
 		return;
@@ -109,7 +108,7 @@ void readMaskData(PSDStreamReader reader, PSDLayer* layer)
 
 // Reads the mask data, blending ranges, name and blocks behind the record's
 // fixed part; a record whose extra data is damaged keeps what was read.
-void readExtra(PSDStreamReader extra, bool psb, PSDLayer* layer)
+void readExtra(PSDByteReader extra, bool psb, PSDLayer* layer)
 {
 	const uint32 maskLength = extra.Big32();
 	readMaskData(extra.Sub(maskLength), layer);
@@ -130,7 +129,7 @@ void readExtra(PSDStreamReader extra, bool psb, PSDLayer* layer)
 		readBlocks(extra, psb, &layer->blocks);
 }
 
-bool readRecord(PSDStreamReader& reader, bool psb, PSDLayer* layer)
+bool readRecord(PSDByteReader& reader, bool psb, PSDLayer* layer)
 {
 	layer->bounds = readRect(reader);
 	const uint16 channels = reader.Big16();
@@ -158,7 +157,7 @@ bool readRecord(PSDStreamReader& reader, bool psb, PSDLayer* layer)
 }
 
 // Layer records and then the channel data of every layer, in record order.
-void readLayerInfo(PSDStreamReader reader, bool psb, PSDLayers* layers)
+void readLayerInfo(PSDByteReader reader, bool psb, PSDLayers* layers)
 {
 	const int16 count = (int16)reader.Big16();
 	const uint64 records = count < 0 ? (uint64)(-(int32)count) : (uint64)count;
@@ -231,7 +230,7 @@ status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* 
 	layers->globalBlocks.clear();
 	layers->depth = document.depth;
 	const PSDSection& section = document.layerAndMask;
-	PSDStreamReader reader(in, section.offset, psdAddOffsets(section.offset, section.length));
+	PSDByteReader reader(in, section.offset, psdAddOffsets(section.offset, section.length));
 	if (section.length == 0)
 		return B_OK;
 
@@ -252,8 +251,8 @@ status_t psdReadLayers(BPositionIO* in, const PSDDocument& document, PSDLayers* 
 		for (uint32 key : {psdKey("Lr16"), psdKey("Lr32")}) {
 			const PSDBlock* block = layers->GlobalBlock(key);
 			if (block != nullptr && layers->layers.empty()) {
-				readLayerInfo(PSDStreamReader(in, block->offset, block->offset + block->length),
-				              psb, layers);
+				readLayerInfo(PSDByteReader(in, block->offset, block->offset + block->length), psb,
+				              layers);
 			}
 		}
 	}

@@ -1,6 +1,7 @@
 #include "PSDPatterns.h"
 
-#include "PSDStreamReader.h"
+#include <core/PSDByteReader.h>
+#include <core/PSDPackBits.h>
 
 #include <core/PSDBytes.h>
 #include <core/PSDCore.h>
@@ -19,7 +20,7 @@ struct Header {
 	uint8 table[768];
 };
 
-bool readHeader(PSDStreamReader& reader, Header* header)
+bool readHeader(PSDByteReader& reader, Header* header)
 {
 	if (reader.Big32() != 1)
 		return false;
@@ -38,25 +39,6 @@ bool readHeader(PSDStreamReader& reader, Header* header)
 	return !reader.Failed();
 }
 
-bool unpackBits(const uint8* in, size_t size, uint8* out, size_t count)
-{
-	size_t i = 0, o = 0;
-	while (i < size && o < count) {
-		const int8 n = (int8)in[i++];
-		if (n >= 0) {
-			const size_t run = std::min<size_t>((size_t)n + 1, std::min(count - o, size - i));
-			memcpy(out + o, in + i, run);
-			i += (size_t)n + 1;
-			o += run;
-		} else if (n != -128 && i < size) {
-			const size_t run = std::min<size_t>(1 - (int)n, count - o);
-			memset(out + o, in[i++], run);
-			o += run;
-		}
-	}
-	return o == count;
-}
-
 // A stored sample as 16 bits: 8-bit values exactly (255 is 65535).
 uint16 sample(const uint8* p, uint32 depth)
 {
@@ -73,7 +55,7 @@ uint16 sample(const uint8* p, uint32 depth)
 }
 
 // One channel's array into plane; false when it is not there as described.
-bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 height, uint16* plane)
+bool readChannel(BPositionIO* in, PSDByteReader& reader, int32 width, int32 height, uint16* plane)
 {
 	if (reader.Big32() == 0)
 		return false;
@@ -105,7 +87,8 @@ bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 he
 		for (int32 y = 0; y < height && ok && !reader.Failed(); y++) {
 			packed.resize(counts[y]);
 			ok = reader.Read(packed.data(), packed.size());
-			unpackBits(packed.data(), packed.size(), &data[(size_t)y * rowBytes], rowBytes);
+			psdCoreUnpackBits(packed.data(), packed.size(), 0, rowBytes,
+			                  &data[(size_t)y * rowBytes]);
 		}
 	} else if (compression == 2 || compression == 3) {
 		PSDInflater inflater(in, dataStart, end - dataStart);
@@ -123,7 +106,7 @@ bool readChannel(BPositionIO* in, PSDStreamReader& reader, int32 width, int32 he
 	return true;
 }
 
-bool readPixels(BPositionIO* in, PSDStreamReader& reader, const Header& header, PSDPattern* pattern)
+bool readPixels(BPositionIO* in, PSDByteReader& reader, const Header& header, PSDPattern* pattern)
 {
 	if (reader.Big32() != 3)
 		return false;
@@ -179,14 +162,14 @@ std::map<std::string, PSDBlock> psdFindPatterns(BPositionIO* in,
 		if (block.key != psdKey("Patt") && block.key != psdKey("Pat2") &&
 		    block.key != psdKey("Pat3"))
 			continue;
-		PSDStreamReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
+		PSDByteReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
 		while (reader.Left() >= 4 && found.size() < most) {
 			const uint32 length = reader.Big32();
 			if (reader.Failed() || length == 0 || length > reader.Left())
 				break;
 			const uint64 next = reader.Position() + ((length + 3) & ~3ull);
 			const PSDBlock record = {block.key, reader.Position(), length};
-			PSDStreamReader one = reader.Sub(length);
+			PSDByteReader one = reader.Sub(length);
 			Header header;
 			if (readHeader(one, &header))
 				found.emplace(psdPatternID(header.id), record);
@@ -199,7 +182,7 @@ std::map<std::string, PSDBlock> psdFindPatterns(BPositionIO* in,
 
 bool psdReadPattern(BPositionIO* in, const PSDBlock& record, PSDPattern* pattern)
 {
-	PSDStreamReader reader(in, record.offset, psdAddOffsets(record.offset, record.length));
+	PSDByteReader reader(in, record.offset, psdAddOffsets(record.offset, record.length));
 	Header header;
 	return readHeader(reader, &header) && header.width > 0 && header.height > 0 &&
 	       (uint64)header.width * header.height <= kPSDPatternMaxPixels &&

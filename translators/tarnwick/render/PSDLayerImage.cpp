@@ -3,10 +3,9 @@
 #include <render/compose/PSDCompositor.h>
 
 #include <core/PSDBytes.h>
-#include <core/PSDChannels.h>
 #include <core/PSDCore.h>
 #include <core/PSDFloatSamples.h>
-#include <layers/style/PSDPatternTable.h>
+#include <core/PSDPixel.h>
 
 #include <algorithm>
 #include <vector>

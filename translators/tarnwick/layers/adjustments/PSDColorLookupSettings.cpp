@@ -6,8 +6,8 @@
 
 #include "PSDAdjustmentReaders.h"
 
+#include <core/PSDByteReader.h>
 #include <core/PSDBytes.h>
-#include <layers/PSDStreamReader.h>
 
 #include <string>
 
@@ -20,7 +20,7 @@ const uint64 kSmallestItem = 4 + 4 + 4 + 1;
 
 // A class ID, key or enum: a length, or 0 and a four-character code. Kept
 // when short enough to be one looked for.
-bool readID(PSDStreamReader& reader, std::string* id)
+bool readID(PSDByteReader& reader, std::string* id)
 {
 	uint32 length = reader.Big32();
 	if (length == 0)
@@ -32,14 +32,14 @@ bool readID(PSDStreamReader& reader, std::string* id)
 	return reader.Read(&(*id)[0], length);
 }
 
-bool skipUnicode(PSDStreamReader& reader)
+bool skipUnicode(PSDByteReader& reader)
 {
 	const uint32 units = reader.Big32();
 	return reader.Skip((uint64)units * 2);
 }
 
 // Reads past a value of a plain type; false for any other.
-bool skipValue(PSDStreamReader& reader, const std::string& type)
+bool skipValue(PSDByteReader& reader, const std::string& type)
 {
 	std::string id;
 	if (type == "enum")
@@ -69,7 +69,7 @@ bool skipValue(PSDStreamReader& reader, const std::string& type)
 
 std::optional<PSDColorLookupSettings> psdReadColorLookup(BPositionIO* in, const PSDBlock& block)
 {
-	PSDStreamReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
+	PSDByteReader reader(in, block.offset, psdAddOffsets(block.offset, block.length));
 	reader.Big16(); // the block's version
 	std::string id;
 	if (reader.Big32() != 16 || !skipUnicode(reader) || !readID(reader, &id))
