@@ -109,7 +109,7 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 		PSDCompositor whole(model, full, source);
 		ASSERT_EQ(B_OK, whole.Init());
 		AreaAverageSink averaged(kSide, kSide, side, side);
-		ASSERT_EQ(B_OK, psdRenderModel(whole, full, averaged));
+		ASSERT_EQ(B_OK, psdRenderModel(whole, full, averaged, 0, full.height));
 		averaged.Finish();
 
 		PSDRenderTarget small = full;
@@ -119,7 +119,7 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 		ASSERT_EQ(B_OK, scaled.Init());
 		std::vector<uint32> pixels((size_t)side * side);
 		PSDPixelBufferSink sink(pixels.data());
-		ASSERT_EQ(B_OK, psdRenderModel(scaled, small, sink));
+		ASSERT_EQ(B_OK, psdRenderModel(scaled, small, sink, 0, small.height));
 
 		double total = 0;
 		for (size_t i = 0; i < pixels.size(); i++) {

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 namespace {
 
@@ -45,6 +47,54 @@ status_t tooMuchWork(PSDRequest& request, uint64 work, uint64 limit)
 	                    "rendering the layers would take %.3g pixel operations, over the limit "
 	                    "of %.3g for this file",
 	                    (double)work, (double)limit);
+}
+
+// Canvases of at least this many pixels are rendered in two parts, the top
+// and the bottom half at band boundaries, each by a compositor of its own,
+// on two of the machine's cores where it has them. The split is the same on
+// every machine, so the pixels are too.
+const uint64 kPartedArea = 1 << 22;
+
+status_t renderParts(PSDCompositor& first, const PSDModel& model, const PSDRenderTarget& target,
+                     PSDRenderSource& source, PSDPixelSink& sink)
+{
+	const uint64 area = (uint64)target.width * (uint64)target.height;
+	const int32 bandRows = PSDCompositor::BandRows(target);
+	const int32 half = (target.height / 2 + bandRows - 1) / bandRows * bandRows;
+	if (area < kPartedArea || half <= 0 || half >= target.height)
+		return psdRenderModel(first, target, sink, 0, target.height);
+
+	status_t secondStatus = B_OK;
+	std::exception_ptr secondFailure;
+	auto second = [&]() {
+		try {
+			PSDCompositor bottom(model, target, source);
+			secondStatus = bottom.Init();
+			if (secondStatus == B_OK)
+				secondStatus = psdRenderModel(bottom, target, sink, half, target.height);
+		} catch (...) {
+			secondFailure = std::current_exception();
+		}
+	};
+	std::thread thread;
+	if (std::thread::hardware_concurrency() > 1)
+		thread = std::thread(second);
+	else
+		second();
+	status_t status = B_OK;
+	std::exception_ptr failure;
+	try {
+		status = psdRenderModel(first, target, sink, 0, half);
+	} catch (...) {
+		failure = std::current_exception();
+	}
+	if (thread.joinable())
+		thread.join();
+	if (failure)
+		std::rethrow_exception(failure);
+	if (secondFailure)
+		std::rethrow_exception(secondFailure);
+	return status != B_OK ? status : secondStatus;
 }
 
 } // namespace
@@ -89,7 +139,7 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 		if (work > limit)
 			return tooMuchWork(request, work, limit);
 		PSDPixelBufferSink sink(pixels);
-		status = psdRenderModel(full, target, sink);
+		status = renderParts(full, model, target, source, sink);
 		return status == B_OK ? B_OK
 		                      : request.Fail(status, "not enough memory to render the layers");
 	}
@@ -97,7 +147,7 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 	const uint64 reducedLimit = request.explicitLimit ? limit : std::min(limit, PSD_THUMBNAIL_WORK);
 	if (work <= reducedLimit) {
 		AreaAverageSink sink(document.width, document.height, size.width, size.height);
-		status = psdRenderModel(full, target, sink);
+		status = psdRenderModel(full, target, sink, 0, target.height);
 		sink.Finish();
 		memcpy(pixels, sink.Pixels(), sizeof(uint32) * size.width * size.height);
 	} else {
@@ -113,7 +163,7 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 			return tooMuchWork(request, scaled.Work(), reducedLimit);
 		PSDPixelBufferSink sink(pixels);
 		if (status == B_OK)
-			status = psdRenderModel(scaled, small, sink);
+			status = psdRenderModel(scaled, small, sink, 0, small.height);
 	}
 	if (status != B_OK)
 		return request.Fail(status, "not enough memory to render the layers");

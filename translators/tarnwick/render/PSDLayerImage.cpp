@@ -77,7 +77,7 @@ int psdRenderedColours(uint16 mode)
 }
 
 status_t psdRenderModel(PSDCompositor& compositor, const PSDRenderTarget& target,
-                        PSDPixelSink& sink)
+                        PSDPixelSink& sink, int32 firstRow, int32 endRow)
 {
 	status_t status = B_OK;
 	PSDBand band;
@@ -85,13 +85,13 @@ status_t psdRenderModel(PSDCompositor& compositor, const PSDRenderTarget& target
 	std::vector<uint8> bytes((size_t)target.width * 5);
 	if (band.Allocate(target.colours, target.width, rows) != B_OK)
 		return B_NO_MEMORY;
-	for (int32 top = 0; top < target.height; top += rows) {
+	for (int32 top = firstRow / rows * rows; top < endRow; top += rows) {
 		band.SetTop(top);
 		status = compositor.Render(band);
 		if (status != B_OK)
 			return status;
-		const int32 bottom = std::min(target.height, top + rows);
-		for (int32 y = top; y < bottom; y++) {
+		const int32 bottom = std::min(endRow, top + rows);
+		for (int32 y = std::max(top, firstRow); y < bottom; y++) {
 			uint32* pixels = sink.Span((uint64)y * target.width, (uint32)target.width);
 			convertRow(band, y, target.mode, target.depth, bytes.data(), pixels);
 		}

@@ -14,9 +14,10 @@ int psdRenderedColours(uint16 mode);
 
 class PSDCompositor;
 
-// Renders what the compositor holds onto the target's canvas, whose size the
-// sink takes, band by band. B_NO_MEMORY when the bands cannot be had.
+// Renders what the compositor holds onto canvas rows [firstRow, endRow)
+// of the target (the sink takes the whole canvas), band by band from the
+// band that holds firstRow. B_NO_MEMORY when the bands cannot be had.
 status_t psdRenderModel(PSDCompositor& compositor, const PSDRenderTarget& target,
-                        PSDPixelSink& sink);
+                        PSDPixelSink& sink, int32 firstRow, int32 endRow);
 
 #endif
