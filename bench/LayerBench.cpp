@@ -78,7 +78,8 @@ void run_channels(benchmark::State& state, uint32_t side)
 		for (const PSDLayer& layer : layers.layers) {
 			for (const PSDLayerChannel& channel : layer.channels) {
 				const PSDPlaneSetLayout plane = {
-				    true, 1, 1, side, side, channel.offset + 2 + (uint64_t)side * 2, 1, 2, -1};
+				    true, 1, 1,  side, side, channel.offset + 2 + (uint64_t)side * 2,
+				    1,    2, -1, false};
 				DropSpans spans;
 				psdCoreReadPlaneSet(&in, plane, spans);
 			}

@@ -55,7 +55,8 @@ void expectLayersMatchMerged(const std::string& path)
 	std::vector<uint32> merged(count), rendered(count);
 	PSDPixelBufferSink mergedSink(merged.data()), renderedSink(rendered.data());
 	ASSERT_EQ(B_OK, psdCoreDecodeMerged(&file, document, mergedKind(document), mergedSink));
-	ASSERT_EQ(B_OK, psdRenderLayers(&file, document, layers, renderedSink, &reason)) << reason;
+	PSDFormulaRows renderedRows(renderedSink, document.mode, layers.depth, document.width);
+	ASSERT_EQ(B_OK, psdRenderLayers(&file, document, layers, renderedRows, &reason)) << reason;
 
 	double total = 0;
 	std::vector<double> worst(count);

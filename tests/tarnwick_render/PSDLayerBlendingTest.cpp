@@ -77,7 +77,8 @@ std::vector<uint32> renderPixels(const std::vector<LayerRecord>& records)
 	PSDPixelBufferSink sink(pixels.data());
 	EXPECT_EQ(psdCoreDescribe(&in, &document, &reason), B_OK) << reason;
 	EXPECT_EQ(psdReadLayers(&in, document, &layers, &reason), B_OK) << reason;
-	EXPECT_EQ(psdRenderLayers(&in, document, layers, sink, &reason), B_OK) << reason;
+	PSDFormulaRows rows(sink, document.mode, layers.depth, document.width);
+	EXPECT_EQ(psdRenderLayers(&in, document, layers, rows, &reason), B_OK) << reason;
 	for (uint32 pixel : pixels)
 		EXPECT_EQ(pixel >> 24, 255u);
 	return pixels;

@@ -21,6 +21,12 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 		extension.AddBool(TARNWICK_EXT_LAYERS, options.layers == LayerReading::kLayers);
 	if (options.size > 0)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(options.size, options.size));
+	if (options.colour != ColourHandling::kAsStored) {
+		extension.AddInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT,
+		                   options.colour == ColourHandling::kKeepProfile
+		                       ? B_TRANSLATOR_COLOR_KEEP_PROFILE
+		                       : B_TRANSLATOR_COLOR_SRGB);
+	}
 
 	std::atomic<size_t> next(0);
 	std::atomic<bool> allSucceeded(true);

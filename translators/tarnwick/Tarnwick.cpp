@@ -12,6 +12,8 @@
 #include <Tarnwick.h>
 
 #include "AreaAverageSink.h"
+#include "SampleAverageSink.h"
+#include <PSDColourPlan.h>
 #include <PSDLayerImage.h>
 #include <TarnwickVersion.h>
 
@@ -103,12 +105,93 @@ static bool wants_layers(BPositionIO* in, const PSDDocument& document, BMessage*
 	       psdCanRenderLayers(document, *layers);
 }
 
-// The merged image or the rendered layers into the sink.
-static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
-                       PSDPixelSink& sink, std::string* reason)
+// The colours the host asked for.
+static PSDColourRequest colour_request(BMessage* ioExtension)
+{
+	int32 request = 0;
+	if (ioExtension == nullptr ||
+	    ioExtension->FindInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT, &request) != B_OK)
+		return PSD_COLOUR_AS_STORED;
+	if (request == B_TRANSLATOR_COLOR_SRGB)
+		return PSD_COLOUR_SRGB;
+	return request == B_TRANSLATOR_COLOR_KEEP_PROFILE ? PSD_COLOUR_KEEP_PROFILE
+	                                                  : PSD_COLOUR_AS_STORED;
+}
+
+// What the bitmap's colours are, for the host that asked.
+static void tell_colour(BMessage* ioExtension, const PSDColourPlan& colour)
+{
+	if (ioExtension == nullptr)
+		return;
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_SRGB);
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_PROFILE);
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_NOTE);
+	if (colour.srgb)
+		ioExtension->AddBool(B_TRANSLATOR_EXT_COLOR_SRGB, true);
+	if (!colour.kept.empty()) {
+		ioExtension->AddData(B_TRANSLATOR_EXT_COLOR_PROFILE, B_RAW_TYPE, colour.kept.data(),
+		                     (ssize_t)colour.kept.size());
+	}
+	if (!colour.note.empty())
+		ioExtension->AddString(B_TRANSLATOR_EXT_COLOR_NOTE, colour.note.c_str());
+}
+
+// Bytes each sample takes on its way to a colour transform: rendered layers
+// come as floats, made 16-bit.
+static int colour_sample_bytes(const PSDDocument& document, const PSDLayers* layers)
+{
+	return layers != nullptr || document.depth > 8 ? 2 : 1;
+}
+
+// The merged image's planes a colour transform reads: the colours, and the
+// alpha of RGB images read with one.
+static int colour_alpha_plane(const PSDDocument& document, const PSDLayers* layers)
+{
+	return layers == nullptr && psd_image_merged_kind(document) == PSD_MERGED_RGBA ? 3 : -1;
+}
+
+// The merged image's samples, or the rendered layers' rows, into a sink
+// that converts them.
+template <class Sink>
+static status_t decode_samples(BPositionIO* in, const PSDDocument& document,
+                               const PSDLayers* layers, const PSDColourPlan& colour,
+                               bool holdsImage, Sink& sink, std::string* reason)
 {
 	if (layers != nullptr)
 		return psdRenderLayers(in, document, *layers, sink, reason);
+	const int alphaPlane = colour_alpha_plane(document, layers);
+	const int planes = psdColourSpacePlanes(colour.space) + (alphaPlane >= 0);
+	if (psdCoreDecodeMergedSamples(in, document, planes, alphaPlane, holdsImage, sink) == B_OK)
+		return B_OK;
+	*reason = "not enough memory to decode the image";
+	return B_ERROR;
+}
+
+// The merged image or the rendered layers into the sink, their colours as
+// the plan says.
+static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
+                       const PSDColourPlan& colour, PSDPixelSink& sink, std::string* reason)
+{
+	if (colour.transform) {
+		PSDManagedPixels pixels(*colour.transform, psdColourSpacePlanes(colour.space),
+		                        colour_alpha_plane(document, layers),
+		                        colour_sample_bytes(document, layers), sink, document.width,
+		                        document.height);
+		const status_t status =
+		    decode_samples(in, document, layers, colour, sink.HoldsImage(), pixels, reason);
+		if (pixels.Finish() == B_OK || status != B_OK)
+			return status;
+		*reason = "not enough memory to convert the image's colours";
+		return B_NO_MEMORY;
+	}
+	if (layers != nullptr) {
+		PSDFormulaRows rows(sink, document.mode, layers->depth, document.width);
+		if (rows.InitCheck() != B_OK) {
+			*reason = "not enough memory to render the layers";
+			return B_NO_MEMORY;
+		}
+		return psdRenderLayers(in, document, *layers, rows, reason);
+	}
 	if (psdCoreDecodeMerged(in, document, psd_image_merged_kind(document), sink) == B_OK)
 		return B_OK;
 	*reason = "not enough memory to decode the image";
@@ -127,8 +210,9 @@ static status_t write_bitmap(BPositionIO* out, const TranslatorBitmap& header, c
 }
 
 static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
-                                const PSDLayers* layers, const TranslatorBitmap& header,
-                                BPositionIO* out, std::string* reason)
+                                const PSDLayers* layers, const PSDColourPlan& colour,
+                                const TranslatorBitmap& header, BPositionIO* out,
+                                std::string* reason)
 {
 	PSDZeroedBuffer buffer(header.dataSize);
 	uint32* pixels = (uint32*)buffer.Data();
@@ -137,22 +221,44 @@ static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
 		return B_ERROR;
 	}
 	PSDPixelBufferSink sink(pixels);
-	if (decode(in, document, layers, sink, reason) != B_OK)
+	if (decode(in, document, layers, colour, sink, reason) != B_OK)
 		return B_ERROR;
 	return write_bitmap(out, header, pixels, reason);
 }
 
-static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
-                                  const PSDLayers* layers, const ReducedSize& size,
-                                  const TranslatorBitmap& header, BPositionIO* out,
-                                  std::string* reason)
+// Colour-managed: averaged as the document's samples, converted at the end.
+static status_t translate_reduced_samples(BPositionIO* in, const PSDDocument& document,
+                                          const PSDLayers* layers, const PSDColourPlan& colour,
+                                          const ReducedSize& size, const TranslatorBitmap& header,
+                                          BPositionIO* out, std::string* reason)
 {
+	SampleAverageSink sink(document.width, document.height, size.width, size.height,
+	                       psdColourSpacePlanes(colour.space), colour_alpha_plane(document, layers),
+	                       colour_sample_bytes(document, layers));
+	if (sink.InitCheck() != B_OK) {
+		*reason = "not enough memory for the bitmap";
+		return B_ERROR;
+	}
+	if (decode_samples(in, document, layers, colour, false, sink, reason) != B_OK)
+		return B_ERROR;
+	sink.Finish(*colour.transform);
+	return write_bitmap(out, header, sink.Pixels(), reason);
+}
+
+static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
+                                  const PSDLayers* layers, const PSDColourPlan& colour,
+                                  const ReducedSize& size, const TranslatorBitmap& header,
+                                  BPositionIO* out, std::string* reason)
+{
+	if (colour.transform) {
+		return translate_reduced_samples(in, document, layers, colour, size, header, out, reason);
+	}
 	AreaAverageSink sink(document.width, document.height, size.width, size.height);
 	if (sink.InitCheck() != B_OK) {
 		*reason = "not enough memory for the bitmap";
 		return B_ERROR;
 	}
-	if (decode(in, document, layers, sink, reason) != B_OK)
+	if (decode(in, document, layers, colour, sink, reason) != B_OK)
 		return B_ERROR;
 	sink.Finish();
 	return write_bitmap(out, header, sink.Pixels(), reason);
@@ -217,9 +323,14 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 	}
 	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
-	if (reduced)
-		return translate_reduced(in, document, rendered, size, header, out, reason);
-	return translate_whole(in, document, rendered, header, out, reason);
+	PSDColourPlan colour;
+	psdColourPlan(in, document, colour_request(ioExtension),
+	              colour_sample_bytes(document, rendered), &colour);
+	status = reduced ? translate_reduced(in, document, rendered, colour, size, header, out, reason)
+	                 : translate_whole(in, document, rendered, colour, header, out, reason);
+	if (status == B_OK)
+		tell_colour(ioExtension, colour);
+	return status;
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,

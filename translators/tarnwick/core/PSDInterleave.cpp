@@ -3,16 +3,13 @@
 #include "PSDChannels.h"
 #include "PSDVectorCode.h"
 
+#include <PSDColourFormulas.h>
+
 #if PSD_CORE_HAS_SSE2
 #include <emmintrin.h>
 #endif
 
 namespace {
-
-inline uint8 multiplyByBlack(uint8 sample, uint8 black)
-{
-	return (uint8)(((uint32)sample * black) >> 8);
-}
 
 // Each takes pixels [from, count): the vector forms leave their tails here.
 
@@ -39,9 +36,9 @@ void cmykPlain(const uint8* const planes[4], uint32 from, uint32 count, uint32* 
 {
 	for (uint32 i = from; i < count; i++) {
 		uint8 black = planes[3][i];
-		pixels[i] =
-		    psdCorePixel(multiplyByBlack(planes[2][i], black), multiplyByBlack(planes[1][i], black),
-		                 multiplyByBlack(planes[0][i], black), 255);
+		pixels[i] = psdCorePixel(psdColourInkByte(planes[2][i], black),
+		                         psdColourInkByte(planes[1][i], black),
+		                         psdColourInkByte(planes[0][i], black), 255);
 	}
 }
 
@@ -103,7 +100,7 @@ uint32 grayVector(const uint8* gray, uint32 count, uint32* pixels)
 	return i;
 }
 
-// (sample x black) >> 8 for sixteen samples.
+// psdColourInkByte for sixteen samples.
 inline __m128i multiplyByBlack16(__m128i samples, __m128i blackLow, __m128i blackHigh)
 {
 	const __m128i zero = _mm_setzero_si128();
@@ -140,6 +137,14 @@ void psdCoreNarrowSamples(uint8* samples, uint32 count)
 		done = narrowVector(samples, count);
 #endif
 	narrowPlain(samples, done, count);
+}
+
+void psdCoreWidenSamples(uint8* samples, uint32 count)
+{
+	for (uint32 i = 0; i < count; i++) {
+		const uint16 value = (uint16)(samples[2 * i] << 8 | samples[2 * i + 1]);
+		memcpy(samples + 2 * i, &value, sizeof(value));
+	}
 }
 
 void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels)

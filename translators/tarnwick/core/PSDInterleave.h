@@ -9,12 +9,14 @@
 
 // Keeps the high (first) byte of each of count 16-bit samples, in place.
 void psdCoreNarrowSamples(uint8* samples, uint32 count);
+// Turns count big-endian 16-bit samples into host order, in place.
+void psdCoreWidenSamples(uint8* samples, uint32 count);
 
 // Gray value v becomes the opaque pixel (v, v, v).
 void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels);
 void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels);
 void psdCoreInterleaveRGBA(const uint8* const planes[4], uint32 count, uint32* pixels);
-// Red = cyan x black >> 8 and so on, opaque; the samples are used as stored.
+// psdColourInkByte of each ink and black, opaque; the samples as stored.
 void psdCoreInterleaveCMYK(const uint8* const planes[4], uint32 count, uint32* pixels);
 
 #endif

@@ -97,16 +97,6 @@ bool guessPackedPlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetL
 	return true;
 }
 
-// Keeps one byte a sample: the high byte of 16-bit samples, the encoded
-// value of floats.
-void narrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha)
-{
-	if (sampleBytes == 2)
-		psdCoreNarrowSamples(samples, count);
-	else if (sampleBytes == 4)
-		psdCoreNarrowFloatSamples(samples, count, alpha);
-}
-
 // Decodes every span from the given plane starts; false when a PackBits
 // plane's packets did not end where the next plane was taken to start.
 bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout& layout,
@@ -131,8 +121,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 			} else {
 				psdCoreDecodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
-			narrowSamples(state.staging[plane], count, sampleBytes,
-			              plane == layout.floatAlphaPlane);
+			psdCoreFitSamples(state.staging[plane], count, layout, plane);
 			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);
@@ -149,6 +138,19 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 }
 
 } // namespace
+
+void psdCoreFitSamples(uint8* samples, uint32 count, const PSDPlaneSetLayout& layout, int plane)
+{
+	const bool alpha = plane == layout.floatAlphaPlane;
+	if (layout.sampleBytes == 2 && layout.wide)
+		psdCoreWidenSamples(samples, count);
+	else if (layout.sampleBytes == 2)
+		psdCoreNarrowSamples(samples, count);
+	else if (layout.sampleBytes == 4 && layout.wide)
+		psdCoreWidenFloatSamples(samples, count, alpha);
+	else if (layout.sampleBytes == 4)
+		psdCoreNarrowFloatSamples(samples, count, alpha);
+}
 
 status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
                              PSDPlaneSpanSink& sink)

@@ -2,9 +2,10 @@
 #define PSD_LAYER_IMAGE_H
 
 // The document as its layers show it: rendered band by band in the
-// document's colour mode and handed to a sink as B_RGBA32 pixel words, the
-// way the merged image of that mode would be, with the real transparency.
+// document's colour mode, with the real transparency, and handed over row by
+// row for colour/ to make pixels of.
 
+#include <PSDColourSinks.h>
 #include <PSDLayers.h>
 #include <PSDMergedImage.h>
 
@@ -17,6 +18,6 @@ bool psdCanRenderLayers(const PSDDocument& document, const PSDLayers& layers);
 // B_ERROR with the reason for a mode without layers; B_NO_MEMORY when the
 // bands cannot be had.
 status_t psdRenderLayers(BPositionIO* in, const PSDDocument& document, const PSDLayers& layers,
-                         PSDPixelSink& sink, std::string* reason);
+                         PSDColourRows& rows, std::string* reason);
 
 #endif

@@ -1,0 +1,364 @@
+#include "PSDColourKernels.h"
+
+#include "PSDColourFormulas.h"
+
+#include <PSDChannels.h>
+#include <PSDVectorCode.h>
+
+#include <algorithm>
+#include <cmath>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define PSD_COLOUR_HAS_AVX2 1
+#else
+#define PSD_COLOUR_HAS_AVX2 0
+#endif
+
+namespace {
+
+// Grid weights are whole multiples of 1/4096 that add up to 4096, and node
+// values whole numbers below 2048: every sum of products stays below 2^23,
+// exact in a float.
+const int kWeightOne = 4096;
+const float kRedGreenMax = 2047, kBlueMax = 1023;
+const float kRange = PSDColourGrid::kHigh - PSDColourGrid::kLow;
+// A node's weighted sum to the byte before it is clamped and rounded down.
+const float kRedGreenScale = kRange * 255 / (kWeightOne * kRedGreenMax);
+const float kBlueScale = kRange * 255 / (kWeightOne * kBlueMax);
+const float kByteOffset = PSDColourGrid::kLow * 255 + 0.5f;
+
+// Linear light quantised to 1/65535 as its sRGB byte, with room behind for
+// reading four bytes at the last.
+struct EncodeTable {
+	uint8 bytes[65536 + 4] = {};
+	EncodeTable()
+	{
+		for (int i = 0; i < 65536; i++)
+			bytes[i] = (uint8)std::floor(255 * psdColourSrgbEncode(i / 65535.0) + 0.5);
+	}
+};
+
+const uint8* encodeTable()
+{
+	static const EncodeTable table;
+	return table.bytes;
+}
+
+inline uint32 pixelWord(uint32 red, uint32 green, uint32 blue, uint32 alpha)
+{
+	return psdCorePixel((uint8)blue, (uint8)green, (uint8)red, (uint8)alpha);
+}
+
+inline uint32 sampleAt(const PSDSamples& s, int plane, uint32 i)
+{
+	return s.sampleBytes == 1 ? ((const uint8*)s.colours[plane])[i]
+	                          : ((const uint16*)s.colours[plane])[i];
+}
+
+inline uint32 alphaAt(const PSDSamples& s, uint32 i)
+{
+	return s.alpha != nullptr ? s.alpha[i] : 255;
+}
+
+inline uint32 gridByte(float sum, float scale)
+{
+	float x = sum * scale;
+	x = x + kByteOffset;
+	x = std::max(0.0f, std::min(255.0f, x));
+	return (uint32)(int)x;
+}
+
+// Where each input's samples land on the grid: sample x at x * scale.
+void gridScales(const PSDColourGrid& grid, int sampleBytes, float* scales)
+{
+	const float full = sampleBytes == 1 ? 255.0f : 65535.0f;
+	for (int c = 0; c < grid.inputs; c++)
+		scales[c] = (float)(grid.nodes - 1) / full;
+}
+
+template <int Inputs>
+void gridPlain(const PSDColourGrid& grid, const PSDSamples& s, uint32 from, uint32* pixels)
+{
+	float scales[4];
+	gridScales(grid, s.sampleBytes, scales);
+	const uint32* values = grid.values.data();
+	const int last = grid.nodes - 2;
+	for (uint32 i = from; i < s.count; i++) {
+		int32 offset = 0;
+		int fraction[Inputs];
+		int32 stride[Inputs];
+		for (int c = 0; c < Inputs; c++) {
+			const float p = (float)sampleAt(s, c, i) * scales[c];
+			const int q = std::min((int)p, last);
+			fraction[c] = (int)((p - (float)q) * (float)kWeightOne + 0.5f);
+			offset += q * grid.strides[c];
+			stride[c] = grid.strides[c];
+		}
+		// The sorting network of the vector form, largest fraction first.
+		auto order = [&](int a, int b) {
+			if (fraction[a] < fraction[b]) {
+				std::swap(fraction[a], fraction[b]);
+				std::swap(stride[a], stride[b]);
+			}
+		};
+		if (Inputs == 4) {
+			order(0, 1);
+			order(2, 3);
+			order(0, 2);
+			order(1, 3);
+			order(1, 2);
+		} else {
+			order(0, 1);
+			order(1, 2);
+			order(0, 1);
+		}
+		float red = 0, green = 0, blue = 0;
+		int32 node = offset;
+		for (int k = 0; k <= Inputs; k++) {
+			const int above = k == 0 ? kWeightOne : fraction[k - 1];
+			const float weight = (float)(above - (k < Inputs ? fraction[k] : 0));
+			const uint32 value = values[node];
+			red += weight * (float)(value & 2047);
+			green += weight * (float)(value >> 11 & 2047);
+			blue += weight * (float)(value >> 22);
+			if (k < Inputs)
+				node += stride[k];
+		}
+		pixels[i] = pixelWord(gridByte(red, kRedGreenScale), gridByte(green, kRedGreenScale),
+		                      gridByte(blue, kBlueScale), alphaAt(s, i));
+	}
+}
+
+void matrixPlain(const PSDColourMatrix& m, const PSDSamples& s, uint32 from, uint32* pixels)
+{
+	const uint8* encode = encodeTable();
+	for (uint32 i = from; i < s.count; i++) {
+		const float r = m.curves[0][sampleAt(s, 0, i)];
+		const float g = m.curves[1][sampleAt(s, 1, i)];
+		const float b = m.curves[2][sampleAt(s, 2, i)];
+		uint32 bytes[3];
+		for (int row = 0; row < 3; row++) {
+			const float* k = m.matrix + 3 * row;
+			float x = k[0] * r + k[1] * g;
+			x = x + k[2] * b;
+			x = std::max(0.0f, std::min(1.0f, x));
+			bytes[row] = encode[(int)(x * 65535.0f + 0.5f)];
+		}
+		pixels[i] = pixelWord(bytes[0], bytes[1], bytes[2], alphaAt(s, i));
+	}
+}
+
+#if PSD_COLOUR_HAS_AVX2
+
+#define PSD_AVX2 __attribute__((target("avx2")))
+#define PSD_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+bool cpuHasAvx2()
+{
+	__builtin_cpu_init();
+	return __builtin_cpu_supports("avx2");
+}
+
+const bool sCpuHasAvx2 = cpuHasAvx2();
+
+bool useAvx2()
+{
+	return sCpuHasAvx2 && psdCoreVectorCode();
+}
+
+// Eight samples of a plane as 32-bit integers.
+PSD_AVX2_INLINE __m256i load8(const void* plane, int sampleBytes, uint32 i)
+{
+	if (sampleBytes == 1)
+		return _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i*)((const uint8*)plane + i)));
+	return _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)((const uint16*)plane + i)));
+}
+
+PSD_AVX2_INLINE __m256i alpha8(const PSDSamples& s, uint32 i)
+{
+	if (s.alpha == nullptr)
+		return _mm256_set1_epi32(255);
+	return _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i*)(s.alpha + i)));
+}
+
+// Pixel words as B_RGBA32 keeps them on x86, little-endian.
+PSD_AVX2_INLINE __m256i pixels8(__m256i red, __m256i green, __m256i blue, __m256i alpha)
+{
+	return _mm256_or_si256(
+	    _mm256_or_si256(blue, _mm256_slli_epi32(green, 8)),
+	    _mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_slli_epi32(alpha, 24)));
+}
+
+// Largest fraction first, each stride travelling with its fraction.
+PSD_AVX2_INLINE void order8(__m256& fa, __m256& fb, __m256i& sa, __m256i& sb)
+{
+	const __m256 swap = _mm256_cmp_ps(fa, fb, _CMP_LT_OQ);
+	const __m256 a = _mm256_blendv_ps(fa, fb, swap);
+	const __m256 b = _mm256_blendv_ps(fb, fa, swap);
+	fa = a;
+	fb = b;
+	const __m256i x = _mm256_blendv_epi8(sa, sb, _mm256_castps_si256(swap));
+	const __m256i y = _mm256_blendv_epi8(sb, sa, _mm256_castps_si256(swap));
+	sa = x;
+	sb = y;
+}
+
+PSD_AVX2_INLINE __m256i gridBytes8(__m256 sum, float scale)
+{
+	__m256 x = _mm256_mul_ps(sum, _mm256_set1_ps(scale));
+	x = _mm256_add_ps(x, _mm256_set1_ps(kByteOffset));
+	x = _mm256_max_ps(_mm256_setzero_ps(), _mm256_min_ps(_mm256_set1_ps(255.0f), x));
+	return _mm256_cvttps_epi32(x);
+}
+
+template <int Inputs>
+PSD_AVX2 uint32 gridAvx2(const PSDColourGrid& grid, const PSDSamples& s, uint32* pixels)
+{
+	float scales[4];
+	gridScales(grid, s.sampleBytes, scales);
+	const int* values = (const int*)grid.values.data();
+	const __m256i last = _mm256_set1_epi32(grid.nodes - 2);
+	const __m256 one = _mm256_set1_ps((float)kWeightOne);
+	const __m256 half = _mm256_set1_ps(0.5f);
+	const __m256i mask11 = _mm256_set1_epi32(2047);
+	uint32 i = 0;
+	for (; i + 8 <= s.count; i += 8) {
+		__m256 fraction[Inputs];
+		__m256i stride[Inputs];
+		__m256i node = _mm256_setzero_si256();
+		for (int c = 0; c < Inputs; c++) {
+			const __m256 p =
+			    _mm256_mul_ps(_mm256_cvtepi32_ps(load8(s.colours[c], s.sampleBytes, i)),
+			                  _mm256_set1_ps(scales[c]));
+			const __m256i q = _mm256_min_epi32(_mm256_cvttps_epi32(p), last);
+			const __m256 f = _mm256_mul_ps(_mm256_sub_ps(p, _mm256_cvtepi32_ps(q)), one);
+			fraction[c] = _mm256_cvtepi32_ps(_mm256_cvttps_epi32(_mm256_add_ps(f, half)));
+			stride[c] = _mm256_set1_epi32(grid.strides[c]);
+			node = _mm256_add_epi32(node, _mm256_mullo_epi32(q, stride[c]));
+		}
+		if (Inputs == 4) {
+			order8(fraction[0], fraction[1], stride[0], stride[1]);
+			order8(fraction[2], fraction[3], stride[2], stride[3]);
+			order8(fraction[0], fraction[2], stride[0], stride[2]);
+			order8(fraction[1], fraction[3], stride[1], stride[3]);
+			order8(fraction[1], fraction[2], stride[1], stride[2]);
+		} else {
+			order8(fraction[0], fraction[1], stride[0], stride[1]);
+			order8(fraction[1], fraction[2], stride[1], stride[2]);
+			order8(fraction[0], fraction[1], stride[0], stride[1]);
+		}
+		__m256 red = _mm256_setzero_ps(), green = red, blue = red;
+		for (int k = 0; k <= Inputs; k++) {
+			const __m256 above = k == 0 ? one : fraction[k - 1];
+			const __m256 weight = k < Inputs ? _mm256_sub_ps(above, fraction[k]) : above;
+			const __m256i value = _mm256_i32gather_epi32(values, node, 4);
+			red = _mm256_add_ps(
+			    red, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_and_si256(value, mask11))));
+			green = _mm256_add_ps(
+			    green, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_and_si256(
+			                                     _mm256_srli_epi32(value, 11), mask11))));
+			blue = _mm256_add_ps(
+			    blue, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_srli_epi32(value, 22))));
+			if (k < Inputs)
+				node = _mm256_add_epi32(node, stride[k]);
+		}
+		_mm256_storeu_si256((__m256i*)(pixels + i),
+		                    pixels8(gridBytes8(red, kRedGreenScale),
+		                            gridBytes8(green, kRedGreenScale), gridBytes8(blue, kBlueScale),
+		                            alpha8(s, i)));
+	}
+	return i;
+}
+
+PSD_AVX2 uint32 matrixAvx2(const PSDColourMatrix& m, const PSDSamples& s, uint32* pixels)
+{
+	const int* encode = (const int*)encodeTable();
+	const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+	const __m256 scale = _mm256_set1_ps(65535.0f), half = _mm256_set1_ps(0.5f);
+	const __m256i lowByte = _mm256_set1_epi32(255);
+	uint32 i = 0;
+	for (; i + 8 <= s.count; i += 8) {
+		__m256 linear[3];
+		for (int c = 0; c < 3; c++)
+			linear[c] =
+			    _mm256_i32gather_ps(m.curves[c].data(), load8(s.colours[c], s.sampleBytes, i), 4);
+		__m256i bytes[3];
+		for (int row = 0; row < 3; row++) {
+			const float* k = m.matrix + 3 * row;
+			__m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(k[0]), linear[0]),
+			                         _mm256_mul_ps(_mm256_set1_ps(k[1]), linear[1]));
+			x = _mm256_add_ps(x, _mm256_mul_ps(_mm256_set1_ps(k[2]), linear[2]));
+			x = _mm256_max_ps(zero, _mm256_min_ps(one, x));
+			const __m256i index = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
+			bytes[row] = _mm256_and_si256(_mm256_i32gather_epi32(encode, index, 1), lowByte);
+		}
+		_mm256_storeu_si256((__m256i*)(pixels + i),
+		                    pixels8(bytes[0], bytes[1], bytes[2], alpha8(s, i)));
+	}
+	return i;
+}
+
+#else
+
+bool useAvx2()
+{
+	return false;
+}
+
+#endif
+
+} // namespace
+
+uint32 psdColourGridNode(const float rgb[3])
+{
+	uint32 q[3];
+	for (int c = 0; c < 3; c++) {
+		const float max = c < 2 ? kRedGreenMax : kBlueMax;
+		const float x = std::max(PSDColourGrid::kLow, std::min(PSDColourGrid::kHigh, rgb[c]));
+		q[c] = (uint32)std::lround((x - PSDColourGrid::kLow) / kRange * max);
+	}
+	return q[0] | q[1] << 11 | q[2] << 22;
+}
+
+void psdColourGridPixels(const PSDColourGrid& grid, const PSDSamples& samples, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_COLOUR_HAS_AVX2
+	if (useAvx2())
+		done = grid.inputs == 4 ? gridAvx2<4>(grid, samples, pixels)
+		                        : gridAvx2<3>(grid, samples, pixels);
+#endif
+	if (grid.inputs == 4)
+		gridPlain<4>(grid, samples, done, pixels);
+	else
+		gridPlain<3>(grid, samples, done, pixels);
+}
+
+void psdColourMatrixPixels(const PSDColourMatrix& matrix, const PSDSamples& samples, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_COLOUR_HAS_AVX2
+	if (useAvx2())
+		done = matrixAvx2(matrix, samples, pixels);
+#endif
+	matrixPlain(matrix, samples, done, pixels);
+}
+
+void psdColourGrayPixels(const uint32* table, const PSDSamples& s, uint32* pixels)
+{
+	for (uint32 i = 0; i < s.count; i++)
+		pixels[i] = table[sampleAt(s, 0, i)] | psdCorePixel(0, 0, 0, (uint8)alphaAt(s, i));
+}
+
+void psdColourInkPixels(const PSDSamples& s, uint32* pixels)
+{
+	const int bits = 8 * s.sampleBytes;
+	for (uint32 i = 0; i < s.count; i++) {
+		const uint32 black = sampleAt(s, 3, i);
+		pixels[i] =
+		    pixelWord(psdColourInkByteRounded(sampleAt(s, 0, i), black, bits),
+		              psdColourInkByteRounded(sampleAt(s, 1, i), black, bits),
+		              psdColourInkByteRounded(sampleAt(s, 2, i), black, bits), alphaAt(s, i));
+	}
+}
