@@ -51,7 +51,9 @@ static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field")
 // grayscale ones) as stored, the profile handed back, and the others as
 // with B_TRANSLATOR_COLOR_SRGB. Without the field an add-on writes its usual
 // bitmap. An add-on that honours it says in the fields below what the
-// bitmap's colours are; one that does not leaves them out.
+// bitmap's colours are, before it writes the pixels (so that the host's
+// output stream can use them as the rows arrive); one that does not leaves
+// them out.
 #define B_TRANSLATOR_EXT_COLOR_MANAGEMENT "/color_management"
 enum {
 	B_TRANSLATOR_COLOR_SRGB = 1,

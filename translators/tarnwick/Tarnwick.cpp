@@ -118,7 +118,8 @@ static PSDColourRequest colour_request(BMessage* ioExtension)
 	                                                  : PSD_COLOUR_AS_STORED;
 }
 
-// What the bitmap's colours are, for the host that asked.
+// What the bitmap's colours are, for the host that asked: told before the
+// pixels are written, so that the host's stream can use it as they arrive.
 static void tell_colour(BMessage* ioExtension, const PSDColourPlan& colour)
 {
 	if (ioExtension == nullptr)
@@ -326,11 +327,10 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 	PSDColourPlan colour;
 	psdColourPlan(in, document, colour_request(ioExtension),
 	              colour_sample_bytes(document, rendered), &colour);
-	status = reduced ? translate_reduced(in, document, rendered, colour, size, header, out, reason)
-	                 : translate_whole(in, document, rendered, colour, header, out, reason);
-	if (status == B_OK)
-		tell_colour(ioExtension, colour);
-	return status;
+	tell_colour(ioExtension, colour);
+	if (reduced)
+		return translate_reduced(in, document, rendered, colour, size, header, out, reason);
+	return translate_whole(in, document, rendered, colour, header, out, reason);
 }
 
 status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioExtension,

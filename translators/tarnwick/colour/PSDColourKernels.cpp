@@ -27,6 +27,8 @@ const float kRange = PSDColourGrid::kHigh - PSDColourGrid::kLow;
 const float kRedGreenScale = kRange * 255 / (kWeightOne * kRedGreenMax);
 const float kBlueScale = kRange * 255 / (kWeightOne * kBlueMax);
 const float kByteOffset = PSDColourGrid::kLow * 255 + 0.5f;
+// Lab's curve: t^3 above 6/29, 108/841 (t - 4/29) below.
+const float kLabKnee = 6 / 29.0f, kLabFoot = 108 / 841.0f, kLabFootStart = 4 / 29.0f;
 
 // Linear light quantised to 1/65535 as its sRGB byte, with room behind for
 // reading four bytes at the last.
@@ -142,6 +144,37 @@ void matrixPlain(const PSDColourMatrix& m, const PSDSamples& s, uint32 from, uin
 			const float* k = m.matrix + 3 * row;
 			float x = k[0] * r + k[1] * g;
 			x = x + k[2] * b;
+			x = std::max(0.0f, std::min(1.0f, x));
+			bytes[row] = encode[(int)(x * 65535.0f + 0.5f)];
+		}
+		pixels[i] = pixelWord(bytes[0], bytes[1], bytes[2], alphaAt(s, i));
+	}
+}
+
+// The inverse of Lab's cube root, with its straight foot.
+inline float labCurve(float t)
+{
+	const float cube = t * t * t;
+	const float foot = kLabFoot * (t - kLabFootStart);
+	return t > kLabKnee ? cube : foot;
+}
+
+void labPlain(const PSDColourLab& lab, const PSDSamples& s, uint32 from, uint32* pixels)
+{
+	const uint8* encode = encodeTable();
+	const float full = s.sampleBytes == 1 ? 255.0f : 65535.0f;
+	const float lightness = 100 / full, chroma = 255 / full;
+	for (uint32 i = from; i < s.count; i++) {
+		const float fy = ((float)sampleAt(s, 0, i) * lightness + 16) * (1 / 116.0f);
+		const float a = (float)sampleAt(s, 1, i) * chroma - 128;
+		const float b = (float)sampleAt(s, 2, i) * chroma - 128;
+		const float xyz[3] = {labCurve(fy + a * (1 / 500.0f)), labCurve(fy),
+		                      labCurve(fy - b * (1 / 200.0f))};
+		uint32 bytes[3];
+		for (int row = 0; row < 3; row++) {
+			const float* k = lab.matrix + 3 * row;
+			float x = k[0] * xyz[0] + k[1] * xyz[1];
+			x = x + k[2] * xyz[2];
 			x = std::max(0.0f, std::min(1.0f, x));
 			bytes[row] = encode[(int)(x * 65535.0f + 0.5f)];
 		}
@@ -299,6 +332,54 @@ PSD_AVX2 uint32 matrixAvx2(const PSDColourMatrix& m, const PSDSamples& s, uint32
 	return i;
 }
 
+PSD_AVX2_INLINE __m256 labCurve8(__m256 t)
+{
+	const __m256 cube = _mm256_mul_ps(_mm256_mul_ps(t, t), t);
+	const __m256 foot =
+	    _mm256_mul_ps(_mm256_set1_ps(kLabFoot), _mm256_sub_ps(t, _mm256_set1_ps(kLabFootStart)));
+	return _mm256_blendv_ps(foot, cube, _mm256_cmp_ps(t, _mm256_set1_ps(kLabKnee), _CMP_GT_OQ));
+}
+
+PSD_AVX2 uint32 labAvx2(const PSDColourLab& lab, const PSDSamples& s, uint32* pixels)
+{
+	const int* encode = (const int*)encodeTable();
+	const float full = s.sampleBytes == 1 ? 255.0f : 65535.0f;
+	const __m256 lightness = _mm256_set1_ps(100 / full), chroma = _mm256_set1_ps(255 / full);
+	const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+	const __m256 scale = _mm256_set1_ps(65535.0f), half = _mm256_set1_ps(0.5f);
+	const __m256 offset = _mm256_set1_ps(128), sixteen = _mm256_set1_ps(16);
+	const __m256i lowByte = _mm256_set1_epi32(255);
+	uint32 i = 0;
+	for (; i + 8 <= s.count; i += 8) {
+		const __m256 l =
+		    _mm256_mul_ps(_mm256_cvtepi32_ps(load8(s.colours[0], s.sampleBytes, i)), lightness);
+		const __m256 fy = _mm256_mul_ps(_mm256_add_ps(l, sixteen), _mm256_set1_ps(1 / 116.0f));
+		const __m256 a = _mm256_sub_ps(
+		    _mm256_mul_ps(_mm256_cvtepi32_ps(load8(s.colours[1], s.sampleBytes, i)), chroma),
+		    offset);
+		const __m256 b = _mm256_sub_ps(
+		    _mm256_mul_ps(_mm256_cvtepi32_ps(load8(s.colours[2], s.sampleBytes, i)), chroma),
+		    offset);
+		const __m256 xyz[3] = {
+		    labCurve8(_mm256_add_ps(fy, _mm256_mul_ps(a, _mm256_set1_ps(1 / 500.0f)))),
+		    labCurve8(fy),
+		    labCurve8(_mm256_sub_ps(fy, _mm256_mul_ps(b, _mm256_set1_ps(1 / 200.0f))))};
+		__m256i bytes[3];
+		for (int row = 0; row < 3; row++) {
+			const float* k = lab.matrix + 3 * row;
+			__m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(k[0]), xyz[0]),
+			                         _mm256_mul_ps(_mm256_set1_ps(k[1]), xyz[1]));
+			x = _mm256_add_ps(x, _mm256_mul_ps(_mm256_set1_ps(k[2]), xyz[2]));
+			x = _mm256_max_ps(zero, _mm256_min_ps(one, x));
+			const __m256i index = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
+			bytes[row] = _mm256_and_si256(_mm256_i32gather_epi32(encode, index, 1), lowByte);
+		}
+		_mm256_storeu_si256((__m256i*)(pixels + i),
+		                    pixels8(bytes[0], bytes[1], bytes[2], alpha8(s, i)));
+	}
+	return i;
+}
+
 #else
 
 bool useAvx2()
@@ -343,6 +424,16 @@ void psdColourMatrixPixels(const PSDColourMatrix& matrix, const PSDSamples& samp
 		done = matrixAvx2(matrix, samples, pixels);
 #endif
 	matrixPlain(matrix, samples, done, pixels);
+}
+
+void psdColourLabPixels(const PSDColourLab& lab, const PSDSamples& samples, uint32* pixels)
+{
+	uint32 done = 0;
+#if PSD_COLOUR_HAS_AVX2
+	if (useAvx2())
+		done = labAvx2(lab, samples, pixels);
+#endif
+	labPlain(lab, samples, done, pixels);
 }
 
 void psdColourGrayPixels(const uint32* table, const PSDSamples& s, uint32* pixels)

@@ -43,11 +43,19 @@ struct PSDColourMatrix {
 	float matrix[9] = {};
 };
 
+// Lab (D50; L from 0 to 100 and a and b from -128 to 127 over the samples'
+// range) to XYZ by the CIE's formula, then a matrix into linear sRGB that
+// takes D50's white from XYZ.
+struct PSDColourLab {
+	float matrix[9] = {};
+};
+
 // Interpolates tetrahedrally between the grid's nodes (in 4 inputs, the
 // simplex of five nodes around the sample).
 void psdColourGridPixels(const PSDColourGrid& grid, const PSDSamples& samples, uint32* pixels);
 void psdColourMatrixPixels(const PSDColourMatrix& matrix, const PSDSamples& samples,
                            uint32* pixels);
+void psdColourLabPixels(const PSDColourLab& lab, const PSDSamples& samples, uint32* pixels);
 // Gray through a table of one pixel word (alpha 0) per sample value.
 void psdColourGrayPixels(const uint32* table, const PSDSamples& samples, uint32* pixels);
 // CMYK by psdColourInkByteRounded.

@@ -5,8 +5,9 @@
 // transform lcms2 makes of it (relative colorimetric with black point
 // compensation, Photoshop's default, in floating point), sampled once into a
 // table that the loops of PSDColourKernels.h interpolate: a 4-D grid for
-// CMYK, a 3-D grid for Lab and for RGB profiles built on tables, curves and
-// a matrix for matrix-shaper RGB profiles, a pixel word per value for gray.
+// CMYK, a 3-D grid for RGB profiles built on tables, curves and a matrix
+// for matrix-shaper RGB profiles, a pixel word per value for gray. Lab
+// needs no table: its formula and sRGB's matrix, as lcms2 has them.
 
 #include "PSDColourKernels.h"
 
@@ -34,7 +35,7 @@ enum PSDProfileVerdict {
 };
 
 struct PSDColourTransform {
-	enum Kind { kGray, kMatrix, kGrid, kInk };
+	enum Kind { kGray, kMatrix, kGrid, kLab, kInk };
 
 	explicit PSDColourTransform(Kind kind) : kind(kind) {}
 
@@ -45,6 +46,7 @@ struct PSDColourTransform {
 	std::vector<uint32> gray; // kGray: a pixel word (alpha 0) per sample value
 	PSDColourMatrix matrix;   // kMatrix
 	PSDColourGrid grid;       // kGrid, for samples of either size
+	PSDColourLab lab;         // kLab, for samples of either size
 };
 
 // The ink formula (psdColourInkByteRounded), for CMYK without a profile.
