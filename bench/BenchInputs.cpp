@@ -2,9 +2,13 @@
 
 #include "PsdLayerWriter.h"
 
+#include <lcms2.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -103,6 +107,47 @@ std::vector<BenchCase> bench_cases(uint32_t side)
 	};
 }
 
+std::vector<BenchCase> bench_colour_cases(uint32_t side)
+{
+	return {
+	    {"cmyk8_photo_packbits_swop", kPsdCMYK, 4, 8, 1, Content::kPhoto, side, false,
+	     Profile::kSwop},
+	    {"rgb8_photo_packbits_adobe", kPsdRGB, 3, 8, 1, Content::kPhoto, side, false,
+	     Profile::kAdobeRgb},
+	    {"cmyk8_graphics_packbits_swop", kPsdCMYK, 4, 8, 1, Content::kGraphics, side, false,
+	     Profile::kSwop},
+	    {"rgb8_graphics_packbits_adobe", kPsdRGB, 3, 8, 1, Content::kGraphics, side, false,
+	     Profile::kAdobeRgb},
+	};
+}
+
+psdtest::Bytes bench_profile(Profile profile)
+{
+	if (profile == Profile::kSwop) {
+		std::ifstream file("/usr/share/color/icc/ghostscript/default_cmyk.icc", std::ios::binary);
+		return psdtest::Bytes(std::istreambuf_iterator<char>(file), {});
+	}
+	if (profile != Profile::kAdobeRgb)
+		return psdtest::Bytes();
+	// Adobe RGB (1998): its primaries, D65 white and a gamma of 563/256.
+	cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563 / 256.0);
+	cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+	const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
+	cmsCIExyY white;
+	cmsWhitePointFromTemp(&white, 6504);
+	cmsHPROFILE rgb = cmsCreateRGBProfile(&white, &primaries, curves);
+	cmsFreeToneCurve(gamma);
+	cmsUInt32Number size = 0;
+	psdtest::Bytes bytes;
+	if (rgb != nullptr && cmsSaveProfileToMem(rgb, nullptr, &size)) {
+		bytes.resize(size);
+		cmsSaveProfileToMem(rgb, bytes.data(), &size);
+	}
+	if (rgb != nullptr)
+		cmsCloseProfile(rgb);
+	return bytes;
+}
+
 std::string BenchCase::RawName() const
 {
 	return name.substr(0, name.find("_zip")) + "_raw";
@@ -124,9 +169,8 @@ uint64_t bench_zip_inflated_size(const BenchCase& benchCase)
 	return (uint64_t)bench_layout(benchCase).RowBytes() * benchCase.side * benchCase.channels;
 }
 
-psdtest::Bytes bench_psd(const BenchCase& benchCase)
+std::vector<psdtest::Bytes> bench_planes(const BenchCase& benchCase)
 {
-	const psdtest::PsdLayout layout = bench_layout(benchCase);
 	std::vector<psdtest::Bytes> planes;
 	for (int plane = 0; plane < benchCase.channels; plane++) {
 		int sampleBytes = benchCase.depth / 8;
@@ -134,6 +178,16 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase)
 		                     ? photo_plane(benchCase.side, plane, sampleBytes)
 		                     : graphics_plane(benchCase.side, plane, sampleBytes));
 	}
+	return planes;
+}
+
+psdtest::Bytes bench_psd(const BenchCase& benchCase)
+{
+	psdtest::PsdLayout layout = bench_layout(benchCase);
+	const psdtest::Bytes profile = bench_profile(benchCase.profile);
+	if (!profile.empty())
+		layout.imageResources = psdtest::imageResource(1039, profile);
+	const std::vector<psdtest::Bytes> planes = bench_planes(benchCase);
 	switch (benchCase.compression) {
 	case 0:
 		return psdtest::psdRaw(layout, planes);
