@@ -19,8 +19,9 @@ namespace {
 
 // Grid weights are whole multiples of 1/4096 that add up to 4096, and node
 // values whole numbers below 2048: every sum of products stays below 2^23,
-// exact in a float.
-const int kWeightOne = 4096;
+// exact in an int32 and in a float.
+const int kWeightBits = 12;
+const int kWeightOne = 1 << kWeightBits;
 const float kRedGreenMax = 2047, kBlueMax = 1023;
 const float kRange = PSDColourGrid::kHigh - PSDColourGrid::kLow;
 // A node's weighted sum to the byte before it is clamped and rounded down.
@@ -71,35 +72,35 @@ inline uint32 gridByte(float sum, float scale)
 	return (uint32)(int)x;
 }
 
-// Where each input's samples land on the grid: sample x at x * scale.
-void gridScales(const PSDColourGrid& grid, int sampleBytes, float* scales)
+// Where a sample lands on the grid, in 1/4096ths of a step between nodes:
+// (sample * factor) >> 12, the factor being (nodes - 1) * 2^24 / full.
+// Every product stays below 2^30.
+int32 gridFactor(const PSDColourGrid& grid, int sampleBytes)
 {
-	const float full = sampleBytes == 1 ? 255.0f : 65535.0f;
-	for (int c = 0; c < grid.inputs; c++)
-		scales[c] = (float)(grid.nodes - 1) / full;
+	const double full = sampleBytes == 1 ? 255 : 65535;
+	return (int32)std::lround((grid.nodes - 1) * 16777216.0 / full);
 }
 
 template <int Inputs>
 void gridPlain(const PSDColourGrid& grid, const PSDSamples& s, uint32 from, uint32* pixels)
 {
-	float scales[4];
-	gridScales(grid, s.sampleBytes, scales);
+	const int32 factor = gridFactor(grid, s.sampleBytes);
 	const uint32* values = grid.values.data();
-	const int last = grid.nodes - 2;
+	const int32 last = grid.nodes - 2;
 	for (uint32 i = from; i < s.count; i++) {
 		int32 offset = 0;
-		int fraction[Inputs];
+		int32 fraction[Inputs];
 		int32 stride[Inputs];
 		for (int c = 0; c < Inputs; c++) {
-			const float p = (float)sampleAt(s, c, i) * scales[c];
-			const int q = std::min((int)p, last);
-			fraction[c] = (int)((p - (float)q) * (float)kWeightOne + 0.5f);
+			const int32 p = (int32)sampleAt(s, c, i) * factor >> kWeightBits;
+			const int32 q = std::min(p >> kWeightBits, last);
+			fraction[c] = p - (q << kWeightBits);
 			offset += q * grid.strides[c];
 			stride[c] = grid.strides[c];
 		}
 		// The sorting network of the vector form, largest fraction first.
 		auto order = [&](int a, int b) {
-			if (fraction[a] < fraction[b]) {
+			if (fraction[b] > fraction[a]) {
 				std::swap(fraction[a], fraction[b]);
 				std::swap(stride[a], stride[b]);
 			}
@@ -115,20 +116,21 @@ void gridPlain(const PSDColourGrid& grid, const PSDSamples& s, uint32 from, uint
 			order(1, 2);
 			order(0, 1);
 		}
-		float red = 0, green = 0, blue = 0;
+		int32 red = 0, green = 0, blue = 0;
 		int32 node = offset;
 		for (int k = 0; k <= Inputs; k++) {
-			const int above = k == 0 ? kWeightOne : fraction[k - 1];
-			const float weight = (float)(above - (k < Inputs ? fraction[k] : 0));
+			const int32 above = k == 0 ? kWeightOne : fraction[k - 1];
+			const int32 weight = above - (k < Inputs ? fraction[k] : 0);
 			const uint32 value = values[node];
-			red += weight * (float)(value & 2047);
-			green += weight * (float)(value >> 11 & 2047);
-			blue += weight * (float)(value >> 22);
+			red += weight * (int32)(value & 2047);
+			green += weight * (int32)(value >> 11 & 2047);
+			blue += weight * (int32)(value >> 22);
 			if (k < Inputs)
 				node += stride[k];
 		}
-		pixels[i] = pixelWord(gridByte(red, kRedGreenScale), gridByte(green, kRedGreenScale),
-		                      gridByte(blue, kBlueScale), alphaAt(s, i));
+		pixels[i] =
+		    pixelWord(gridByte((float)red, kRedGreenScale), gridByte((float)green, kRedGreenScale),
+		              gridByte((float)blue, kBlueScale), alphaAt(s, i));
 	}
 }
 
@@ -216,57 +218,58 @@ PSD_AVX2_INLINE __m256i alpha8(const PSDSamples& s, uint32 i)
 }
 
 // Pixel words as B_RGBA32 keeps them on x86, little-endian.
+// Pixel words from red, green, blue and alpha as 32-bit integers, each
+// clamped to a byte: saturating packs, then the bytes of each pixel
+// gathered. B_RGBA32 keeps them as little-endian words on x86.
 PSD_AVX2_INLINE __m256i pixels8(__m256i red, __m256i green, __m256i blue, __m256i alpha)
 {
-	return _mm256_or_si256(
-	    _mm256_or_si256(blue, _mm256_slli_epi32(green, 8)),
-	    _mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_slli_epi32(alpha, 24)));
+	const __m256i bytes =
+	    _mm256_packus_epi16(_mm256_packs_epi32(blue, green), _mm256_packs_epi32(red, alpha));
+	const __m256i order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0,
+	                                       4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+	return _mm256_shuffle_epi8(bytes, order);
 }
 
 // Largest fraction first, each stride travelling with its fraction.
-PSD_AVX2_INLINE void order8(__m256& fa, __m256& fb, __m256i& sa, __m256i& sb)
+PSD_AVX2_INLINE void order8(__m256i& fa, __m256i& fb, __m256i& sa, __m256i& sb)
 {
-	const __m256 swap = _mm256_cmp_ps(fa, fb, _CMP_LT_OQ);
-	const __m256 a = _mm256_blendv_ps(fa, fb, swap);
-	const __m256 b = _mm256_blendv_ps(fb, fa, swap);
+	const __m256i swap = _mm256_cmpgt_epi32(fb, fa);
+	const __m256i a = _mm256_blendv_epi8(fa, fb, swap);
+	const __m256i b = _mm256_blendv_epi8(fb, fa, swap);
 	fa = a;
 	fb = b;
-	const __m256i x = _mm256_blendv_epi8(sa, sb, _mm256_castps_si256(swap));
-	const __m256i y = _mm256_blendv_epi8(sb, sa, _mm256_castps_si256(swap));
+	const __m256i x = _mm256_blendv_epi8(sa, sb, swap);
+	const __m256i y = _mm256_blendv_epi8(sb, sa, swap);
 	sa = x;
 	sb = y;
 }
 
-PSD_AVX2_INLINE __m256i gridBytes8(__m256 sum, float scale)
+// A weighted sum to bytes, rounded down, not yet clamped.
+PSD_AVX2_INLINE __m256i gridBytes8(__m256i sum, float scale)
 {
-	__m256 x = _mm256_mul_ps(sum, _mm256_set1_ps(scale));
+	__m256 x = _mm256_mul_ps(_mm256_cvtepi32_ps(sum), _mm256_set1_ps(scale));
 	x = _mm256_add_ps(x, _mm256_set1_ps(kByteOffset));
-	x = _mm256_max_ps(_mm256_setzero_ps(), _mm256_min_ps(_mm256_set1_ps(255.0f), x));
 	return _mm256_cvttps_epi32(x);
 }
 
 template <int Inputs>
 PSD_AVX2 uint32 gridAvx2(const PSDColourGrid& grid, const PSDSamples& s, uint32* pixels)
 {
-	float scales[4];
-	gridScales(grid, s.sampleBytes, scales);
+	const __m256i factor = _mm256_set1_epi32(gridFactor(grid, s.sampleBytes));
 	const int* values = (const int*)grid.values.data();
 	const __m256i last = _mm256_set1_epi32(grid.nodes - 2);
-	const __m256 one = _mm256_set1_ps((float)kWeightOne);
-	const __m256 half = _mm256_set1_ps(0.5f);
+	const __m256i one = _mm256_set1_epi32(kWeightOne);
 	const __m256i mask11 = _mm256_set1_epi32(2047);
 	uint32 i = 0;
 	for (; i + 8 <= s.count; i += 8) {
-		__m256 fraction[Inputs];
+		__m256i fraction[Inputs];
 		__m256i stride[Inputs];
 		__m256i node = _mm256_setzero_si256();
 		for (int c = 0; c < Inputs; c++) {
-			const __m256 p =
-			    _mm256_mul_ps(_mm256_cvtepi32_ps(load8(s.colours[c], s.sampleBytes, i)),
-			                  _mm256_set1_ps(scales[c]));
-			const __m256i q = _mm256_min_epi32(_mm256_cvttps_epi32(p), last);
-			const __m256 f = _mm256_mul_ps(_mm256_sub_ps(p, _mm256_cvtepi32_ps(q)), one);
-			fraction[c] = _mm256_cvtepi32_ps(_mm256_cvttps_epi32(_mm256_add_ps(f, half)));
+			const __m256i p = _mm256_srli_epi32(
+			    _mm256_mullo_epi32(load8(s.colours[c], s.sampleBytes, i), factor), kWeightBits);
+			const __m256i q = _mm256_min_epi32(_mm256_srli_epi32(p, kWeightBits), last);
+			fraction[c] = _mm256_sub_epi32(p, _mm256_slli_epi32(q, kWeightBits));
 			stride[c] = _mm256_set1_epi32(grid.strides[c]);
 			node = _mm256_add_epi32(node, _mm256_mullo_epi32(q, stride[c]));
 		}
@@ -281,18 +284,17 @@ PSD_AVX2 uint32 gridAvx2(const PSDColourGrid& grid, const PSDSamples& s, uint32*
 			order8(fraction[1], fraction[2], stride[1], stride[2]);
 			order8(fraction[0], fraction[1], stride[0], stride[1]);
 		}
-		__m256 red = _mm256_setzero_ps(), green = red, blue = red;
+		__m256i red = _mm256_setzero_si256(), green = red, blue = red;
 		for (int k = 0; k <= Inputs; k++) {
-			const __m256 above = k == 0 ? one : fraction[k - 1];
-			const __m256 weight = k < Inputs ? _mm256_sub_ps(above, fraction[k]) : above;
+			const __m256i above = k == 0 ? one : fraction[k - 1];
+			const __m256i weight = k < Inputs ? _mm256_sub_epi32(above, fraction[k]) : above;
 			const __m256i value = _mm256_i32gather_epi32(values, node, 4);
-			red = _mm256_add_ps(
-			    red, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_and_si256(value, mask11))));
-			green = _mm256_add_ps(
-			    green, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_and_si256(
-			                                     _mm256_srli_epi32(value, 11), mask11))));
-			blue = _mm256_add_ps(
-			    blue, _mm256_mul_ps(weight, _mm256_cvtepi32_ps(_mm256_srli_epi32(value, 22))));
+			red =
+			    _mm256_add_epi32(red, _mm256_mullo_epi32(weight, _mm256_and_si256(value, mask11)));
+			green = _mm256_add_epi32(
+			    green,
+			    _mm256_mullo_epi32(weight, _mm256_and_si256(_mm256_srli_epi32(value, 11), mask11)));
+			blue = _mm256_add_epi32(blue, _mm256_mullo_epi32(weight, _mm256_srli_epi32(value, 22)));
 			if (k < Inputs)
 				node = _mm256_add_epi32(node, stride[k]);
 		}
