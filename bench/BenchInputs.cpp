@@ -1,8 +1,7 @@
 #include "BenchInputs.h"
 
 #include "PsdLayerWriter.h"
-
-#include <lcms2.h>
+#include "TestProfiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -129,23 +128,7 @@ psdtest::Bytes bench_profile(Profile profile)
 	}
 	if (profile != Profile::kAdobeRgb)
 		return psdtest::Bytes();
-	// Adobe RGB (1998): its primaries, D65 white and a gamma of 563/256.
-	cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563 / 256.0);
-	cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-	const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-	cmsCIExyY white;
-	cmsWhitePointFromTemp(&white, 6504);
-	cmsHPROFILE rgb = cmsCreateRGBProfile(&white, &primaries, curves);
-	cmsFreeToneCurve(gamma);
-	cmsUInt32Number size = 0;
-	psdtest::Bytes bytes;
-	if (rgb != nullptr && cmsSaveProfileToMem(rgb, nullptr, &size)) {
-		bytes.resize(size);
-		cmsSaveProfileToMem(rgb, bytes.data(), &size);
-	}
-	if (rgb != nullptr)
-		cmsCloseProfile(rgb);
-	return bytes;
+	return psdtest::gammaProfile(563 / 256.0);
 }
 
 std::string BenchCase::RawName() const

@@ -1,6 +1,7 @@
 #include "ColourBench.h"
 
 #include "BenchInputs.h"
+#include "DropIO.h"
 
 #include <Message.h>
 #include <TranslatorFormats.h>
@@ -11,15 +12,6 @@
 #include <memory>
 
 namespace {
-
-// Keeps nothing of what it is given.
-class DropIO : public BPositionIO {
-public:
-	ssize_t ReadAt(off_t, void*, size_t) override { return 0; }
-	ssize_t WriteAt(off_t, const void*, size_t size) override { return (ssize_t)size; }
-	off_t Seek(off_t position, uint32) override { return position; }
-	off_t Position() const override { return 0; }
-};
 
 // A case's file, made on first use and kept for the rest of the run.
 struct ColourCase {
@@ -34,8 +26,7 @@ struct ColourCase {
 	}
 };
 
-void run_translate(benchmark::State& state, BTranslatorRoster& roster, ColourCase& c,
-                   bool managed)
+void run_translate(benchmark::State& state, BTranslatorRoster& roster, ColourCase& c, bool managed)
 {
 	if (bench_profile(c.benchCase.profile).empty()) {
 		state.SkipWithError("the profile is not installed (libgs-common)");
@@ -80,10 +71,10 @@ void run_lcms2(benchmark::State& state, const BenchCase& c)
 	cmsHPROFILE srgb = cmsCreate_sRGBProfile();
 	const bool cmyk = c.channels == 4;
 	cmsHTRANSFORM transform =
-	    in == nullptr ? nullptr
-	                  : cmsCreateTransform(in, cmyk ? TYPE_CMYK_8_REV : TYPE_RGB_8, srgb,
-	                                       TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
-	                                       cmsFLAGS_BLACKPOINTCOMPENSATION);
+	    in == nullptr
+	        ? nullptr
+	        : cmsCreateTransform(in, cmyk ? TYPE_CMYK_8_REV : TYPE_RGB_8, srgb, TYPE_BGRA_8,
+	                             INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_BLACKPOINTCOMPENSATION);
 	if (transform == nullptr) {
 		state.SkipWithError("lcms2 cannot make the transform");
 	} else {
@@ -122,12 +113,14 @@ void register_colour_benchmarks(BTranslatorRoster& roster, uint32_t side)
 		if (c.content != Content::kPhoto)
 			continue;
 		std::shared_ptr<ColourCase> file(new ColourCase{c, {}});
-		timed(benchmark::RegisterBenchmark(
-		    ("colour_unmanaged/" + c.name).c_str(),
-		    [&roster, file](benchmark::State& state) { run_translate(state, roster, *file, false); }));
-		timed(benchmark::RegisterBenchmark(
-		    ("colour_managed/" + c.name).c_str(),
-		    [&roster, file](benchmark::State& state) { run_translate(state, roster, *file, true); }));
+		timed(benchmark::RegisterBenchmark(("colour_unmanaged/" + c.name).c_str(),
+		                                   [&roster, file](benchmark::State& state) {
+			                                   run_translate(state, roster, *file, false);
+		                                   }));
+		timed(benchmark::RegisterBenchmark(("colour_managed/" + c.name).c_str(),
+		                                   [&roster, file](benchmark::State& state) {
+			                                   run_translate(state, roster, *file, true);
+		                                   }));
 		timed(benchmark::RegisterBenchmark(("lcms2_transform/" + c.name).c_str(),
 		                                   [c](benchmark::State& state) { run_lcms2(state, c); }));
 	}

@@ -1,6 +1,7 @@
 #include "LayerBench.h"
 
 #include "BenchInputs.h"
+#include "DropIO.h"
 
 #include <Message.h>
 #include <PSDDocument.h>
@@ -14,15 +15,6 @@
 namespace {
 
 const int kLayers = 10;
-
-// Keeps nothing of what it is given.
-class DropIO : public BPositionIO {
-public:
-	ssize_t ReadAt(off_t, void*, size_t) override { return 0; }
-	ssize_t WriteAt(off_t, const void*, size_t size) override { return (ssize_t)size; }
-	off_t Seek(off_t position, uint32) override { return position; }
-	off_t Position() const override { return 0; }
-};
 
 class DropSpans : public PSDPlaneSpanSink {
 public:

@@ -10,8 +10,7 @@
 
 #include "PsdLayerWriter.h"
 #include "PsdWriter.h"
-
-#include <lcms2.h>
+#include "TestProfiles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -347,19 +346,6 @@ bool writeLayerSeeds()
 	return ok;
 }
 
-Bytes savedProfile(cmsHPROFILE profile)
-{
-	Bytes bytes;
-	cmsUInt32Number size = 0;
-	if (profile != nullptr && cmsSaveProfileToMem(profile, nullptr, &size)) {
-		bytes.resize(size);
-		cmsSaveProfileToMem(profile, bytes.data(), &size);
-	}
-	if (profile != nullptr)
-		cmsCloseProfile(profile);
-	return bytes;
-}
-
 Bytes fileBytes(const char* path)
 {
 	std::ifstream file(path, std::ios::binary);
@@ -375,13 +361,9 @@ bool writeColourSeed(const std::string& name, uint8_t choice, Bytes profile)
 
 bool writeColourSeeds()
 {
-	cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-	cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-	const cmsCIExyYTRIPLE adobe = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-	const Bytes wide = savedProfile(cmsCreateRGBProfile(cmsD50_xyY(), &adobe, curves));
-	const Bytes gray = savedProfile(cmsCreateGrayProfile(cmsD50_xyY(), gamma));
+	const Bytes wide = gammaProfile(2.2);
+	const Bytes gray = gammaProfile(2.2, true);
 	const Bytes srgb = savedProfile(cmsCreate_sRGBProfile());
-	cmsFreeToneCurve(gamma);
 	const Bytes cmyk = fileBytes("/usr/share/color/icc/ghostscript/default_cmyk.icc");
 	bool ok = writeColourSeed("gray", 0, gray) && writeColourSeed("gray16-reduced", 4 | 16, gray) &&
 	          writeColourSeed("srgb", 1, srgb) && writeColourSeed("wide", 1, wide) &&

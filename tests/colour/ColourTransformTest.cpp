@@ -4,6 +4,7 @@
 // vector loops and the plain ones.
 #include <PSDColourTransform.h>
 #include <PSDVectorCode.h>
+#include <TestProfiles.h>
 
 #include <gtest/gtest.h>
 #include <lcms2.h>
@@ -18,16 +19,6 @@
 namespace {
 
 const char* const kSystemCmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
-
-std::vector<uint8> saved(cmsHPROFILE profile)
-{
-	cmsUInt32Number size = 0;
-	cmsSaveProfileToMem(profile, nullptr, &size);
-	std::vector<uint8> bytes(size);
-	cmsSaveProfileToMem(profile, bytes.data(), &size);
-	cmsCloseProfile(profile);
-	return bytes;
-}
 
 int sampleTransform(const cmsUInt16Number in[], cmsUInt16Number out[], void* transform)
 {
@@ -61,7 +52,7 @@ std::vector<uint8> tableRgb(const std::vector<uint8>& matrixShaper)
 	cmsDeleteTransform(toLab);
 	cmsCloseProfile(rgb);
 	cmsCloseProfile(lab);
-	return saved(profile);
+	return psdtest::savedProfile(profile);
 }
 
 struct Case {
@@ -73,19 +64,15 @@ struct Case {
 
 std::vector<Case> cases()
 {
-	cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-	cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-	const cmsCIExyYTRIPLE adobe = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
 	std::vector<Case> all = {
-	    {"Adobe RGB", PSD_COLOUR_SPACE_RGB,
-	     saved(cmsCreateRGBProfile(cmsD50_xyY(), &adobe, curves)), PSDColourTransform::kMatrix},
-	    {"gray 2.2", PSD_COLOUR_SPACE_GRAY, saved(cmsCreateGrayProfile(cmsD50_xyY(), gamma)),
+	    {"Adobe RGB", PSD_COLOUR_SPACE_RGB, psdtest::gammaProfile(563 / 256.0),
+	     PSDColourTransform::kMatrix},
+	    {"gray 2.2", PSD_COLOUR_SPACE_GRAY, psdtest::gammaProfile(2.2, true),
 	     PSDColourTransform::kGray},
 	    {"Lab", PSD_COLOUR_SPACE_LAB, {}, PSDColourTransform::kLab},
 	};
 	all.push_back(
 	    {"RGB table", PSD_COLOUR_SPACE_RGB, tableRgb(all[0].profile), PSDColourTransform::kGrid});
-	cmsFreeToneCurve(gamma);
 	std::ifstream swop(kSystemCmyk, std::ios::binary);
 	all.push_back({"SWOP", PSD_COLOUR_SPACE_CMYK,
 	               std::vector<uint8>(std::istreambuf_iterator<char>(swop), {}),

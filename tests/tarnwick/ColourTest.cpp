@@ -10,10 +10,10 @@
 #include <Message.h>
 #include <PsdWriter.h>
 #include <Tarnwick.h>
+#include <TestProfiles.h>
 #include <TranslatorFormats.h>
 
 #include <gtest/gtest.h>
-#include <lcms2.h>
 #include <png.h>
 
 #include <algorithm>
@@ -40,28 +40,6 @@ Bytes file_bytes(const std::string& path)
 {
 	std::ifstream file(path, std::ios::binary);
 	return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-Bytes saved(cmsHPROFILE profile)
-{
-	cmsUInt32Number size = 0;
-	cmsSaveProfileToMem(profile, nullptr, &size);
-	Bytes bytes(size);
-	cmsSaveProfileToMem(profile, bytes.data(), &size);
-	cmsCloseProfile(profile);
-	return bytes;
-}
-
-// Adobe RGB's primaries and a gamma, or a gray of the gamma.
-Bytes gamma_profile(bool rgb, double gamma)
-{
-	cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
-	cmsToneCurve* curves[3] = {curve, curve, curve};
-	const cmsCIExyYTRIPLE adobe = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-	Bytes bytes = saved(rgb ? cmsCreateRGBProfile(cmsD50_xyY(), &adobe, curves)
-	                        : cmsCreateGrayProfile(cmsD50_xyY(), curve));
-	cmsFreeToneCurve(curve);
-	return bytes;
 }
 
 // A one-row document whose pixels are the given samples (8- or 16-bit,
@@ -233,7 +211,7 @@ TEST(Colour, PhotoshopSwatches)
 TEST(Colour, UnusableProfilesAreIgnored)
 {
 	TarnwickAddOn addon;
-	const Bytes wide = gamma_profile(true, 2.2);
+	const Bytes wide = psdtest::gammaProfile(2.2);
 	const std::vector<std::vector<uint16>> pixels = {{200, 30, 90}, {10, 250, 128}};
 
 	Bytes damaged(wide.begin(), wide.begin() + wide.size() / 2);
@@ -284,7 +262,7 @@ TEST(Colour, UntaggedCmykThroughTheSystemProfileOrTheFormula)
 TEST(Colour, HostsAreToldWhatTheColoursAre)
 {
 	TarnwickAddOn addon;
-	const Bytes wide = gamma_profile(true, 2.2);
+	const Bytes wide = psdtest::gammaProfile(2.2);
 	const Bytes psd = document(kRGB, 8, {{200, 30, 90}, {10, 250, 128}}, wide);
 	const Picture plain = translate(addon, psd, 0);
 	EXPECT_FALSE(plain.extension.HasBool(B_TRANSLATOR_EXT_COLOR_SRGB));
@@ -309,9 +287,9 @@ TEST(Colour, HostsAreToldWhatTheColoursAre)
 TEST(Colour, SixteenBitSamplesAreUsedWhole)
 {
 	TarnwickAddOn addon;
-	const Picture gray =
-	    translate(addon, document(kGray, 16, {{0x0000}, {0x00FF}}, gamma_profile(false, 1.0)),
-	              B_TRANSLATOR_COLOR_SRGB);
+	const Picture gray = translate(
+	    addon, document(kGray, 16, {{0x0000}, {0x00FF}}, psdtest::gammaProfile(1.0, true)),
+	    B_TRANSLATOR_COLOR_SRGB);
 	ASSERT_EQ(gray.status, B_OK);
 	EXPECT_EQ(rgb(gray, 0), std::vector<int>({0, 0, 0}));
 	// 255 x srgb(255 / 65535), rounded.

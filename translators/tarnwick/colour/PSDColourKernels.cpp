@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -31,21 +32,44 @@ const float kByteOffset = PSDColourGrid::kLow * 255 + 0.5f;
 // Lab's curve: t^3 above 6/29, 108/841 (t - 4/29) below.
 const float kLabKnee = 6 / 29.0f, kLabFoot = 108 / 841.0f, kLabFootStart = 4 / 29.0f;
 
-// Linear light quantised to 1/65535 as its sRGB byte, with room behind for
-// reading four bytes at the last.
-struct EncodeTable {
-	uint8 bytes[65536 + 4] = {};
-	EncodeTable()
+// The sRGB curve without a table, so that vector loops need not gather:
+// linear light x in [0, 1] as the byte floor(255 srgb(x) + 0.5), within a
+// ten-thousandth of a level. Above the straight foot, x = m 2^e with m in
+// [1, 2) and x^(1/2.4) = m^(5/12) 2^(5e/12): a polynomial in m (fitted to
+// Chebyshev nodes, 4e-6 at worst) times one number for each octave e from
+// -9 to 0.
+const float kFootEnd = 0.0031308f;
+const float kFootSlope = 12.92f * 255;
+const float kPowerOffset = -0.055f * 255 + 0.5f;
+const float kMantissaPower[6] = {0.378393829f, 0.945844471f,   -0.482459992f,
+                                 0.202498436f, -0.0494598411f, 0.00518654939f};
+const int kFirstOctave = -9;
+
+struct OctaveScales {
+	float scale[16] = {}; // 255 x 1.055 x 2^(5e/12) at e - kFirstOctave
+	OctaveScales()
 	{
-		for (int i = 0; i < 65536; i++)
-			bytes[i] = (uint8)std::floor(255 * psdColourSrgbEncode(i / 65535.0) + 0.5);
+		for (int e = kFirstOctave; e <= 0; e++)
+			scale[e - kFirstOctave] = (float)(255 * 1.055 * std::pow(2.0, 5 * e / 12.0));
 	}
 };
 
-const uint8* encodeTable()
+const OctaveScales kOctaves;
+
+inline int32 encodeByte(float x)
 {
-	static const EncodeTable table;
-	return table.bytes;
+	if (x <= kFootEnd)
+		return (int32)(x * kFootSlope + 0.5f);
+	uint32 bits;
+	memcpy(&bits, &x, sizeof(bits));
+	const uint32 mantissaBits = (bits & 0x7FFFFF) | 0x3F800000;
+	float m;
+	memcpy(&m, &mantissaBits, sizeof(m));
+	float p = kMantissaPower[5];
+	for (int k = 4; k >= 0; k--)
+		p = p * m + kMantissaPower[k];
+	const int octave = (int)(bits >> 23) - 127 - kFirstOctave;
+	return (int32)(p * kOctaves.scale[octave] + kPowerOffset);
 }
 
 inline uint32 pixelWord(uint32 red, uint32 green, uint32 blue, uint32 alpha)
@@ -134,22 +158,27 @@ void gridPlain(const PSDColourGrid& grid, const PSDSamples& s, uint32 from, uint
 	}
 }
 
+// Linear light through the matrix into linear sRGB, clamped, then encoded:
+// the pixel word.
+inline uint32 linearPixel(const float* matrix, const float in[3], uint32 alpha)
+{
+	uint32 bytes[3];
+	for (int row = 0; row < 3; row++) {
+		const float* k = matrix + 3 * row;
+		float x = k[0] * in[0] + k[1] * in[1];
+		x = x + k[2] * in[2];
+		x = std::max(0.0f, std::min(1.0f, x));
+		bytes[row] = (uint32)std::min(255, encodeByte(x));
+	}
+	return pixelWord(bytes[0], bytes[1], bytes[2], alpha);
+}
+
 void matrixPlain(const PSDColourMatrix& m, const PSDSamples& s, uint32 from, uint32* pixels)
 {
-	const uint8* encode = encodeTable();
 	for (uint32 i = from; i < s.count; i++) {
-		const float r = m.curves[0][sampleAt(s, 0, i)];
-		const float g = m.curves[1][sampleAt(s, 1, i)];
-		const float b = m.curves[2][sampleAt(s, 2, i)];
-		uint32 bytes[3];
-		for (int row = 0; row < 3; row++) {
-			const float* k = m.matrix + 3 * row;
-			float x = k[0] * r + k[1] * g;
-			x = x + k[2] * b;
-			x = std::max(0.0f, std::min(1.0f, x));
-			bytes[row] = encode[(int)(x * 65535.0f + 0.5f)];
-		}
-		pixels[i] = pixelWord(bytes[0], bytes[1], bytes[2], alphaAt(s, i));
+		const float linear[3] = {m.curves[0][sampleAt(s, 0, i)], m.curves[1][sampleAt(s, 1, i)],
+		                         m.curves[2][sampleAt(s, 2, i)]};
+		pixels[i] = linearPixel(m.matrix, linear, alphaAt(s, i));
 	}
 }
 
@@ -163,7 +192,6 @@ inline float labCurve(float t)
 
 void labPlain(const PSDColourLab& lab, const PSDSamples& s, uint32 from, uint32* pixels)
 {
-	const uint8* encode = encodeTable();
 	const float full = s.sampleBytes == 1 ? 255.0f : 65535.0f;
 	const float lightness = 100 / full, chroma = 255 / full;
 	for (uint32 i = from; i < s.count; i++) {
@@ -172,15 +200,7 @@ void labPlain(const PSDColourLab& lab, const PSDSamples& s, uint32 from, uint32*
 		const float b = (float)sampleAt(s, 2, i) * chroma - 128;
 		const float xyz[3] = {labCurve(fy + a * (1 / 500.0f)), labCurve(fy),
 		                      labCurve(fy - b * (1 / 200.0f))};
-		uint32 bytes[3];
-		for (int row = 0; row < 3; row++) {
-			const float* k = lab.matrix + 3 * row;
-			float x = k[0] * xyz[0] + k[1] * xyz[1];
-			x = x + k[2] * xyz[2];
-			x = std::max(0.0f, std::min(1.0f, x));
-			bytes[row] = encode[(int)(x * 65535.0f + 0.5f)];
-		}
-		pixels[i] = pixelWord(bytes[0], bytes[1], bytes[2], alphaAt(s, i));
+		pixels[i] = linearPixel(lab.matrix, xyz, alphaAt(s, i));
 	}
 }
 
@@ -306,30 +326,52 @@ PSD_AVX2 uint32 gridAvx2(const PSDColourGrid& grid, const PSDSamples& s, uint32*
 	return i;
 }
 
+// encodeByte for eight values.
+PSD_AVX2_INLINE __m256i encode8(__m256 x)
+{
+	const __m256i bits = _mm256_castps_si256(x);
+	const __m256 m = _mm256_castsi256_ps(_mm256_or_si256(
+	    _mm256_and_si256(bits, _mm256_set1_epi32(0x7FFFFF)), _mm256_set1_epi32(0x3F800000)));
+	__m256 p = _mm256_set1_ps(kMantissaPower[5]);
+	for (int k = 4; k >= 0; k--)
+		p = _mm256_add_ps(_mm256_mul_ps(p, m), _mm256_set1_ps(kMantissaPower[k]));
+	const __m256i octave =
+	    _mm256_sub_epi32(_mm256_srli_epi32(bits, 23), _mm256_set1_epi32(127 + kFirstOctave));
+	const __m256 low = _mm256_permutevar8x32_ps(_mm256_loadu_ps(kOctaves.scale), octave);
+	const __m256 high = _mm256_permutevar8x32_ps(_mm256_loadu_ps(kOctaves.scale + 8), octave);
+	const __m256 scale = _mm256_blendv_ps(
+	    low, high, _mm256_castsi256_ps(_mm256_cmpgt_epi32(octave, _mm256_set1_epi32(7))));
+	const __m256 power = _mm256_add_ps(_mm256_mul_ps(p, scale), _mm256_set1_ps(kPowerOffset));
+	const __m256 foot =
+	    _mm256_add_ps(_mm256_mul_ps(x, _mm256_set1_ps(kFootSlope)), _mm256_set1_ps(0.5f));
+	return _mm256_cvttps_epi32(
+	    _mm256_blendv_ps(power, foot, _mm256_cmp_ps(x, _mm256_set1_ps(kFootEnd), _CMP_LE_OQ)));
+}
+
+// linearPixel for eight pixels.
+PSD_AVX2_INLINE __m256i linearPixels8(const float* matrix, const __m256 in[3], __m256i alpha)
+{
+	const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+	__m256i bytes[3];
+	for (int row = 0; row < 3; row++) {
+		const float* k = matrix + 3 * row;
+		__m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(k[0]), in[0]),
+		                         _mm256_mul_ps(_mm256_set1_ps(k[1]), in[1]));
+		x = _mm256_add_ps(x, _mm256_mul_ps(_mm256_set1_ps(k[2]), in[2]));
+		bytes[row] = encode8(_mm256_max_ps(zero, _mm256_min_ps(one, x)));
+	}
+	return pixels8(bytes[0], bytes[1], bytes[2], alpha);
+}
+
 PSD_AVX2 uint32 matrixAvx2(const PSDColourMatrix& m, const PSDSamples& s, uint32* pixels)
 {
-	const int* encode = (const int*)encodeTable();
-	const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
-	const __m256 scale = _mm256_set1_ps(65535.0f), half = _mm256_set1_ps(0.5f);
-	const __m256i lowByte = _mm256_set1_epi32(255);
 	uint32 i = 0;
 	for (; i + 8 <= s.count; i += 8) {
 		__m256 linear[3];
 		for (int c = 0; c < 3; c++)
 			linear[c] =
 			    _mm256_i32gather_ps(m.curves[c].data(), load8(s.colours[c], s.sampleBytes, i), 4);
-		__m256i bytes[3];
-		for (int row = 0; row < 3; row++) {
-			const float* k = m.matrix + 3 * row;
-			__m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(k[0]), linear[0]),
-			                         _mm256_mul_ps(_mm256_set1_ps(k[1]), linear[1]));
-			x = _mm256_add_ps(x, _mm256_mul_ps(_mm256_set1_ps(k[2]), linear[2]));
-			x = _mm256_max_ps(zero, _mm256_min_ps(one, x));
-			const __m256i index = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
-			bytes[row] = _mm256_and_si256(_mm256_i32gather_epi32(encode, index, 1), lowByte);
-		}
-		_mm256_storeu_si256((__m256i*)(pixels + i),
-		                    pixels8(bytes[0], bytes[1], bytes[2], alpha8(s, i)));
+		_mm256_storeu_si256((__m256i*)(pixels + i), linearPixels8(m.matrix, linear, alpha8(s, i)));
 	}
 	return i;
 }
@@ -344,13 +386,9 @@ PSD_AVX2_INLINE __m256 labCurve8(__m256 t)
 
 PSD_AVX2 uint32 labAvx2(const PSDColourLab& lab, const PSDSamples& s, uint32* pixels)
 {
-	const int* encode = (const int*)encodeTable();
 	const float full = s.sampleBytes == 1 ? 255.0f : 65535.0f;
 	const __m256 lightness = _mm256_set1_ps(100 / full), chroma = _mm256_set1_ps(255 / full);
-	const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
-	const __m256 scale = _mm256_set1_ps(65535.0f), half = _mm256_set1_ps(0.5f);
 	const __m256 offset = _mm256_set1_ps(128), sixteen = _mm256_set1_ps(16);
-	const __m256i lowByte = _mm256_set1_epi32(255);
 	uint32 i = 0;
 	for (; i + 8 <= s.count; i += 8) {
 		const __m256 l =
@@ -366,18 +404,7 @@ PSD_AVX2 uint32 labAvx2(const PSDColourLab& lab, const PSDSamples& s, uint32* pi
 		    labCurve8(_mm256_add_ps(fy, _mm256_mul_ps(a, _mm256_set1_ps(1 / 500.0f)))),
 		    labCurve8(fy),
 		    labCurve8(_mm256_sub_ps(fy, _mm256_mul_ps(b, _mm256_set1_ps(1 / 200.0f))))};
-		__m256i bytes[3];
-		for (int row = 0; row < 3; row++) {
-			const float* k = lab.matrix + 3 * row;
-			__m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(k[0]), xyz[0]),
-			                         _mm256_mul_ps(_mm256_set1_ps(k[1]), xyz[1]));
-			x = _mm256_add_ps(x, _mm256_mul_ps(_mm256_set1_ps(k[2]), xyz[2]));
-			x = _mm256_max_ps(zero, _mm256_min_ps(one, x));
-			const __m256i index = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
-			bytes[row] = _mm256_and_si256(_mm256_i32gather_epi32(encode, index, 1), lowByte);
-		}
-		_mm256_storeu_si256((__m256i*)(pixels + i),
-		                    pixels8(bytes[0], bytes[1], bytes[2], alpha8(s, i)));
+		_mm256_storeu_si256((__m256i*)(pixels + i), linearPixels8(lab.matrix, xyz, alpha8(s, i)));
 	}
 	return i;
 }
