@@ -233,17 +233,18 @@ static status_t translate_reduced_samples(BPositionIO* in, const PSDDocument& do
                                           const ReducedSize& size, const TranslatorBitmap& header,
                                           BPositionIO* out, std::string* reason)
 {
-	SampleAverageSink sink(document.width, document.height, size.width, size.height,
-	                       psdColourSpacePlanes(colour.space), colour_alpha_plane(document, layers),
-	                       colour_sample_bytes(document, layers));
-	if (sink.InitCheck() != B_OK) {
+	std::unique_ptr<SampleAverageSink> sink = SampleAverageSink::Make(
+	    document.width, document.height, size.width, size.height,
+	    psdColourSpacePlanes(colour.space), colour_alpha_plane(document, layers),
+	    colour_sample_bytes(document, layers));
+	if (!sink) {
 		*reason = "not enough memory for the bitmap";
 		return B_ERROR;
 	}
-	if (decode_samples(in, document, layers, colour, false, sink, reason) != B_OK)
+	if (decode_samples(in, document, layers, colour, false, *sink, reason) != B_OK)
 		return B_ERROR;
-	sink.Finish(*colour.transform);
-	return write_bitmap(out, header, sink.Pixels(), reason);
+	sink->Finish(*colour.transform);
+	return write_bitmap(out, header, sink->Pixels(), reason);
 }
 
 static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
