@@ -109,8 +109,9 @@ void RatioReporter::PrintColourTable() const
 		if (managed < 0)
 			continue;
 		if (!header) {
-			printf("\nColour management: Translate asked for sRGB against the same Translate "
-			       "without\nthe request and against lcms2's cmsDoTransform of the same pixels:\n\n");
+			printf(
+			    "\nColour management: Translate asked for sRGB against the same Translate "
+			    "without\nthe request and against lcms2's cmsDoTransform of the same pixels:\n\n");
 			printf("%-30s %10s %10s %10s %10s %10s %11s %10s\n", "case", "ms", "plain ms",
 			       "lcms2 ms", "/plain", "/lcms2", "cpu: /plain", "/lcms2");
 			header = true;

@@ -123,10 +123,11 @@ TEST(ColourTransform, EveryKindMatchesLcms2BothWays)
 		const int planes = psdColourSpacePlanes(c.space);
 		for (int bytes = 1; bytes <= 2; bytes++) {
 			SCOPED_TRACE(std::string(c.name) + (bytes == 1 ? " 8-bit" : " 16-bit"));
-			std::shared_ptr<const PSDColourTransform> transform;
-			ASSERT_EQ(psdColourMakeTransform(c.space, bytes, false, c.profile.data(),
-			                                 c.profile.size(), &transform),
+			ASSERT_EQ(psdColourJudgeProfile(c.space, false, c.profile.data(), c.profile.size()),
 			          PSD_PROFILE_CONVERTS);
+			const std::shared_ptr<const PSDColourTransform> transform =
+			    psdColourMakeTransform(c.space, bytes, c.profile.data(), c.profile.size());
+			ASSERT_TRUE(transform);
 			EXPECT_EQ(transform->kind, c.kind);
 			const uint32 full = bytes == 1 ? 255 : 65535;
 			std::vector<uint16> samples16[4];

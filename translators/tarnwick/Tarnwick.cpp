@@ -243,7 +243,12 @@ static status_t translate_reduced_samples(BPositionIO* in, const PSDDocument& do
 	}
 	if (decode_samples(in, document, layers, colour, false, *sink, reason) != B_OK)
 		return B_ERROR;
-	sink->Finish(*colour.transform);
+	const PSDColourTransform* transform = colour.transform->Get();
+	if (transform == nullptr) {
+		*reason = "not enough memory to convert the image's colours";
+		return B_NO_MEMORY;
+	}
+	sink->Finish(*transform);
 	return write_bitmap(out, header, sink->Pixels(), reason);
 }
 

@@ -13,13 +13,6 @@ int linearByteExactly(float x)
 	return (int)std::floor(255 * psdColourSrgbEncode((double)x) + 0.5);
 }
 
-uint32 bitsOf(float x)
-{
-	uint32 bits;
-	memcpy(&bits, &x, sizeof(bits));
-	return bits;
-}
-
 float floatOf(uint32 bits)
 {
 	float x;
@@ -27,16 +20,7 @@ float floatOf(uint32 bits)
 	return x;
 }
 
-const uint32 kOneBits = 0x3F800000; // 1.0f; positive floats order as their bits
-
-// The curve costs a pow per sample. Instead: for each byte b the least float
-// that reaches it, and for each value of a float's top 16 bits the byte of
-// the least float with them; a sample starts from the latter and steps up
-// past the thresholds it reaches, which is at most a step or two.
-struct LinearTable {
-	float threshold[257]; // threshold[b]: least float giving byte b; [256] past all
-	uint8 start[(kOneBits >> 16) + 1];
-
+struct LinearTable : PSDLinearByteTable {
 	LinearTable()
 	{
 		threshold[0] = 0;
@@ -56,12 +40,6 @@ struct LinearTable {
 			start[top] = (uint8)linearByteExactly(floatOf(top << 16));
 	}
 };
-
-const LinearTable& linearTable()
-{
-	static const LinearTable table;
-	return table;
-}
 
 double clamp01(double value)
 {
@@ -94,17 +72,15 @@ double psdColourSrgbEncode(double linear)
 	return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
 }
 
+const PSDLinearByteTable& psdColourLinearByteTable()
+{
+	static const LinearTable table;
+	return table;
+}
+
 uint8 psdColourLinearByte(float x)
 {
-	if (!(x > 0)) // NaN too
-		return 0;
-	if (x >= 1)
-		return 255;
-	const LinearTable& table = linearTable();
-	uint32 b = table.start[bitsOf(x) >> 16];
-	while (x >= table.threshold[b + 1])
-		b++;
-	return (uint8)b;
+	return psdColourLinearByteTable().Byte(x);
 }
 
 void psdColourHsbToRgb(double hue, double saturation, double brightness, double rgb[3])

@@ -8,12 +8,43 @@
 
 #include <SupportDefs.h>
 
+#include <cstring>
+
 // The IEC 61966-2-1 curve: linear light in [0, 1] to its encoded value.
 double psdColourSrgbEncode(double linear);
 
 // A linear-light float as the byte floor(255 srgb(clamp(x, 0, 1)) + 0.5);
 // NaN reads as 0.
 uint8 psdColourLinearByte(float x);
+
+// The same by a table, inline, for loops over many samples. The curve costs
+// a pow per sample; instead, for each byte b the least float that reaches
+// it, and for each value of a float's top 16 bits the byte of the least
+// float with them: a sample starts from the latter and steps up past the
+// thresholds it reaches, which is at most a step or two.
+struct PSDLinearByteTable {
+	enum : uint32 { kOneBits = 0x3F800000 }; // 1.0f; positive floats order as their bits
+
+	float threshold[257]; // threshold[b]: least float giving byte b; [256] past all
+	uint8 start[(kOneBits >> 16) + 1];
+
+	uint8 Byte(float x) const
+	{
+		if (!(x > 0)) // NaN too
+			return 0;
+		if (x >= 1)
+			return 255;
+		uint32 bits;
+		memcpy(&bits, &x, sizeof(bits));
+		uint32 b = start[bits >> 16];
+		while (x >= threshold[b + 1])
+			b++;
+		return (uint8)b;
+	}
+};
+
+// Made once, on first use.
+const PSDLinearByteTable& psdColourLinearByteTable();
 
 // CMYK as stored (inverted ink: 255 is no ink), without a profile: each of
 // red, green and blue is its ink's stored value times black's, >> 8, as

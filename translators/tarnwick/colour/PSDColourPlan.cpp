@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -100,25 +101,37 @@ bool readProfile(BPositionIO* in, const PSDDocument& document, std::vector<uint8
 	return psdReadAt(in, resource->offset, bytes->data(), bytes->size());
 }
 
-// Documents without a usable profile of their own.
+// The transform of a profile judged to convert: from the cache, or made on
+// a thread of its own while the reading starts.
+std::unique_ptr<PSDColourPending> pending(PSDColourSpace space, int sampleBytes, bool linear,
+                                          const std::vector<uint8>& profile,
+                                          std::shared_ptr<const PSDColourTransform> made)
+{
+	if (made)
+		return std::unique_ptr<PSDColourPending>(new PSDColourPending(std::move(made)));
+	return std::unique_ptr<PSDColourPending>(new PSDColourPending([=] {
+		return psdColourCachedTransform(space, sampleBytes, linear, profile.data(), profile.size());
+	}));
+}
+
+// Documents without a usable profile of their own: Lab needs none, CMYK
+// takes the system's.
 void planUntagged(PSDColourSpace space, int sampleBytes, PSDColourPlan* plan)
 {
 	plan->srgb = true;
 	if (space == PSD_COLOUR_SPACE_GRAY || space == PSD_COLOUR_SPACE_RGB)
 		return;
-	if (space == PSD_COLOUR_SPACE_CMYK) {
-		const std::vector<uint8>& system = systemCmykProfile();
-		if (system.empty() ||
-		    psdColourCachedTransform(space, sampleBytes, false, system.data(), system.size(),
-		                             &plan->transform) != PSD_PROFILE_CONVERTS)
-			plan->transform = psdColourInkTransform();
+	const std::vector<uint8> none;
+	const std::vector<uint8>& profile = space == PSD_COLOUR_SPACE_CMYK ? systemCmykProfile() : none;
+	std::shared_ptr<const PSDColourTransform> made;
+	if (space == PSD_COLOUR_SPACE_CMYK &&
+	    (profile.empty() ||
+	     psdColourCachedVerdict(space, sampleBytes, false, profile.data(), profile.size(), &made) !=
+	         PSD_PROFILE_CONVERTS)) {
+		plan->transform.reset(new PSDColourPending(psdColourInkTransform()));
 		return;
 	}
-	if (psdColourCachedTransform(space, sampleBytes, false, nullptr, 0, &plan->transform) !=
-	    PSD_PROFILE_CONVERTS) {
-		plan->srgb = false;
-		plan->note = "not enough memory to convert the image's colours";
-	}
+	plan->transform = pending(space, sampleBytes, false, profile, std::move(made));
 }
 
 } // namespace
@@ -147,8 +160,9 @@ void psdColourPlan(BPositionIO* in, const PSDDocument& document, PSDColourReques
 	}
 
 	const bool linear = document.depth == 32;
-	switch (psdColourCachedTransform(space, sampleBytes, linear, profile.data(), profile.size(),
-	                                 &plan->transform)) {
+	std::shared_ptr<const PSDColourTransform> made;
+	switch (
+	    psdColourCachedVerdict(space, sampleBytes, linear, profile.data(), profile.size(), &made)) {
 	case PSD_PROFILE_IS_SRGB:
 		plan->srgb = true;
 		return;
@@ -156,14 +170,11 @@ void psdColourPlan(BPositionIO* in, const PSDDocument& document, PSDColourReques
 		// Linear samples are made bytes through the sRGB curve, so only a
 		// conversion shows them right.
 		if (request == PSD_COLOUR_KEEP_PROFILE && !linear && space != PSD_COLOUR_SPACE_CMYK) {
-			plan->transform.reset();
 			plan->kept = std::move(profile);
 			return;
 		}
 		plan->srgb = true;
-		return;
-	case PSD_PROFILE_NO_MEMORY:
-		plan->note = "not enough memory to convert the image's colours";
+		plan->transform = pending(space, sampleBytes, linear, profile, std::move(made));
 		return;
 	case PSD_PROFILE_DAMAGED:
 		plan->note = ignored + "is damaged and was ignored";

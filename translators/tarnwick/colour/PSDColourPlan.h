@@ -13,10 +13,11 @@
 // are sRGB already. A profile that is damaged or for another colour space is ignored, as if there
 // were none, with a note saying so. Other modes are read as they always were.
 
-#include "PSDColourTransform.h"
+#include "PSDColourPending.h"
 
 #include <PSDDocument.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ enum PSDColourRequest {
 
 struct PSDColourPlan {
 	// Null: the pixels as Tarnwick has always written them.
-	std::shared_ptr<const PSDColourTransform> transform;
+	std::unique_ptr<PSDColourPending> transform;
 	PSDColourSpace space = PSD_COLOUR_SPACE_RGB;
 
 	// What the host is told.

@@ -14,10 +14,10 @@ namespace {
 
 // A rendered value as the byte the merged image of the same depth would
 // give: 16-bit samples keep their high byte, floats are linear light.
-inline uint8 colourByte(float value, uint16 depth)
+inline uint8 colourByte(float value, uint16 depth, const PSDLinearByteTable& linear)
 {
 	if (depth == 32)
-		return psdColourLinearByte(value);
+		return linear.Byte(value);
 	value = std::min(1.0f, std::max(0.0f, value));
 	if (depth == 16)
 		return (uint8)((uint32)(value * 65535 + 0.5f) >> 8);
@@ -52,6 +52,7 @@ void PSDFormulaRows::Row(int32 y, const float* const planes[])
 	const int32 width = fWidth;
 	const int rendered = psdCoreColourChannels(fMode);
 	const int colours = fMode == PSD_MODE_RGB ? 3 : fMode == PSD_MODE_CMYK ? 4 : 1;
+	const PSDLinearByteTable& linear = psdColourLinearByteTable();
 	uint8* plane[5];
 	for (int c = 0; c <= colours; c++) {
 		plane[c] = fBytes.get() + (size_t)c * width;
@@ -61,7 +62,7 @@ void PSDFormulaRows::Row(int32 y, const float* const planes[])
 				plane[c][x] = alphaByte(row[x]);
 		} else {
 			for (int32 x = 0; x < width; x++)
-				plane[c][x] = colourByte(row[x], fDepth);
+				plane[c][x] = colourByte(row[x], fDepth, linear);
 		}
 	}
 	uint32* pixels = fSink.Span((uint64)y * width, (uint32)width);
@@ -98,7 +99,7 @@ struct PSDManagedPixels::Chunk {
 	std::vector<Target> targets;
 };
 
-PSDManagedPixels::PSDManagedPixels(const PSDColourTransform& transform, int colours, int alphaPlane,
+PSDManagedPixels::PSDManagedPixels(PSDColourPending& transform, int colours, int alphaPlane,
                                    uint32 sampleBytes, PSDPixelSink& sink, uint32 width,
                                    uint32 height)
     : fTransform(transform), fColours(colours), fAlphaPlane(alphaPlane), fSampleBytes(sampleBytes),
@@ -225,8 +226,13 @@ void PSDManagedPixels::_Recycle(std::unique_ptr<Chunk> chunk)
 	}
 }
 
-void PSDManagedPixels::_Convert(const Chunk& chunk) const
+void PSDManagedPixels::_Convert(const Chunk& chunk)
 {
+	const PSDColourTransform* transform = fTransform.Get();
+	if (transform == nullptr) {
+		fFailed = true;
+		return;
+	}
 	for (const Chunk::Target& target : chunk.targets) {
 		PSDSamples samples = {};
 		for (int c = 0; c < fColours; c++)
@@ -234,7 +240,7 @@ void PSDManagedPixels::_Convert(const Chunk& chunk) const
 		samples.sampleBytes = (int)fSampleBytes;
 		samples.alpha = chunk.alpha + target.from;
 		samples.count = target.count;
-		fTransform.Pixels(samples, target.pixels);
+		transform->Pixels(samples, target.pixels);
 	}
 }
 

@@ -5,11 +5,12 @@
 // image's spans and the rows a rendering finishes, by the formulas (as
 // Tarnwick has always read them) or through a colour transform.
 
-#include "PSDColourTransform.h"
+#include "PSDColourPending.h"
 #include "PSDColourWork.h"
 
 #include <PSDMergedImage.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -52,15 +53,15 @@ public:
 	// Spans: `colours` planes of `sampleBytes` bytes a sample, and alpha at
 	// alphaPlane (-1: opaque). Rows: `colours` planes and alpha behind them,
 	// made 2-byte samples (so sampleBytes must be 2).
-	PSDManagedPixels(const PSDColourTransform& transform, int colours, int alphaPlane,
-	                 uint32 sampleBytes, PSDPixelSink& sink, uint32 width, uint32 height);
+	PSDManagedPixels(PSDColourPending& transform, int colours, int alphaPlane, uint32 sampleBytes,
+	                 PSDPixelSink& sink, uint32 width, uint32 height);
 	~PSDManagedPixels();
 
 	void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
 	          uint32 count) override;
 	void Row(int32 y, const float* const planes[]) override;
-	// Converts what is left; B_NO_MEMORY if a buffer could not be had, and
-	// pixels were left unconverted.
+	// Converts what is left; B_NO_MEMORY if a buffer or the transform could
+	// not be had, and pixels were left unconverted.
 	status_t Finish();
 
 private:
@@ -71,11 +72,11 @@ private:
 	int64 _Room(uint64 first, uint32 count);
 	void _Filled();
 	void _Flush();
-	void _Convert(const Chunk& chunk) const;
+	void _Convert(const Chunk& chunk);
 	std::unique_ptr<Chunk> _FreeChunk();
 	void _Recycle(std::unique_ptr<Chunk> chunk);
 
-	const PSDColourTransform& fTransform;
+	PSDColourPending& fTransform;
 	int fColours;
 	int fAlphaPlane;
 	uint32 fSampleBytes;
@@ -84,7 +85,7 @@ private:
 	std::unique_ptr<Chunk> fChunk; // being filled
 	std::mutex fFreeLock;
 	std::vector<std::unique_ptr<Chunk>> fFree; // converted, to be filled again
-	bool fFailed = false;
+	std::atomic<bool> fFailed{false};
 	PSDColourWork fWork;
 };
 

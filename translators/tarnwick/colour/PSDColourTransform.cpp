@@ -423,23 +423,30 @@ std::shared_ptr<const PSDColourTransform> psdColourInkTransform()
 	    new PSDColourTransform(PSDColourTransform::kInk));
 }
 
-PSDProfileVerdict psdColourMakeTransform(PSDColourSpace space, int sampleBytes, bool linear,
-                                         const uint8* bytes, size_t size,
-                                         std::shared_ptr<const PSDColourTransform>* transform)
+PSDProfileVerdict psdColourJudgeProfile(PSDColourSpace space, bool linear, const uint8* bytes,
+                                        size_t size)
 {
-	if (space == PSD_COLOUR_SPACE_LAB) {
-		transform->reset(labFormula());
-		return *transform ? PSD_PROFILE_CONVERTS : PSD_PROFILE_DAMAGED;
-	}
+	if (space == PSD_COLOUR_SPACE_LAB)
+		return PSD_PROFILE_CONVERTS;
 	Profile profile;
 	Transform lcms;
 	const PSDProfileVerdict verdict = openTransform(space, bytes, size, profile, lcms);
-	if (verdict != PSD_PROFILE_CONVERTS)
-		return verdict;
 	const bool canBeSrgb = space == PSD_COLOUR_SPACE_GRAY || space == PSD_COLOUR_SPACE_RGB;
-	if (canBeSrgb && isSrgb(lcms.handle, space, linear))
+	if (verdict == PSD_PROFILE_CONVERTS && canBeSrgb && isSrgb(lcms.handle, space, linear))
 		return PSD_PROFILE_IS_SRGB;
+	return verdict;
+}
+
+std::shared_ptr<const PSDColourTransform>
+psdColourMakeTransform(PSDColourSpace space, int sampleBytes, const uint8* bytes, size_t size)
+{
 	try {
+		if (space == PSD_COLOUR_SPACE_LAB)
+			return std::shared_ptr<const PSDColourTransform>(labFormula());
+		Profile profile;
+		Transform lcms;
+		if (openTransform(space, bytes, size, profile, lcms) != PSD_PROFILE_CONVERTS)
+			return nullptr;
 		PSDColourTransform* table = nullptr;
 		if (space == PSD_COLOUR_SPACE_GRAY)
 			table = grayTable(lcms.handle, sampleBytes);
@@ -447,11 +454,8 @@ PSDProfileVerdict psdColourMakeTransform(PSDColourSpace space, int sampleBytes, 
 			table = matrixShaper(profile.handle, lcms.handle, sampleBytes);
 		if (table == nullptr)
 			table = sampledGrid(profile.handle, space);
-		if (table == nullptr)
-			return PSD_PROFILE_DAMAGED;
-		transform->reset(table);
+		return std::shared_ptr<const PSDColourTransform>(table);
 	} catch (const std::bad_alloc&) {
-		return PSD_PROFILE_NO_MEMORY;
+		return nullptr;
 	}
-	return PSD_PROFILE_CONVERTS;
 }

@@ -31,7 +31,6 @@ enum PSDProfileVerdict {
 	PSD_PROFILE_IS_SRGB,
 	PSD_PROFILE_DAMAGED,     // lcms2 cannot read it or make a transform of it
 	PSD_PROFILE_OTHER_SPACE, // made for another colour space than the samples'
-	PSD_PROFILE_NO_MEMORY,   // not enough memory for its table
 };
 
 struct PSDColourTransform {
@@ -52,11 +51,15 @@ struct PSDColourTransform {
 // The ink formula (psdColourInkByteRounded), for CMYK without a profile.
 std::shared_ptr<const PSDColourTransform> psdColourInkTransform();
 
-// The transform of the profile for samples of sampleBytes (1 or 2) bytes;
-// linear: the samples are linear light (from 32-bit documents). Lab needs no
-// profile. *transform is set for PSD_PROFILE_CONVERTS only.
-PSDProfileVerdict psdColourMakeTransform(PSDColourSpace space, int sampleBytes, bool linear,
-                                         const uint8* profile, size_t size,
-                                         std::shared_ptr<const PSDColourTransform>* transform);
+// How the profile suits samples of the space; linear: the samples are
+// linear light (from 32-bit documents). Quick: no table is made. Lab needs
+// no profile and always converts.
+PSDProfileVerdict psdColourJudgeProfile(PSDColourSpace space, bool linear, const uint8* profile,
+                                        size_t size);
+
+// The table of a profile judged PSD_PROFILE_CONVERTS, for samples of
+// sampleBytes (1 or 2) bytes; null when there is not memory enough for it.
+std::shared_ptr<const PSDColourTransform>
+psdColourMakeTransform(PSDColourSpace space, int sampleBytes, const uint8* profile, size_t size);
 
 #endif

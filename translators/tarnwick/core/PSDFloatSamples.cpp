@@ -33,9 +33,10 @@ uint8 psdCoreFloatAlphaByte(float a)
 
 void psdCoreNarrowFloatSamples(uint8* samples, uint32 count, bool alpha)
 {
+	const PSDLinearByteTable& colour = psdColourLinearByteTable();
 	for (uint32 i = 0; i < count; i++) {
 		const float x = floatAt(samples, i);
-		samples[i] = alpha ? psdCoreFloatAlphaByte(x) : psdColourLinearByte(x);
+		samples[i] = alpha ? psdCoreFloatAlphaByte(x) : colour.Byte(x);
 	}
 }
 
