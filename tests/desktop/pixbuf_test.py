@@ -67,10 +67,16 @@ def pack_bits(row):
     return bytes(out)
 
 
-def psd(width, height, planes, mode=3, packed=False, version=1):
-    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel."""
+def psd(width, height, planes, mode=3, packed=False, version=1, profile=b""):
+    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel;
+    the ICC profile, when given, as image resource 1039."""
+    resources = b""
+    if profile:
+        resources = b"8BIM" + struct.pack(">HHI", 1039, 0, len(profile)) + profile
+        resources += b"\0" * (len(profile) % 2)
     out = b"8BPS" + struct.pack(">H6xHIIHH", version, len(planes), height, width, 8, mode)
-    out += struct.pack(">II", 0, 0) + (struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0))
+    out += struct.pack(">II", 0, len(resources)) + resources
+    out += struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0)
     rows = [plane[y * width:(y + 1) * width] for plane in planes for y in range(height)]
     if not packed:
         return out + struct.pack(">H", 0) + b"".join(rows)
@@ -370,6 +376,34 @@ class SettingsTest(unittest.TestCase):
         alphas = [set(results[n][3::4]) for n in (0, 1)]
         self.assertEqual(alphas[0], {255})
         self.assertGreater(len(alphas[1]), 1)
+
+
+class ColourTest(unittest.TestCase):
+    """Colours as translate converts them, or kept with their profile attached when
+    TRANSLATORS_COLOR_MANAGEMENT says keep-profile."""
+
+    # Adobe RGB (1998) as Ghostscript installs it (libgs-common).
+    WIDE = "/usr/share/color/icc/ghostscript/a98.icc"
+
+    def test_converted_or_kept_with_the_profile(self):
+        with open(self.WIDE, "rb") as f:
+            profile = f.read()
+        planes = [bytes((0, 90)), bytes((200, 90)), bytes((0, 90))]
+        wide = write("wide.psd", psd(2, 1, planes, profile=profile))
+        show = ("import sys, base64, gi; gi.require_version('GdkPixbuf', '2.0');"
+                "from gi.repository import GdkPixbuf;"
+                "p = GdkPixbuf.Pixbuf.new_from_file(sys.argv[1]);"
+                "icc = p.get_option('icc-profile');"
+                "sys.stdout.buffer.write(p.get_pixels()[:8] + base64.b64decode(icc or ''))")
+        shown = {}
+        for mode in ("", "keep-profile"):
+            env = dict(os.environ, TRANSLATORS_COLOR_MANAGEMENT=mode)
+            result = subprocess.run(["/usr/bin/python3", "-c", show, wide], env=env,
+                                    capture_output=True, timeout=60)
+            self.assertEqual(result.returncode, 0, result.stderr.decode())
+            shown[mode] = result.stdout
+        self.assertEqual(shown[""], translated_rgba(wide)[2])
+        self.assertEqual(shown["keep-profile"], bytes((0, 200, 0, 255, 90, 90, 90, 255)) + profile)
 
 
 class ThumbnailTest(unittest.TestCase):
