@@ -296,24 +296,38 @@ TEST(Colour, SixteenBitSamplesAreUsedWhole)
 	EXPECT_EQ(rgb(gray, 1), std::vector<int>({13, 13, 13}));
 }
 
-// The mean of two inks is converted, not the mean of their colours.
+// The mean of two inks is converted, not the mean of their colours; and
+// the mean of 8-bit samples is a 16-bit one, for a matrix-shaper's curves
+// too.
 TEST(Colour, ReducedReadingsAverageTheSamples)
 {
 	ASSERT_TRUE(has_system_cmyk()) << kSystemCmyk << " (Debian's libgs-common) is needed";
 	TarnwickAddOn addon;
 	const Bytes swop = file_bytes(kSystemCmyk);
+	const Bytes wide = psdtest::gammaProfile(2.2);
+	struct Case {
+		uint16 mode;
+		std::vector<std::vector<uint16>> pixels;
+		std::vector<uint16> mean;
+		const Bytes& profile;
+	};
+	const Case cases[] = {
+	    {kCMYK, {{0, 255, 255, 255}, {254, 255, 255, 255}}, {127, 255, 255, 255}, swop},
+	    {kRGB, {{0, 200, 40}, {254, 100, 40}}, {127, 150, 40}, wide},
+	};
 	BMessage box;
 	box.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(1, 1));
-	const Picture reduced =
-	    translate(addon, document(kCMYK, 8, {{0, 255, 255, 255}, {254, 255, 255, 255}}, swop),
-	              B_TRANSLATOR_COLOR_SRGB, box);
-	const Picture mean =
-	    translate(addon, document(kCMYK, 8, {{127, 255, 255, 255}}, swop), B_TRANSLATOR_COLOR_SRGB);
-	ASSERT_EQ(reduced.status, B_OK);
-	ASSERT_EQ(reduced.pixels.size(), 4u);
-	// Within the rounding of a 16-bit sample against an 8-bit one.
-	for (int c = 0; c < 3; c++)
-		EXPECT_NEAR(rgb(reduced, 0)[c], rgb(mean, 0)[c], 1) << c;
+	for (const Case& c : cases) {
+		const Picture reduced = translate(addon, document(c.mode, 8, c.pixels, c.profile),
+		                                  B_TRANSLATOR_COLOR_SRGB, box);
+		const Picture mean =
+		    translate(addon, document(c.mode, 8, {c.mean}, c.profile), B_TRANSLATOR_COLOR_SRGB);
+		ASSERT_EQ(reduced.status, B_OK);
+		ASSERT_EQ(reduced.pixels.size(), 4u);
+		// Within the rounding of a 16-bit sample against an 8-bit one.
+		for (int channel = 0; channel < 3; channel++)
+			EXPECT_NEAR(rgb(reduced, 0)[channel], rgb(mean, 0)[channel], 1) << c.mode;
+	}
 }
 
 } // namespace

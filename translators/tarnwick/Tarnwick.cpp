@@ -137,8 +137,8 @@ static void tell_colour(BMessage* ioExtension, const PSDColourPlan& colour)
 		ioExtension->AddString(B_TRANSLATOR_EXT_COLOR_NOTE, colour.note.c_str());
 }
 
-// Bytes each sample takes on its way to a colour transform: rendered layers
-// come as floats, made 16-bit.
+// Bytes each sample of the merged image or the rendered rows takes on its
+// way to be converted: rendered layers come as floats, made 16-bit.
 static int colour_sample_bytes(const PSDDocument& document, const PSDLayers* layers)
 {
 	return layers != nullptr || document.depth > 8 ? 2 : 1;
@@ -330,9 +330,10 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 	}
 	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
+	// A reduced reading's samples reach the transform averaged, 16-bit.
 	PSDColourPlan colour;
 	psdColourPlan(in, document, colour_request(ioExtension),
-	              colour_sample_bytes(document, rendered), &colour);
+	              reduced ? 2 : colour_sample_bytes(document, rendered), &colour);
 	tell_colour(ioExtension, colour);
 	if (reduced)
 		return translate_reduced(in, document, rendered, colour, size, header, out, reason);
