@@ -12,8 +12,7 @@
 #include <Tarnwick.h>
 
 #include "AreaAverageSink.h"
-#include "SampleAverageSink.h"
-#include <PSDColourPlan.h>
+#include "ColourReading.h"
 #include <PSDLayerImage.h>
 #include <TarnwickVersion.h>
 
@@ -137,54 +136,13 @@ static void tell_colour(BMessage* ioExtension, const PSDColourPlan& colour)
 		ioExtension->AddString(B_TRANSLATOR_EXT_COLOR_NOTE, colour.note.c_str());
 }
 
-// Bytes each sample of the merged image or the rendered rows takes on its
-// way to be converted: rendered layers come as floats, made 16-bit.
-static int colour_sample_bytes(const PSDDocument& document, const PSDLayers* layers)
-{
-	return layers != nullptr || document.depth > 8 ? 2 : 1;
-}
-
-// The merged image's planes a colour transform reads: the colours, and the
-// alpha of RGB images read with one.
-static int colour_alpha_plane(const PSDDocument& document, const PSDLayers* layers)
-{
-	return layers == nullptr && psd_image_merged_kind(document) == PSD_MERGED_RGBA ? 3 : -1;
-}
-
-// The merged image's samples, or the rendered layers' rows, into a sink
-// that converts them.
-template <class Sink>
-static status_t decode_samples(BPositionIO* in, const PSDDocument& document,
-                               const PSDLayers* layers, const PSDColourPlan& colour,
-                               bool holdsImage, Sink& sink, std::string* reason)
-{
-	if (layers != nullptr)
-		return psdRenderLayers(in, document, *layers, sink, reason);
-	const int alphaPlane = colour_alpha_plane(document, layers);
-	const int planes = psdColourSpacePlanes(colour.space) + (alphaPlane >= 0);
-	if (psdCoreDecodeMergedSamples(in, document, planes, alphaPlane, holdsImage, sink) == B_OK)
-		return B_OK;
-	*reason = "not enough memory to decode the image";
-	return B_ERROR;
-}
-
 // The merged image or the rendered layers into the sink, their colours as
 // the plan says.
 static status_t decode(BPositionIO* in, const PSDDocument& document, const PSDLayers* layers,
                        const PSDColourPlan& colour, PSDPixelSink& sink, std::string* reason)
 {
-	if (colour.transform) {
-		PSDManagedPixels pixels(*colour.transform, psdColourSpacePlanes(colour.space),
-		                        colour_alpha_plane(document, layers),
-		                        colour_sample_bytes(document, layers), sink, document.width,
-		                        document.height);
-		const status_t status =
-		    decode_samples(in, document, layers, colour, sink.HoldsImage(), pixels, reason);
-		if (pixels.Finish() == B_OK || status != B_OK)
-			return status;
-		*reason = "not enough memory to convert the image's colours";
-		return B_NO_MEMORY;
-	}
+	if (colour.transform)
+		return colour_decode(in, document, layers, colour, sink, reason);
 	if (layers != nullptr) {
 		PSDFormulaRows rows(sink, document.mode, layers->depth, document.width);
 		if (rows.InitCheck() != B_OK) {
@@ -227,38 +185,16 @@ static status_t translate_whole(BPositionIO* in, const PSDDocument& document,
 	return write_bitmap(out, header, pixels, reason);
 }
 
-// Colour-managed: averaged as the document's samples, converted at the end.
-static status_t translate_reduced_samples(BPositionIO* in, const PSDDocument& document,
-                                          const PSDLayers* layers, const PSDColourPlan& colour,
-                                          const ReducedSize& size, const TranslatorBitmap& header,
-                                          BPositionIO* out, std::string* reason)
-{
-	std::unique_ptr<SampleAverageSink> sink = SampleAverageSink::Make(
-	    document.width, document.height, size.width, size.height,
-	    psdColourSpacePlanes(colour.space), colour_alpha_plane(document, layers),
-	    colour_sample_bytes(document, layers));
-	if (!sink) {
-		*reason = "not enough memory for the bitmap";
-		return B_ERROR;
-	}
-	if (decode_samples(in, document, layers, colour, false, *sink, reason) != B_OK)
-		return B_ERROR;
-	const PSDColourTransform* transform = colour.transform->Get();
-	if (transform == nullptr) {
-		*reason = "not enough memory to convert the image's colours";
-		return B_NO_MEMORY;
-	}
-	sink->Finish(*transform);
-	return write_bitmap(out, header, sink->Pixels(), reason);
-}
-
 static status_t translate_reduced(BPositionIO* in, const PSDDocument& document,
                                   const PSDLayers* layers, const PSDColourPlan& colour,
                                   const ReducedSize& size, const TranslatorBitmap& header,
                                   BPositionIO* out, std::string* reason)
 {
 	if (colour.transform) {
-		return translate_reduced_samples(in, document, layers, colour, size, header, out, reason);
+		std::unique_ptr<SampleAverageSink> samples;
+		if (colour_decode_reduced(in, document, layers, colour, size, &samples, reason) != B_OK)
+			return B_ERROR;
+		return write_bitmap(out, header, samples->Pixels(), reason);
 	}
 	AreaAverageSink sink(document.width, document.height, size.width, size.height);
 	if (sink.InitCheck() != B_OK) {
@@ -330,10 +266,9 @@ static status_t translate(BPositionIO* in, BMessage* ioExtension, BPositionIO* o
 		return B_ERROR;
 	}
 	const PSDLayers* rendered = renderLayers ? &layers : nullptr;
-	// A reduced reading's samples reach the transform averaged, 16-bit.
 	PSDColourPlan colour;
 	psdColourPlan(in, document, colour_request(ioExtension),
-	              reduced ? 2 : colour_sample_bytes(document, rendered), &colour);
+	              colour_sample_bytes(document, rendered, reduced), &colour);
 	tell_colour(ioExtension, colour);
 	if (reduced)
 		return translate_reduced(in, document, rendered, colour, size, header, out, reason);
