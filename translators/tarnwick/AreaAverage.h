@@ -9,8 +9,9 @@
 // Positions are counted in units: a source pixel is outWidth units wide and
 // an output column width units, so every edge falls on a whole unit (rows
 // likewise with the heights). An output pixel covers width x height square
-// units. Sum is uint64 for byte samples (the sums stay below 255 x 255 x
-// that, well inside 64 bits) or double for wider ones.
+// units. Pixels come as colour values and an alpha whose products fit 32
+// bits; the sums stay below such a product times that area, inside 64 bits
+// for PSB's largest images.
 
 #include <SupportDefs.h>
 
@@ -19,8 +20,9 @@
 #include <memory>
 #include <new>
 
-template <int Colours, typename Sum> class AreaAverage {
+template <int Colours> class AreaAverage {
 public:
+	typedef uint64 Sum;
 	struct Sums {
 		Sum colour[Colours]; // colour x alpha
 		Sum alpha;
@@ -40,14 +42,16 @@ public:
 	// Square units an output pixel covers.
 	uint64 Area() const { return (uint64)fWidth * fHeight; }
 
-	// Pixels [first, first + count); read(i, colour, alpha) gives the i-th
-	// of them. Pixels past the image are dropped.
-	template <class Read> void Add(uint64 first, uint32 count, const Read& read)
+	// Pixels [first, first + count), which pixels gives: pixels.Add(from, to,
+	// sums) adds colour x alpha and alpha of its pixels [from, to) to the
+	// sums, in a loop of its own; pixels.Get(i, colour, alpha) gives one, as
+	// uint32 values. Pixels past the image are dropped.
+	template <class Pixels> void Add(uint64 first, uint32 count, const Pixels& pixels)
 	{
-		const uint64 pixels = (uint64)fWidth * fHeight;
-		if (first >= pixels)
+		const uint64 area = (uint64)fWidth * fHeight;
+		if (first >= area)
 			return;
-		count = (uint32)std::min<uint64>(count, pixels - first);
+		count = (uint32)std::min<uint64>(count, area - first);
 		uint32 i = 0;
 		while (count > 0) {
 			const uint32 y = (uint32)(first / fWidth);
@@ -57,7 +61,7 @@ public:
 				_EndRow(fRow);
 			fRow = y;
 			fRowOpen = true;
-			_AddSegment(x, x + take, i, read);
+			_AddSegment(x, x + take, i, pixels);
 			if (x + take == fWidth)
 				_EndRow(y);
 			i += take;
@@ -81,30 +85,25 @@ protected:
 	virtual void EmitRow(uint32 row, const Sums* sums) = 0;
 
 private:
-	// Pixels x0 .. x1 - 1 of the open row (the first being the i-th read),
+	// Pixels x0 .. x1 - 1 of the open row (the first being pixels' i-th),
 	// column by column: the pixels wholly inside a column are summed
 	// plainly, and the one pixel an edge may cut is shared out by weight.
-	template <class Read> void _AddSegment(uint32 x0, uint32 x1, uint32 i, const Read& read)
+	template <class Pixels> void _AddSegment(uint32 x0, uint32 x1, uint32 i, const Pixels& pixels)
 	{
 		const uint64 width = fWidth, outWidth = fOutWidth;
 		uint32 column = (uint32)(x0 * outWidth / width);
 		uint32 x = x0;
-		Sum colour[Colours], alpha;
+		uint32 colour[Colours], alpha;
 		while (x < x1) {
 			const uint64 edge = (column + 1) * width;
 			const uint32 end = (uint32)std::min<uint64>(x1, edge / outWidth);
-			Sums& whole = fWhole[column];
-			for (; x < end; x++) {
-				read(i + (x - x0), colour, alpha);
-				for (int c = 0; c < Colours; c++)
-					whole.colour[c] += colour[c] * alpha;
-				whole.alpha += alpha;
-			}
+			pixels.Add(i + (x - x0), i + (end - x0), fWhole[column]);
+			x = end;
 			if (x == x1)
 				break;
 			const uint64 near = edge - x * outWidth;
 			if (near > 0) {
-				read(i + (x - x0), colour, alpha);
+				pixels.Get(i + (x - x0), colour, alpha);
 				_AddWeighted(fSplit[column], colour, alpha, near);
 				_AddWeighted(fSplit[column + 1], colour, alpha, outWidth - near);
 				x++;
@@ -113,9 +112,9 @@ private:
 		}
 	}
 
-	static void _AddWeighted(Sums& sums, const Sum* colour, Sum alpha, uint64 weight)
+	static void _AddWeighted(Sums& sums, const uint32* colour, uint32 alpha, uint64 weight)
 	{
-		const Sum a = alpha * (Sum)weight;
+		const Sum a = alpha * weight;
 		for (int c = 0; c < Colours; c++)
 			sums.colour[c] += colour[c] * a;
 		sums.alpha += a;

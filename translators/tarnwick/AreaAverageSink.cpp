@@ -48,16 +48,45 @@ void AreaAverageSink::Finish()
 	AreaAverage::Finish();
 }
 
-void AreaAverageSink::_Average(uint64 first, uint32 count)
-{
-	const uint8* bytes = (const uint8*)fSpan.get();
-	Add(first, count, [bytes](uint32 i, uint64* colour, uint64& alpha) {
+namespace {
+
+// Pixel words as AreaAverage takes them.
+struct WordPixels {
+	const uint8* bytes;
+
+	// Summed in locals, a loop the compiler vectorises: sums in memory
+	// might alias the pixels.
+	void Add(uint32 from, uint32 to, AreaAverage<3>::Sums& sums) const
+	{
+		uint64 b = 0, g = 0, r = 0, a = 0;
+		for (const uint8* p = bytes + (size_t)from * 4; p < bytes + (size_t)to * 4; p += 4) {
+			const uint32 alpha = p[kAlpha];
+			b += p[0] * alpha;
+			g += p[1] * alpha;
+			r += p[2] * alpha;
+			a += alpha;
+		}
+		sums.colour[0] += b;
+		sums.colour[1] += g;
+		sums.colour[2] += r;
+		sums.alpha += a;
+	}
+
+	void Get(uint32 i, uint32* colour, uint32& alpha) const
+	{
 		const uint8* p = bytes + (size_t)i * 4;
 		colour[0] = p[0];
 		colour[1] = p[1];
 		colour[2] = p[2];
 		alpha = p[kAlpha];
-	});
+	}
+};
+
+} // namespace
+
+void AreaAverageSink::_Average(uint64 first, uint32 count)
+{
+	Add(first, count, WordPixels{(const uint8*)fSpan.get()});
 }
 
 void AreaAverageSink::EmitRow(uint32 row, const Sums* sums)

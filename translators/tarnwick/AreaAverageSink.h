@@ -23,7 +23,7 @@ struct ReducedSize {
 // pixels, at least 1 x 1 and never larger than the image. All at least 1.
 ReducedSize reduced_size(uint32 width, uint32 height, uint32 boxWidth, uint32 boxHeight);
 
-class AreaAverageSink : public PSDPixelSink, private AreaAverage<3, uint64> {
+class AreaAverageSink : public PSDPixelSink, private AreaAverage<3> {
 public:
 	// An image of width x height reduced to outWidth x outHeight, neither
 	// larger. Spans hold at most a row or kMaxSpan pixels, as the merged

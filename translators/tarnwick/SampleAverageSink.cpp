@@ -12,8 +12,8 @@ namespace {
 // Colours on a 16-bit scale times alpha as a byte, times the area's units:
 // below 65535 x 255 x 2^37 for the largest image, well inside 64 bits.
 template <int Colours>
-class SampleAverager : public SampleAverageSink, private AreaAverage<Colours, uint64> {
-	typedef AreaAverage<Colours, uint64> Average;
+class SampleAverager : public SampleAverageSink, private AreaAverage<Colours> {
+	typedef AreaAverage<Colours> Average;
 
 public:
 	SampleAverager(uint32 width, uint32 height, uint32 outWidth, uint32 outHeight, int alphaPlane,
@@ -53,11 +53,7 @@ public:
 
 	void Row(int32 y, const float* const planes[]) override
 	{
-		Average::Add((uint64)y * fWidth, fWidth, [planes](uint32 i, uint64* colour, uint64& alpha) {
-			for (int c = 0; c < Colours; c++)
-				colour[c] = (uint64)(clamp01(planes[c][i]) * 65535 + 0.5f);
-			alpha = (uint64)(clamp01(planes[Colours][i]) * 255 + 0.5f);
-		});
+		Average::Add((uint64)y * fWidth, fWidth, RowPixels{planes});
 	}
 
 	void Finish(const PSDColourTransform& transform) override
@@ -83,20 +79,66 @@ private:
 
 	// Samples of either size as 16-bit ones; alpha as its byte (the high
 	// byte of a 16-bit one).
+	template <typename Sample, bool HasAlpha> struct SpanPixels {
+		const Sample* colours[Colours];
+		const Sample* alpha;
+
+		void Get(uint32 i, uint32* colour, uint32& a) const
+		{
+			for (int c = 0; c < Colours; c++)
+				colour[c] = sizeof(Sample) == 1 ? colours[c][i] * 257u : colours[c][i];
+			a = !HasAlpha ? 255 : sizeof(Sample) == 1 ? alpha[i] : alpha[i] >> 8;
+		}
+
+		// Summed in locals: sums in memory might alias the samples.
+		void Add(uint32 from, uint32 to, typename Average::Sums& sums) const
+		{
+			typename Average::Sums local = {};
+			uint32 colour[Colours], a;
+			for (uint32 i = from; i < to; i++) {
+				Get(i, colour, a);
+				for (int c = 0; c < Colours; c++)
+					local.colour[c] += colour[c] * a;
+				local.alpha += a;
+			}
+			for (int c = 0; c < Colours; c++)
+				sums.colour[c] += local.colour[c];
+			sums.alpha += local.alpha;
+		}
+	};
+
 	template <typename Sample, bool HasAlpha>
 	void _Add(const uint8* const planes[], const uint8* alpha, uint64 first, uint32 count)
 	{
-		const Sample* colours[Colours];
+		SpanPixels<Sample, HasAlpha> pixels;
 		for (int c = 0; c < Colours; c++)
-			colours[c] = (const Sample*)planes[c];
-		const Sample* alphas = (const Sample*)alpha;
-		const uint64 widen = sizeof(Sample) == 1 ? 257 : 1;
-		Average::Add(first, count, [&](uint32 i, uint64* colour, uint64& a) {
-			for (int c = 0; c < Colours; c++)
-				colour[c] = colours[c][i] * widen;
-			a = HasAlpha ? (sizeof(Sample) == 1 ? alphas[i] : alphas[i] >> 8) : 255;
-		});
+			pixels.colours[c] = (const Sample*)planes[c];
+		pixels.alpha = (const Sample*)alpha;
+		Average::Add(first, count, pixels);
 	}
+
+	// Rendered rows: floats in [0, 1].
+	struct RowPixels {
+		const float* const* planes;
+
+		void Get(uint32 i, uint32* colour, uint32& alpha) const
+		{
+			for (int c = 0; c < Colours; c++)
+				colour[c] = (uint32)(clamp01(planes[c][i]) * 65535 + 0.5f);
+			alpha = (uint32)(clamp01(planes[Colours][i]) * 255 + 0.5f);
+		}
+
+		void Add(uint32 from, uint32 to, typename Average::Sums& sums) const
+		{
+			uint32 colour[Colours], alpha;
+			for (uint32 i = from; i < to; i++) {
+				Get(i, colour, alpha);
+				for (int c = 0; c < Colours; c++)
+					sums.colour[c] += colour[c] * alpha;
+				sums.alpha += alpha;
+			}
+		}
+	};
 
 	void EmitRow(uint32 row, const typename Average::Sums* sums) override
 	{
