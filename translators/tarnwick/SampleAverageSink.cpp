@@ -77,6 +77,25 @@ public:
 private:
 	static float clamp01(float value) { return value < 0 ? 0.0f : value > 1 ? 1.0f : value; }
 
+	// Pixels [from, to) of a source that gives them one by one, summed in
+	// locals: sums in memory might alias byte samples.
+	template <class Pixels>
+	static void addPixels(const Pixels& pixels, uint32 from, uint32 to,
+	                      typename Average::Sums& sums)
+	{
+		typename Average::Sums local = {};
+		uint32 colour[Colours], alpha;
+		for (uint32 i = from; i < to; i++) {
+			pixels.Get(i, colour, alpha);
+			for (int c = 0; c < Colours; c++)
+				local.colour[c] += colour[c] * alpha;
+			local.alpha += alpha;
+		}
+		for (int c = 0; c < Colours; c++)
+			sums.colour[c] += local.colour[c];
+		sums.alpha += local.alpha;
+	}
+
 	// Samples of either size as 16-bit ones; alpha as its byte (the high
 	// byte of a 16-bit one).
 	template <typename Sample, bool HasAlpha> struct SpanPixels {
@@ -90,20 +109,9 @@ private:
 			a = !HasAlpha ? 255 : sizeof(Sample) == 1 ? alpha[i] : alpha[i] >> 8;
 		}
 
-		// Summed in locals: sums in memory might alias the samples.
 		void Add(uint32 from, uint32 to, typename Average::Sums& sums) const
 		{
-			typename Average::Sums local = {};
-			uint32 colour[Colours], a;
-			for (uint32 i = from; i < to; i++) {
-				Get(i, colour, a);
-				for (int c = 0; c < Colours; c++)
-					local.colour[c] += colour[c] * a;
-				local.alpha += a;
-			}
-			for (int c = 0; c < Colours; c++)
-				sums.colour[c] += local.colour[c];
-			sums.alpha += local.alpha;
+			addPixels(*this, from, to, sums);
 		}
 	};
 
@@ -130,13 +138,7 @@ private:
 
 		void Add(uint32 from, uint32 to, typename Average::Sums& sums) const
 		{
-			uint32 colour[Colours], alpha;
-			for (uint32 i = from; i < to; i++) {
-				Get(i, colour, alpha);
-				for (int c = 0; c < Colours; c++)
-					sums.colour[c] += colour[c] * alpha;
-				sums.alpha += alpha;
-			}
+			addPixels(*this, from, to, sums);
 		}
 	};
 
