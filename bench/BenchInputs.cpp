@@ -2,10 +2,13 @@
 
 #include "DescriptorWriter.h"
 #include "PsdLayerWriter.h"
+#include "TestProfiles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -104,6 +107,31 @@ std::vector<BenchCase> bench_cases(uint32_t side)
 	};
 }
 
+std::vector<BenchCase> bench_colour_cases(uint32_t side)
+{
+	return {
+	    {"cmyk8_photo_packbits_swop", kPsdCMYK, 4, 8, 1, Content::kPhoto, side, false,
+	     Profile::kSwop},
+	    {"rgb8_photo_packbits_adobe", kPsdRGB, 3, 8, 1, Content::kPhoto, side, false,
+	     Profile::kAdobeRgb},
+	    {"cmyk8_graphics_packbits_swop", kPsdCMYK, 4, 8, 1, Content::kGraphics, side, false,
+	     Profile::kSwop},
+	    {"rgb8_graphics_packbits_adobe", kPsdRGB, 3, 8, 1, Content::kGraphics, side, false,
+	     Profile::kAdobeRgb},
+	};
+}
+
+psdtest::Bytes bench_profile(Profile profile)
+{
+	if (profile == Profile::kSwop) {
+		std::ifstream file("/usr/share/color/icc/ghostscript/default_cmyk.icc", std::ios::binary);
+		return psdtest::Bytes(std::istreambuf_iterator<char>(file), {});
+	}
+	if (profile != Profile::kAdobeRgb)
+		return psdtest::Bytes();
+	return psdtest::gammaProfile(563 / 256.0);
+}
+
 std::string BenchCase::RawName() const
 {
 	return name.substr(0, name.find("_zip")) + "_raw";
@@ -125,9 +153,8 @@ uint64_t bench_zip_inflated_size(const BenchCase& benchCase)
 	return (uint64_t)bench_layout(benchCase).RowBytes() * benchCase.side * benchCase.channels;
 }
 
-psdtest::Bytes bench_psd(const BenchCase& benchCase)
+std::vector<psdtest::Bytes> bench_planes(const BenchCase& benchCase)
 {
-	const psdtest::PsdLayout layout = bench_layout(benchCase);
 	std::vector<psdtest::Bytes> planes;
 	for (int plane = 0; plane < benchCase.channels; plane++) {
 		int sampleBytes = benchCase.depth / 8;
@@ -135,6 +162,16 @@ psdtest::Bytes bench_psd(const BenchCase& benchCase)
 		                     ? photo_plane(benchCase.side, plane, sampleBytes)
 		                     : graphics_plane(benchCase.side, plane, sampleBytes));
 	}
+	return planes;
+}
+
+psdtest::Bytes bench_psd(const BenchCase& benchCase)
+{
+	psdtest::PsdLayout layout = bench_layout(benchCase);
+	const psdtest::Bytes profile = bench_profile(benchCase.profile);
+	if (!profile.empty())
+		layout.imageResources = psdtest::imageResource(1039, profile);
+	const std::vector<psdtest::Bytes> planes = bench_planes(benchCase);
 	switch (benchCase.compression) {
 	case 0:
 		return psdtest::psdRaw(layout, planes);

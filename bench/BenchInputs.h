@@ -15,6 +15,11 @@ enum class Content {
 	kGraphics, // flat tiles with thin borders: long runs
 };
 
+// The ICC profile a document carries: none, Ghostscript's SWOP profile
+// (read from the system, where libgs-common installed it) or Adobe RGB
+// (1998) as lcms2 makes it.
+enum class Profile { kNone, kSwop, kAdobeRgb };
+
 struct BenchCase {
 	std::string name;
 	uint16_t mode;
@@ -26,6 +31,7 @@ struct BenchCase {
 	// stb_image reads RGB mode, but not 16-bit PackBits (it unpacks those as
 	// 8-bit planes); with four channels it also unmattes the colours.
 	bool stbReads;
+	Profile profile = Profile::kNone;
 
 	uint64_t Pixels() const { return (uint64_t)side * side; }
 	bool IsZip() const { return compression >= 2; }
@@ -35,6 +41,18 @@ struct BenchCase {
 
 // Every case, 8-bit ones `side` pixels square, 16-bit ones half that.
 std::vector<BenchCase> bench_cases(uint32_t side);
+
+// Colour-managed cases: a CMYK document with SWOP's profile and an RGB one
+// with Adobe RGB's, photo-like (`side` pixels square) and graphics-like (for
+// thumbnails of large files).
+std::vector<BenchCase> bench_colour_cases(uint32_t side);
+
+// The planes of a case's image, as its file stores them.
+std::vector<psdtest::Bytes> bench_planes(const BenchCase& benchCase);
+
+// The bytes of the case's profile; empty for none, or where the system has
+// no SWOP profile.
+psdtest::Bytes bench_profile(Profile profile);
 
 // The file of a case; deterministic, the same bytes on every call.
 psdtest::Bytes bench_psd(const BenchCase& benchCase);

@@ -1,6 +1,7 @@
 #include "LayerBench.h"
 
 #include "BenchInputs.h"
+#include "DropIO.h"
 
 #include <Message.h>
 #include <Tarnwick.h>
@@ -14,15 +15,6 @@
 namespace {
 
 const int kLayers = 10;
-
-// Keeps nothing of what it is given.
-class DropIO : public BPositionIO {
-public:
-	ssize_t ReadAt(off_t, void*, size_t) override { return 0; }
-	ssize_t WriteAt(off_t, const void*, size_t size) override { return (ssize_t)size; }
-	off_t Seek(off_t position, uint32) override { return position; }
-	off_t Position() const override { return 0; }
-};
 
 class DropSpans : public PSDPlaneSpanSink {
 public:
@@ -85,7 +77,8 @@ void run_channels(benchmark::State& state, uint32_t side)
 		for (const PSDLayer& layer : layers.layers) {
 			for (const PSDLayerChannel& channel : layer.channels) {
 				const PSDPlaneSetLayout plane = {
-				    true, 1, 1, side, side, channel.offset + 2 + (uint64_t)side * 2, 1, 2, -1};
+				    true, 1, 1,  side, side, channel.offset + 2 + (uint64_t)side * 2,
+				    1,    2, -1, false};
 				DropSpans spans;
 				psdCoreReadPlaneSet(&in, plane, spans);
 			}

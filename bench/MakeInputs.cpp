@@ -1,6 +1,7 @@
 // Writes the benchmark's PSD files into a directory, for the command-line
 // comparisons (translate against ImageMagick) of bench/run; with a case
-// name, that case alone, up to PSD's largest side.
+// name, that case alone (the colour-managed ones only so), up to PSD's
+// largest side.
 //   bench_inputs DIR [SIDE [CASE]]
 
 #include "BenchInputs.h"
@@ -23,7 +24,13 @@ int main(int argc, char** argv)
 	}
 	std::vector<std::pair<std::string, psdtest::Bytes>> files;
 	const std::string only = argc == 4 ? argv[3] : "";
-	for (const BenchCase& c : bench_cases(side)) {
+	// The colour-managed cases by name only.
+	std::vector<BenchCase> cases = bench_cases(side);
+	for (const BenchCase& c : bench_colour_cases(side)) {
+		if (c.name == only)
+			cases.push_back(c);
+	}
+	for (const BenchCase& c : cases) {
 		if (only.empty() || c.name == only)
 			files.emplace_back(c.name, bench_psd(c));
 	}

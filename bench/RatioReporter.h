@@ -29,6 +29,7 @@ private:
 	double Seconds(const std::string& name, bool cpu = false) const;
 	void PrintZipRatio(const BenchCase& c, const char* inflater, bool cpu) const;
 	void PrintZipTable() const;
+	void PrintColourTable() const;
 
 	std::vector<BenchCase> fCases;
 	std::map<std::string, double> fMedians;

@@ -5,6 +5,7 @@
 // are half as wide and high.
 
 #include "BenchInputs.h"
+#include "ColourBench.h"
 #include "Decoders.h"
 #include "Floors.h"
 #include "LayerBench.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv)
 		}
 		register_screen_benchmark(roster);
 		register_layer_benchmarks(roster, bench_side());
+		register_colour_benchmarks(roster, bench_side());
 
 		RatioReporter reporter(cases, isatty(STDOUT_FILENO));
 		if (benchmark::RunSpecifiedBenchmarks(&reporter) == 0)

@@ -8,6 +8,9 @@ it is a measurement, not a test.
     the same file (`translate IN OUT.bits`, the 3.4 GiB written to tmpfs) and
     against
     `convert -thumbnail 256x256 IN[0] OUT.png`;
+  - the same size with an Adobe RGB and with a SWOP CMYK profile, at 256
+    pixels colour-managed (translate's default) against
+    `--no-color-management` (goal: at most 1.1 x);
   - a 4096 x 4096 file through gdk-pixbuf-thumbnailer -s 256 (reduced
     reading) against the full-size path the loader took before
     (pixbuf_full_thumbnail: loaded whole, scaled by gdk-pixbuf, saved).
@@ -27,6 +30,7 @@ import time
 LARGE_SIDE = 30000
 DESKTOP_SIDE = 4096
 CASE = "rgb8_graphics_packbits"
+COLOUR_CASES = ["rgb8_graphics_packbits_adobe", "cmyk8_graphics_packbits_swop"]
 
 # Debian's ImageMagick policy refuses images over 16K pixels a side and
 # 256 MiB of pixel cache; these limits let it read the large file at all.
@@ -57,10 +61,10 @@ def line(what, seconds, mib):
     print("  %-44s %8.3f s %9.1f MiB" % (what, seconds, mib))
 
 
-def large_psd(build, work):
-    subprocess.run([os.path.join(build, "bin", "bench_inputs"), work, str(LARGE_SIDE), CASE],
+def large_psd(build, work, case=CASE):
+    subprocess.run([os.path.join(build, "bin", "bench_inputs"), work, str(LARGE_SIDE), case],
                    check=True)
-    return os.path.join(work, CASE + ".psd")
+    return os.path.join(work, case + ".psd")
 
 
 def compare_large(build, work):
@@ -100,6 +104,23 @@ def compare_large(build, work):
           % (thumb_t / im_t, thumb_m / im_m))
 
 
+def compare_managed(build, work):
+    translate = os.path.join(build, "bin", "translate")
+    print("\n%d x %d PSD files with a colour profile at 256 pixels (median time, peak RSS):\n"
+          % (LARGE_SIDE, LARGE_SIDE))
+    for case in COLOUR_CASES:
+        psd = large_psd(build, work, case)
+        thumb = os.path.join(work, "thumb.png")
+        managed_t, managed_m = measured([translate, "--size", "256", psd, thumb], 3)
+        line(case + " managed", managed_t, managed_m)
+        plain_t, plain_m = measured([translate, "--no-color-management", "--size", "256", psd,
+                                     thumb], 3)
+        line(case + " unmanaged", plain_t, plain_m)
+        print("  managed / unmanaged: time %.3f (goal <= 1.1)   peak RSS %.3f\n"
+              % (managed_t / plain_t, managed_m / plain_m))
+        os.remove(psd)
+
+
 def compare_desktop(build, work):
     thumbnailer = shutil.which("gdk-pixbuf-thumbnailer")
     full = os.path.join(build, "bin", "pixbuf_full_thumbnail")
@@ -129,6 +150,7 @@ def main():
     try:
         compare_desktop(build, work)
         compare_large(build, work)
+        compare_managed(build, work)
     finally:
         shutil.rmtree(work)
 

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -114,6 +116,47 @@ GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& ex
 	return nullptr;
 }
 
+namespace {
+
+// The colour request: sRGB through the image's profile unless
+// TRANSLATORS_COLOR_MANAGEMENT (read once) says "keep-profile" (samples of
+// RGB and gray images as stored, their profile attached to the pixbuf) or
+// "none".
+int32 colour_request()
+{
+	static const int32 request = [] {
+		const char* value = getenv("TRANSLATORS_COLOR_MANAGEMENT");
+		if (value != nullptr && strcmp(value, "none") == 0)
+			return (int32)0;
+		if (value != nullptr && strcmp(value, "keep-profile") == 0)
+			return (int32)B_TRANSLATOR_COLOR_KEEP_PROFILE;
+		return (int32)B_TRANSLATOR_COLOR_SRGB;
+	}();
+	return request;
+}
+
+} // namespace
+
+void ask_for_colour(BMessage* extension)
+{
+	if (colour_request() != 0)
+		extension->AddInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT, colour_request());
+}
+
+void attach_profile(GdkPixbuf* pixbuf, const BMessage& extension)
+{
+	const void* profile = nullptr;
+	ssize_t size = 0;
+	if (pixbuf == nullptr ||
+	    extension.FindData(B_TRANSLATOR_EXT_COLOR_PROFILE, B_RAW_TYPE, 0, &profile, &size) !=
+	        B_OK ||
+	    size <= 0)
+		return;
+	gchar* text = g_base64_encode((const guchar*)profile, (gsize)size);
+	gdk_pixbuf_set_option(pixbuf, "icc-profile", text);
+	g_free(text);
+}
+
 GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, GError** error)
 {
 	SharedRoster& shared = shared_roster();
@@ -146,10 +189,14 @@ GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, 
 		BitmapSink sink(colors, size_request(sizeFunc, userData));
 		BMessage headerOnly;
 		headerOnly.AddBool(B_TRANSLATOR_EXT_HEADER_ONLY, true);
+		ask_for_colour(&headerOnly);
 		status_t status = roster.Translate(source, &info, &headerOnly, &sink, B_TRANSLATOR_BITMAP);
 		if (sink.Complete() || (sink.Refusal() != BitmapSink::kSmaller &&
-		                        (sink.Refusal() != BitmapSink::kNone || status != B_OK)))
-			return finished_pixbuf(sink, status, headerOnly, who, error);
+		                        (sink.Refusal() != BitmapSink::kNone || status != B_OK))) {
+			GdkPixbuf* pixbuf = finished_pixbuf(sink, status, headerOnly, who, error);
+			attach_profile(pixbuf, headerOnly);
+			return pixbuf;
+		}
 		// Asked for less: an add-on that honours the box reads the image
 		// reduced, and gdk-pixbuf scales what comes to the exact size.
 		reduced = sink.Refusal() == BitmapSink::kSmaller;
@@ -157,7 +204,10 @@ GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, 
 	}
 	if (reduced)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, box);
+	ask_for_colour(&extension);
 	BitmapSink sink(colors);
 	status_t status = roster.Translate(source, &info, &extension, &sink, B_TRANSLATOR_BITMAP);
-	return finished_pixbuf(sink, status, extension, who, error);
+	GdkPixbuf* pixbuf = finished_pixbuf(sink, status, extension, who, error);
+	attach_profile(pixbuf, extension);
+	return pixbuf;
 }

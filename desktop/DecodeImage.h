@@ -27,4 +27,12 @@ GdkPixbuf* decode_image(BPositionIO* source, SizeFunc sizeFunc, void* userData, 
 GdkPixbuf* finished_pixbuf(BitmapSink& sink, status_t status, const BMessage& extension,
                            const std::string& who, GError** error);
 
+// Asks for the colours the module's callers get: sRGB through the image's
+// profile, unless TRANSLATORS_COLOR_MANAGEMENT says "keep-profile" or "none".
+void ask_for_colour(BMessage* extension);
+
+// Attaches the profile the add-on kept the samples in as the pixbuf's
+// "icc-profile" option (base64, as gdk-pixbuf's PNG and JPEG loaders set it).
+void attach_profile(GdkPixbuf* pixbuf, const BMessage& extension);
+
 #endif

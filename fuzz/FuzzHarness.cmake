@@ -3,7 +3,7 @@
 # their seeds and regression files in the normal suite).
 
 set(FUZZ_DIR ${CMAKE_SOURCE_DIR}/fuzz)
-set(FUZZ_TARGETS tarnwick layers wendral settings packbits)
+set(FUZZ_TARGETS tarnwick layers wendral settings packbits colour)
 set(FUZZ_SEEDS_DIR ${CMAKE_BINARY_DIR}/fuzz/seeds)
 # The reference decoder and the seed writer inflate and deflate ZIP image data.
 find_package(ZLIB REQUIRED)
@@ -29,17 +29,20 @@ function(add_fuzz_harness target executable)
   elseif(target STREQUAL "packbits")
     set(sources ${FUZZ_DIR}/PackBitsFuzzer.cpp)
     set(libraries psd_core)
+  elseif(target STREQUAL "colour")
+    set(sources ${FUZZ_DIR}/ColourFuzzer.cpp)
+    set(libraries tarnwick_objects)
   else()
     message(FATAL_ERROR "unknown fuzz target ${target}")
   endif()
   add_executable(${executable} ${sources} ${ARGN})
-  target_include_directories(${executable} PRIVATE ${FUZZ_DIR})
+  target_include_directories(${executable} PRIVATE ${FUZZ_DIR} ${CMAKE_SOURCE_DIR}/tests/support)
   target_link_libraries(${executable} PRIVATE ${libraries})
 endfunction()
 
 # The seed corpus, generated into the build tree: PSD streams of every colour
 # mode, depth and compression, layered files, the project's example files,
-# settings files and packed planes. The target fuzz_seeds writes
+# settings files, packed planes and ICC profiles. The target fuzz_seeds writes
 # FUZZ_SEEDS_DIR/<target>/. The layers target also starts from the smaller
 # layered files of the shared corpus, where it is beside the project.
 if(NOT TARGET fuzz_seeds)
@@ -59,7 +62,9 @@ if(NOT TARGET fuzz_seeds)
   endif()
   add_executable(fuzz_make_seeds ${FUZZ_DIR}/MakeSeeds.cpp)
   target_include_directories(fuzz_make_seeds PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  target_link_libraries(fuzz_make_seeds PRIVATE ZLIB::ZLIB)
+  # lcms2 makes the colour target's profiles.
+  require_modules(SEEDS_LCMS2 liblcms2-dev lcms2)
+  target_link_libraries(fuzz_make_seeds PRIVATE ZLIB::ZLIB PkgConfig::SEEDS_LCMS2)
   file(GLOB FUZZ_EXAMPLE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*.psd
     ${CMAKE_SOURCE_DIR}/examples/*.scr)
   add_custom_command(OUTPUT ${FUZZ_SEEDS_DIR}/stamp

@@ -3,12 +3,15 @@
 // PSD and PSB streams of every colour mode, depth and compression, 32-bit
 // float ones among them (with the settings byte the Tarnwick target reads
 // first), SCREEN$ streams of the accepted and
-// nearby lengths, settings files, and packed planes for the plane decoders.
-// Example files (.psd, .scr) are added as they are.
+// nearby lengths, settings files, packed planes for the plane decoders, and
+// ICC profiles behind the colour target's byte (made by lcms2, and the
+// system's CMYK profile where it is installed). Example files (.psd, .scr)
+// are added as they are.
 
 #include "DescriptorWriter.h"
 #include "PsdLayerWriter.h"
 #include "PsdWriter.h"
+#include "TestProfiles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -425,6 +428,37 @@ bool writeLayerSeeds()
 	return ok;
 }
 
+Bytes fileBytes(const char* path)
+{
+	std::ifstream file(path, std::ios::binary);
+	return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The colour target's byte, then the profile.
+bool writeColourSeed(const std::string& name, uint8_t choice, Bytes profile)
+{
+	profile.insert(profile.begin(), choice);
+	return writeSeed("colour", name, profile);
+}
+
+bool writeColourSeeds()
+{
+	const Bytes wide = gammaProfile(2.2);
+	const Bytes gray = gammaProfile(2.2, true);
+	const Bytes srgb = savedProfile(cmsCreate_sRGBProfile());
+	const Bytes cmyk = fileBytes("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+	bool ok = writeColourSeed("gray", 0, gray) && writeColourSeed("gray16-reduced", 4 | 16, gray) &&
+	          writeColourSeed("srgb", 1, srgb) && writeColourSeed("wide", 1, wide) &&
+	          writeColourSeed("wide16-kept", 1 | 4 | 8, wide) &&
+	          writeColourSeed("wide-reduced", 1 | 16, wide) && writeColourSeed("lab", 3, Bytes()) &&
+	          writeColourSeed("damaged", 1, Bytes(srgb.begin(), srgb.begin() + srgb.size() / 2)) &&
+	          writeColourSeed("other-space", 2, srgb);
+	if (!cmyk.empty())
+		ok &=
+		    writeColourSeed("cmyk", 2, cmyk) && writeColourSeed("cmyk16-reduced", 2 | 4 | 16, cmyk);
+	return ok;
+}
+
 bool endsWith(const std::string& s, const std::string& suffix)
 {
 	return s.size() >= suffix.size() &&
@@ -454,7 +488,7 @@ int main(int argc, char** argv)
 	}
 	gOut = argv[1];
 	bool ok = writeTarnwickSeeds() && writeLayerSeeds() && writeWendralSeeds() &&
-	          writeSettingsSeeds() && writePackBitsSeeds();
+	          writeSettingsSeeds() && writePackBitsSeeds() && writeColourSeeds();
 	for (int i = 2; i < argc && ok; i++)
 		ok = writeExample(argv[i]);
 	if (!ok) {

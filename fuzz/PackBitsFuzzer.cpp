@@ -170,10 +170,10 @@ void readPlaneSet(uint32_t width, uint32_t height, int planes, bool wide, bool p
 	BMemoryIO in(data, size);
 	const size_t count = (size_t)width * height;
 	PlaneCollector collector(planes, count);
-	FUZZ_CHECK(psdCoreReadPlaneSet(
-	               &in,
-	               {packed, wide ? 2u : 1u, planes, width, height, table, (uint32)planes, 2, -1},
-	               collector) == B_OK);
+	FUZZ_CHECK(psdCoreReadPlaneSet(&in,
+	                               {packed, wide ? 2u : 1u, planes, width, height, table,
+	                                (uint32)planes, 2, -1, false},
+	                               collector) == B_OK);
 
 	const uint8_t* planeData = data + std::min(table, size);
 	const size_t planeSize = size - std::min(table, size);

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 build=${FUZZ_BUILD_DIR:-build-fuzzers}
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"tarnwick layers wendral settings packbits"}
+targets=${FUZZ_TARGETS:-"tarnwick layers wendral settings packbits colour"}
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DBUILD_FUZZERS=ON -DSANITIZE=address \
 	-DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF >/dev/null

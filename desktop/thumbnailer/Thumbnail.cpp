@@ -27,6 +27,8 @@ GdkPixbuf* read_reduced(BTranslatorRoster& roster, const std::string& input, int
 		return nullptr;
 	BMessage extension;
 	extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint((float)size, (float)size));
+	// Thumbnails are shown as sRGB: the colours through the file's profile.
+	extension.AddInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT, B_TRANSLATOR_COLOR_SRGB);
 	BitmapSink sink(*BScreen().ColorMap());
 	status_t status =
 	    roster.Translate(source.Stream(), &info, &extension, &sink, B_TRANSLATOR_BITMAP);

@@ -44,4 +44,32 @@ static_assert(sizeof(color_space) == sizeof(uint32), "colors is a 32-bit field")
 // so the host still checks the size it gets.
 #define B_TRANSLATOR_EXT_SIZE_BOX "/size_box"
 
+// An int32 a host adds to ask for the image's colours managed:
+// B_TRANSLATOR_COLOR_SRGB for a bitmap in sRGB, converted through the
+// image's own colour profile; B_TRANSLATOR_COLOR_KEEP_PROFILE for the
+// samples of images whose profile a host can keep with them (RGB and
+// grayscale ones) as stored, the profile handed back, and the others as
+// with B_TRANSLATOR_COLOR_SRGB. Without the field an add-on writes its usual
+// bitmap. An add-on that honours it says in the fields below what the
+// bitmap's colours are, before it writes the pixels (so that the host's
+// output stream can use them as the rows arrive); one that does not leaves
+// them out.
+#define B_TRANSLATOR_EXT_COLOR_MANAGEMENT "/color_management"
+enum {
+	B_TRANSLATOR_COLOR_SRGB = 1,
+	B_TRANSLATOR_COLOR_KEEP_PROFILE = 2,
+};
+
+// Written back: a bool, true when the bitmap's colours are sRGB.
+#define B_TRANSLATOR_EXT_COLOR_SRGB "/color_srgb"
+
+// Written back (B_RAW_TYPE): the ICC profile the bitmap's colours are in,
+// when the samples were kept as stored.
+#define B_TRANSLATOR_EXT_COLOR_PROFILE "/color_profile"
+
+// Written back (a string) on success: one line on colours that did not stop
+// the translation, e.g. an embedded profile ignored because it is damaged.
+// Never the failure reason.
+#define B_TRANSLATOR_EXT_COLOR_NOTE "/color_note"
+
 #endif

@@ -340,6 +340,34 @@ class SettingsTest(unittest.TestCase):
         self.assertGreater(len(alphas[1]), 1)
 
 
+class ColourTest(unittest.TestCase):
+    """Colours as translate converts them, or kept with their profile attached when
+    TRANSLATORS_COLOR_MANAGEMENT says keep-profile."""
+
+    # Adobe RGB (1998) as Ghostscript installs it (libgs-common).
+    WIDE = "/usr/share/color/icc/ghostscript/a98.icc"
+
+    def test_converted_or_kept_with_the_profile(self):
+        with open(self.WIDE, "rb") as f:
+            profile = f.read()
+        planes = [bytes((0, 90)), bytes((200, 90)), bytes((0, 90))]
+        wide = write("wide.psd", psd(2, 1, planes, profile=profile))
+        show = ("import sys, base64, gi; gi.require_version('GdkPixbuf', '2.0');"
+                "from gi.repository import GdkPixbuf;"
+                "p = GdkPixbuf.Pixbuf.new_from_file(sys.argv[1]);"
+                "icc = p.get_option('icc-profile');"
+                "sys.stdout.buffer.write(p.get_pixels()[:8] + base64.b64decode(icc or ''))")
+        shown = {}
+        for mode in ("", "keep-profile"):
+            env = dict(os.environ, TRANSLATORS_COLOR_MANAGEMENT=mode)
+            result = subprocess.run(["/usr/bin/python3", "-c", show, wide], env=env,
+                                    capture_output=True, timeout=60)
+            self.assertEqual(result.returncode, 0, result.stderr.decode())
+            shown[mode] = result.stdout
+        self.assertEqual(shown[""], translated_rgba(wide)[2])
+        self.assertEqual(shown["keep-profile"], bytes((0, 200, 0, 255, 90, 90, 90, 255)) + profile)
+
+
 class ThumbnailTest(unittest.TestCase):
     """Thumbnails as file managers make them: through the module by
     gdk-pixbuf-thumbnailer, and by the command of the thumbnailer entry,

@@ -6,6 +6,8 @@
 #include <core/PSDFloatSamples.h>
 #include <core/PSDInflate.h>
 
+#include <colour/PSDColourFormulas.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -81,10 +83,10 @@ TEST(PSDFloatSamples, BytesAreTheFormulas)
 	for (uint32_t bits = stride; bits <= 0x3F800000 + stride; bits += stride) {
 		const float x = floatOf(bits);
 		ASSERT_EQ(formulaByte(x, true), psdCoreFloatAlphaByte(x)) << bits;
-		if (psdCoreFloatColourByte(x) == psdCoreFloatColourByte(floatOf(bits - stride)))
+		if (psdColourLinearByte(x) == psdColourLinearByte(floatOf(bits - stride)))
 			continue;
 		for (uint32_t b = bits - stride; b <= bits; b++)
-			ASSERT_EQ(formulaByte(floatOf(b), false), psdCoreFloatColourByte(floatOf(b))) << b;
+			ASSERT_EQ(formulaByte(floatOf(b), false), psdColourLinearByte(floatOf(b))) << b;
 	}
 }
 

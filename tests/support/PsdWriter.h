@@ -70,6 +70,20 @@ inline void appendSection(Bytes& out, const Bytes& section, bool longLength = fa
 	out.insert(out.end(), section.begin(), section.end());
 }
 
+// One image resource block: the signature, its ID, an empty name and the
+// data, padded to an even length.
+inline Bytes imageResource(uint16_t id, const Bytes& data)
+{
+	Bytes out = {'8', 'B', 'I', 'M'};
+	appendBig16(out, id);
+	appendBig16(out, 0);
+	appendBig32(out, (uint32_t)data.size());
+	out.insert(out.end(), data.begin(), data.end());
+	if (data.size() % 2 != 0)
+		out.push_back(0);
+	return out;
+}
+
 // Everything in front of the compression word.
 inline Bytes psdFrontMatter(const PsdLayout& layout)
 {

@@ -23,10 +23,16 @@ def pack_bits(row):
     return bytes(out)
 
 
-def psd(width, height, planes, mode=3, packed=False, version=1):
-    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel."""
+def psd(width, height, planes, mode=3, packed=False, version=1, profile=b""):
+    """An 8-bit PSD (version 2: PSB); planes: one bytes object of width*height per channel;
+    the ICC profile, when given, as image resource 1039."""
+    resources = b""
+    if profile:
+        resources = b"8BIM" + struct.pack(">HHI", 1039, 0, len(profile)) + profile
+        resources += b"\0" * (len(profile) % 2)
     out = b"8BPS" + struct.pack(">H6xHIIHH", version, len(planes), height, width, 8, mode)
-    out += struct.pack(">II", 0, 0) + (struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0))
+    out += struct.pack(">II", 0, len(resources)) + resources
+    out += struct.pack(">Q", 0) if version == 2 else struct.pack(">I", 0)
     rows = [plane[y * width:(y + 1) * width] for plane in planes for y in range(height)]
     if not packed:
         return out + struct.pack(">H", 0) + b"".join(rows)

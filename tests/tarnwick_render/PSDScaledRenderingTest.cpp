@@ -109,7 +109,8 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 		PSDCompositor whole(model, full, source);
 		ASSERT_EQ(B_OK, whole.Init());
 		AreaAverageSink averaged(kSide, kSide, side, side);
-		ASSERT_EQ(B_OK, psdRenderModel(whole, full, averaged, 0, full.height));
+		PSDFormulaRows averagedRows(averaged, full.mode, full.depth, full.width);
+		ASSERT_EQ(B_OK, psdRenderModel(whole, full, averagedRows, 0, full.height));
 		averaged.Finish();
 
 		PSDRenderTarget small = full;
@@ -119,7 +120,8 @@ TEST(PSDScaledRendering, MatchesTheFullRenderingAveragedDown)
 		ASSERT_EQ(B_OK, scaled.Init());
 		std::vector<uint32> pixels((size_t)side * side);
 		PSDPixelBufferSink sink(pixels.data());
-		ASSERT_EQ(B_OK, psdRenderModel(scaled, small, sink, 0, small.height));
+		PSDFormulaRows rows(sink, small.mode, small.depth, small.width);
+		ASSERT_EQ(B_OK, psdRenderModel(scaled, small, rows, 0, small.height));
 
 		double total = 0;
 		for (size_t i = 0; i < pixels.size(); i++) {

@@ -383,6 +383,63 @@ class FailureTest(Workspace):
         self.assertFails(result, "no translator add-ons found in " + self.dir)
 
 
+def png_chunks(data):
+    """(type, body) of every chunk of a PNG."""
+    pos, chunks = 8, []
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunks.append((kind, data[pos + 8:pos + 8 + length]))
+        pos += 12 + length
+    return chunks
+
+
+def colour_psd(mode, pixels, profile=b""):
+    """A raw 8-bit PSD of one row of pixels (tuples of channel values), with
+    the ICC profile as image resource 1039 when one is given."""
+    resources = b""
+    if profile:
+        resources = b"8BIM" + struct.pack(">HHI", 1039, 0, len(profile)) + profile
+        resources += b"\0" * (len(profile) % 2)
+    channels = len(pixels[0])
+    out = b"8BPS" + struct.pack(">H6xHIIHH", 1, channels, 1, len(pixels), 8, mode)
+    out += struct.pack(">I", 0) + struct.pack(">I", len(resources)) + resources
+    out += struct.pack(">IH", 0, 0)
+    return out + b"".join(bytes(p[c] for p in pixels) for c in range(channels))
+
+
+class ColourTest(Workspace):
+    # Adobe RGB (1998) as Ghostscript installs it (libgs-common).
+    WIDE = "/usr/share/color/icc/ghostscript/a98.icc"
+
+    def test_converted_kept_and_as_stored(self):
+        # Untagged CMYK, ink stored inverted: cyan through the system's SWOP profile.
+        cmyk = self.write("cyan.psd", colour_psd(4, [(0, 255, 255, 255)]))
+        self.assertEqual(run(cmyk, self.path("cyan.png")).returncode, 0)
+        png = self.read("cyan.png")
+        self.assertIn(b"sRGB", [kind for kind, _ in png_chunks(png)])
+        self.assertEqual(decode_png(png)[5][0], bytes((0, 174, 239)))
+        self.assertEqual(run("--no-color-management", cmyk, self.path("plain.png")).returncode, 0)
+        plain = self.read("plain.png")
+        self.assertNotIn(b"sRGB", [kind for kind, _ in png_chunks(plain)])
+        self.assertEqual(decode_png(plain)[5][0], bytes((0, 254, 254)))
+
+        # Wide-gamut RGB: kept with its profile, gray samples and all, or converted.
+        with open(self.WIDE, "rb") as f:
+            profile = f.read()
+        wide = self.write("wide.psd", colour_psd(3, [(0, 200, 0), (90, 90, 90)], profile))
+        self.assertEqual(run("--keep-profile", wide, self.path("kept.png")).returncode, 0)
+        kept = self.read("kept.png")
+        iccp = [body for kind, body in png_chunks(kept) if kind == b"iCCP"]
+        self.assertEqual(len(iccp), 1)
+        self.assertEqual(zlib.decompress(iccp[0][iccp[0].index(b"\0") + 2:]), profile)
+        self.assertEqual(decode_png(kept)[2], 2)
+        self.assertEqual(decode_png(kept)[5][0], bytes((0, 200, 0, 90, 90, 90)))
+        self.assertEqual(run(wide, self.path("srgb.png")).returncode, 0)
+        green = decode_png(self.read("srgb.png"))[5][0][:3]
+        self.assertLess(green[0], 10)
+        self.assertNotEqual(green, bytes((0, 200, 0)))
+
+
 class UsageTest(Workspace):
     def assertUsageError(self, *args, fragment=""):
         result = run(*args)
@@ -409,6 +466,9 @@ class UsageTest(Workspace):
         self.assertUsageError("--list", scr, fragment="no files")
         self.assertUsageError("--list", "--identify", scr)
         self.assertUsageError("--list=yes")
+        self.assertUsageError("--keep-profile", "--no-color-management", scr, self.path("a.png"),
+                              fragment="cannot be combined")
+        self.assertUsageError("--identify", "--keep-profile", scr, fragment="only to conversion")
         self.assertOnlyFiles(["testcard.bits"])
 
     def test_help_and_version(self):

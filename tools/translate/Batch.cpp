@@ -24,6 +24,12 @@ bool convert_files(BTranslatorRoster& roster, const Options& options)
 		extension.AddBool(TARNWICK_EXT_LAYERS, options.layers == LayerReading::kLayers);
 	if (options.size > 0)
 		extension.AddPoint(B_TRANSLATOR_EXT_SIZE_BOX, BPoint(options.size, options.size));
+	if (options.colour != ColourHandling::kAsStored) {
+		extension.AddInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT,
+		                   options.colour == ColourHandling::kKeepProfile
+		                       ? B_TRANSLATOR_COLOR_KEEP_PROFILE
+		                       : B_TRANSLATOR_COLOR_SRGB);
+	}
 	if (options.limit > 0)
 		extension.AddInt64(TARNWICK_EXT_WORK_LIMIT, options.limit);
 

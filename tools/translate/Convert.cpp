@@ -21,6 +21,11 @@ bool fail(const std::string& message)
 	return false;
 }
 
+void warn(const std::string& message)
+{
+	fprintf(stderr, "translate: warning: %s\n", message.c_str());
+}
+
 std::string output_display_name(const std::string& path)
 {
 	return path == "-" ? "standard output" : path;
@@ -70,9 +75,9 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 		told.progress = progress;
 	}
 	BitsOutput bits(out.Stream());
-	PngOutput png(out.Stream(), *BScreen().ColorMap(), told);
-	const bool asBits = format == OutputFormat::kBits;
 	BMessage extension(options);
+	PngOutput png(out.Stream(), *BScreen().ColorMap(), told, extension);
+	const bool asBits = format == OutputFormat::kBits;
 	status_t status =
 	    translate_into(roster, counted ? counted.get() : source.Stream(), info, &extension,
 	                   output == "-", asBits ? (BPositionIO*)&bits : &png);
@@ -92,5 +97,10 @@ bool convert_file(BTranslatorRoster& roster, const std::string& input, const std
 	reason = asBits ? bits.Reason() : png.Reason();
 	if (outputFailed || fault == PngOutput::kHost || !out.Commit(&reason))
 		return fail("cannot write " + output_display_name(output) + ": " + reason);
+	const char* note = nullptr;
+	if (extension.FindString(B_TRANSLATOR_EXT_COLOR_NOTE, &note) == B_OK)
+		warn(shownInput + ": " + note);
+	if (!asBits && !png.Warning().empty())
+		warn(shownInput + ": " + png.Warning());
 	return true;
 }

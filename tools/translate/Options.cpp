@@ -29,7 +29,10 @@ struct Parsed {
 	int size = 0;
 	int64_t limit = 0;
 	bool quiet = false;
-	bool conversionOptionGiven = false; // -j, --png-level, --size, --limit, --layers or --merged
+	ColourHandling colour = ColourHandling::kManaged;
+	// -j, --png-level, --size, --limit, --layers, --merged, --keep-profile or
+	// --no-color-management
+	bool conversionOptionGiven = false;
 };
 
 // A whole decimal number from low to high; false with the reason otherwise.
@@ -117,7 +120,8 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 
 		bool isFlag = name == "-h" || name == "--help" || name == "--version" ||
 		              name == "--identify" || name == "--list" || name == "--layers" ||
-		              name == "--merged" || name == "-q" || name == "--quiet";
+		              name == "--merged" || name == "-q" || name == "--quiet" ||
+		              name == "--keep-profile" || name == "--no-color-management";
 		if (isFlag && hasInline) {
 			*error = "option '" + name + "' takes no value";
 			return false;
@@ -142,6 +146,15 @@ bool parse_arguments(int argc, char** argv, Parsed* p, std::string* error)
 				return false;
 			}
 			p->layers = reading;
+			p->conversionOptionGiven = true;
+		} else if (name == "--keep-profile" || name == "--no-color-management") {
+			const ColourHandling colour =
+			    name == "--keep-profile" ? ColourHandling::kKeepProfile : ColourHandling::kAsStored;
+			if (p->colour != ColourHandling::kManaged && p->colour != colour) {
+				*error = "--keep-profile and --no-color-management cannot be combined";
+				return false;
+			}
+			p->colour = colour;
 			p->conversionOptionGiven = true;
 		} else if (name == "--configure") {
 			if (!take_value(argc, argv, &i, name, inlineValue, hasInline, &value, error))
@@ -289,8 +302,8 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	}
 	if (p.identify || p.list) {
 		if (p.directoryGiven || p.formatGiven || p.conversionOptionGiven) {
-			*error = "-d, --format, -j, --png-level, --size, --limit, --layers and --merged apply "
-			         "only to conversion";
+			*error = "-d, --format, -j, --png-level, --size, --limit, --layers, --merged, "
+			         "--keep-profile and --no-color-management apply only to conversion";
 			return false;
 		}
 		if (p.list && !p.operands.empty()) {
@@ -312,6 +325,7 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error)
 	options->size = p.size;
 	options->limit = p.limit;
 	options->quiet = p.quiet;
+	options->colour = p.colour;
 	return plan_conversions(p, options, error);
 }
 
@@ -343,6 +357,11 @@ void print_usage(FILE* out)
 	      "      --merged         read the merged image that layered images store\n"
 	      "                       (by default the layers are rendered only when that\n"
 	      "                       image is blank or missing)\n"
+	      "      --keep-profile   keep the samples of RGB and grayscale images as they\n"
+	      "                       are, with their colour profile in the PNG (by default\n"
+	      "                       colours are converted to sRGB through the profile)\n"
+	      "      --no-color-management\n"
+	      "                       write colours as stored, without converting them\n"
 	      "      --identify       tell which add-on and format would read each FILE\n"
 	      "      --list           list the add-ons with their input and output formats\n"
 	      "      --configure NAME open the settings window of the add-on NAME (its name\n"

@@ -17,6 +17,11 @@ struct Job {
 
 enum class LayerReading { kAutomatic, kLayers, kMerged };
 
+// What the add-ons are asked to do with colour: convert to sRGB through the
+// image's profile (the default), keep RGB and gray samples with their
+// profile (--keep-profile), or nothing (--no-color-management).
+enum class ColourHandling { kManaged, kKeepProfile, kAsStored };
+
 struct Options {
 	Mode mode = Mode::kConvert;
 	std::vector<std::string> addonDirectories; // empty: the default ones
@@ -27,9 +32,10 @@ struct Options {
 	// --layers or --merged: how a layered image is read; neither lets the
 	// add-on decide.
 	LayerReading layers = LayerReading::kAutomatic;
-	int size = 0;                   // --size N: a box of N x N; 0: full size
-	int64_t limit = 0;              // --limit N: work a layered image may cost; 0: the add-on's
-	bool quiet = false;             // --quiet: no progress line
+	int size = 0;       // --size N: a box of N x N; 0: full size
+	int64_t limit = 0;  // --limit N: work a layered image may cost; 0: the add-on's
+	bool quiet = false; // --quiet: no progress line
+	ColourHandling colour = ColourHandling::kManaged;
 	std::vector<std::string> files; // for kIdentify
 	std::string configure;          // for kConfigure: the add-on's name
 };

@@ -6,8 +6,9 @@
 #include <cstring>
 #include <new>
 
-PngOutput::PngOutput(FILE* out, const color_map& palette, const PngCompression& compression)
-    : fOut(out), fPalette(palette), fCompression(compression)
+PngOutput::PngOutput(FILE* out, const color_map& palette, const PngCompression& compression,
+                     const BMessage& extension)
+    : fOut(out), fPalette(palette), fCompression(compression), fExtension(extension)
 {
 }
 
@@ -39,7 +40,7 @@ void PngOutput::_Encode(const uint8* rows)
 	BPrivate::BitmapImage image = Image();
 	image.bits = rows;
 	std::string reason;
-	if (!write_png(image, fPalette, fCompression, fOut, &reason))
+	if (!write_png(image, fPalette, fCompression, png_colour(fExtension), fOut, &reason, &fWarning))
 		Fail(kHost, reason);
 	fEncoded = true;
 	std::vector<uint8>().swap(fRows);

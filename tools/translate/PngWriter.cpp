@@ -30,6 +30,9 @@ public:
 		return _Put(kSignature, sizeof(kSignature));
 	}
 
+	// Bytes that are whole chunks already.
+	bool Chunks(const std::vector<uint8>& bytes) { return _Put(bytes.data(), bytes.size()); }
+
 	bool Chunk(const char type[4], const uint8* data, size_t size)
 	{
 		uint8 head[8];
@@ -129,26 +132,47 @@ bool write_palette(ChunkWriter& writer, const color_map& map)
 	       (transparent == 0 || writer.Chunk("tRNS", alphas, transparent));
 }
 
-} // namespace
-
-bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
-               const PngCompression& compression, FILE* out, std::string* reason)
+// The signature and IHDR, with the colour's chunk behind them where there is
+// one to write.
+bool write_head(ChunkWriter& writer, const BPrivate::BitmapImage& image, PngColorType type,
+                const PngColour& colour, std::string* warning)
 {
-	if (image.colors != B_CMAP8 && image.colors != B_RGBA32) {
-		*reason = "PNG output takes only 8-bit colour-mapped or 32-bit RGBA bitmaps";
-		return false;
-	}
-	const PngColorType type = png_color_type(image);
-	const uint32 rowBytes = image.width * png_pixel_bytes(type);
-
-	ChunkWriter writer(out);
+	std::vector<uint8> head;
+	std::string why;
+	const bool coloured = colour.srgb || !colour.profile.empty();
+	if (coloured && type != kPngPalette &&
+	    png_colour_head(colour, image.width, image.height, type, &head, &why))
+		return writer.Chunks(head);
+	if (coloured)
+		*warning = "the PNG goes without its colour profile: " + why;
 	uint8 header[13];
 	put_big32(header, image.width);
 	put_big32(header + 4, image.height);
 	header[8] = 8; // bits per sample
 	header[9] = (uint8)type;
 	header[10] = header[11] = header[12] = 0; // deflate, adaptive filters, not interlaced
-	bool written = writer.Signature() && writer.Chunk("IHDR", header, sizeof(header)) &&
+	return writer.Signature() && writer.Chunk("IHDR", header, sizeof(header));
+}
+
+} // namespace
+
+bool write_png(const BPrivate::BitmapImage& image, const color_map& palette,
+               const PngCompression& compression, const PngColour& colour, FILE* out,
+               std::string* reason, std::string* warning)
+{
+	if (image.colors != B_CMAP8 && image.colors != B_RGBA32) {
+		*reason = "PNG output takes only 8-bit colour-mapped or 32-bit RGBA bitmaps";
+		return false;
+	}
+	PngColorType type = png_color_type(image);
+	if (png_colour_needs_rgb(colour) && type == kPngGray)
+		type = kPngRGB;
+	else if (png_colour_needs_rgb(colour) && type == kPngGrayAlpha)
+		type = kPngRGBA;
+	const uint32 rowBytes = image.width * png_pixel_bytes(type);
+
+	ChunkWriter writer(out);
+	bool written = write_head(writer, image, type, colour, warning) &&
 	               (type != kPngPalette || write_palette(writer, palette));
 
 	if (written) {

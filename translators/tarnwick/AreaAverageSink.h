@@ -2,13 +2,13 @@
 #define AREA_AVERAGE_SINK_H
 
 // The image reduced while it is decoded: each span of pixel words is
-// averaged into the small bitmap as it arrives, so memory is the small
-// bitmap, a span and two rows of sums, whatever the size of the image.
-//
-// Each pixel of the small bitmap is the mean of the area of the image it
-// covers, pixels cut by its edges weighted by the part inside. Colours are
-// averaged weighted by their alpha (premultiplied), as a picture shows them,
-// and written back straight; a pixel whose area is wholly transparent is 0.
+// averaged (AreaAverage.h) into the small bitmap as it arrives, so memory is
+// the small bitmap, a span and two rows of sums, whatever the size of the
+// image. Colours are averaged weighted by their alpha (premultiplied), as a
+// picture shows them, and written back straight; a pixel whose area is
+// wholly transparent is 0.
+
+#include "AreaAverage.h"
 
 #include <core/PSDMergedImage.h>
 
@@ -23,7 +23,7 @@ struct ReducedSize {
 // pixels, at least 1 x 1 and never larger than the image. All at least 1.
 ReducedSize reduced_size(uint32 width, uint32 height, uint32 boxWidth, uint32 boxHeight);
 
-class AreaAverageSink : public PSDPixelSink {
+class AreaAverageSink : public PSDPixelSink, private AreaAverage<3> {
 public:
 	// An image of width x height reduced to outWidth x outHeight, neither
 	// larger. Spans hold at most a row or kMaxSpan pixels, as the merged
@@ -45,28 +45,12 @@ public:
 	const uint32* Pixels() const { return fPixels.get(); }
 
 private:
-	struct Sums {
-		uint64 colour[3];
-		uint64 alpha;
-	};
-
 	void _Average(uint64 first, uint32 count);
-	void _AddSegment(const uint8* pixels, uint32 x0, uint32 x1);
-	void _EndRow(uint32 y);
-	void _EmitRow();
+	void EmitRow(uint32 row, const Sums* sums) override;
 
-	uint32 fWidth, fHeight, fOutWidth, fOutHeight;
 	std::unique_ptr<uint32[]> fSpan;
 	uint64 fPendingFirst = 0;
 	uint32 fPendingCount = 0;
-	bool fRowOpen = false; // some of row fRow has been added
-	uint32 fRow = 0;
-	uint32 fOutRow = 0; // the small bitmap's first row not yet written
-	// One source row: pixels wholly inside a column, unweighted, and the
-	// pixels split between two columns, weighted by their parts.
-	std::unique_ptr<Sums[]> fWhole, fSplit;
-	// Output rows fOutRow and fOutRow + 1, weighted by area.
-	std::unique_ptr<Sums[]> fRows[2];
 	std::unique_ptr<uint32[]> fPixels;
 };
 

@@ -8,6 +8,8 @@
 #include <render/PSDLayerImage.h>
 #include <render/compose/PSDCompositor.h>
 
+#include "SampleAverageSink.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -55,23 +57,38 @@ status_t tooMuchWork(PSDRequest& request, uint64 work, uint64 limit)
 // every machine, so the pixels are too.
 const uint64 kPartedArea = 1 << 22;
 
+// Rows made pixel words by the formulas, into the whole canvas's words.
+struct FormulaPixels {
+	FormulaPixels(const PSDRenderTarget& target, uint32* pixels)
+	    : sink(pixels), rows(sink, target.mode, target.depth, target.width)
+	{
+	}
+
+	PSDPixelBufferSink sink;
+	PSDFormulaRows rows;
+};
+
 status_t renderParts(PSDCompositor& first, const PSDModel& model, const PSDRenderTarget& target,
-                     PSDRenderSource& source, PSDPixelSink& sink)
+                     PSDRenderSource& source, uint32* pixels)
 {
 	const uint64 area = (uint64)target.width * (uint64)target.height;
 	const int32 bandRows = PSDCompositor::BandRows(target);
 	const int32 half = (target.height / 2 + bandRows - 1) / bandRows * bandRows;
+	FormulaPixels top(target, pixels);
 	if (area < kPartedArea || half <= 0 || half >= target.height)
-		return psdRenderModel(first, target, sink, 0, target.height);
+		return psdRenderModel(first, target, top.rows, 0, target.height);
 
 	status_t secondStatus = B_OK;
 	std::exception_ptr secondFailure;
 	auto second = [&]() {
 		try {
+			FormulaPixels bottomPixels(target, pixels);
 			PSDCompositor bottom(model, target, source);
 			secondStatus = bottom.Init();
-			if (secondStatus == B_OK)
-				secondStatus = psdRenderModel(bottom, target, sink, half, target.height);
+			if (secondStatus == B_OK) {
+				secondStatus =
+				    psdRenderModel(bottom, target, bottomPixels.rows, half, target.height);
+			}
 		} catch (...) {
 			secondFailure = std::current_exception();
 		}
@@ -84,7 +101,7 @@ status_t renderParts(PSDCompositor& first, const PSDModel& model, const PSDRende
 	status_t status = B_OK;
 	std::exception_ptr failure;
 	try {
-		status = psdRenderModel(first, target, sink, 0, half);
+		status = psdRenderModel(first, target, top.rows, 0, half);
 	} catch (...) {
 		failure = std::current_exception();
 	}
@@ -97,6 +114,53 @@ status_t renderParts(PSDCompositor& first, const PSDModel& model, const PSDRende
 	return status != B_OK ? status : secondStatus;
 }
 
+// The whole canvas of a target (the document's, or a reduced one) into the
+// bitmap's pixel words, its colours converted as the plan says.
+status_t renderWhole(PSDCompositor& compositor, const PSDModel& model,
+                     const PSDRenderTarget& target, PSDRenderSource& source,
+                     const PSDColourPlan& colour, uint32* pixels)
+{
+	if (!colour.transform)
+		return renderParts(compositor, model, target, source, pixels);
+	PSDPixelBufferSink sink(pixels);
+	PSDManagedPixels managed(*colour.transform, psdColourSpacePlanes(colour.space), -1, 2, sink,
+	                         (uint32)target.width, (uint32)target.height);
+	status_t status = psdRenderModel(compositor, target, managed, 0, target.height);
+	const status_t converted = managed.Finish();
+	return status != B_OK ? status : converted;
+}
+
+// The full rendering averaged down to `size`: the colours as they come out,
+// or averaged as the document's own values and converted after.
+status_t renderAveraged(PSDCompositor& compositor, const PSDRenderTarget& target,
+                        const PSDColourPlan& colour, const ReducedSize& size, uint32* pixels)
+{
+	const uint32 width = (uint32)target.width, height = (uint32)target.height;
+	if (colour.transform) {
+		std::unique_ptr<SampleAverageSink> sink = SampleAverageSink::Make(
+		    width, height, size.width, size.height, psdColourSpacePlanes(colour.space), -1, 2);
+		if (!sink)
+			return B_NO_MEMORY;
+		status_t status = psdRenderModel(compositor, target, *sink, 0, target.height);
+		const PSDColourTransform* transform = colour.transform->Get();
+		if (status == B_OK && transform == nullptr)
+			status = B_NO_MEMORY;
+		if (status != B_OK)
+			return status;
+		sink->Finish(*transform);
+		memcpy(pixels, sink->Pixels(), sizeof(uint32) * size.width * size.height);
+		return B_OK;
+	}
+	AreaAverageSink sink(width, height, size.width, size.height);
+	if (sink.InitCheck() != B_OK)
+		return B_NO_MEMORY;
+	PSDFormulaRows rows(sink, target.mode, target.depth, target.width);
+	const status_t status = psdRenderModel(compositor, target, rows, 0, target.height);
+	sink.Finish();
+	memcpy(pixels, sink.Pixels(), sizeof(uint32) * size.width * size.height);
+	return status;
+}
+
 } // namespace
 
 bool psd_can_render_layers(const PSDDocument& document, const PSDLayers& records)
@@ -105,7 +169,7 @@ bool psd_can_render_layers(const PSDDocument& document, const PSDLayers& records
 }
 
 status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const ReducedSize& size,
-                         uint32* pixels)
+                         const PSDColourPlan& colour, uint32* pixels)
 {
 	const PSDDocument& document = request.document;
 	BPositionIO* in = request.in;
@@ -138,18 +202,14 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 	if (!reduced) {
 		if (work > limit)
 			return tooMuchWork(request, work, limit);
-		PSDPixelBufferSink sink(pixels);
-		status = renderParts(full, model, target, source, sink);
+		status = renderWhole(full, model, target, source, colour, pixels);
 		return status == B_OK ? B_OK
 		                      : request.Fail(status, "not enough memory to render the layers");
 	}
 	// A reduced reading is a thumbnail: it must not take long.
 	const uint64 reducedLimit = request.explicitLimit ? limit : std::min(limit, PSD_THUMBNAIL_WORK);
 	if (work <= reducedLimit) {
-		AreaAverageSink sink(document.width, document.height, size.width, size.height);
-		status = psdRenderModel(full, target, sink, 0, target.height);
-		sink.Finish();
-		memcpy(pixels, sink.Pixels(), sizeof(uint32) * size.width * size.height);
+		status = renderAveraged(full, target, colour, size, pixels);
 	} else {
 		// Too much at full size: the layers are drawn at the bitmap's.
 		PSDRenderTarget small = target;
@@ -161,9 +221,8 @@ status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const Re
 		status = scaled.Init();
 		if (status == B_OK && scaled.Work() > reducedLimit)
 			return tooMuchWork(request, scaled.Work(), reducedLimit);
-		PSDPixelBufferSink sink(pixels);
 		if (status == B_OK)
-			status = psdRenderModel(scaled, small, sink, 0, small.height);
+			status = renderWhole(scaled, model, small, source, colour, pixels);
 	}
 	if (status != B_OK)
 		return request.Fail(status, "not enough memory to render the layers");

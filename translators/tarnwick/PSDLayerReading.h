@@ -9,6 +9,7 @@
 #include "AreaAverageSink.h"
 #include "PSDRequest.h"
 
+#include <colour/PSDColourPlan.h>
 #include <layers/PSDLayers.h>
 
 // Whether the document's layers can be rendered: it has some, in a colour
@@ -16,8 +17,9 @@
 bool psd_can_render_layers(const PSDDocument& document, const PSDLayers& records);
 
 // Renders the layers into the pixel words of a bitmap of `size` (the
-// document's own, or reduced). Fails with the request's reason set.
+// document's own, or reduced), their colours converted once, at the end, as
+// the plan says. Fails with the request's reason set.
 status_t psd_read_layers(PSDRequest& request, const PSDLayers& records, const ReducedSize& size,
-                         uint32* pixels);
+                         const PSDColourPlan& colour, uint32* pixels);
 
 #endif

@@ -38,6 +38,12 @@ status_t psd_request_read(BPositionIO* in, BMessage* ioExtension, PSDRequest* re
 	bool only = false;
 	request->headerOnly =
 	    ioExtension->FindBool(B_TRANSLATOR_EXT_HEADER_ONLY, &only) == B_OK && only;
+	int32 colour = 0;
+	if (ioExtension->FindInt32(B_TRANSLATOR_EXT_COLOR_MANAGEMENT, &colour) == B_OK) {
+		request->colour = colour == B_TRANSLATOR_COLOR_SRGB           ? PSD_COLOUR_SRGB
+		                  : colour == B_TRANSLATOR_COLOR_KEEP_PROFILE ? PSD_COLOUR_KEEP_PROFILE
+		                                                              : PSD_COLOUR_AS_STORED;
+	}
 	int64 limit = 0;
 	if (ioExtension->FindInt64(TARNWICK_EXT_WORK_LIMIT, &limit) == B_OK && limit > 0) {
 		request->workLimit = (uint64)limit;

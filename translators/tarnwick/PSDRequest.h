@@ -5,6 +5,7 @@
 // what the host asked for and the settings as they stood when the call
 // began (each read once), the work the call may do, and why it failed.
 
+#include <colour/PSDColourPlan.h>
 #include <core/PSDDocument.h>
 
 #include <DataIO.h>
@@ -35,6 +36,7 @@ struct PSDRequest {
 	uint32 boxHeight = 0;
 	uint64 workLimit = PSD_DEFAULT_WORK_LIMIT;
 	bool explicitLimit = false; // the host's own, for any file
+	PSDColourRequest colour = PSD_COLOUR_AS_STORED;
 
 	// The settings this call reads.
 	bool alpha4 = false;

@@ -8,6 +8,7 @@
 #include <core/PSDCore.h>
 #include <core/PSDZeroedBuffer.h>
 
+#include "ColourReading.h"
 #include "PSDImage.h"
 #include "PSDLayerReading.h"
 #include "PSDRequest.h"
@@ -94,14 +95,41 @@ static bool wants_layers(const PSDRequest& request, PSDLayers* layers)
 	       psd_can_render_layers(document, *layers);
 }
 
+// What the bitmap's colours are, for the host that asked: told before the
+// pixels are written, so that the host's stream can use it as they arrive.
+static void tell_colour(BMessage* ioExtension, const PSDColourPlan& colour)
+{
+	if (ioExtension == nullptr)
+		return;
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_SRGB);
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_PROFILE);
+	ioExtension->RemoveName(B_TRANSLATOR_EXT_COLOR_NOTE);
+	if (colour.srgb)
+		ioExtension->AddBool(B_TRANSLATOR_EXT_COLOR_SRGB, true);
+	if (!colour.kept.empty()) {
+		ioExtension->AddData(B_TRANSLATOR_EXT_COLOR_PROFILE, B_RAW_TYPE, colour.kept.data(),
+		                     (ssize_t)colour.kept.size());
+	}
+	if (!colour.note.empty())
+		ioExtension->AddString(B_TRANSLATOR_EXT_COLOR_NOTE, colour.note.c_str());
+}
+
 // The merged image into the bitmap's pixel words, reduced on the way where
-// the bitmap is smaller.
-static status_t decode_merged(PSDRequest& request, const ReducedSize& size, uint32* pixels)
+// the bitmap is smaller, its colours as the plan says.
+static status_t decode_merged(PSDRequest& request, const ReducedSize& size,
+                              const PSDColourPlan& colour, uint32* pixels)
 {
 	const PSDDocument& document = request.document;
+	const bool reduced = size.width != document.width || size.height != document.height;
+	if (colour.transform && reduced)
+		return colour_decode_reduced(request, colour, size, pixels);
+	if (colour.transform) {
+		PSDPixelBufferSink sink(pixels);
+		return colour_decode(request, colour, sink);
+	}
 	const PSDMergedKind kind = psd_image_merged_kind(request);
 	status_t status;
-	if (size.width == document.width && size.height == document.height) {
+	if (!reduced) {
 		PSDPixelBufferSink sink(pixels);
 		status = psdCoreDecodeMerged(request.in, document, kind, sink);
 	} else {
@@ -134,7 +162,7 @@ static status_t check_reduced_area(PSDRequest& request)
 	                    document.width, document.height);
 }
 
-static status_t translate(PSDRequest& request, BPositionIO* out)
+static status_t translate(PSDRequest& request, BMessage* ioExtension, BPositionIO* out)
 {
 	PSDDocument& document = request.document;
 	status_t status = psdCoreDescribe(request.in, &document, &request.reason, false);
@@ -161,12 +189,16 @@ static status_t translate(PSDRequest& request, BPositionIO* out)
 	const bool renderLayers = wants_layers(request, &layers);
 	if (!renderLayers && psd_image_check_merged(document, &request.reason) != B_OK)
 		return B_ERROR;
+	PSDColourPlan colour;
+	psdColourPlan(request.in, document, request.colour,
+	              colour_sample_bytes(document, renderLayers, reduced), &colour);
+	tell_colour(ioExtension, colour);
 	PSDZeroedBuffer buffer(header.dataSize);
 	uint32* pixels = (uint32*)buffer.Data();
 	if (pixels == nullptr)
 		return request.Fail(B_ERROR, "not enough memory for the bitmap");
-	status = renderLayers ? psd_read_layers(request, layers, size, pixels)
-	                      : decode_merged(request, size, pixels);
+	status = renderLayers ? psd_read_layers(request, layers, size, colour, pixels)
+	                      : decode_merged(request, size, colour, pixels);
 	if (status != B_OK)
 		return status;
 	if (BPrivate::write_bitmap_stream(out, header, pixels) != B_OK)
@@ -191,7 +223,7 @@ status_t Translate(BPositionIO* inSource, const translator_info*, BMessage* ioEx
 	try {
 		status = psd_request_read(inSource, ioExtension, &request);
 		if (status == B_OK)
-			status = translate(request, outDestination);
+			status = translate(request, ioExtension, outDestination);
 	} catch (const std::bad_alloc&) {
 		request.reason = "not enough memory to read the image";
 		status = B_NO_MEMORY;

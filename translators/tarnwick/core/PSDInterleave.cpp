@@ -3,16 +3,13 @@
 #include "PSDPixel.h"
 #include "PSDVectorCode.h"
 
+#include <colour/PSDColourFormulas.h>
+
 #if PSD_CORE_HAS_SSE2
 #include <emmintrin.h>
 #endif
 
 namespace {
-
-inline uint8 multiplyByBlack(uint8 sample, uint8 black)
-{
-	return (uint8)(((uint32)sample * black) >> 8);
-}
 
 // Each takes pixels [from, count): the vector forms leave their tails here.
 
@@ -33,9 +30,9 @@ void cmykPlain(const uint8* const planes[4], uint32 from, uint32 count, uint32* 
 {
 	for (uint32 i = from; i < count; i++) {
 		uint8 black = planes[3][i];
-		pixels[i] =
-		    psdCorePixel(multiplyByBlack(planes[2][i], black), multiplyByBlack(planes[1][i], black),
-		                 multiplyByBlack(planes[0][i], black), 255);
+		pixels[i] = psdCorePixel(psdColourInkByte(planes[2][i], black),
+		                         psdColourInkByte(planes[1][i], black),
+		                         psdColourInkByte(planes[0][i], black), 255);
 	}
 }
 
@@ -83,7 +80,7 @@ uint32 grayVector(const uint8* gray, uint32 count, uint32* pixels)
 	return i;
 }
 
-// (sample x black) >> 8 for sixteen samples.
+// psdColourInkByte for sixteen samples.
 inline __m128i multiplyByBlack16(__m128i samples, __m128i blackLow, __m128i blackHigh)
 {
 	const __m128i zero = _mm_setzero_si128();

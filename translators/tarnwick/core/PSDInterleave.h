@@ -11,7 +11,7 @@
 void psdCoreInterleaveGray(const uint8* plane, uint32 count, uint32* pixels);
 void psdCoreInterleaveRGB(const uint8* const planes[3], uint32 count, uint32* pixels);
 void psdCoreInterleaveRGBA(const uint8* const planes[4], uint32 count, uint32* pixels);
-// Red = cyan x black >> 8 and so on, opaque; the samples are used as stored.
+// psdColourInkByte of each ink and black, opaque; the samples as stored.
 void psdCoreInterleaveCMYK(const uint8* const planes[4], uint32 count, uint32* pixels);
 
 #endif

@@ -112,16 +112,16 @@ bool readPalette(BPositionIO* in, const PSDDocument& document, uint32* palette)
 	return true;
 }
 
-// The planes as the plane set reads them: a bitmap is one plane whose
-// samples are its packed bytes.
-PSDPlaneSetLayout planeLayout(const PSDDocument& document, PSDMergedKind kind)
+// The first `planes` planes as the plane set reads them: a bitmap is one
+// plane whose samples are its packed bytes.
+PSDPlaneSetLayout planeLayout(const PSDDocument& document, int planes, bool bitmap,
+                              int floatAlphaPlane, bool wide)
 {
 	PSDPlaneSetLayout layout;
-	const bool bitmap = kind == PSD_MERGED_BITMAP;
 	layout.packed = document.compression == PSD_COMPRESSION_PACKBITS;
 	layout.sampleBytes = bitmap || document.depth < 8 ? 1 : document.depth / 8;
 	const uint32 bitmapRowBytes = (uint32)(((uint64)document.width + 7) / 8);
-	layout.planes = psdCoreMergedPlanes(kind);
+	layout.planes = planes;
 	layout.width = bitmap ? bitmapRowBytes : document.width;
 	layout.height = document.height;
 	// A bitmap's row byte counts are one plane's worth, whatever the header
@@ -132,7 +132,8 @@ PSDPlaneSetLayout planeLayout(const PSDDocument& document, PSDMergedKind kind)
 	    layout.packed ? psdAddOffsets(document.imageData,
 	                                  (uint64)layout.channels * layout.height * layout.rowCountSize)
 	                  : document.imageData;
-	layout.floatAlphaPlane = kind == PSD_MERGED_RGBA ? 3 : -1;
+	layout.floatAlphaPlane = floatAlphaPlane;
+	layout.wide = wide;
 	return layout;
 }
 
@@ -142,33 +143,36 @@ const size_t kZipChunkBytes = 512 * 1024;
 
 // Hands the samples [first, first + count) of the stored planes and of the
 // last plane (whose samples start at `last`) to the sink, a span at a time.
-void zipSpans(const uint8* stored, uint64 planeSamples, int planes, const uint8* last, uint64 first,
-              uint64 count, PSDPlaneSpanSink& sink)
+void zipSpans(const uint8* stored, uint64 planeSamples, const PSDPlaneSetLayout& layout,
+              const uint8* last, uint64 first, uint64 count, PSDPlaneSpanSink& sink)
 {
+	const uint32 bytes = layout.SpanSampleBytes();
 	const uint8* spans[PSD_PLANE_SET_MAX_PLANES] = {};
 	for (uint64 done = 0; done < count; done += PSD_PLANE_SET_SPAN) {
 		const uint64 left = count - done;
 		const uint32 span = left < PSD_PLANE_SET_SPAN ? (uint32)left : (uint32)PSD_PLANE_SET_SPAN;
-		for (int plane = 0; plane + 1 < planes; plane++)
-			spans[plane] = stored + plane * planeSamples + first + done;
-		spans[planes - 1] = last + done;
+		for (int plane = 0; plane + 1 < layout.planes; plane++)
+			spans[plane] = stored + (plane * planeSamples + first + done) * bytes;
+		spans[layout.planes - 1] = last + done * bytes;
 		sink.Span(spans, first + done, span);
 	}
 }
 
 // ZIP data is one stream over the planes one after another. For a sink that
 // holds the whole image anyway, every plane but the last is inflated, a
-// chunk of rows at a time, and kept narrowed to a byte a sample; the last
-// plane is handed over with them chunk by chunk, so it is never stored whole.
+// chunk of rows at a time, and kept as the spans hand its samples over; the
+// last plane is handed over with them chunk by chunk, so it is never stored
+// whole.
 status_t decodeZipStored(BPositionIO* in, const PSDDocument& document,
                          const PSDPlaneSetLayout& layout, PSDPlaneSpanSink& sink)
 {
 	const uint32 width = layout.width;
 	const uint64 planeSamples = (uint64)width * layout.height;
 	const size_t rowBytes = (size_t)width * layout.sampleBytes;
+	const size_t keptRowBytes = (size_t)width * layout.SpanSampleBytes();
 	const uint32 chunkRows = rowBytes >= kZipChunkBytes ? 1 : (uint32)(kZipChunkBytes / rowBytes);
 	// Large, and written once: huge pages spare a page fault each 4 KiB.
-	PSDZeroedBuffer stored(planeSamples * (layout.planes - 1));
+	PSDZeroedBuffer stored(planeSamples * (layout.planes - 1) * layout.SpanSampleBytes());
 	// A chunk of rows, then room for one more row: the scratch of 4-byte
 	// prediction.
 	std::unique_ptr<uint8[]> chunk(new (std::nothrow) uint8[rowBytes * ((size_t)chunkRows + 1)]);
@@ -180,7 +184,7 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document,
 	uint8* scratch = chunk.get() + rowBytes * chunkRows;
 	for (int plane = 0; plane < layout.planes; plane++) {
 		const bool last = plane + 1 == layout.planes;
-		uint8* storedPlane = stored.Data() + plane * planeSamples;
+		uint8* storedPlane = stored.Data() + plane * planeSamples * layout.SpanSampleBytes();
 		for (uint32 y = 0; y < layout.height; y += chunkRows) {
 			const uint32 rows = layout.height - y < chunkRows ? layout.height - y : chunkRows;
 			// Bytes that need no narrowing go straight where they are kept.
@@ -191,19 +195,18 @@ status_t decodeZipStored(BPositionIO* in, const PSDDocument& document,
 				uint8* row = target + rowBytes * r;
 				if (predicted)
 					psdCoreUnpredictRow(row, width, layout.sampleBytes, scratch);
-				psdCoreNarrowSamples(row, width, layout.sampleBytes,
-				                     plane == layout.floatAlphaPlane);
+				psdCoreFitSamples(row, width, layout, plane);
 				if (target != chunk.get() || layout.sampleBytes == 1)
 					continue;
-				// The last plane's narrowed rows close up at the front of the
+				// The last plane's fitted rows close up at the front of the
 				// chunk: each ends before the next row's samples start.
 				if (last)
-					memmove(chunk.get() + (size_t)width * r, row, width);
+					memmove(chunk.get() + keptRowBytes * r, row, keptRowBytes);
 				else
-					memcpy(storedPlane + (uint64)(y + r) * width, row, width);
+					memcpy(storedPlane + (uint64)(y + r) * keptRowBytes, row, keptRowBytes);
 			}
 			if (last) {
-				zipSpans(stored.Data(), planeSamples, layout.planes, chunk.get(), (uint64)y * width,
+				zipSpans(stored.Data(), planeSamples, layout, chunk.get(), (uint64)y * width,
 				         (uint64)rows * width, sink);
 			}
 		}
@@ -233,15 +236,14 @@ public:
 			fInflater.Read(fRow.get(), fRowBytes);
 	}
 
-	// The next row, a byte a sample.
+	// The next row, its samples the size the spans hand over.
 	const uint8* NextRow()
 	{
 		uint8* row = fRow.get();
 		fInflater.Read(row, fRowBytes);
 		if (fPredicted)
 			psdCoreUnpredictRow(row, fLayout.width, fLayout.sampleBytes, row + fRowBytes);
-		psdCoreNarrowSamples(row, fLayout.width, fLayout.sampleBytes,
-		                     fPlane == fLayout.floatAlphaPlane);
+		psdCoreFitSamples(row, fLayout.width, fLayout, fPlane);
 		return row;
 	}
 
@@ -277,11 +279,21 @@ status_t decodeZipStreamed(BPositionIO* in, const PSDDocument& document,
 		for (uint32 x = 0; x < layout.width; x += PSD_PLANE_SET_SPAN) {
 			const uint32 count = std::min<uint32>(layout.width - x, PSD_PLANE_SET_SPAN);
 			for (int plane = 0; plane < layout.planes; plane++)
-				spans[plane] = rows[plane] + x;
+				spans[plane] = rows[plane] + (size_t)x * layout.SpanSampleBytes();
 			sink.Span(spans, (uint64)y * layout.width + x, count);
 		}
 	}
 	return B_OK;
+}
+
+status_t decodePlanes(BPositionIO* in, const PSDDocument& document, const PSDPlaneSetLayout& layout,
+                      bool holdsImage, PSDPlaneSpanSink& spans)
+{
+	if (document.compression >= PSD_COMPRESSION_ZIP && holdsImage)
+		return decodeZipStored(in, document, layout, spans);
+	if (document.compression >= PSD_COMPRESSION_ZIP)
+		return decodeZipStreamed(in, document, layout, spans);
+	return psdCoreReadPlaneSet(in, layout, spans);
 }
 
 } // namespace
@@ -312,12 +324,21 @@ status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMe
 
 	MergedSpans mergedSpans(kind, sink, palette);
 	BitmapSpans bitmapSpans(document.width, sink);
+	const bool bitmap = kind == PSD_MERGED_BITMAP;
 	PSDPlaneSpanSink& spans =
-	    kind == PSD_MERGED_BITMAP ? (PSDPlaneSpanSink&)bitmapSpans : (PSDPlaneSpanSink&)mergedSpans;
-	const PSDPlaneSetLayout layout = planeLayout(document, kind);
-	if (document.compression >= PSD_COMPRESSION_ZIP && sink.HoldsImage())
-		return decodeZipStored(in, document, layout, spans);
-	if (document.compression >= PSD_COMPRESSION_ZIP)
-		return decodeZipStreamed(in, document, layout, spans);
-	return psdCoreReadPlaneSet(in, layout, spans);
+	    bitmap ? (PSDPlaneSpanSink&)bitmapSpans : (PSDPlaneSpanSink&)mergedSpans;
+	const PSDPlaneSetLayout layout = planeLayout(document, psdCoreMergedPlanes(kind), bitmap,
+	                                             kind == PSD_MERGED_RGBA ? 3 : -1, false);
+	return decodePlanes(in, document, layout, sink.HoldsImage(), spans);
+}
+
+status_t psdCoreDecodeMergedSamples(BPositionIO* in, const PSDDocument& document, int planes,
+                                    int alphaPlane, bool holdsImage, PSDPlaneSpanSink& sink)
+{
+	if (document.compression > PSD_COMPRESSION_ZIP_PREDICTION)
+		return B_ERROR;
+	if (document.width == 0 || document.height == 0)
+		return B_OK;
+	const PSDPlaneSetLayout layout = planeLayout(document, planes, false, alphaPlane, true);
+	return decodePlanes(in, document, layout, holdsImage, sink);
 }

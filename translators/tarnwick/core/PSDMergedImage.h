@@ -5,6 +5,7 @@
 // and handed to a sink a span of pixels at a time, in pixel order.
 
 #include "PSDDocument.h"
+#include "PSDPlaneSet.h"
 
 // How the planes of the merged image become pixel words.
 enum PSDMergedKind {
@@ -47,6 +48,15 @@ private:
 // had.
 status_t psdCoreDecodeMerged(BPositionIO* in, const PSDDocument& document, PSDMergedKind kind,
                              PSDPixelSink& sink);
+
+// The first `planes` planes (at most 4) of the merged image as stored, for
+// readings that convert colour themselves: spans of 8-bit samples as bytes,
+// 16-bit ones whole in host order, 32-bit floats as linear 16-bit values
+// (alphaPlane's, -1 for none, as 257 times the byte Tarnwick makes of it).
+// holdsImage: whatever the sink writes to keeps the whole image, so ZIP data
+// may be kept beside it. B_ERROR for a compression the core does not know.
+status_t psdCoreDecodeMergedSamples(BPositionIO* in, const PSDDocument& document, int planes,
+                                    int alphaPlane, bool holdsImage, PSDPlaneSpanSink& sink);
 
 // Planes the kind reads from the file.
 int psdCoreMergedPlanes(PSDMergedKind kind);

@@ -3,6 +3,7 @@
 #include "PSDByteReader.h"
 #include "PSDBytes.h"
 #include "PSDFileBuffer.h"
+#include "PSDFloatSamples.h"
 #include "PSDPackBits.h"
 #include "PSDSamples.h"
 
@@ -128,8 +129,7 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 			} else {
 				decodeRaw(state.buffers[plane], (uint64)count * sampleBytes, staging);
 			}
-			psdCoreNarrowSamples(state.staging[plane], count, sampleBytes,
-			                     plane == layout.floatAlphaPlane);
+			psdCoreFitSamples(state.staging[plane], count, layout, plane);
 			spans[plane] = state.staging[plane];
 		}
 		sink.Span(spans, first, count);
@@ -146,6 +146,17 @@ bool decodePlanes(PlaneSetState& state, BPositionIO* in, const PSDPlaneSetLayout
 }
 
 } // namespace
+
+void psdCoreFitSamples(uint8* samples, uint32 count, const PSDPlaneSetLayout& layout, int plane)
+{
+	const bool alpha = plane == layout.floatAlphaPlane;
+	if (!layout.wide)
+		psdCoreNarrowSamples(samples, count, layout.sampleBytes, alpha);
+	else if (layout.sampleBytes == 2)
+		psdCoreHostOrderSamples(samples, count);
+	else if (layout.sampleBytes == 4)
+		psdCoreWidenFloatSamples(samples, count, alpha);
+}
 
 status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,
                              PSDPlaneSpanSink& sink)

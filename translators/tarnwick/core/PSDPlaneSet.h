@@ -19,7 +19,7 @@
 enum { PSD_PLANE_SET_MAX_PLANES = 4, PSD_PLANE_SET_SPAN = 4096 };
 
 // Receives the samples of pixels [first, first + count) of every plane,
-// already narrowed to a byte each.
+// already narrowed to a byte each, or made two bytes (the layout's wide).
 class PSDPlaneSpanSink {
 public:
 	virtual void Span(const uint8* const planes[PSD_PLANE_SET_MAX_PLANES], uint64 first,
@@ -41,7 +41,18 @@ struct PSDPlaneSetLayout {
 	uint32 channels;
 	uint32 rowCountSize;
 	int floatAlphaPlane; // a 4-byte plane read as alpha rather than colour; -1 for none
+	// 16-bit and 32-bit samples handed over as two bytes in host order
+	// rather than narrowed to one: 16-bit ones whole, floats as linear
+	// values times 65535 (alpha: 257 times its byte).
+	bool wide;
+
+	// Bytes a sample takes in the spans.
+	uint32 SpanSampleBytes() const { return wide && sampleBytes > 1 ? 2 : 1; }
 };
+
+// Makes count samples of the plane, as stored, the size the spans hand
+// over, in place at their front.
+void psdCoreFitSamples(uint8* samples, uint32 count, const PSDPlaneSetLayout& layout, int plane);
 
 // B_NO_MEMORY when its buffers cannot be had; the sink has then seen nothing.
 status_t psdCoreReadPlaneSet(BPositionIO* in, const PSDPlaneSetLayout& layout,

@@ -83,3 +83,11 @@ void psdCoreWidenSamples(const uint8* samples, uint32 count, uint32 sampleBytes,
 			out[i] = samples[i] * (1.0f / 255);
 	}
 }
+
+void psdCoreHostOrderSamples(uint8* samples, uint32 count)
+{
+	for (uint32 i = 0; i < count; i++) {
+		const uint16 value = (uint16)(samples[2 * i] << 8 | samples[2 * i + 1]);
+		memcpy(samples + 2 * i, &value, sizeof(value));
+	}
+}

@@ -12,6 +12,10 @@
 // makes them (colour through the sRGB curve, alpha linear).
 void psdCoreNarrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool alpha);
 
+// 16-bit big-endian samples in the host's order, in place, for readings that
+// keep them whole.
+void psdCoreHostOrderSamples(uint8* samples, uint32 count);
+
 // One float a sample: v / 255 and v / 65535 for integers, floats as stored
 // (linear light, not clamped) with NaN as 0.
 void psdCoreWidenSamples(const uint8* samples, uint32 count, uint32 sampleBytes, float* out);

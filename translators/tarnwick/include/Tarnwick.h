@@ -28,6 +28,17 @@
 // would cost more even so, and a full-size reading that would, fail with a
 // reason that names the limit.
 //
+// B_TRANSLATOR_EXT_COLOR_MANAGEMENT (int32, TranslatorFormats.h): grayscale,
+// RGB, CMYK and Lab documents come in sRGB, converted through the ICC
+// profile they carry (relative colorimetric with black point compensation,
+// Photoshop's default); CMYK without one through the system's SWOP profile
+// ($TARNWICK_CMYK_PROFILE names another), Lab without any. With
+// B_TRANSLATOR_COLOR_KEEP_PROFILE, 8- and 16-bit RGB and grayscale documents
+// keep their samples and hand their profile back. Tarnwick answers in
+// B_TRANSLATOR_EXT_COLOR_SRGB or B_TRANSLATOR_EXT_COLOR_PROFILE, and says in
+// B_TRANSLATOR_EXT_COLOR_NOTE why it ignored a profile. Bitmap, indexed,
+// duotone and multichannel documents are read as without the request.
+//
 // B_TRANSLATOR_EXT_FAILURE_REASON (string, TranslatorFormats.h): written when
 // Translate fails, one line saying why.
 
