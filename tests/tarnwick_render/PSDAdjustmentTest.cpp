@@ -146,6 +146,13 @@ TEST(PSDAdjustment, PosterizeAndThresholdCutWherePhotoshopCuts)
 	ASSERT_TRUE(threshold);
 	expectNear({255}, run(*threshold, {60}), 0);
 	expectNear({0}, run(*threshold, {59}), 0);
+
+	// An 8-bit document's values are seen in whole levels: what lies below,
+	// composed in floating point at 59.6, is level 60.
+	float value = 59.6f / 255;
+	float* plane = &value;
+	threshold->Apply(&plane, 1);
+	EXPECT_EQ(1.0f, value);
 }
 
 TEST(PSDAdjustment, ExposureAndLegacyBrightnessContrastGiveWhatPhotoshopGave)
@@ -157,6 +164,11 @@ TEST(PSDAdjustment, ExposureAndLegacyBrightnessContrastGiveWhatPhotoshopGave)
 	exposure = make(PSDExposureSettings{-0.04, 0.4144, 0.44});
 	ASSERT_TRUE(exposure);
 	expectNear({104, 113, 135}, run(*exposure, {20, 60, 100}), 1);
+	// Grayscale documents take the same fixed gamma (Photoshop ignores the
+	// profile: the sRGB files of the corpus show it).
+	exposure = make(PSDExposureSettings{2.03, 0.0775, 1.52}, kGray);
+	ASSERT_TRUE(exposure);
+	expectNear({144}, run(*exposure, {40}), 1);
 
 	// adjustments__brightnesscontrast_legacy_rgb.psd and _grayscale.psd: a
 	// stretch follows the shift, a squeeze comes before it.
@@ -209,6 +221,18 @@ TEST(PSDAdjustment, HueSaturationRangesCombineAsPhotoshopCombinesThem)
 	expectNear({119, 77, 91}, run(*adjustment, {106, 91, 96}), 2);
 	expectNear({165, 31, 0}, run(*adjustment, {109, 66, 56}), 1);
 	expectNear({127, 127, 127}, run(*adjustment, {120, 110, 144}), 1);
+	// Its right strip: +89 and -92 over one range do not cancel; the raised
+	// saturation counts in 256ths (the stretch is 7.9, not 8.2).
+	saturation.ranges[3] = hueRange(188, 195, 286, 294, 89, 0);
+	saturation.ranges[4] = hueRange(188, 195, 286, 294, -92, 0);
+	for (int r : {0, 1, 2, 5})
+		saturation.ranges[r] = hueRange(0, 0, 0, 0, 0, 0);
+	adjustment = make(saturation);
+	ASSERT_TRUE(adjustment);
+	expectNear({22, 61, 179}, run(*adjustment, {91, 96, 111}), 1);
+	expectNear({6, 14, 156}, run(*adjustment, {72, 73, 91}), 1);
+	// Fading in from 188.5 degrees: at 190.0, by 21 %.
+	expectNear({11, 47, 54}, run(*adjustment, {24, 39, 42}), 1);
 
 	// Colorize paints its hue over the luminosity.
 	saturation.colorize = true;
