@@ -103,29 +103,32 @@ PSDHueRange hueRange(double fadeIn, double begin, double end, double fadeOut, do
 TEST(PSDAdjustment, LevelsAndCurvesGiveWhatPhotoshopGave)
 {
 	// adjustments__levels_rgb.psd, its right strip: the composite's levels
-	// after each channel's, blue with gamma 2.12.
+	// after each channel's, blue with gamma 2.12, to the level: every step
+	// rounded, and the gamma's finite slope near black (2 gives 99, not 104).
 	PSDLevelsSettings levelsSettings;
 	levelsSettings.records = {levels(48, 135, 74, 141, 1), levels(81, 255, 99, 192, 1),
 	                          levels(0, 128, 0, 255, 1), levels(0, 255, 78, 171, 2.12)};
 	auto adjustment = make(levelsSettings);
 	ASSERT_TRUE(adjustment);
-	expectNear({113, 83, 97}, run(*adjustment, {0, 30, 0}), 1);
-	expectNear({113, 74, 117}, run(*adjustment, {57, 20, 20}), 2);
+	expectNear({113, 83, 97}, run(*adjustment, {0, 30, 0}), 0);
+	expectNear({113, 74, 117}, run(*adjustment, {57, 20, 20}), 0);
+	expectNear({113, 74, 99}, run(*adjustment, {15, 15, 2}), 0);
+	expectNear({113, 74, 106}, run(*adjustment, {31, 17, 8}), 0);
 	// A record short: nothing for RGB, enough for gray.
 	levelsSettings.records.pop_back();
 	EXPECT_FALSE(make(levelsSettings));
 	EXPECT_TRUE(make(levelsSettings, kGray));
 
 	// adjustments__curves_rgb.psd: a composite curve after a blue one, both
-	// natural splines.
+	// natural splines, the blue one rounded to levels before the composite.
 	PSDCurvesSettings curves;
 	curves.curves[0] = points({{26, 3}, {55, 84}, {171, 170}, {255, 255}});
 	curves.curves[3] = points({{0, 0}, {167, 110}, {255, 166}});
 	adjustment = make(curves);
 	ASSERT_TRUE(adjustment);
-	expectNear({3, 6, 107}, run(*adjustment, {20, 27, 100}), 1);
-	expectNear({45, 146, 159}, run(*adjustment, {40, 100, 200}), 1);
-	expectNear({166, 224, 45}, run(*adjustment, {160, 230, 60}), 1);
+	expectNear({3, 6, 107}, run(*adjustment, {20, 27, 100}), 0);
+	expectNear({45, 146, 159}, run(*adjustment, {40, 100, 200}), 0);
+	expectNear({166, 224, 45}, run(*adjustment, {160, 230, 60}), 0);
 }
 
 TEST(PSDAdjustment, PosterizeAndThresholdCutWherePhotoshopCuts)
