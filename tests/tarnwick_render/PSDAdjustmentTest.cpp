@@ -174,15 +174,17 @@ TEST(PSDAdjustment, ExposureAndLegacyBrightnessContrastGiveWhatPhotoshopGave)
 	expectNear({144}, run(*exposure, {40}), 1);
 
 	// adjustments__brightnesscontrast_legacy_rgb.psd and _grayscale.psd: a
-	// stretch follows the shift, a squeeze comes before it.
+	// stretch follows the shift, a squeeze comes before it, each by whole
+	// levels (57 % gives up 145 of 255: 55 is 6, not 7).
 	auto legacy = make(PSDBrightnessContrastSettings{true, 20, 57, 127});
 	ASSERT_TRUE(legacy);
-	expectNear({4, 92, 173}, run(*legacy, {54, 92, 127}), 1);
+	expectNear({4, 92, 173}, run(*legacy, {54, 92, 127}), 0);
+	expectNear({6}, {run(*legacy, {55, 0, 0})[0]}, 0);
 	legacy = make(PSDBrightnessContrastSettings{true, -23, -26, 127}, kGray);
 	ASSERT_TRUE(legacy);
-	expectNear({12}, run(*legacy, {3}), 1);
-	expectNear({84}, run(*legacy, {100}), 1);
-	expectNear({159}, run(*legacy, {200}), 1);
+	expectNear({12}, run(*legacy, {3}), 0);
+	expectNear({84}, run(*legacy, {100}), 0);
+	expectNear({171}, run(*legacy, {218}), 0);
 
 	// In 32-bit documents the adjustments see values through the sRGB curve,
 	// and exposure alone works in linear light: +1 stop doubles.

@@ -7,7 +7,6 @@
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -19,12 +18,13 @@ struct Legacy {
 
 	double operator()(double x) const
 	{
-		if (contrast >= 0) {
-			// Contrast c keeps the inputs 127 c / 100 in from both ends.
-			const double inset = std::min(contrast * 127 / 255, 0.4999);
-			return (x + brightness - mean) / (1 - 2 * inset) + mean;
-		}
-		return (x - mean) * (1 + contrast) + mean + brightness;
+		// Contrast c % gives up 2.54 c levels of 255, rounded (the corpus's
+		// three settings show the rounding): a stretch of the inputs, half
+		// at each end, or a squeeze of the outputs.
+		const double lost = std::round(254 * std::fabs(contrast)) / 255;
+		if (contrast >= 0)
+			return (x + brightness - mean) / (1 - lost) + mean;
+		return (x - mean) * (1 - lost) + mean + brightness;
 	}
 };
 
