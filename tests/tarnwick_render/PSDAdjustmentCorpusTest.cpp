@@ -56,15 +56,17 @@ void expectLayersMatchMerged(const std::string& path)
 TEST(PSDAdjustmentCorpus, LayersMatchPhotoshopsMergedImage)
 {
 	std::vector<std::string> paths;
-	for (const char* folder : {"/layers", "/psd"}) {
+	for (const char* folder : {"/layers", "/psd", "/colour"}) {
 		if (!std::filesystem::is_directory(kCorpus + folder))
 			continue;
 		for (const auto& entry : std::filesystem::directory_iterator(kCorpus + folder)) {
 			const std::string name = entry.path().filename().string();
-			// The current form of brightness/contrast is only approximated.
-			if ((name.rfind("adjustments__", 0) == 0 &&
-			     name != "adjustments__brightnesscontrast_cmyk.psd") ||
-			    name == "clip-adjustment.psd")
+			// The current form of brightness/contrast is only approximated;
+			// colour/ keeps reference pictures beside its files.
+			if (entry.path().extension() == ".psd" &&
+			    ((name.rfind("adjustments__", 0) == 0 &&
+			      name != "adjustments__brightnesscontrast_cmyk.psd") ||
+			     name == "clip-adjustment.psd"))
 				paths.push_back(entry.path().string());
 		}
 	}

@@ -103,29 +103,32 @@ PSDHueRange hueRange(double fadeIn, double begin, double end, double fadeOut, do
 TEST(PSDAdjustment, LevelsAndCurvesGiveWhatPhotoshopGave)
 {
 	// adjustments__levels_rgb.psd, its right strip: the composite's levels
-	// after each channel's, blue with gamma 2.12.
+	// after each channel's, blue with gamma 2.12, to the level: every step
+	// rounded, and the gamma's finite slope near black (2 gives 99, not 104).
 	PSDLevelsSettings levelsSettings;
 	levelsSettings.records = {levels(48, 135, 74, 141, 1), levels(81, 255, 99, 192, 1),
 	                          levels(0, 128, 0, 255, 1), levels(0, 255, 78, 171, 2.12)};
 	auto adjustment = make(levelsSettings);
 	ASSERT_TRUE(adjustment);
-	expectNear({113, 83, 97}, run(*adjustment, {0, 30, 0}), 1);
-	expectNear({113, 74, 117}, run(*adjustment, {57, 20, 20}), 2);
+	expectNear({113, 83, 97}, run(*adjustment, {0, 30, 0}), 0);
+	expectNear({113, 74, 117}, run(*adjustment, {57, 20, 20}), 0);
+	expectNear({113, 74, 99}, run(*adjustment, {15, 15, 2}), 0);
+	expectNear({113, 74, 106}, run(*adjustment, {31, 17, 8}), 0);
 	// A record short: nothing for RGB, enough for gray.
 	levelsSettings.records.pop_back();
 	EXPECT_FALSE(make(levelsSettings));
 	EXPECT_TRUE(make(levelsSettings, kGray));
 
 	// adjustments__curves_rgb.psd: a composite curve after a blue one, both
-	// natural splines.
+	// natural splines, the blue one rounded to levels before the composite.
 	PSDCurvesSettings curves;
 	curves.curves[0] = points({{26, 3}, {55, 84}, {171, 170}, {255, 255}});
 	curves.curves[3] = points({{0, 0}, {167, 110}, {255, 166}});
 	adjustment = make(curves);
 	ASSERT_TRUE(adjustment);
-	expectNear({3, 6, 107}, run(*adjustment, {20, 27, 100}), 1);
-	expectNear({45, 146, 159}, run(*adjustment, {40, 100, 200}), 1);
-	expectNear({166, 224, 45}, run(*adjustment, {160, 230, 60}), 1);
+	expectNear({3, 6, 107}, run(*adjustment, {20, 27, 100}), 0);
+	expectNear({45, 146, 159}, run(*adjustment, {40, 100, 200}), 0);
+	expectNear({166, 224, 45}, run(*adjustment, {160, 230, 60}), 0);
 }
 
 TEST(PSDAdjustment, PosterizeAndThresholdCutWherePhotoshopCuts)
@@ -146,6 +149,13 @@ TEST(PSDAdjustment, PosterizeAndThresholdCutWherePhotoshopCuts)
 	ASSERT_TRUE(threshold);
 	expectNear({255}, run(*threshold, {60}), 0);
 	expectNear({0}, run(*threshold, {59}), 0);
+
+	// An 8-bit document's values are seen in whole levels: what lies below,
+	// composed in floating point at 59.6, is level 60.
+	float value = 59.6f / 255;
+	float* plane = &value;
+	threshold->Apply(&plane, 1);
+	EXPECT_EQ(1.0f, value);
 }
 
 TEST(PSDAdjustment, ExposureAndLegacyBrightnessContrastGiveWhatPhotoshopGave)
@@ -157,17 +167,24 @@ TEST(PSDAdjustment, ExposureAndLegacyBrightnessContrastGiveWhatPhotoshopGave)
 	exposure = make(PSDExposureSettings{-0.04, 0.4144, 0.44});
 	ASSERT_TRUE(exposure);
 	expectNear({104, 113, 135}, run(*exposure, {20, 60, 100}), 1);
+	// Grayscale documents take the same fixed gamma (Photoshop ignores the
+	// profile: the sRGB files of the corpus show it).
+	exposure = make(PSDExposureSettings{2.03, 0.0775, 1.52}, kGray);
+	ASSERT_TRUE(exposure);
+	expectNear({144}, run(*exposure, {40}), 1);
 
 	// adjustments__brightnesscontrast_legacy_rgb.psd and _grayscale.psd: a
-	// stretch follows the shift, a squeeze comes before it.
+	// stretch follows the shift, a squeeze comes before it, each by whole
+	// levels (57 % gives up 145 of 255: 55 is 6, not 7).
 	auto legacy = make(PSDBrightnessContrastSettings{true, 20, 57, 127});
 	ASSERT_TRUE(legacy);
-	expectNear({4, 92, 173}, run(*legacy, {54, 92, 127}), 1);
+	expectNear({4, 92, 173}, run(*legacy, {54, 92, 127}), 0);
+	expectNear({6}, {run(*legacy, {55, 0, 0})[0]}, 0);
 	legacy = make(PSDBrightnessContrastSettings{true, -23, -26, 127}, kGray);
 	ASSERT_TRUE(legacy);
-	expectNear({12}, run(*legacy, {3}), 1);
-	expectNear({84}, run(*legacy, {100}), 1);
-	expectNear({159}, run(*legacy, {200}), 1);
+	expectNear({12}, run(*legacy, {3}), 0);
+	expectNear({84}, run(*legacy, {100}), 0);
+	expectNear({171}, run(*legacy, {218}), 0);
 
 	// In 32-bit documents the adjustments see values through the sRGB curve,
 	// and exposure alone works in linear light: +1 stop doubles.
@@ -209,6 +226,18 @@ TEST(PSDAdjustment, HueSaturationRangesCombineAsPhotoshopCombinesThem)
 	expectNear({119, 77, 91}, run(*adjustment, {106, 91, 96}), 2);
 	expectNear({165, 31, 0}, run(*adjustment, {109, 66, 56}), 1);
 	expectNear({127, 127, 127}, run(*adjustment, {120, 110, 144}), 1);
+	// Its right strip: +89 and -92 over one range do not cancel; the raised
+	// saturation counts in 256ths (the stretch is 7.9, not 8.2).
+	saturation.ranges[3] = hueRange(188, 195, 286, 294, 89, 0);
+	saturation.ranges[4] = hueRange(188, 195, 286, 294, -92, 0);
+	for (int r : {0, 1, 2, 5})
+		saturation.ranges[r] = hueRange(0, 0, 0, 0, 0, 0);
+	adjustment = make(saturation);
+	ASSERT_TRUE(adjustment);
+	expectNear({22, 61, 179}, run(*adjustment, {91, 96, 111}), 1);
+	expectNear({6, 14, 156}, run(*adjustment, {72, 73, 91}), 1);
+	// Fading in from 188.5 degrees: at 190.0, by 21 %.
+	expectNear({11, 47, 54}, run(*adjustment, {24, 39, 42}), 1);
 
 	// Colorize paints its hue over the luminosity.
 	saturation.colorize = true;

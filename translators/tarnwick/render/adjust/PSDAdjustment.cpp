@@ -3,27 +3,38 @@
 #include "PSDAdjustmentColor.h"
 #include "PSDAdjustmentKinds.h"
 
+#include <cmath>
 #include <type_traits>
 
 namespace {
 
-// 32-bit documents hold linear light. Photoshop's adjustments are defined on
-// the values it shows, so they see the values through the sRGB curve (white
-// and above as white); exposure alone works in linear light.
-class PerceptualAdjustment : public PSDAdjustment {
+// How an adjustment sees the values it is given. 32-bit documents hold
+// linear light; Photoshop's adjustments are defined on the values it shows,
+// so they see them through the sRGB curve (white and above as white), and
+// exposure alone works in linear light. 8-bit documents Photoshop adjusts as
+// it keeps them, in whole levels; what lies below comes composed in floating
+// point, so its values are rounded to levels first (a colour whose hue turns
+// on a fraction of a level turns as Photoshop's does).
+class ViewedAdjustment : public PSDAdjustment {
 public:
-	PerceptualAdjustment(std::unique_ptr<PSDAdjustment> adjustment, int colours)
-	    : fAdjustment(std::move(adjustment)), fColours(colours)
+	enum View { kThroughSRGB, kInLevels };
+
+	ViewedAdjustment(std::unique_ptr<PSDAdjustment> adjustment, int colours, View view)
+	    : fAdjustment(std::move(adjustment)), fColours(colours), fView(view)
 	{
 	}
 
 	void Apply(float* const colour[], uint32 count) const override
 	{
 		for (int c = 0; c < fColours; c++) {
-			for (uint32 i = 0; i < count; i++)
-				colour[c][i] = psdSRGBEncode(colour[c][i]);
+			for (uint32 i = 0; i < count; i++) {
+				colour[c][i] = fView == kThroughSRGB ? psdSRGBEncode(colour[c][i])
+				                                     : std::round(colour[c][i] * 255) / 255;
+			}
 		}
 		fAdjustment->Apply(colour, count);
+		if (fView != kThroughSRGB)
+			return;
 		for (int c = 0; c < fColours; c++) {
 			for (uint32 i = 0; i < count; i++)
 				colour[c][i] = psdSRGBDecode(colour[c][i]);
@@ -33,6 +44,7 @@ public:
 private:
 	std::unique_ptr<PSDAdjustment> fAdjustment;
 	int fColours;
+	View fView;
 };
 
 } // namespace
@@ -53,6 +65,10 @@ std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDAdjustmentSettings& se
 	    settings.kind);
 	if (adjustment && target.depth == 32 &&
 	    !std::holds_alternative<PSDExposureSettings>(settings.kind))
-		adjustment.reset(new PerceptualAdjustment(std::move(adjustment), target.colours));
+		adjustment.reset(new ViewedAdjustment(std::move(adjustment), target.colours,
+		                                      ViewedAdjustment::kThroughSRGB));
+	else if (adjustment && target.depth == 8)
+		adjustment.reset(new ViewedAdjustment(std::move(adjustment), target.colours,
+		                                      ViewedAdjustment::kInLevels));
 	return adjustment;
 }

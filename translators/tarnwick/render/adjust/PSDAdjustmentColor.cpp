@@ -21,6 +21,13 @@ double hueChannel(double p, double q, double hue)
 
 } // namespace
 
+double psdSaturationStretch(double amount)
+{
+	if (amount <= 0)
+		return amount;
+	return 1 / (1 - std::round(amount * 255) / 256) - 1;
+}
+
 void psdStretchSaturation(double rgb[3], double stretch)
 {
 	const double high = std::max(rgb[0], std::max(rgb[1], rgb[2]));

@@ -41,6 +41,10 @@ inline void psdPixelRGB(const float* const colour[], int colours, uint32 i, floa
 		rgb[c] = colour[c][i] * black;
 }
 
+// How much further from its HSL lightness a saturation setting (-1 to 1)
+// takes a colour: lowering by a by a (-1 is gray), raising by 1 / (1 - a) - 1
+// with a in 256ths, as Photoshop keeps it (so +100 % stretches 256 times).
+double psdSaturationStretch(double amount);
 // Stretches the colour away from (stretch > 0) or towards its HSL lightness,
 // by 1 + stretch, but no further than full saturation.
 void psdStretchSaturation(double rgb[3], double stretch);

@@ -1,6 +1,7 @@
-// Curves: each channel's curve, then the composite's. A curve is a natural
-// cubic spline through its points, flat beyond the first and the last; one
-// drawn by hand holds 256 values, and the spline runs through those.
+// Curves: each channel's curve, then the composite's, each a table of its own
+// in 8-bit documents. A curve is a natural cubic spline through its points,
+// flat beyond the first and the last; one drawn by hand holds 256 values, and
+// the spline runs through those.
 
 #include "PSDAdjustmentKinds.h"
 #include "PSDToneTable.h"
@@ -77,12 +78,14 @@ std::unique_ptr<PSDAdjustment> psdMakeAdjustment(const PSDCurvesSettings& settin
 	bool present[PSD_ADJUSTMENT_MOST_COLOURS + 1];
 	for (int i = 0; i <= target.colours; i++)
 		present[i] = curves[i].Set(settings.curves[i]);
+	const PSDToneStep step(target);
 	std::vector<PSDToneTable> tables;
 	for (int c = 0; c < target.colours; c++) {
 		tables.push_back(PSDToneTable::From([&](double x) {
+			x = step(x);
 			if (present[c + 1])
-				x = curves[c + 1](x);
-			return present[0] ? curves[0](x) : x;
+				x = step(curves[c + 1](x));
+			return present[0] ? step(curves[0](x)) : x;
 		}));
 	}
 	return std::unique_ptr<PSDAdjustment>(new PSDToneAdjustment(std::move(tables)));

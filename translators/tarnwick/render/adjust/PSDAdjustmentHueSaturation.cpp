@@ -18,10 +18,11 @@ double around(double degrees)
 }
 
 // How far a hue lies in the range: 1 from its begin to its end, fading to 0
-// over its edges.
+// over its edges. A range's ends are whole degrees taken at their middles,
+// half a degree in: Photoshop's fades start and end there.
 double weight(const PSDHueRange& range, double hue)
 {
-	const double into = around(hue - range.fadeIn);
+	const double into = around(hue - 0.5 - range.fadeIn);
 	const double rise = around(range.begin - range.fadeIn);
 	const double full = rise + around(range.end - range.begin);
 	const double fall = full + around(range.fadeOut - range.end);
@@ -59,20 +60,21 @@ private:
 	void Adjust(double rgb[3]) const
 	{
 		// The ranges' settings first, as far as the pixel's hue lies in each,
-		// then the master's. The ranges' saturations add up as stretches.
+		// then the master's. The ranges' saturations add up as stretches
+		// (not as amounts: opposite amounts over one range do not cancel).
 		double turn = 0, stretch = 0, lightness = 0;
 		const double hue = psdHue(rgb);
 		if (hue >= 0) {
 			for (const PSDHueRange& range : fSettings.ranges) {
 				const double share = weight(range, hue);
 				turn += share * range.amounts.hue;
-				stretch += share * Stretch(range.amounts.saturation);
+				stretch += share * psdSaturationStretch(range.amounts.saturation);
 				lightness += share * range.amounts.lightness;
 			}
 		}
 		Change(rgb, turn, stretch, lightness, true);
 		const PSDHueSaturationAmounts& master = fSettings.master;
-		Change(rgb, master.hue, Stretch(master.saturation), master.lightness, false);
+		Change(rgb, master.hue, psdSaturationStretch(master.saturation), master.lightness, false);
 	}
 
 	// Colorize paints its hue and saturation over the pixel's luminosity,
@@ -105,13 +107,6 @@ private:
 			else
 				rgb[c] = black + (rgb[c] - black) * (1 + lightness);
 		}
-	}
-
-	// How much further from its HSL lightness a saturation setting takes the
-	// colour: lowering by a by a (-1 is gray), raising by 1 / (1 - a) - 1.
-	static double Stretch(double amount)
-	{
-		return amount <= 0 ? amount : 1 / std::max(1 - amount, 1e-6) - 1;
 	}
 
 	PSDHueSaturationSettings fSettings;

@@ -9,11 +9,6 @@
 
 namespace {
 
-double stretchFor(double amount)
-{
-	return amount <= 0 ? amount : 1 / std::max(1 - amount, 1e-6) - 1;
-}
-
 class Vibrance : public PSDColorAdjustment {
 public:
 	Vibrance(double vibrance, double saturation, uint16 mode)
@@ -29,8 +24,8 @@ public:
 			const double low = std::min(rgb[0], std::min(rgb[1], rgb[2]));
 			const double spread = 1 - std::fabs(high + low - 1);
 			const double saturation = spread > 0 ? (high - low) / spread : 0;
-			psdStretchSaturation(rgb, stretchFor(fVibrance * (1 - saturation)));
-			psdStretchSaturation(rgb, stretchFor(fSaturation));
+			psdStretchSaturation(rgb, psdSaturationStretch(fVibrance * (1 - saturation)));
+			psdStretchSaturation(rgb, psdSaturationStretch(fSaturation));
 			red[i] = (float)rgb[0];
 			green[i] = (float)rgb[1];
 			blue[i] = (float)rgb[2];

@@ -9,6 +9,8 @@
 
 #include "PSDAdjustment.h"
 
+#include <cmath>
+
 #include <vector>
 
 class PSDToneTable {
@@ -40,6 +42,22 @@ private:
 	static float Clamp(double value) { return (float)(value > 0 ? (value < 1 ? value : 1) : 0); }
 
 	std::vector<float> fSamples;
+};
+
+// Photoshop computes an 8-bit document's per-channel adjustments as tables of
+// whole levels, rounding after every step (the corpus's levels and curves
+// show it); other depths keep every value. Rounding the input first makes a
+// table constant over each level, so that its samples read back exactly.
+class PSDToneStep {
+public:
+	explicit PSDToneStep(const PSDRenderTarget& target) : fLevels(target.depth == 8 ? 255 : 0) {}
+	double operator()(double value) const
+	{
+		return fLevels > 0 ? std::round(value * fLevels) / fLevels : value;
+	}
+
+private:
+	int fLevels;
 };
 
 // One table for each colour channel of the document.
