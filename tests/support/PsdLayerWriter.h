@@ -9,6 +9,7 @@
 #include "PsdWriter.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace psdtest {
@@ -44,6 +45,8 @@ inline void appendText(Bytes& out, const std::string& text)
 
 inline Bytes packedRows(const Bytes& samples, uint32_t width, uint32_t height)
 {
+	if (samples.size() < (size_t)width * height)
+		throw std::invalid_argument("a channel holds fewer samples than its rectangle");
 	Bytes counts, rows;
 	for (uint32_t y = 0; y < height; y++) {
 		Bytes row = packBits(samples.data() + (size_t)y * width, width);

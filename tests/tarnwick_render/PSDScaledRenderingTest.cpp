@@ -40,8 +40,7 @@ Bytes disc(uint32_t side, double cx, double cy, double r)
 Bytes document()
 {
 	LayerRecord photo;
-	photo.left = 20;
-	photo.top = 30;
+	photo.left = photo.top = 30;
 	photo.right = photo.bottom = 260;
 	const uint32_t side = 230;
 	Bytes red(side * side), green(side * side), blue(side * side);
