@@ -20,7 +20,7 @@
 // TARNWICK_EXT_WORK_LIMIT (int64): the work a rendering of the layers may
 // cost, in pixel operations (a layer composited over an area costs that
 // area; effects, feathers and groups more). Without the field the limit is
-// PSD_DEFAULT_WORK_LIMIT plus 64 operations for every byte of the file, so
+// PSD_DEFAULT_WORK_LIMIT plus 256 operations for every byte of the file, so
 // real documents, whose channels fill their files, render whole while a
 // small file that asks for vast areas does not. A reduced reading whose
 // layers cost more than the limit (or, without the field, more than
