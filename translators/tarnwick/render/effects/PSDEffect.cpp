@@ -4,9 +4,10 @@
 
 namespace {
 
-// Photoshop's effect sizes are how far the soft edge spreads; a Gaussian
-// reaches about that far at this sigma.
-const double kSigmaPerSize = 0.5;
+// Photoshop's effect sizes are how far the soft edge spreads; its blur is a
+// Gaussian of this sigma per pixel of size, 1 / sqrt(6), as the corpus's
+// drop shadows show.
+const double kSigmaPerSize = 0.4082482904638630;
 
 } // namespace
 
@@ -53,6 +54,8 @@ std::unique_ptr<PSDEffect> psdMakeEffect(const PSDEffectSettings& settings,
 	case PSD_EFFECT_GRADIENT_OVERLAY:
 	case PSD_EFFECT_COLOUR_OVERLAY:
 		return psdMakeOverlay(settings, target);
+	case PSD_EFFECT_BEVEL:
+		return psdMakeBevel(settings, target, false);
 	}
 	return nullptr;
 }

@@ -38,6 +38,11 @@ public:
 	// shape's area; rows in order, each once.
 	virtual const float* Row(int32 y) = 0;
 
+	// Where it paints at all, along the row Row last made, for the blend
+	// modes whose opacity Photoshop takes as a fill (the linear dodge and
+	// burn of a bevel's light); null where the opacity is the alpha.
+	virtual const float* Region() const { return nullptr; }
+
 	PSDEffectKind Kind() const { return fSettings.kind; }
 	PSDBlendMode BlendMode() const { return fSettings.blendMode; }
 	float Opacity() const { return fSettings.opacity; }
@@ -55,7 +60,8 @@ protected:
 };
 
 // Effect sizes are Photoshop's pixels of spread; its blur fits a Gaussian of
-// this radius (see psdBlurSigma).
+// this radius (see psdBlurSigma): size / sqrt(6), as the corpus's drop
+// shadows show.
 double psdEffectBlurRadius(double size);
 
 // The effect the settings describe.
@@ -68,5 +74,8 @@ std::unique_ptr<PSDEffect> psdMakeGlow(const PSDEffectSettings& s, const PSDRend
 std::unique_ptr<PSDEffect> psdMakeSatin(const PSDEffectSettings& s, const PSDRenderTarget& t);
 std::unique_ptr<PSDEffect> psdMakeStroke(const PSDEffectSettings& s, const PSDRenderTarget& t);
 std::unique_ptr<PSDEffect> psdMakeOverlay(const PSDEffectSettings& s, const PSDRenderTarget& t);
+// A bevel's highlight, or its shadow.
+std::unique_ptr<PSDEffect> psdMakeBevel(const PSDEffectSettings& s, const PSDRenderTarget& t,
+                                        bool shadow);
 
 #endif

@@ -151,9 +151,30 @@ void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area,
 	effect.Paint()->Row(area.left, y, (uint32)count, colour, alpha);
 	const float* coverage = effect.Row(y) + (area.left - fShape->Area().left);
 	const float opacity = effect.Opacity();
-	for (int32 x = 0; x < count; x++)
-		alpha[x] *= coverage[x] * opacity;
-	Blend(effect.BlendMode(), dest, fSource.data(), y, area, area.left, area.right);
+	const PSDBlendMode mode = effect.BlendMode();
+	const float* region = effect.Region();
+	if (region != nullptr && (mode == PSD_BLEND_LINEAR_DODGE || mode == PSD_BLEND_LINEAR_BURN)) {
+		// Over what lies below, the strength fades the colour towards the
+		// mode's neutral (black or white) within the region; over nothing
+		// it is the alpha as usual.
+		region += area.left - fShape->Area().left;
+		const float neutral = mode == PSD_BLEND_LINEAR_BURN ? 1.0f : 0.0f;
+		const float* below = dest + width * colours;
+		for (int32 x = 0; x < count; x++) {
+			const float strength = coverage[x] * opacity;
+			const float fill = region[x] > 0 ? std::min(1.0f, strength / region[x]) : 0.0f;
+			const float shown = below[x];
+			for (int c = 0; c < colours; c++) {
+				const float faded = neutral + (colour[c][x] - neutral) * fill;
+				colour[c][x] += (faded - colour[c][x]) * shown;
+			}
+			alpha[x] *= region[x] * shown + strength * (1 - shown);
+		}
+	} else {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] *= coverage[x] * opacity;
+	}
+	Blend(mode, dest, fSource.data(), y, area, area.left, area.right);
 }
 
 // The layer's pixels faded by its fill, and the effects above them. Interior
@@ -256,8 +277,12 @@ std::unique_ptr<PSDLayerEffects> psdMakeLayerEffects(const PSDLayerStyleSettings
 		return nullptr;
 	std::vector<std::unique_ptr<PSDEffect>> effects;
 	for (const PSDEffectSettings& settings : style.effects) {
-		if (settings.enabled)
-			effects.push_back(psdMakeEffect(settings, target));
+		if (!settings.enabled)
+			continue;
+		// A bevel's shadow, then its highlight.
+		if (settings.kind == PSD_EFFECT_BEVEL)
+			effects.push_back(psdMakeBevel(settings, target, true));
+		effects.push_back(psdMakeEffect(settings, target));
 	}
 	if (effects.empty())
 		return nullptr;
