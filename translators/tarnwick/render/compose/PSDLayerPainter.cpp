@@ -259,6 +259,8 @@ PSDRect PSDLayerPainter::Box() const
 {
 	if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
 		return fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+	if (!isEmpty(fLayer.textBox))
+		return fTarget.Canvas(fLayer.textBox);
 	return fBounds;
 }
 

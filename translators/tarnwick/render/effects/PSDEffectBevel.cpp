@@ -80,7 +80,8 @@ PSDEffectSettings shadowSide(const PSDEffectSettings& s)
 class PSDBevel : public PSDEffect {
 public:
 	PSDBevel(const PSDEffectSettings& s, const PSDRenderTarget& t, bool shadow)
-	    : PSDEffect(shadow ? shadowSide(s) : s, t), fShadow(shadow), fSize(Size(s.size)), fSoften(Size(s.bevel.soften))
+	    : PSDEffect(shadow ? shadowSide(s) : s, t), fShadow(shadow), fSize(Size(s.size)),
+	      fSoften(Size(s.bevel.soften))
 	{
 		const double sigma = s.bevel.smooth ? fSize * kSmoothSigmaPerSize : 0;
 		fRadius = std::sqrt(sigma * sigma + fSoften * fSoften);
@@ -99,10 +100,7 @@ public:
 			return 0;
 		return psdBlurReach(fRadius) + (int32)std::ceil(fSize) + 2;
 	}
-	int32 Sight() const override
-	{
-		return psdBlurReach(fRadius) + (int32)std::ceil(fSize) + 2;
-	}
+	int32 Sight() const override { return psdBlurReach(fRadius) + (int32)std::ceil(fSize) + 2; }
 	int32 DistanceRange() const override
 	{
 		return fSettings.bevel.smooth ? 0 : (int32)std::ceil(fSize) + 2;
