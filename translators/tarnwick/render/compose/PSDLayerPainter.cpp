@@ -101,7 +101,7 @@ void PSDLayerPainter::InitFill()
 	} else if (!isEmpty(fLayer.fillBox)) {
 		box = fTarget.Canvas(fLayer.fillBox);
 	}
-	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box, false);
+	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box);
 	fExtent = canvas;
 }
 

@@ -42,6 +42,16 @@ public:
 	// modes whose opacity Photoshop takes as a fill (the linear dodge and
 	// burn of a bevel's light); null where the opacity is the alpha.
 	virtual const float* Region() const { return nullptr; }
+	// How much it cuts away of the layer's pixels and the effects that
+	// colour them, along the row Row last made (an inner stroke shows what
+	// lies below the layer where it fades); null where it cuts nothing.
+	virtual const float* Knockout() const { return nullptr; }
+	// Whether the layer's shape cuts it away beneath the layer (a drop
+	// shadow's "layer knocks out"): its coverage is not yet cut.
+	virtual bool KnockedOut() const { return false; }
+	// Whether it lies beneath the layer's pixels where both are (an outside
+	// stroke, which the shape's soft edge covers as far as it reaches).
+	virtual bool UnderPixels() const { return false; }
 
 	PSDEffectKind Kind() const { return fSettings.kind; }
 	PSDBlendMode BlendMode() const { return fSettings.blendMode; }

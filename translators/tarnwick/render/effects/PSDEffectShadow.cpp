@@ -30,6 +30,7 @@ public:
 	{
 		return PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
 	}
+	bool KnockedOut() const override { return !fInner && fSettings.knockedOut; }
 
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
 	{
@@ -55,12 +56,12 @@ public:
 			std::fill(fCoverage.begin(), fCoverage.end(), outside);
 		else
 			psdShiftRow(fSpread->Row(from), fCoverage.data(), width, fDX, outside);
-		const float* alpha = fShape->Alpha(y);
-		for (int32 x = 0; x < width; x++) {
-			if (fInner)
+		// A drop shadow the layer knocks out is cut where the layer is drawn
+		// (PSDEffect::KnocksOut).
+		if (fInner) {
+			const float* alpha = fShape->Alpha(y);
+			for (int32 x = 0; x < width; x++)
 				fCoverage[x] *= alpha[x];
-			else if (fSettings.knockedOut)
-				fCoverage[x] *= 1 - alpha[x];
 		}
 		return fCoverage.data();
 	}

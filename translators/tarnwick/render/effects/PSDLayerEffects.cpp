@@ -52,19 +52,26 @@ private:
 	           int32 left, int32 right);
 	bool PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& area, int32* left,
 	                  int32* right);
-	void PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest);
+	const float* EffectRow(size_t index, int32 y);
+	bool MakeKnockout(int32 y, const PSDRect& area);
+	void PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest, bool knocked = false);
 	void PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, int32 y, const PSDRect& area,
 	                size_t next);
 
 	PSDRenderTarget fTarget;
 	std::vector<std::unique_ptr<PSDEffect>> fEffects; // bottom first
 	bool fInteriorAsGroup;
+	float fFill = 1; // the layer's fill opacity in this composite
 	std::unique_ptr<PSDLayerShape> fShape;
 	// One row: the composite so far, the source painted onto it, scratch.
 	std::vector<float> fWork;
 	std::vector<float> fSource;
 	std::vector<float> fBlend;
 	std::vector<float> fGroup; // the pixels and interior effects, as a group
+	std::vector<float> fKeep;  // how much of them strokes leave, along the row
+	// Each effect's last row and its coverage there.
+	std::vector<int32> fRowY;
+	std::vector<const float*> fRowOf;
 };
 
 // The shape's rows as far around the canvas's part of the reach as effects
@@ -139,8 +146,47 @@ bool PSDLayerStyle::PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& 
 	return true;
 }
 
-void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest)
+// An effect's coverage along row y, made once for the row.
+const float* PSDLayerStyle::EffectRow(size_t index, int32 y)
 {
+	if (fRowY.size() != fEffects.size()) {
+		fRowY.assign(fEffects.size(), INT32_MIN);
+		fRowOf.assign(fEffects.size(), nullptr);
+	}
+	if (fRowY[index] != y) {
+		fRowOf[index] = fEffects[index]->Row(y);
+		fRowY[index] = y;
+	}
+	return fRowOf[index];
+}
+
+// What strokes that cut the layer's pixels leave of them along the row,
+// in fKeep; false where none cuts.
+bool PSDLayerStyle::MakeKnockout(int32 y, const PSDRect& area)
+{
+	bool cuts = false;
+	const size_t width = (size_t)(area.right - area.left);
+	const size_t from = (size_t)(area.left - fShape->Area().left);
+	for (size_t i = 0; i < fEffects.size(); i++) {
+		if (fEffects[i]->Kind() != PSD_EFFECT_STROKE)
+			continue;
+		EffectRow(i, y);
+		const float* cut = fEffects[i]->Knockout();
+		if (cut == nullptr)
+			continue;
+		if (!cuts)
+			fKeep.assign(width, 1.0f);
+		cuts = true;
+		for (size_t x = 0; x < width; x++)
+			fKeep[x] *= 1 - cut[from + x];
+	}
+	return cuts;
+}
+
+void PSDLayerStyle::PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest,
+                                bool knocked)
+{
+	PSDEffect& effect = *fEffects[index];
 	const int colours = fTarget.colours;
 	const int32 count = area.right - area.left;
 	const size_t width = (size_t)count;
@@ -149,7 +195,7 @@ void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area,
 		colour[c] = fSource.data() + width * c;
 	float* alpha = fSource.data() + width * colours;
 	effect.Paint()->Row(area.left, y, (uint32)count, colour, alpha);
-	const float* coverage = effect.Row(y) + (area.left - fShape->Area().left);
+	const float* coverage = EffectRow(index, y) + (area.left - fShape->Area().left);
 	const float opacity = effect.Opacity();
 	const PSDBlendMode mode = effect.BlendMode();
 	const float* region = effect.Region();
@@ -170,9 +216,23 @@ void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area,
 			}
 			alpha[x] *= region[x] * shown + strength * (1 - shown);
 		}
+	} else if (effect.KnockedOut()) {
+		// Cut by the layer's shape a, so that with the layer's pixels drawn
+		// over it at a x fill the two share the pixel without overlapping:
+		// an opaque edge pixel shows as much of it as Photoshop's does.
+		const float* shape = fShape->Alpha(y) + (area.left - fShape->Area().left);
+		for (int32 x = 0; x < count; x++) {
+			const float covered = shape[x] * fFill;
+			const float kept = covered < 1 ? (1 - shape[x]) / (1 - covered) : 0.0f;
+			alpha[x] *= coverage[x] * opacity * kept;
+		}
 	} else {
 		for (int32 x = 0; x < count; x++)
 			alpha[x] *= coverage[x] * opacity;
+	}
+	if (knocked) {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] *= fKeep[x];
 	}
 	Blend(mode, dest, fSource.data(), y, area, area.left, area.right);
 }
@@ -186,12 +246,21 @@ void PSDLayerStyle::PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, 
 	const size_t width = (size_t)(area.right - area.left);
 	float* alpha = fSource.data() + width * colours;
 	int32 left, right;
+	// Strokes cut the layer's pixels where they lie over them, where every
+	// effect is drawn at once.
+	const bool knocked = next < fEffects.size() && MakeKnockout(y, area);
+	for (size_t i = next; i < fEffects.size(); i++) {
+		if (fEffects[i]->UnderPixels())
+			PaintEffect(i, y, area, fWork.data());
+	}
 	if (!fInteriorAsGroup) {
 		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int32 x = left; x < right; x++)
-				alpha[x - area.left] *= look.fill;
+				alpha[x - area.left] *= look.fill * (knocked ? fKeep[x - area.left] : 1.0f);
 			Blend(look.blendMode, fWork.data(), fSource.data(), y, area, left, right);
 		}
+		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
+			PaintEffect(next, y, area, fWork.data(), knocked);
 	} else {
 		std::fill(fGroup.begin(), fGroup.end(), 0.0f);
 		if (PaintContent(layer, y, area, &left, &right)) {
@@ -201,14 +270,16 @@ void PSDLayerStyle::PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, 
 				          fGroup.begin() + width * p + (left - area.left));
 		}
 		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
-			PaintEffect(*fEffects[next], y, area, fGroup.data());
+			PaintEffect(next, y, area, fGroup.data());
 		float* groupAlpha = fGroup.data() + width * colours;
 		for (size_t x = 0; x < width; x++)
-			groupAlpha[x] *= look.fill;
+			groupAlpha[x] *= look.fill * (knocked ? fKeep[x] : 1.0f);
 		Blend(look.blendMode, fWork.data(), fGroup.data(), y, area, area.left, area.right);
 	}
-	for (; next < fEffects.size(); next++)
-		PaintEffect(*fEffects[next], y, area, fWork.data());
+	for (; next < fEffects.size(); next++) {
+		if (!fEffects[next]->UnderPixels())
+			PaintEffect(next, y, area, fWork.data());
+	}
 }
 
 status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& look,
@@ -216,6 +287,7 @@ status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& loo
 {
 	if (!fShape)
 		Start(layer, target.Rows());
+	fFill = look.fill;
 	// Interior effects blended as a group stay with the layer's own pixels.
 	if (fInteriorAsGroup && part == PSD_EFFECTS_ABOVE)
 		return B_OK;
@@ -236,11 +308,11 @@ status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& loo
 		size_t next = 0;
 		for (; next < fEffects.size() && isBelow(fEffects[next]->Kind()); next++) {
 			if (part != PSD_EFFECTS_ABOVE)
-				PaintEffect(*fEffects[next], y, area, fWork.data());
+				PaintEffect(next, y, area, fWork.data());
 		}
 		if (part == PSD_EFFECTS_ABOVE) {
 			for (; next < fEffects.size(); next++)
-				PaintEffect(*fEffects[next], y, area, fWork.data());
+				PaintEffect(next, y, area, fWork.data());
 		} else {
 			PaintLayer(layer, look, y, area, part == PSD_EFFECTS_ALL ? next : fEffects.size());
 		}
