@@ -54,7 +54,9 @@ private:
 	                  int32* right);
 	const float* EffectRow(size_t index, int32 y);
 	bool MakeKnockout(int32 y, const PSDRect& area);
-	void PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest, bool knocked = false);
+	void PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest, bool knocked = false,
+	                 const float* within = nullptr);
+	void PaintInterior(size_t* next, int32 y, const PSDRect& area, float* dest, bool knocked);
 	void PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, int32 y, const PSDRect& area,
 	                size_t next);
 
@@ -67,8 +69,10 @@ private:
 	std::vector<float> fWork;
 	std::vector<float> fSource;
 	std::vector<float> fBlend;
-	std::vector<float> fGroup; // the pixels and interior effects, as a group
-	std::vector<float> fKeep;  // how much of them strokes leave, along the row
+	std::vector<float> fGroup;  // the pixels and interior effects, as a group
+	std::vector<float> fKeep;   // how much of them strokes leave, along the row
+	std::vector<float> fBelow;  // what lay under the layer's pixels
+	std::vector<float> fInside; // what lies within the layer's shape
 	// Each effect's last row and its coverage there.
 	std::vector<int32> fRowY;
 	std::vector<const float*> fRowOf;
@@ -104,6 +108,8 @@ void PSDLayerStyle::Allocate(int32 width)
 	fWork.resize((size_t)width * (colours + 1));
 	fSource.resize((size_t)width * (colours + 1));
 	fBlend.resize((size_t)width * colours);
+	fBelow.resize((size_t)width * (colours + 1));
+	fInside.resize((size_t)width * (colours + 1));
 	if (fInteriorAsGroup)
 		fGroup.resize((size_t)width * (colours + 1));
 }
@@ -184,7 +190,7 @@ bool PSDLayerStyle::MakeKnockout(int32 y, const PSDRect& area)
 }
 
 void PSDLayerStyle::PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest,
-                                bool knocked)
+                                bool knocked, const float* within)
 {
 	PSDEffect& effect = *fEffects[index];
 	const int colours = fTarget.colours;
@@ -234,7 +240,57 @@ void PSDLayerStyle::PaintEffect(size_t index, int32 y, const PSDRect& area, floa
 		for (int32 x = 0; x < count; x++)
 			alpha[x] *= fKeep[x];
 	}
+	// Within the shape, of the part of the pixel it covers.
+	if (within != nullptr) {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] = within[x] > 0 ? std::min(1.0f, alpha[x] / within[x]) : 0.0f;
+	}
 	Blend(mode, dest, fSource.data(), y, area, area.left, area.right);
+}
+
+// The interior effects from *next on, clipped to the layer's shape as
+// Photoshop clips them: each pixel's part within the shape (the layer's
+// pixels over what lay below, fBelow) takes them, the rest keeps fBelow,
+// so that at a soft edge they neither spread past the shape nor let the
+// pixels under them show.
+void PSDLayerStyle::PaintInterior(size_t* next, int32 y, const PSDRect& area, float* dest,
+                                  bool knocked)
+{
+	if (*next >= fEffects.size() || !isInterior(fEffects[*next]->Kind()))
+		return;
+	const int colours = fTarget.colours;
+	const size_t width = (size_t)(area.right - area.left);
+	const float* shape = fShape->Alpha(y) + (area.left - fShape->Area().left);
+	const float* belowAlpha = fBelow.data() + width * colours;
+	float* insideAlpha = fInside.data() + width * colours;
+	float* destAlpha = dest + width * colours;
+	for (size_t x = 0; x < width; x++) {
+		const float a = shape[x];
+		const float outside = (1 - a) * belowAlpha[x];
+		const float in = a > 0 ? std::min(1.0f, std::max(0.0f, (destAlpha[x] - outside) / a)) : 0;
+		insideAlpha[x] = in;
+		for (int c = 0; c < colours; c++) {
+			const size_t i = width * c + x;
+			const float premultiplied =
+			    a > 0 ? (dest[i] * destAlpha[x] - fBelow[i] * outside) / a : 0;
+			fInside[i] = in > 0 ? std::min(1.0f, std::max(0.0f, premultiplied / in)) : 0;
+		}
+	}
+	for (; *next < fEffects.size() && isInterior(fEffects[*next]->Kind()); ++*next)
+		PaintEffect(*next, y, area, fInside.data(), knocked, shape);
+	for (size_t x = 0; x < width; x++) {
+		const float a = shape[x];
+		if (!(a > 0))
+			continue;
+		const float outside = (1 - a) * belowAlpha[x];
+		const float total = outside + a * insideAlpha[x];
+		for (int c = 0; c < colours; c++) {
+			const size_t i = width * c + x;
+			dest[i] =
+			    total > 0 ? (fBelow[i] * outside + fInside[i] * a * insideAlpha[x]) / total : 0;
+		}
+		destAlpha[x] = total;
+	}
 }
 
 // The layer's pixels faded by its fill, and the effects above them. Interior
@@ -254,23 +310,23 @@ void PSDLayerStyle::PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, 
 			PaintEffect(i, y, area, fWork.data());
 	}
 	if (!fInteriorAsGroup) {
+		std::copy(fWork.begin(), fWork.end(), fBelow.begin());
 		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int32 x = left; x < right; x++)
 				alpha[x - area.left] *= look.fill * (knocked ? fKeep[x - area.left] : 1.0f);
 			Blend(look.blendMode, fWork.data(), fSource.data(), y, area, left, right);
 		}
-		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
-			PaintEffect(next, y, area, fWork.data(), knocked);
+		PaintInterior(&next, y, area, fWork.data(), knocked);
 	} else {
 		std::fill(fGroup.begin(), fGroup.end(), 0.0f);
+		std::fill(fBelow.begin(), fBelow.end(), 0.0f);
 		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int p = 0; p <= colours; p++)
 				std::copy(fSource.begin() + width * p + (left - area.left),
 				          fSource.begin() + width * p + (right - area.left),
 				          fGroup.begin() + width * p + (left - area.left));
 		}
-		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
-			PaintEffect(next, y, area, fGroup.data());
+		PaintInterior(&next, y, area, fGroup.data(), false);
 		float* groupAlpha = fGroup.data() + width * colours;
 		for (size_t x = 0; x < width; x++)
 			groupAlpha[x] *= look.fill * (knocked ? fKeep[x] : 1.0f);
