@@ -3,6 +3,7 @@
 // that a reduced rendering is the full one scaled down.
 
 #include <render/compose/PSDBand.h>
+#include <render/effects/PSDContour.h>
 #include <render/effects/PSDEffect.h>
 #include <render/effects/PSDLayerEffects.h>
 #include <render/shape/PSDDistance.h>
@@ -194,6 +195,30 @@ TEST(PSDEffect, BevelLightsTheFacetsTurnedToTheLight)
 	const std::vector<float> outer = coverage(bevel, square);
 	EXPECT_GT(outer[32 * 64 + 14], 0.1f);
 	EXPECT_EQ(0.0f, outer[32 * 64 + 18]);
+}
+
+TEST(PSDEffect, ContoursBendCoverageThroughTheirPoints)
+{
+	// A cone: up from 0 to full at the middle and down again, smooth at
+	// its peak; no points is the straight line.
+	const PSDContour cone({{0, 0, true}, {0.5, 1, false}, {1, 0, true}});
+	EXPECT_NEAR(0.0f, cone.Map(0), 1e-6);
+	EXPECT_NEAR(1.0f, cone.Map(0.5f), 1e-6);
+	EXPECT_NEAR(cone.Map(0.3f), cone.Map(0.7f), 1e-3);
+	float last = -1;
+	for (float x = 0; x <= 0.5f; x += 0.01f) {
+		const float y = cone.Map(x);
+		EXPECT_GE(y, last) << x;
+		EXPECT_LE(y, 1.0f);
+		last = y;
+	}
+	EXPECT_FLOAT_EQ(0.3f, PSDContour({}).Map(0.3f));
+	// Points out of order, outside the square or not numbers stay bounded.
+	const PSDContour wild({{1, 5, false}, {NAN, 0, false}, {0.2, -3, false}, {0.4, 2, false}});
+	for (float x = -1; x <= 2; x += 0.05f) {
+		const float y = wild.Map(x);
+		ASSERT_TRUE(y >= 0 && y <= 1) << x;
+	}
 }
 
 TEST(PSDEffect, AbsurdSettingsStayBounded)

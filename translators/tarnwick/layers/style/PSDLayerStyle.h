@@ -62,7 +62,8 @@ struct PSDBevelSettings {
 };
 
 // A contour ('TrnS', 'MpgS'): output over input, both 0 to 1, through its
-// points in order. Drawn as linear for now.
+// points in order. Shadows and glows draw theirs; satin and bevels take
+// theirs as linear.
 struct PSDContourPoint {
 	double input;
 	double output;

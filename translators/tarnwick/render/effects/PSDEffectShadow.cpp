@@ -1,6 +1,7 @@
 // Drop and inner shadows: the shape (or the space around it) grown by the
 // spread, blurred by the rest of the size and moved away from the light.
 
+#include "PSDContour.h"
 #include "PSDEffect.h"
 #include "PSDEffectSpread.h"
 
@@ -14,7 +15,7 @@ class PSDShadow : public PSDEffect {
 public:
 	PSDShadow(const PSDEffectSettings& s, const PSDRenderTarget& t)
 	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_SHADOW), fSize(Size(s.size)),
-	      fDistance(Size(s.distance))
+	      fDistance(Size(s.distance)), fContour(s.contour)
 	{
 		const double angle = s.angle * kPi / 180;
 		// The light comes from the angle; the shadow falls the other way.
@@ -56,6 +57,7 @@ public:
 			std::fill(fCoverage.begin(), fCoverage.end(), outside);
 		else
 			psdShiftRow(fSpread->Row(from), fCoverage.data(), width, fDX, outside);
+		fContour.MapRow(fCoverage.data(), fCoverage.size());
 		// A drop shadow the layer knocks out is cut where the layer is drawn
 		// (PSDEffect::KnocksOut).
 		if (fInner) {
@@ -70,6 +72,7 @@ private:
 	bool fInner;
 	double fSize;
 	double fDistance;
+	PSDContour fContour;
 	int32 fDX = 0;
 	int32 fDY = 0;
 	std::unique_ptr<PSDBlurredSpread> fSpread;
