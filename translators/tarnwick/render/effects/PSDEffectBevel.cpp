@@ -13,10 +13,6 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// A smooth bevel's slope is the shape blurred by a Gaussian of this sigma
-// per pixel of size, as the corpus's bevels show.
-const double kSmoothSigmaPerSize = 0.3535533905932738; // 1 / sqrt(8)
-
 // The slope's height over the area, 0 to 1, before it is blurred.
 class PSDBevelHeight : private PSDBlurSource {
 public:
@@ -83,7 +79,9 @@ public:
 	    : PSDEffect(shadow ? shadowSide(s) : s, t), fShadow(shadow), fSize(Size(s.size)),
 	      fSoften(Size(s.bevel.soften))
 	{
-		const double sigma = s.bevel.smooth ? fSize * kSmoothSigmaPerSize : 0;
+		// A smooth slope is the shape blurred as other effects blur, which
+		// the corpus's bevels fit best.
+		const double sigma = s.bevel.smooth ? psdEffectBlurRadius(fSize) : 0;
 		fRadius = std::sqrt(sigma * sigma + fSoften * fSoften);
 		const double angle = std::isfinite(s.angle) ? s.angle * kPi / 180 : 0;
 		const double altitude = s.bevel.altitude * kPi / 180;
