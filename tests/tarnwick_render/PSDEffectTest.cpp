@@ -3,6 +3,7 @@
 // that a reduced rendering is the full one scaled down.
 
 #include <render/compose/PSDBand.h>
+#include <render/effects/PSDContour.h>
 #include <render/effects/PSDEffect.h>
 #include <render/effects/PSDLayerEffects.h>
 #include <render/shape/PSDDistance.h>
@@ -164,15 +165,73 @@ TEST(PSDEffect, GlowsReachAsFarAsTheirSize)
 	EXPECT_EQ(0.0f, inside[30 * 64 + 30]);
 }
 
+TEST(PSDEffect, BevelLightsTheFacetsTurnedToTheLight)
+{
+	// The light from the upper left: inside the square's left edge the
+	// highlight, inside its right edge the shadow, the flat middle neither;
+	// sunk (down), the two change places; an outer bevel stays outside.
+	Square square(16, 32);
+	PSDEffectSettings bevel = effect(PSD_EFFECT_BEVEL, 8, 0, 135);
+	for (bool up : {true, false}) {
+		SCOPED_TRACE(up);
+		bevel.bevel.up = up;
+		const std::vector<float> light = coverage(bevel, square);
+		std::unique_ptr<PSDEffect> shadowSide = psdMakeBevel(bevel, kTarget, true);
+		PSDLayerShape shape(square, {0, 0, 64, 64}, 0, 64, 64);
+		shadowSide->Start(shape);
+		std::vector<float> shadow;
+		for (int32 y = 0; y < 64; y++)
+			shadow.insert(shadow.end(), shadowSide->Row(y), shadowSide->Row(y) + 64);
+		const size_t left = 32 * 64 + 18, right = 32 * 64 + 45, middle = 32 * 64 + 32;
+		EXPECT_GT((up ? light : shadow)[left], 0.3f);
+		EXPECT_EQ(0.0f, (up ? shadow : light)[left]);
+		EXPECT_GT((up ? shadow : light)[right], 0.3f);
+		EXPECT_EQ(0.0f, (up ? light : shadow)[right]);
+		EXPECT_LT(light[middle] + shadow[middle], 0.01f);
+		EXPECT_EQ(0.0f, light[32 * 64 + 10] + shadow[32 * 64 + 10]);
+	}
+	bevel.bevel.up = true;
+	bevel.bevel.style = PSD_BEVEL_OUTER;
+	const std::vector<float> outer = coverage(bevel, square);
+	EXPECT_GT(outer[32 * 64 + 14], 0.1f);
+	EXPECT_EQ(0.0f, outer[32 * 64 + 18]);
+}
+
+TEST(PSDEffect, ContoursBendCoverageThroughTheirPoints)
+{
+	// A cone: up from 0 to full at the middle and down again, smooth at
+	// its peak; no points is the straight line.
+	const PSDContour cone({{0, 0, true}, {0.5, 1, false}, {1, 0, true}});
+	EXPECT_NEAR(0.0f, cone.Map(0), 1e-6);
+	EXPECT_NEAR(1.0f, cone.Map(0.5f), 1e-6);
+	EXPECT_NEAR(cone.Map(0.3f), cone.Map(0.7f), 1e-3);
+	float last = -1;
+	for (float x = 0; x <= 0.5f; x += 0.01f) {
+		const float y = cone.Map(x);
+		EXPECT_GE(y, last) << x;
+		EXPECT_LE(y, 1.0f);
+		last = y;
+	}
+	EXPECT_FLOAT_EQ(0.3f, PSDContour({}).Map(0.3f));
+	// Points out of order, outside the square or not numbers stay bounded.
+	const PSDContour wild({{1, 5, false}, {NAN, 0, false}, {0.2, -3, false}, {0.4, 2, false}});
+	for (float x = -1; x <= 2; x += 0.05f) {
+		const float y = wild.Map(x);
+		ASSERT_TRUE(y >= 0 && y <= 1) << x;
+	}
+}
+
 TEST(PSDEffect, AbsurdSettingsStayBounded)
 {
 	Square empty(0, 0);
 	for (PSDEffectKind kind :
 	     {PSD_EFFECT_DROP_SHADOW, PSD_EFFECT_INNER_SHADOW, PSD_EFFECT_OUTER_GLOW,
-	      PSD_EFFECT_INNER_GLOW, PSD_EFFECT_SATIN, PSD_EFFECT_STROKE}) {
+	      PSD_EFFECT_INNER_GLOW, PSD_EFFECT_SATIN, PSD_EFFECT_STROKE, PSD_EFFECT_BEVEL}) {
 		SCOPED_TRACE(kind);
 		PSDEffectSettings settings = effect(kind, 1e12, 1e15, 1e300);
 		settings.spread = 1;
+		settings.bevel.style = PSD_BEVEL_PILLOW_EMBOSS;
+		settings.bevel.depth = 1e9;
 		std::unique_ptr<PSDEffect> made = psdMakeEffect(settings, kTarget);
 		EXPECT_LT(made->Reach(), 4 * kPSDEffectMaxSize);
 		EXPECT_LT(made->Sight(), 4 * kPSDEffectMaxSize);

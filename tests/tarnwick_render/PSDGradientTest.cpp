@@ -298,8 +298,8 @@ TEST(PSDGradient, ReducedRenderingIsTheFullOneScaledDown)
 	     {PSD_GRADIENT_LINEAR, PSD_GRADIENT_RADIAL, PSD_GRADIENT_DIAMOND}) {
 		gradient.shape = shape;
 		gradient.angle = 30;
-		std::unique_ptr<PSDFill> large = psdMakeFill(paint, full, {8, 4, 56, 60}, false);
-		std::unique_ptr<PSDFill> small = psdMakeFill(paint, half, {4, 2, 28, 30}, false);
+		std::unique_ptr<PSDFill> large = psdMakeFill(paint, full, {8, 4, 56, 60});
+		std::unique_ptr<PSDFill> small = psdMakeFill(paint, half, {4, 2, 28, 30});
 		double total = 0, worst = 0;
 		std::vector<float> rows(64 * 4 * 2), row(32 * 4);
 		for (int32 y = 0; y < 32; y++) {

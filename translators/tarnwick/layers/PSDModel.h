@@ -106,6 +106,8 @@ struct PSDModelLayer {
 	// A shape's stroke along its path; its effects.
 	PSDShapeStrokeSettings stroke;
 	PSDLayerStyleSettings style;
+	// A type layer's text box, which its effects align with; else empty.
+	PSDRect textBox = {0, 0, 0, 0};
 
 	std::vector<PSDModelLayer> children; // a group's, bottom first
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -184,6 +185,49 @@ void readArtboard(const PSDModelContext& context, const PSDLayer& record,
 	artboard->transparent = !painted;
 }
 
+// A type layer's text box ('TySh': a version, the text's transform, the
+// text's versions, then its descriptor): the box its effects align with.
+void readTextBox(const PSDModelContext& context, const PSDLayer& record, PSDRect* box)
+{
+	const size_t kTransformAt = 2, kDescriptorAt = 52;
+	const PSDBlock* block = record.Block(psdKey("TySh"));
+	uint8 transform[48];
+	PSDDescriptor text;
+	if (block == nullptr || block->length < kDescriptorAt ||
+	    !psdReadAt(context.in, block->offset + kTransformAt, transform, sizeof(transform)) ||
+	    !psdReadDescriptorBlock(context, record, psdKey("TySh"), kDescriptorAt, &text))
+		return;
+	const PSDDescriptor* bounds = text.Child("bounds");
+	if (bounds == nullptr)
+		return;
+	double m[6];
+	for (int i = 0; i < 6; i++) {
+		const uint64 bits = psdBig64(transform + 8 * i);
+		std::memcpy(&m[i], &bits, sizeof(double));
+	}
+	// The box's corners through the transform, as whole pixels.
+	const double left = bounds->Number("Left", 0), top = bounds->Number("Top ", 0);
+	const double right = bounds->Number("Rght", 0), bottom = bounds->Number("Btom", 0);
+	double low[2] = {HUGE_VAL, HUGE_VAL}, high[2] = {-HUGE_VAL, -HUGE_VAL};
+	for (double x : {left, right}) {
+		for (double y : {top, bottom}) {
+			const double at[2] = {m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]};
+			for (int i = 0; i < 2; i++) {
+				low[i] = std::min(low[i], at[i]);
+				high[i] = std::max(high[i], at[i]);
+			}
+		}
+	}
+	const double limit = 1 << 30;
+	auto side = [limit](double v) {
+		return (int32)std::lround(std::max(-limit, std::min(limit, v)));
+	};
+	if (!(high[0] - low[0] < 2 * limit && high[1] - low[1] < 2 * limit && low[0] <= high[0] &&
+	      low[1] <= high[1]))
+		return;
+	*box = {side(low[0]), side(low[1]), side(high[0]), side(high[1])};
+}
+
 bool hasFillBlock(const PSDLayer& record)
 {
 	return record.Block(psdKey("SoCo")) != nullptr || record.Block(psdKey("GdFl")) != nullptr ||
@@ -273,8 +317,11 @@ bool readLayer(const PSDModelContext& context, const PSDLayers& records, int ind
 		if (layer.kind == PSD_LAYER_FILL && layer.vectorMask.present)
 			readStroke(context, record, &layer);
 	}
-	if (layer.kind != PSD_LAYER_GROUP && layer.kind != PSD_LAYER_ADJUSTMENT)
+	if (layer.kind != PSD_LAYER_GROUP && layer.kind != PSD_LAYER_ADJUSTMENT) {
 		layer.style = psdReadLayerStyle(context, record, patterns);
+		if (layer.style.enabled)
+			readTextBox(context, record, &layer.textBox);
+	}
 	return true;
 }
 

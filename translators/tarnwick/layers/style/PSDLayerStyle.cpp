@@ -48,6 +48,33 @@ PSDPaintSettings readPaint(const PSDDescriptor& d, const PSDModelContext& contex
 	return paint;
 }
 
+// Bevel and emboss ('ebbl'): the effect's mode, opacity and colour are its
+// highlight's.
+void readBevel(const PSDDescriptor& d, const PSDModelContext& context, PSDEffectSettings* effect)
+{
+	PSDBevelSettings& bevel = effect->bevel;
+	const bool global = d.Bool("uglg", true);
+	effect->angle = global ? context.globalAngle : d.Number("lagl", 120);
+	bevel.altitude = clamp(global ? context.globalAltitude : d.Number("Lald", 30), 0, 90);
+	effect->blendMode = psdBlendModeFromName(d.Enum("hglM", "Scrn"));
+	effect->opacity = (float)clamp(d.Number("hglO", 75) / 100, 0, 1);
+	effect->paint.colour = psdReadColour(d.Child("hglC"), context.mode);
+	bevel.shadow.blendMode = psdBlendModeFromName(d.Enum("sdwM", "Mltp"));
+	bevel.shadow.opacity = (float)clamp(d.Number("sdwO", 75) / 100, 0, 1);
+	bevel.shadow.colour = psdReadColour(d.Child("sdwC"), context.mode);
+	const std::string style = d.Enum("bvlS", "InrB");
+	bevel.style = style == "OtrB"   ? PSD_BEVEL_OUTER
+	              : style == "Embs" ? PSD_BEVEL_EMBOSS
+	              : style == "PlEb" ? PSD_BEVEL_PILLOW_EMBOSS
+	                                : PSD_BEVEL_INNER;
+	bevel.smooth = d.Enum("bvlT", "SfBL") == "SfBL";
+	bevel.depth = clamp(d.Number("srgR", 100) / 100, 0.01, 10);
+	bevel.up = d.Enum("bvlD", "In  ") != "Out ";
+	effect->size = clamp(d.Number("blur", 5), 0, 250);
+	bevel.soften = clamp(d.Number("Sftn", 0), 0, 16);
+	effect->contour = readContour(d.Child("TrnS"));
+}
+
 PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
                              const PSDModelContext& context, PSDPatternTable& patterns)
 {
@@ -94,6 +121,9 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 		return effect;
 	case PSD_EFFECT_COLOUR_OVERLAY:
 		break;
+	case PSD_EFFECT_BEVEL:
+		readBevel(d, context, &effect);
+		return effect;
 	}
 	effect.paint.colour = psdReadColour(d.Child("Clr "), context.mode);
 	return effect;
@@ -152,6 +182,7 @@ PSDLayerStyleSettings psdReadLayerStyle(const PSDModelContext& context, const PS
 	readKind(PSD_EFFECT_INNER_SHADOW, "IrSh", "innerShadowMulti", style, context, patterns,
 	         &effects);
 	readKind(PSD_EFFECT_STROKE, "FrFX", "frameFXMulti", style, context, patterns, &effects);
+	readKind(PSD_EFFECT_BEVEL, "ebbl", nullptr, style, context, patterns, &effects);
 
 	const PSDBlock* interior = layer.Block(psdKey("infx"));
 	uint8 asGroup = 0;

@@ -26,6 +26,7 @@ enum PSDEffectKind : uint8 {
 	PSD_EFFECT_INNER_GLOW,
 	PSD_EFFECT_INNER_SHADOW,
 	PSD_EFFECT_STROKE,
+	PSD_EFFECT_BEVEL, // bevel and emboss lights everything below it
 };
 
 // Where a stroke lies against the shape's edge.
@@ -35,8 +36,34 @@ enum PSDStrokePosition : uint8 {
 	PSD_STROKE_CENTRE,
 };
 
+// Bevel and emboss: where its slope lies against the shape's edge.
+enum PSDBevelStyle : uint8 {
+	PSD_BEVEL_INNER,
+	PSD_BEVEL_OUTER,
+	PSD_BEVEL_EMBOSS,        // across the edge
+	PSD_BEVEL_PILLOW_EMBOSS, // in, and out again around it
+};
+
+// One side of a bevel's light: how its highlight or shadow paints.
+struct PSDBevelLight {
+	PSDBlendMode blendMode = PSD_BLEND_NORMAL;
+	float opacity = 1;
+	PSDColour colour;
+};
+
+struct PSDBevelSettings {
+	PSDBevelStyle style = PSD_BEVEL_INNER;
+	bool smooth = true;   // else chiseled, by distance to the edge
+	double depth = 1;     // 0.01 to 10: the slope's steepness
+	bool up = true;       // the slope rises inward; down sinks it
+	double soften = 0;    // a blur of the slope, in document pixels
+	double altitude = 30; // of the light, degrees; the angle is the effect's
+	PSDBevelLight shadow; // the highlight is the effect's own mode, opacity and paint
+};
+
 // A contour ('TrnS', 'MpgS'): output over input, both 0 to 1, through its
-// points in order. Drawn as linear for now.
+// points in order. Shadows and glows draw theirs; satin and bevels take
+// theirs as linear.
 struct PSDContourPoint {
 	double input;
 	double output;
@@ -61,6 +88,7 @@ struct PSDEffectSettings {
 	bool fromCentre = false;              // inner glows: from the centre, not the edge
 	bool inverted = true;                 // satin
 	PSDStrokePosition position = PSD_STROKE_OUTSIDE;
+	PSDBevelSettings bevel;
 };
 
 struct PSDLayerStyleSettings {

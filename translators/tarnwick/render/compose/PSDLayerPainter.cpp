@@ -101,7 +101,7 @@ void PSDLayerPainter::InitFill()
 	} else if (!isEmpty(fLayer.fillBox)) {
 		box = fTarget.Canvas(fLayer.fillBox);
 	}
-	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box, false);
+	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box);
 	fExtent = canvas;
 }
 
@@ -259,6 +259,8 @@ PSDRect PSDLayerPainter::Box() const
 {
 	if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
 		return fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+	if (!isEmpty(fLayer.textBox))
+		return fTarget.Canvas(fLayer.textBox);
 	return fBounds;
 }
 

@@ -45,8 +45,8 @@ public:
 	// the canvas, as far as its own pixels or its fill go (effects of a
 	// layer that leaves the canvas still see its shape there).
 	PSDRect Paintable() const override { return fPaintable; }
-	// The box its effects align with: a shape's path anchors, else the
-	// layer's bounds.
+	// The box its effects align with: a shape's path anchors, a type
+	// layer's text box, else the layer's bounds.
 	PSDRect Box() const override;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }

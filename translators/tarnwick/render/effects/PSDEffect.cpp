@@ -4,9 +4,10 @@
 
 namespace {
 
-// Photoshop's effect sizes are how far the soft edge spreads; a Gaussian
-// reaches about that far at this sigma.
-const double kSigmaPerSize = 0.5;
+// Photoshop's effect sizes are how far the soft edge spreads; its blur is a
+// Gaussian of this sigma per pixel of size, 1 / sqrt(6), as the corpus's
+// drop shadows show.
+const double kSigmaPerSize = 0.4082482904638630;
 
 } // namespace
 
@@ -27,7 +28,7 @@ void PSDEffect::Start(PSDLayerShape& shape)
 	fCoverage.resize((size_t)shape.Width());
 	const PSDPaintSettings& paint = fSettings.paint;
 	fPaint = psdMakeFill(paint, fTarget,
-	                     paint.kind == PSD_PAINT_SOLID ? PSDRect{0, 0, 0, 0} : shape.Box(), true);
+	                     paint.kind == PSD_PAINT_SOLID ? PSDRect{0, 0, 0, 0} : shape.Box());
 }
 
 double psdEffectBlurRadius(double size)
@@ -53,6 +54,8 @@ std::unique_ptr<PSDEffect> psdMakeEffect(const PSDEffectSettings& settings,
 	case PSD_EFFECT_GRADIENT_OVERLAY:
 	case PSD_EFFECT_COLOUR_OVERLAY:
 		return psdMakeOverlay(settings, target);
+	case PSD_EFFECT_BEVEL:
+		return psdMakeBevel(settings, target, false);
 	}
 	return nullptr;
 }

@@ -38,6 +38,21 @@ public:
 	// shape's area; rows in order, each once.
 	virtual const float* Row(int32 y) = 0;
 
+	// Where it paints at all, along the row Row last made, for the blend
+	// modes whose opacity Photoshop takes as a fill (the linear dodge and
+	// burn of a bevel's light); null where the opacity is the alpha.
+	virtual const float* Region() const { return nullptr; }
+	// How much it cuts away of the layer's pixels and the effects that
+	// colour them, along the row Row last made (an inner stroke shows what
+	// lies below the layer where it fades); null where it cuts nothing.
+	virtual const float* Knockout() const { return nullptr; }
+	// Whether the layer's shape cuts it away beneath the layer (a drop
+	// shadow's "layer knocks out"): its coverage is not yet cut.
+	virtual bool KnockedOut() const { return false; }
+	// Whether it lies beneath the layer's pixels where both are (an outside
+	// stroke, which the shape's soft edge covers as far as it reaches).
+	virtual bool UnderPixels() const { return false; }
+
 	PSDEffectKind Kind() const { return fSettings.kind; }
 	PSDBlendMode BlendMode() const { return fSettings.blendMode; }
 	float Opacity() const { return fSettings.opacity; }
@@ -55,7 +70,8 @@ protected:
 };
 
 // Effect sizes are Photoshop's pixels of spread; its blur fits a Gaussian of
-// this radius (see psdBlurSigma).
+// this radius (see psdBlurSigma): size / sqrt(6), as the corpus's drop
+// shadows show.
 double psdEffectBlurRadius(double size);
 
 // The effect the settings describe.
@@ -68,5 +84,8 @@ std::unique_ptr<PSDEffect> psdMakeGlow(const PSDEffectSettings& s, const PSDRend
 std::unique_ptr<PSDEffect> psdMakeSatin(const PSDEffectSettings& s, const PSDRenderTarget& t);
 std::unique_ptr<PSDEffect> psdMakeStroke(const PSDEffectSettings& s, const PSDRenderTarget& t);
 std::unique_ptr<PSDEffect> psdMakeOverlay(const PSDEffectSettings& s, const PSDRenderTarget& t);
+// A bevel's highlight, or its shadow.
+std::unique_ptr<PSDEffect> psdMakeBevel(const PSDEffectSettings& s, const PSDRenderTarget& t,
+                                        bool shadow);
 
 #endif

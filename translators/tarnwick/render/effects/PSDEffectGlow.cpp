@@ -1,6 +1,7 @@
 // Outer and inner glows: a soft (blurred) or precise (by distance) edge
 // spreading out from the shape, or in from its edge or out from its centre.
 
+#include "PSDContour.h"
 #include "PSDEffect.h"
 #include "PSDEffectSpread.h"
 
@@ -12,7 +13,8 @@ namespace {
 class PSDGlow : public PSDEffect {
 public:
 	PSDGlow(const PSDEffectSettings& s, const PSDRenderTarget& t)
-	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_GLOW), fSize(Size(s.size))
+	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_GLOW), fSize(Size(s.size)),
+	      fContour(s.contour)
 	{
 	}
 
@@ -54,10 +56,15 @@ public:
 		} else {
 			Precise(y);
 		}
+		if (fInner && fSettings.fromCentre) {
+			for (int32 x = 0; x < width; x++)
+				fCoverage[x] = 1 - fCoverage[x];
+		}
+		fContour.MapRow(fCoverage.data(), fCoverage.size());
 		if (fInner) {
 			const float* alpha = fShape->Alpha(y);
 			for (int32 x = 0; x < width; x++)
-				fCoverage[x] = alpha[x] * (fSettings.fromCentre ? 1 - fCoverage[x] : fCoverage[x]);
+				fCoverage[x] *= alpha[x];
 		}
 		return fCoverage.data();
 	}
@@ -77,6 +84,7 @@ private:
 
 	bool fInner;
 	double fSize;
+	PSDContour fContour;
 	std::unique_ptr<PSDBlurredSpread> fSpread;
 };
 

@@ -1,6 +1,7 @@
 // Drop and inner shadows: the shape (or the space around it) grown by the
 // spread, blurred by the rest of the size and moved away from the light.
 
+#include "PSDContour.h"
 #include "PSDEffect.h"
 #include "PSDEffectSpread.h"
 
@@ -14,7 +15,7 @@ class PSDShadow : public PSDEffect {
 public:
 	PSDShadow(const PSDEffectSettings& s, const PSDRenderTarget& t)
 	    : PSDEffect(s, t), fInner(s.kind == PSD_EFFECT_INNER_SHADOW), fSize(Size(s.size)),
-	      fDistance(Size(s.distance))
+	      fDistance(Size(s.distance)), fContour(s.contour)
 	{
 		const double angle = s.angle * kPi / 180;
 		// The light comes from the angle; the shadow falls the other way.
@@ -30,6 +31,7 @@ public:
 	{
 		return PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
 	}
+	bool KnockedOut() const override { return !fInner && fSettings.knockedOut; }
 
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
 	{
@@ -55,12 +57,13 @@ public:
 			std::fill(fCoverage.begin(), fCoverage.end(), outside);
 		else
 			psdShiftRow(fSpread->Row(from), fCoverage.data(), width, fDX, outside);
-		const float* alpha = fShape->Alpha(y);
-		for (int32 x = 0; x < width; x++) {
-			if (fInner)
+		fContour.MapRow(fCoverage.data(), fCoverage.size());
+		// A drop shadow the layer knocks out is cut where the layer is drawn
+		// (PSDEffect::KnocksOut).
+		if (fInner) {
+			const float* alpha = fShape->Alpha(y);
+			for (int32 x = 0; x < width; x++)
 				fCoverage[x] *= alpha[x];
-			else if (fSettings.knockedOut)
-				fCoverage[x] *= 1 - alpha[x];
 		}
 		return fCoverage.data();
 	}
@@ -69,6 +72,7 @@ private:
 	bool fInner;
 	double fSize;
 	double fDistance;
+	PSDContour fContour;
 	int32 fDX = 0;
 	int32 fDY = 0;
 	std::unique_ptr<PSDBlurredSpread> fSpread;

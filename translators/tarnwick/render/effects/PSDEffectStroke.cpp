@@ -32,12 +32,20 @@ public:
 	}
 
 	int32 Reach() const override { return (int32)std::ceil(fHigh) + 1; }
+	bool UnderPixels() const override { return fLow >= 0; }
+	const float* Knockout() const override { return fLow < 0 ? fKnockout.data() : nullptr; }
 	int32 Sight() const override { return (int32)std::ceil(fSize) + 2; }
 	int32 DistanceRange() const override { return Sight(); }
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
 	{
 		alpha->Add(0, 0);
 		distance->Add(0, 0);
+	}
+
+	void Start(PSDLayerShape& shape) override
+	{
+		PSDEffect::Start(shape);
+		fKnockout.resize(fCoverage.size());
 	}
 
 	const float* Row(int32 y) override
@@ -50,6 +58,9 @@ public:
 			if (fLow >= 0 && alpha[x] < 1)
 				c = std::min(1.0f, c / (1 - alpha[x]));
 			fCoverage[x] = c;
+			// Of the shape's part of the pixel, the stroke takes as much.
+			if (fLow < 0)
+				fKnockout[x] = alpha[x] > c ? c / alpha[x] : (c > 0 ? 1.0f : 0.0f);
 		}
 		return fCoverage.data();
 	}
@@ -58,6 +69,7 @@ private:
 	double fSize;
 	double fLow = 0;
 	double fHigh = 0;
+	std::vector<float> fKnockout;
 };
 
 class PSDOverlayEffect : public PSDEffect {

@@ -52,19 +52,30 @@ private:
 	           int32 left, int32 right);
 	bool PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& area, int32* left,
 	                  int32* right);
-	void PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest);
+	const float* EffectRow(size_t index, int32 y);
+	bool MakeKnockout(int32 y, const PSDRect& area);
+	void PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest, bool knocked = false,
+	                 const float* within = nullptr);
+	void PaintInterior(size_t* next, int32 y, const PSDRect& area, float* dest, bool knocked);
 	void PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, int32 y, const PSDRect& area,
 	                size_t next);
 
 	PSDRenderTarget fTarget;
 	std::vector<std::unique_ptr<PSDEffect>> fEffects; // bottom first
 	bool fInteriorAsGroup;
+	float fFill = 1; // the layer's fill opacity in this composite
 	std::unique_ptr<PSDLayerShape> fShape;
 	// One row: the composite so far, the source painted onto it, scratch.
 	std::vector<float> fWork;
 	std::vector<float> fSource;
 	std::vector<float> fBlend;
-	std::vector<float> fGroup; // the pixels and interior effects, as a group
+	std::vector<float> fGroup;  // the pixels and interior effects, as a group
+	std::vector<float> fKeep;   // how much of them strokes leave, along the row
+	std::vector<float> fBelow;  // what lay under the layer's pixels
+	std::vector<float> fInside; // what lies within the layer's shape
+	// Each effect's last row and its coverage there.
+	std::vector<int32> fRowY;
+	std::vector<const float*> fRowOf;
 };
 
 // The shape's rows as far around the canvas's part of the reach as effects
@@ -97,6 +108,8 @@ void PSDLayerStyle::Allocate(int32 width)
 	fWork.resize((size_t)width * (colours + 1));
 	fSource.resize((size_t)width * (colours + 1));
 	fBlend.resize((size_t)width * colours);
+	fBelow.resize((size_t)width * (colours + 1));
+	fInside.resize((size_t)width * (colours + 1));
 	if (fInteriorAsGroup)
 		fGroup.resize((size_t)width * (colours + 1));
 }
@@ -139,8 +152,47 @@ bool PSDLayerStyle::PaintContent(PSDShapeSource& layer, int32 y, const PSDRect& 
 	return true;
 }
 
-void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area, float* dest)
+// An effect's coverage along row y, made once for the row.
+const float* PSDLayerStyle::EffectRow(size_t index, int32 y)
 {
+	if (fRowY.size() != fEffects.size()) {
+		fRowY.assign(fEffects.size(), INT32_MIN);
+		fRowOf.assign(fEffects.size(), nullptr);
+	}
+	if (fRowY[index] != y) {
+		fRowOf[index] = fEffects[index]->Row(y);
+		fRowY[index] = y;
+	}
+	return fRowOf[index];
+}
+
+// What strokes that cut the layer's pixels leave of them along the row,
+// in fKeep; false where none cuts.
+bool PSDLayerStyle::MakeKnockout(int32 y, const PSDRect& area)
+{
+	bool cuts = false;
+	const size_t width = (size_t)(area.right - area.left);
+	const size_t from = (size_t)(area.left - fShape->Area().left);
+	for (size_t i = 0; i < fEffects.size(); i++) {
+		if (fEffects[i]->Kind() != PSD_EFFECT_STROKE)
+			continue;
+		EffectRow(i, y);
+		const float* cut = fEffects[i]->Knockout();
+		if (cut == nullptr)
+			continue;
+		if (!cuts)
+			fKeep.assign(width, 1.0f);
+		cuts = true;
+		for (size_t x = 0; x < width; x++)
+			fKeep[x] *= 1 - cut[from + x];
+	}
+	return cuts;
+}
+
+void PSDLayerStyle::PaintEffect(size_t index, int32 y, const PSDRect& area, float* dest,
+                                bool knocked, const float* within)
+{
+	PSDEffect& effect = *fEffects[index];
 	const int colours = fTarget.colours;
 	const int32 count = area.right - area.left;
 	const size_t width = (size_t)count;
@@ -149,11 +201,96 @@ void PSDLayerStyle::PaintEffect(PSDEffect& effect, int32 y, const PSDRect& area,
 		colour[c] = fSource.data() + width * c;
 	float* alpha = fSource.data() + width * colours;
 	effect.Paint()->Row(area.left, y, (uint32)count, colour, alpha);
-	const float* coverage = effect.Row(y) + (area.left - fShape->Area().left);
+	const float* coverage = EffectRow(index, y) + (area.left - fShape->Area().left);
 	const float opacity = effect.Opacity();
-	for (int32 x = 0; x < count; x++)
-		alpha[x] *= coverage[x] * opacity;
-	Blend(effect.BlendMode(), dest, fSource.data(), y, area, area.left, area.right);
+	const PSDBlendMode mode = effect.BlendMode();
+	const float* region = effect.Region();
+	if (region != nullptr && (mode == PSD_BLEND_LINEAR_DODGE || mode == PSD_BLEND_LINEAR_BURN)) {
+		// Over what lies below, the strength fades the colour towards the
+		// mode's neutral (black or white) within the region; over nothing
+		// it is the alpha as usual.
+		region += area.left - fShape->Area().left;
+		const float neutral = mode == PSD_BLEND_LINEAR_BURN ? 1.0f : 0.0f;
+		const float* below = dest + width * colours;
+		for (int32 x = 0; x < count; x++) {
+			const float strength = coverage[x] * opacity;
+			const float fill = region[x] > 0 ? std::min(1.0f, strength / region[x]) : 0.0f;
+			const float shown = below[x];
+			for (int c = 0; c < colours; c++) {
+				const float faded = neutral + (colour[c][x] - neutral) * fill;
+				colour[c][x] += (faded - colour[c][x]) * shown;
+			}
+			alpha[x] *= region[x] * shown + strength * (1 - shown);
+		}
+	} else if (effect.KnockedOut()) {
+		// Cut by the layer's shape a, so that with the layer's pixels drawn
+		// over it at a x fill the two share the pixel without overlapping:
+		// an opaque edge pixel shows as much of it as Photoshop's does.
+		const float* shape = fShape->Alpha(y) + (area.left - fShape->Area().left);
+		for (int32 x = 0; x < count; x++) {
+			const float covered = shape[x] * fFill;
+			const float kept = covered < 1 ? (1 - shape[x]) / (1 - covered) : 0.0f;
+			alpha[x] *= coverage[x] * opacity * kept;
+		}
+	} else {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] *= coverage[x] * opacity;
+	}
+	if (knocked) {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] *= fKeep[x];
+	}
+	// Within the shape, of the part of the pixel it covers.
+	if (within != nullptr) {
+		for (int32 x = 0; x < count; x++)
+			alpha[x] = within[x] > 0 ? std::min(1.0f, alpha[x] / within[x]) : 0.0f;
+	}
+	Blend(mode, dest, fSource.data(), y, area, area.left, area.right);
+}
+
+// The interior effects from *next on, clipped to the layer's shape as
+// Photoshop clips them: each pixel's part within the shape (the layer's
+// pixels over what lay below, fBelow) takes them, the rest keeps fBelow,
+// so that at a soft edge they neither spread past the shape nor let the
+// pixels under them show.
+void PSDLayerStyle::PaintInterior(size_t* next, int32 y, const PSDRect& area, float* dest,
+                                  bool knocked)
+{
+	if (*next >= fEffects.size() || !isInterior(fEffects[*next]->Kind()))
+		return;
+	const int colours = fTarget.colours;
+	const size_t width = (size_t)(area.right - area.left);
+	const float* shape = fShape->Alpha(y) + (area.left - fShape->Area().left);
+	const float* belowAlpha = fBelow.data() + width * colours;
+	float* insideAlpha = fInside.data() + width * colours;
+	float* destAlpha = dest + width * colours;
+	for (size_t x = 0; x < width; x++) {
+		const float a = shape[x];
+		const float outside = (1 - a) * belowAlpha[x];
+		const float in = a > 0 ? std::min(1.0f, std::max(0.0f, (destAlpha[x] - outside) / a)) : 0;
+		insideAlpha[x] = in;
+		for (int c = 0; c < colours; c++) {
+			const size_t i = width * c + x;
+			const float premultiplied =
+			    a > 0 ? (dest[i] * destAlpha[x] - fBelow[i] * outside) / a : 0;
+			fInside[i] = in > 0 ? std::min(1.0f, std::max(0.0f, premultiplied / in)) : 0;
+		}
+	}
+	for (; *next < fEffects.size() && isInterior(fEffects[*next]->Kind()); ++*next)
+		PaintEffect(*next, y, area, fInside.data(), knocked, shape);
+	for (size_t x = 0; x < width; x++) {
+		const float a = shape[x];
+		if (!(a > 0))
+			continue;
+		const float outside = (1 - a) * belowAlpha[x];
+		const float total = outside + a * insideAlpha[x];
+		for (int c = 0; c < colours; c++) {
+			const size_t i = width * c + x;
+			dest[i] =
+			    total > 0 ? (fBelow[i] * outside + fInside[i] * a * insideAlpha[x]) / total : 0;
+		}
+		destAlpha[x] = total;
+	}
 }
 
 // The layer's pixels faded by its fill, and the effects above them. Interior
@@ -165,29 +302,40 @@ void PSDLayerStyle::PaintLayer(PSDShapeSource& layer, const PSDLayerLook& look, 
 	const size_t width = (size_t)(area.right - area.left);
 	float* alpha = fSource.data() + width * colours;
 	int32 left, right;
+	// Strokes cut the layer's pixels where they lie over them, where every
+	// effect is drawn at once.
+	const bool knocked = next < fEffects.size() && MakeKnockout(y, area);
+	for (size_t i = next; i < fEffects.size(); i++) {
+		if (fEffects[i]->UnderPixels())
+			PaintEffect(i, y, area, fWork.data());
+	}
 	if (!fInteriorAsGroup) {
+		std::copy(fWork.begin(), fWork.end(), fBelow.begin());
 		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int32 x = left; x < right; x++)
-				alpha[x - area.left] *= look.fill;
+				alpha[x - area.left] *= look.fill * (knocked ? fKeep[x - area.left] : 1.0f);
 			Blend(look.blendMode, fWork.data(), fSource.data(), y, area, left, right);
 		}
+		PaintInterior(&next, y, area, fWork.data(), knocked);
 	} else {
 		std::fill(fGroup.begin(), fGroup.end(), 0.0f);
+		std::fill(fBelow.begin(), fBelow.end(), 0.0f);
 		if (PaintContent(layer, y, area, &left, &right)) {
 			for (int p = 0; p <= colours; p++)
 				std::copy(fSource.begin() + width * p + (left - area.left),
 				          fSource.begin() + width * p + (right - area.left),
 				          fGroup.begin() + width * p + (left - area.left));
 		}
-		for (; next < fEffects.size() && isInterior(fEffects[next]->Kind()); next++)
-			PaintEffect(*fEffects[next], y, area, fGroup.data());
+		PaintInterior(&next, y, area, fGroup.data(), false);
 		float* groupAlpha = fGroup.data() + width * colours;
 		for (size_t x = 0; x < width; x++)
-			groupAlpha[x] *= look.fill;
+			groupAlpha[x] *= look.fill * (knocked ? fKeep[x] : 1.0f);
 		Blend(look.blendMode, fWork.data(), fGroup.data(), y, area, area.left, area.right);
 	}
-	for (; next < fEffects.size(); next++)
-		PaintEffect(*fEffects[next], y, area, fWork.data());
+	for (; next < fEffects.size(); next++) {
+		if (!fEffects[next]->UnderPixels())
+			PaintEffect(next, y, area, fWork.data());
+	}
 }
 
 status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& look,
@@ -195,6 +343,7 @@ status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& loo
 {
 	if (!fShape)
 		Start(layer, target.Rows());
+	fFill = look.fill;
 	// Interior effects blended as a group stay with the layer's own pixels.
 	if (fInteriorAsGroup && part == PSD_EFFECTS_ABOVE)
 		return B_OK;
@@ -215,11 +364,11 @@ status_t PSDLayerStyle::Composite(PSDShapeSource& layer, const PSDLayerLook& loo
 		size_t next = 0;
 		for (; next < fEffects.size() && isBelow(fEffects[next]->Kind()); next++) {
 			if (part != PSD_EFFECTS_ABOVE)
-				PaintEffect(*fEffects[next], y, area, fWork.data());
+				PaintEffect(next, y, area, fWork.data());
 		}
 		if (part == PSD_EFFECTS_ABOVE) {
 			for (; next < fEffects.size(); next++)
-				PaintEffect(*fEffects[next], y, area, fWork.data());
+				PaintEffect(next, y, area, fWork.data());
 		} else {
 			PaintLayer(layer, look, y, area, part == PSD_EFFECTS_ALL ? next : fEffects.size());
 		}
@@ -256,8 +405,12 @@ std::unique_ptr<PSDLayerEffects> psdMakeLayerEffects(const PSDLayerStyleSettings
 		return nullptr;
 	std::vector<std::unique_ptr<PSDEffect>> effects;
 	for (const PSDEffectSettings& settings : style.effects) {
-		if (settings.enabled)
-			effects.push_back(psdMakeEffect(settings, target));
+		if (!settings.enabled)
+			continue;
+		// A bevel's shadow, then its highlight.
+		if (settings.kind == PSD_EFFECT_BEVEL)
+			effects.push_back(psdMakeBevel(settings, target, true));
+		effects.push_back(psdMakeEffect(settings, target));
 	}
 	if (effects.empty())
 		return nullptr;

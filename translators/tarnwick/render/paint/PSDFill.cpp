@@ -75,15 +75,15 @@ void PSDPatternFill::Sample(size_t at, float* values) const
 }
 
 std::unique_ptr<PSDFill> psdMakeFill(const PSDPaintSettings& paint, const PSDRenderTarget& target,
-                                     const PSDRect& box, bool centres)
+                                     const PSDRect& box)
 {
 	const PSDRect canvas = {0, 0, target.width, target.height};
 	if (paint.kind == PSD_PAINT_GRADIENT) {
 		PSDGradientFill gradient(paint.gradient, canvas, box, target.scale);
-		// A canvas pixel of a reduced rendering stands for the mean of the
-		// document's pixels it covers: sampled where their samples lie on
-		// average.
-		gradient.SampleAt(0.5 + target.scale * ((centres ? 0.5 : 0) - 0.5));
+		// Photoshop samples a pixel's gradient at its corner. A canvas pixel
+		// of a reduced rendering stands for the mean of the document's
+		// pixels it covers: sampled where their samples lie on average.
+		gradient.SampleAt(0.5 - 0.5 * target.scale);
 		return std::make_unique<PSDGradientLayerFill>(std::move(gradient));
 	}
 	if (paint.kind == PSD_PAINT_PATTERN) {

@@ -63,10 +63,9 @@ private:
 
 // The fill that paint settings describe on the target's canvas, aligned with
 // box (canvas pixels) where the paint moves with the layer; sizes and
-// positions in document pixels are scaled to the canvas. Layer effects
-// sample gradients at pixel centres (`centres`), fill layers at their
-// corners.
+// positions in document pixels are scaled to the canvas. Gradients are
+// sampled at pixels' corners, by fill layers and layer effects alike.
 std::unique_ptr<PSDFill> psdMakeFill(const PSDPaintSettings& paint, const PSDRenderTarget& target,
-                                     const PSDRect& box, bool centres);
+                                     const PSDRect& box);
 
 #endif
