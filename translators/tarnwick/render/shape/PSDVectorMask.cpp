@@ -148,6 +148,30 @@ private:
 	cairo_t* fCairo;
 };
 
+WorkBudget tileBudget(uint64 tileArea)
+{
+	return {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
+}
+
+// Appends each shape of the path in turn to cairo's path; shapeDone (the
+// shape's first outline, what drawing it costs) says whether to go on.
+template <typename ShapeDone>
+bool appendShapes(cairo_t* cairo, const PSDVectorPath& mask, const Placement& placement,
+                  int32 width, int32 height, WorkBudget& budget, ShapeDone shapeDone)
+{
+	std::vector<PSDOutlinePoint> points;
+	for (size_t first = 0; first < mask.outlines.size();) {
+		const size_t end = shapeEnd(mask, first);
+		uint64 cost;
+		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
+		                 cost, points) ||
+		    !shapeDone(first, cost))
+			return false;
+		first = end;
+	}
+	return true;
+}
+
 status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32 width,
                     int32 height, uint8* coverage, size_t stride)
 {
@@ -162,29 +186,26 @@ status_t renderTile(const PSDVectorPath& mask, const Placement& placement, int32
 	if (mask.outlines.empty() ? mask.startsFilled : firstOperation == kPSDPathSubtract)
 		cairo_paint(cairo);
 
-	uint64 tileArea = uint64(width) * height;
-	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
-	std::vector<PSDOutlinePoint> points;
-	for (size_t first = 0; first < mask.outlines.size();) {
-		size_t end = shapeEnd(mask, first);
-		uint64 cost;
-		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
-		                 cost, points))
-			return B_NO_MEMORY;
-		int32 operation = mask.outlines[first].operation;
-		if (first == 0 && operation != kPSDPathSubtract)
-			operation = kPSDPathCombine;
-		// An intersection clears all that lies outside the shape.
-		if (operation == kPSDPathIntersect)
-			cost += tileArea;
-		if (cost > budget.pixels)
-			return B_NO_MEMORY;
-		budget.pixels -= cost;
-		cairo_set_operator(cairo, operatorFor(operation));
-		cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
-		cairo_fill(cairo);
-		first = end;
-	}
+	const uint64 tileArea = uint64(width) * height;
+	WorkBudget budget = tileBudget(tileArea);
+	const bool drawn =
+	    appendShapes(cairo, mask, placement, width, height, budget, [&](size_t first, uint64 cost) {
+		    int32 operation = mask.outlines[first].operation;
+		    if (first == 0 && operation != kPSDPathSubtract)
+			    operation = kPSDPathCombine;
+		    // An intersection clears all that lies outside the shape.
+		    if (operation == kPSDPathIntersect)
+			    cost += tileArea;
+		    if (cost > budget.pixels)
+			    return false;
+		    budget.pixels -= cost;
+		    cairo_set_operator(cairo, operatorFor(operation));
+		    cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
+		    cairo_fill(cairo);
+		    return true;
+	    });
+	if (!drawn)
+		return B_NO_MEMORY;
 	tile.CopyTo(coverage, stride, mask.inverted);
 	return B_OK;
 }
@@ -198,17 +219,10 @@ status_t strokeTile(const PSDVectorPath& mask, const Placement& placement, int32
 	if (!tile.Ready())
 		return B_NO_MEMORY;
 	cairo_t* cairo = tile.Cairo();
-	uint64 tileArea = uint64(width) * height;
-	WorkBudget budget = {kPointsPerTile, std::max(kLeastFillBudget, kFillsPerTile * tileArea)};
-	std::vector<PSDOutlinePoint> points;
-	for (size_t first = 0; first < mask.outlines.size();) {
-		size_t end = shapeEnd(mask, first);
-		uint64 cost;
-		if (!appendShape(cairo, mask, first, end, placement, width, height, kFillMargin, budget,
-		                 cost, points))
-			return B_NO_MEMORY;
-		first = end;
-	}
+	WorkBudget budget = tileBudget(uint64(width) * height);
+	if (!appendShapes(cairo, mask, placement, width, height, budget,
+	                  [](size_t, uint64) { return true; }))
+		return B_NO_MEMORY;
 	cairo_set_line_width(cairo, lineWidth);
 	cairo_set_line_join(cairo, CAIRO_LINE_JOIN_MITER);
 	cairo_stroke(cairo);
