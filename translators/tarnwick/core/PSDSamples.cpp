@@ -65,7 +65,8 @@ void psdCoreNarrowSamples(uint8* samples, uint32 count, uint32 sampleBytes, bool
 		psdCoreNarrowFloatSamples(samples, count, alpha);
 }
 
-void psdCoreWidenSamples(const uint8* samples, uint32 count, uint32 sampleBytes, float* out)
+PSD_CORE_WIDE_LOOPS void psdCoreWidenSamples(const uint8* samples, uint32 count, uint32 sampleBytes,
+                                             float* out)
 {
 	switch (sampleBytes) {
 	case 2:

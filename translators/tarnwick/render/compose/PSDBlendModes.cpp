@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <core/PSDVectorCode.h>
+
 namespace {
 
 inline float clamp01(float v)
@@ -261,9 +263,10 @@ void psdBlendColours(PSDBlendMode mode, int colours, const float* const backdrop
 	}
 }
 
-void psdComposite(PSDBlendMode mode, int colours, float* const backdrop[], float* backdropAlpha,
-                  const float* const source[], const float* sourceAlpha, uint32 count,
-                  float* scratch, int32 x, int32 y)
+PSD_CORE_WIDE_LOOPS void psdComposite(PSDBlendMode mode, int colours, float* const backdrop[],
+                                      float* backdropAlpha, const float* const source[],
+                                      const float* sourceAlpha, uint32 count, float* scratch,
+                                      int32 x, int32 y)
 {
 	if (mode == PSD_BLEND_NORMAL || mode == PSD_BLEND_PASS_THROUGH || mode == PSD_BLEND_DISSOLVE) {
 		// Cr = Cb + (Cs - Cb) As / Ar: the share the source takes, worked
