@@ -60,12 +60,7 @@ public:
 			for (int32 x = 0; x < width; x++)
 				fCoverage[x] = 1 - fCoverage[x];
 		}
-		fContour.MapRow(fCoverage.data(), fCoverage.size());
-		if (fInner) {
-			const float* alpha = fShape->Alpha(y);
-			for (int32 x = 0; x < width; x++)
-				fCoverage[x] *= alpha[x];
-		}
+		psdFinishCoverage(fContour, fInner, *fShape, y, fCoverage);
 		return fCoverage.data();
 	}
 

@@ -57,14 +57,9 @@ public:
 			std::fill(fCoverage.begin(), fCoverage.end(), outside);
 		else
 			psdShiftRow(fSpread->Row(from), fCoverage.data(), width, fDX, outside);
-		fContour.MapRow(fCoverage.data(), fCoverage.size());
 		// A drop shadow the layer knocks out is cut where the layer is drawn
 		// (PSDEffect::KnocksOut).
-		if (fInner) {
-			const float* alpha = fShape->Alpha(y);
-			for (int32 x = 0; x < width; x++)
-				fCoverage[x] *= alpha[x];
-		}
+		psdFinishCoverage(fContour, fInner, *fShape, y, fCoverage);
 		return fCoverage.data();
 	}
 

@@ -59,3 +59,14 @@ void psdShiftRow(const float* from, float* to, int32 width, int32 dx, float outs
 		std::fill(to + width + dx, to + width, outside);
 	}
 }
+
+void psdFinishCoverage(const PSDContour& contour, bool inner, PSDLayerShape& shape, int32 y,
+                       std::vector<float>& coverage)
+{
+	contour.MapRow(coverage.data(), coverage.size());
+	if (inner) {
+		const float* alpha = shape.Alpha(y);
+		for (size_t x = 0; x < coverage.size(); x++)
+			coverage[x] *= alpha[x];
+	}
+}

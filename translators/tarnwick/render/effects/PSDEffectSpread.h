@@ -4,6 +4,7 @@
 // The planes shadows, glows and satin are made of, row by row over the
 // shape's area: the shape grown or shrunk and blurred, and rows moved.
 
+#include "PSDContour.h"
 #include "PSDLayerShape.h"
 #include <render/shape/PSDBlur.h>
 
@@ -34,5 +35,10 @@ private:
 
 // A row moved by dx whole pixels; what comes in from beyond is `outside`.
 void psdShiftRow(const float* from, float* to, int32 width, int32 dx, float outside);
+
+// A shadow's or glow's coverage row y finished: through its contour, then,
+// for an inner one, kept inside the layer's shape.
+void psdFinishCoverage(const PSDContour& contour, bool inner, PSDLayerShape& shape, int32 y,
+                       std::vector<float>& coverage);
 
 #endif
