@@ -24,12 +24,15 @@ inline std::vector<uint8> read_corpus_file(const std::filesystem::path& path)
 	return std::vector<uint8>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Every block of the given keys in every .psd and .psb file below `corpus`.
-// These keys have a 4-byte length in both PSD and PSB files.
+// Every block of the given keys in every .psd and .psb file below `corpus`,
+// none where there is no corpus (a user's clone). These keys have a 4-byte
+// length in both PSD and PSB files.
 inline std::vector<CorpusBlock> find_corpus_blocks(const std::string& corpus,
                                                    const std::vector<std::string>& keys)
 {
 	std::vector<CorpusBlock> blocks;
+	if (!std::filesystem::is_directory(corpus))
+		return blocks;
 	for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
 		std::string extension = entry.path().extension().string();
 		if (extension != ".psd" && extension != ".psb")
