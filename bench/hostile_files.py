@@ -164,6 +164,22 @@ def strokes(count):
     return block('lfx2', be32(0) + be32(16) + style)
 
 
+def largest_effects():
+    """Every blurred effect, as many as Photoshop allows, at its largest."""
+    def effect(kind):
+        return objc(kind, [('enab', boolean(True)), ('blur', untf('#Pxl', 250.0)),
+                           ('Dstn', untf('#Pxl', 30000.0)), ('Ckmt', untf('#Prc', 50.0))])
+    style = descriptor('null', [
+        ('masterFXSwitch', boolean(True)),
+        ('dropShadowMulti', vlls([effect('DrSh')] * 10)),
+        ('innerShadowMulti', vlls([effect('IrSh')] * 10)),
+        ('OrGl', effect('OrGl')), ('IrGl', effect('IrGl')), ('ChFX', effect('ChFX')),
+        ('ebbl', effect('ebbl')),
+        ('frameFXMulti', vlls([objc('FrFX', [('enab', boolean(True)),
+                                             ('Sz  ', untf('#Pxl', 250.0))])] * 10))])
+    return block('lfx2', be32(0) + be32(16) + style)
+
+
 def knotted_mask(knots):
     out = be32(3) + be32(0) + be16(6) + b'\0' * 24 + be16(8) + b'\0' * 24
     out += be16(0) + be16(knots) + b'\0' * 22
@@ -193,6 +209,9 @@ def cases():
     opaque = [(-1, packbits_rows(4000, 4000))]
     yield '100 empty stroke entries, 4000 x 4000', document(
         4000, 4000, [(record((0, 0, 4000, 4000), opaque, strokes(100)), opaque)])
+    opaque = [(-1, packbits_rows(64, 64))]
+    yield 'the largest effects, 64 x 64', document(
+        64, 64, [(record((0, 0, 64, 64), opaque, largest_effects()), opaque)])
     yield '20000-knot vector mask, 4000 x 4000', document(
         4000, 4000, [(record((0, 0, 0, 0), [], solid_fill() + knotted_mask(20000)), [])])
     invert = block('nvrt', b'')

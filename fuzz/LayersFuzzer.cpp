@@ -19,6 +19,10 @@ namespace {
 // Larger canvases are not rendered, so that the fuzzer explores rather than
 // paints: the renderer's cost grows with the canvas and the layers on it.
 const uint64_t kMaxPixels = (uint64_t)1 << 16;
+// For the same reason, and because the sanitizers slow rendering tenfold: a
+// file's default allowance would take longer than the fuzzer waits. Work
+// far past its estimate still shows as a timeout.
+const int64 kWorkLimit = 20000000;
 
 } // namespace
 
@@ -40,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	BMemoryIO in(data, size);
 	BMessage extension;
 	extension.AddBool(TARNWICK_EXT_LAYERS, true);
+	extension.AddInt64(TARNWICK_EXT_WORK_LIMIT, kWorkLimit);
 	CountingOutput out;
 	const status_t status = Translate(&in, nullptr, &extension, B_TRANSLATOR_BITMAP, &out);
 	FUZZ_CHECK(status == B_OK || status == B_ERROR || status == B_NO_MEMORY);

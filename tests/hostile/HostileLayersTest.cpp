@@ -304,6 +304,24 @@ LayerRecord emptyZipLayer(uint32_t side)
 	return layer;
 }
 
+// Every shadow a layer may have, at sizes past Photoshop's and far off the
+// canvas: each is blurred over all the area it looks at.
+LayerRecord farShadows()
+{
+	DescriptorBytes style;
+	style.Head("null", 2);
+	for (const char* kind : {"DrSh", "IrSh"}) {
+		style.Item(kind == std::string("DrSh") ? "dropShadowMulti" : "innerShadowMulti", "VlLs")
+		    .U32(10);
+		for (int i = 0; i < 10; i++) {
+			style.Code("Objc").Head(kind, 2).Unit("blur", "#Pxl", 1000).Unit("Dstn", "#Pxl", 30000);
+		}
+	}
+	LayerRecord layer = pixelLayer(0, 0, 64, 200);
+	layer.blocks.push_back({"lfx2", style.Effects()});
+	return layer;
+}
+
 std::vector<Attack> attacks()
 {
 	std::vector<Attack> cases;
@@ -324,6 +342,8 @@ std::vector<Attack> attacks()
 	cases.push_back(
 	    {"three layers of empty ZIP channels, 16000 x 16000",
 	     withoutMergedImage(16000, 16000, std::vector<LayerRecord>(3, emptyZipLayer(16000)))});
+	cases.push_back(
+	    {"20 shadows far off a 64 x 64 canvas", withoutMergedImage(64, 64, {farShadows()})});
 	LayerRecord invert;
 	invert.blocks.push_back({"nvrt", {}});
 	cases.push_back({"4000 adjustment layers on 2000 x 2000",

@@ -9,6 +9,9 @@
 
 namespace {
 
+// Photoshop sets no effect size past this many pixels.
+const double kMostSize = 250;
+
 double clamp(double value, double low, double high)
 {
 	return std::min(high, std::max(low, value));
@@ -70,7 +73,7 @@ void readBevel(const PSDDescriptor& d, const PSDModelContext& context, PSDEffect
 	bevel.smooth = d.Enum("bvlT", "SfBL") == "SfBL";
 	bevel.depth = clamp(d.Number("srgR", 100) / 100, 0.01, 10);
 	bevel.up = d.Enum("bvlD", "In  ") != "Out ";
-	effect->size = clamp(d.Number("blur", 5), 0, 250);
+	effect->size = clamp(d.Number("blur", 5), 0, kMostSize);
 	bevel.soften = clamp(d.Number("Sftn", 0), 0, 16);
 	effect->contour = readContour(d.Child("TrnS"));
 }
@@ -84,7 +87,7 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 	effect.blendMode = psdBlendModeFromName(d.Enum("Md  ", "Nrml"));
 	effect.opacity = (float)clamp(d.Number("Opct", 100) / 100, 0, 1);
 	effect.spread = clamp(d.Number("Ckmt", 0) / 100, 0, 1);
-	effect.size = d.Number("blur", 0);
+	effect.size = clamp(d.Number("blur", 0), 0, kMostSize);
 	effect.distance = d.Number("Dstn", 0);
 	switch (kind) {
 	case PSD_EFFECT_DROP_SHADOW:
@@ -105,7 +108,7 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 		effect.contour = readContour(d.Child("MpgS"));
 		break;
 	case PSD_EFFECT_STROKE: {
-		effect.size = d.Number("Sz  ", 1);
+		effect.size = clamp(d.Number("Sz  ", 1), 0, kMostSize);
 		const std::string style = d.Enum("Styl", "OutF");
 		effect.position = style == "InsF"   ? PSD_STROKE_INSIDE
 		                  : style == "CtrF" ? PSD_STROKE_CENTRE

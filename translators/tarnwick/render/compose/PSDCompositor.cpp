@@ -121,9 +121,10 @@ status_t PSDCompositor::BandAt(std::vector<std::unique_ptr<PSDBand>>& bands, siz
 uint64 PSDCompositor::Work() const
 {
 	// Weights of a layer's area, roughly what each costs against plain
-	// compositing; effects blur and spread over their reach.
-	const uint64 kPainted = 2, kMasked = 2, kEffects = 8, kGroup = 3;
+	// compositing.
+	const uint64 kPainted = 2, kMasked = 2, kGroup = 3;
 	const uint64 kSetUp = 4096;
+	const uint64 kMost = UINT64_MAX / 8;
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
 	auto area = [](const PSDRect& r) {
 		return isEmpty(r) ? 0 : (uint64)(r.right - r.left) * (uint64)(r.bottom - r.top);
@@ -135,17 +136,20 @@ uint64 PSDCompositor::Work() const
 		uint64 weight = painter->Layer().kind == PSD_LAYER_GROUP ? kGroup : kPainted;
 		if (painter->HasMasks())
 			weight += kMasked;
-		if (painter->Effects() != nullptr)
-			weight += kEffects;
 		// A group works on whole rows of its band, whatever part of them it
 		// reaches (an artboard, a masked group).
 		PSDRect reach = intersection(painter->Reach(), canvas);
 		if (painter->Layer().kind == PSD_LAYER_GROUP && !isEmpty(reach))
 			reach = {0, reach.top, canvas.right, reach.bottom};
 		const uint64 covered = area(reach);
-		const uint64 cost = covered > (UINT64_MAX / 4) / weight ? UINT64_MAX / 4 : covered * weight;
-		const uint64 read = std::min(UINT64_MAX / 8, painter->ReadWork());
-		work = std::min(UINT64_MAX / 2, work + cost + read + kSetUp + (uint64)fTarget.width);
+		const uint64 cost = covered > kMost / weight ? kMost : covered * weight;
+		const uint64 read = std::min(kMost, painter->ReadWork());
+		const uint64 effects =
+		    painter->Effects() == nullptr
+		        ? 0
+		        : std::min(kMost, painter->Effects()->Work(painter->Extent(), canvas));
+		work =
+		    std::min(UINT64_MAX / 2, work + cost + read + effects + kSetUp + (uint64)fTarget.width);
 	}
 	return work;
 }

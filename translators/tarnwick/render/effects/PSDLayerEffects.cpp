@@ -34,6 +34,20 @@ public:
 		return grown(layerExtent, Reach());
 	}
 
+	uint64 Work(const PSDRect& layerExtent, const PSDRect& canvas) const override
+	{
+		// Weights against plain compositing, as the effects measure: the
+		// shape's planes, its distance to the edge, and each effect's rows.
+		const uint64 kShape = 1, kDistance = 1, kEffect = 2;
+		uint64 weight = kShape;
+		for (const std::unique_ptr<PSDEffect>& effect : fEffects)
+			weight += kEffect + (effect->DistanceRange() > 0 ? kDistance : 0);
+		const PSDRect area = Area(layerExtent, canvas, nullptr, nullptr);
+		return isEmpty(area)
+		           ? 0
+		           : (uint64)(area.right - area.left) * (uint64)(area.bottom - area.top) * weight;
+	}
+
 	int32 Reach() const
 	{
 		int32 reach = 0;
@@ -46,6 +60,8 @@ public:
 	                   PSDBand& target, PSDEffectPart part) override;
 
 private:
+	PSDRect Area(const PSDRect& layerExtent, const PSDRect& canvas, PSDRowSpan* alpha,
+	             PSDRowSpan* distance) const;
 	void Start(PSDShapeSource& layer, int32 bandRows);
 	void Allocate(int32 width);
 	void Blend(PSDBlendMode mode, float* dest, const float* planes, int32 y, const PSDRect& area,
@@ -78,24 +94,36 @@ private:
 	std::vector<const float*> fRowOf;
 };
 
-// The shape's rows as far around the canvas's part of the reach as effects
-// look for it. Each plane holds the rows its readers ask for at once over
-// a band: the bands' clipped layers come between the effects below the
-// layer's pixels and those above, which start the band again.
-void PSDLayerStyle::Start(PSDShapeSource& layer, int32 bandRows)
+// The area the effects look at: the canvas's part of their reach and as
+// far around it as they see. The spans get the rows of the shape's planes
+// each of them asks for at once.
+PSDRect PSDLayerStyle::Area(const PSDRect& layerExtent, const PSDRect& canvas, PSDRowSpan* alpha,
+                            PSDRowSpan* distance) const
 {
-	int32 sight = 0, range = 0;
-	PSDRowSpan alpha, distance;
+	int32 sight = 0;
 	for (const std::unique_ptr<PSDEffect>& effect : fEffects) {
 		sight = std::max(sight, effect->Sight());
-		range = std::max(range, effect->DistanceRange());
-		effect->Looks(&alpha, &distance);
+		if (alpha != nullptr)
+			effect->Looks(alpha, distance);
 	}
+	return grown(intersection(Extent(layerExtent), canvas), sight);
+}
+
+// The shape's rows over the area. Each plane holds the rows its readers ask
+// for at once over a band: the bands' clipped layers come between the
+// effects below the layer's pixels and those above, which start the band
+// again.
+void PSDLayerStyle::Start(PSDShapeSource& layer, int32 bandRows)
+{
+	int32 range = 0;
+	for (const std::unique_ptr<PSDEffect>& effect : fEffects)
+		range = std::max(range, effect->DistanceRange());
+	PSDRowSpan alpha, distance;
+	const PSDRect area =
+	    Area(layer.Extent(), {0, 0, fTarget.width, fTarget.height}, &alpha, &distance);
 	// A row's distance is made from the shape's rows as far as its range.
 	if (!distance.Empty())
 		alpha.Add(distance.low, distance.high + range);
-	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
-	const PSDRect area = grown(intersection(Extent(layer.Extent()), canvas), sight);
 	fShape = std::make_unique<PSDLayerShape>(layer, area, range, alpha.Rows() + bandRows,
 	                                         distance.Rows() + bandRows);
 	for (std::unique_ptr<PSDEffect>& effect : fEffects)

@@ -39,6 +39,10 @@ public:
 	// Where the layer and its effects may paint: its extent and as far
 	// around as shadows, glows and strokes reach.
 	virtual PSDRect Extent(const PSDRect& layerExtent) const = 0;
+	// What compositing them onto the canvas costs in pixel operations: each
+	// effect works on the whole area it looks at, which reaches past the
+	// canvas as far as the effects see.
+	virtual uint64 Work(const PSDRect& layerExtent, const PSDRect& canvas) const = 0;
 	// Composites the layer with its effects onto the band's rows of target;
 	// with a clip, everything is limited to the clip's shape (its alpha
 	// plane). Bands come in order, and the layer is the same each time: the
