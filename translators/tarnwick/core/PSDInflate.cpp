@@ -39,10 +39,9 @@ bool PSDInflater::Refill()
 void PSDInflater::Read(uint8* destination, size_t size)
 {
 	while (size > 0 && !fEnded) {
-		if (fStream.avail_in == 0 && !Refill()) {
-			fEnded = true;
-			break;
-		}
+		// With the input used up, inflate may still hold output of what it
+		// has read (the rest of a long match): a cut stream gives that too.
+		const bool input = fStream.avail_in > 0 || Refill();
 		uInt chunk = size > (1u << 30) ? (1u << 30) : (uInt)size;
 		fStream.next_out = destination;
 		fStream.avail_out = chunk;
@@ -51,7 +50,9 @@ void PSDInflater::Read(uint8* destination, size_t size)
 		destination += produced;
 		size -= produced;
 		// Z_BUF_ERROR with input left means no progress is possible.
-		if (result == Z_STREAM_END || (result != Z_OK && (result != Z_BUF_ERROR || produced == 0)))
+		if (result == Z_STREAM_END ||
+		    (result != Z_OK && (result != Z_BUF_ERROR || produced == 0)) ||
+		    (!input && produced == 0))
 			fEnded = true;
 	}
 	memset(destination, 0, size);
