@@ -99,6 +99,7 @@ public:
 		return psdBlurReach(fRadius) + (int32)std::ceil(fSize) + 2;
 	}
 	int32 Sight() const override { return psdBlurReach(fRadius) + (int32)std::ceil(fSize) + 2; }
+	uint64 HeldBytes(int32 width) const override { return psdBlurHeldBytes(width, fRadius); }
 	int32 DistanceRange() const override
 	{
 		return fSettings.bevel.smooth ? 0 : (int32)std::ceil(fSize) + 2;

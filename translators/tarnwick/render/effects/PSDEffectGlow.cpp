@@ -28,6 +28,13 @@ public:
 		                         : PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
 	}
 
+	uint64 HeldBytes(int32 width) const override
+	{
+		return fSettings.precise
+		           ? 0
+		           : psdBlurHeldBytes(width, psdEffectBlurRadius(fSize * (1 - fSettings.spread)));
+	}
+
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override
 	{
 		if (fSettings.precise)

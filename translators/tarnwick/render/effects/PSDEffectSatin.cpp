@@ -54,6 +54,12 @@ public:
 		return psdBlurReach(psdEffectBlurRadius(fSize)) + (int32)std::ceil(fDistance) + 2;
 	}
 
+	// The shape moved both ways, each blurred.
+	uint64 HeldBytes(int32 width) const override
+	{
+		return 2 * psdBlurHeldBytes(width, psdEffectBlurRadius(fSize));
+	}
+
 	void Looks(PSDRowSpan* alpha, PSDRowSpan*) const override
 	{
 		const int32 ahead = psdBlurReadAhead(psdEffectBlurRadius(fSize));

@@ -31,6 +31,10 @@ public:
 	{
 		return PSDBlurredSpread::DistanceRange(fSize * fSettings.spread);
 	}
+	uint64 HeldBytes(int32 width) const override
+	{
+		return psdBlurHeldBytes(width, psdEffectBlurRadius(fSize * (1 - fSettings.spread)));
+	}
 	bool KnockedOut() const override { return !fInner && fSettings.knockedOut; }
 
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override

@@ -38,14 +38,18 @@ public:
 	{
 		// Weights against plain compositing, as the effects measure: the
 		// shape's planes, its distance to the edge, and each effect's rows.
-		const uint64 kShape = 1, kDistance = 1, kEffect = 2;
-		uint64 weight = kShape;
-		for (const std::unique_ptr<PSDEffect>& effect : fEffects)
-			weight += kEffect + (effect->DistanceRange() > 0 ? kDistance : 0);
+		// The rows blurs hold count too, so that memory follows the work.
+		const uint64 kShape = 1, kDistance = 1, kEffect = 2, kPerHeldByte = 6;
 		const PSDRect area = Area(layerExtent, canvas, nullptr, nullptr);
-		return isEmpty(area)
-		           ? 0
-		           : (uint64)(area.right - area.left) * (uint64)(area.bottom - area.top) * weight;
+		if (isEmpty(area))
+			return 0;
+		const int32 width = area.right - area.left;
+		uint64 weight = kShape, held = 0;
+		for (const std::unique_ptr<PSDEffect>& effect : fEffects) {
+			weight += kEffect + (effect->DistanceRange() > 0 ? kDistance : 0);
+			held += effect->HeldBytes(width);
+		}
+		return (uint64)width * (uint64)(area.bottom - area.top) * weight + held * kPerHeldByte;
 	}
 
 	int32 Reach() const

@@ -153,6 +153,20 @@ int32 psdBlurReach(double radius)
 	return kPasses * (boxWithVariance(sigma * sigma / kPasses).reach + 1);
 }
 
+uint64 psdBlurHeldBytes(int32 width, double radius)
+{
+	if (!(radius > 0) || width <= 0)
+		return 0;
+	const double sigma = psdBlurSigma(radius);
+	const uint64 reach = (uint64)boxWithVariance(sigma * sigma / kPasses).reach;
+	const uint64 held = 2 * reach + 3, pad = kPasses * (reach + 1);
+	// As the constructor sizes them: the levels' rows, the lines blurred
+	// along, the staged rows and the column sums.
+	return (uint64)width * held * (sizeof(float) + 2 * sizeof(double)) +
+	       2 * ((uint64)width + 2 * pad) * kLanes * sizeof(double) +
+	       (uint64)width * (kLanes * sizeof(float) + 3 * sizeof(double));
+}
+
 PSDRollingBlur::PSDRollingBlur(PSDBlurSource& source, int32 width, int32 height, double radius,
                                PSDBlurEdge edge, float outside)
     : fSource(source), fWidth(std::max(width, 0)), fHeight(std::max(height, 0)),

@@ -31,6 +31,9 @@ int32 psdBlurReach(double radius);
 // read from its source.
 int32 psdBlurReadAhead(double radius);
 
+// The bytes a rolling blur of this radius over planes `width` wide holds.
+uint64 psdBlurHeldBytes(int32 width, double radius);
+
 // Rows of a plane as a rolling blur reads them.
 class PSDBlurSource {
 public:
