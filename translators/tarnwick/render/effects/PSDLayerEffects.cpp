@@ -37,18 +37,22 @@ public:
 	uint64 Work(const PSDRect& layerExtent, const PSDRect& canvas) const override
 	{
 		// Weights against plain compositing, as the effects measure: the
-		// shape's planes, its distance to the edge, and each effect's rows.
-		// The rows blurs hold count too, so that memory follows the work.
-		const uint64 kShape = 1, kDistance = 1, kEffect = 2, kPerHeldByte = 6;
+		// shape's planes, its distance to the edge (made once for them all),
+		// and each effect's rows. The rows blurs hold count too, so that
+		// memory follows the work.
+		const uint64 kShape = 1, kDistance = 2, kEffect = 2, kPerHeldByte = 6;
 		const PSDRect area = Area(layerExtent, canvas, nullptr, nullptr);
 		if (isEmpty(area))
 			return 0;
 		const int32 width = area.right - area.left;
 		uint64 weight = kShape, held = 0;
+		bool distance = false;
 		for (const std::unique_ptr<PSDEffect>& effect : fEffects) {
-			weight += kEffect + (effect->DistanceRange() > 0 ? kDistance : 0);
+			weight += kEffect;
+			distance = distance || effect->DistanceRange() > 0;
 			held += effect->HeldBytes(width);
 		}
+		weight += distance ? kDistance : 0;
 		return (uint64)width * (uint64)(area.bottom - area.top) * weight + held * kPerHeldByte;
 	}
 
