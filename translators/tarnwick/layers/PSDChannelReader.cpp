@@ -110,8 +110,15 @@ void PSDChannelReader::InflateRow(uint32 y, uint8* row)
 		fWholeRow.resize((size_t)fRowBytes * 2);
 	}
 	uint8* whole = fWholeRow.data();
-	for (; fInflatedRows <= y; fInflatedRows++)
+	for (; fInflatedRows <= y; fInflatedRows++) {
+		// Past the stream's end every row is zero: none is walked through.
+		if (fInflater->Ended()) {
+			memset(whole, 0, (size_t)fRowBytes);
+			fInflatedRows = y + 1;
+			break;
+		}
 		fInflater->Read(whole, (size_t)fRowBytes);
+	}
 	if (fCompression == PSD_COMPRESSION_ZIP_PREDICTION)
 		psdCoreUnpredictRow(whole, fWidth, fSampleBytes, whole + fRowBytes);
 	memcpy(row, whole + fWindowStart, fWindowBytes);
