@@ -32,7 +32,7 @@ public:
 	{
 		return fSettings.precise
 		           ? 0
-		           : psdBlurHeldBytes(width, psdEffectBlurRadius(fSize * (1 - fSettings.spread)));
+		           : PSDBlurredSpread::HeldBytes(width, fSize * (1 - fSettings.spread));
 	}
 
 	void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const override

@@ -33,7 +33,7 @@ public:
 	}
 	uint64 HeldBytes(int32 width) const override
 	{
-		return psdBlurHeldBytes(width, psdEffectBlurRadius(fSize * (1 - fSettings.spread)));
+		return PSDBlurredSpread::HeldBytes(width, fSize * (1 - fSettings.spread));
 	}
 	bool KnockedOut() const override { return !fInner && fSettings.knockedOut; }
 

@@ -23,6 +23,11 @@ int32 PSDBlurredSpread::DistanceRange(double radius)
 	return std::fabs(radius) < kLeastSpread ? 0 : (int32)std::ceil(std::fabs(radius)) + 2;
 }
 
+uint64 PSDBlurredSpread::HeldBytes(int32 width, double size)
+{
+	return psdBlurHeldBytes(width, psdEffectBlurRadius(size));
+}
+
 void PSDBlurredSpread::Looks(double radius, double size, int32 offset, PSDRowSpan* alpha,
                              PSDRowSpan* distance)
 {

@@ -19,6 +19,8 @@ public:
 	const float* Row(int32 y) { return fBlur.Row(y - fShape.Area().top); }
 	// How far from the shape's edge its distance must be right.
 	static int32 DistanceRange(double radius);
+	// The bytes its blur by an effect size holds over an area `width` wide.
+	static uint64 HeldBytes(int32 width, double size);
 	// The rows of the shape or its distance it asks for while its row y
 	// moved by `offset` is made.
 	static void Looks(double radius, double size, int32 offset, PSDRowSpan* alpha,
