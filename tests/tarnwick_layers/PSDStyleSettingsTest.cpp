@@ -1,6 +1,7 @@
 // Layer styles, fills, shape strokes and patterns read from their blocks'
 // bytes into settings, once.
 
+#include "CorpusBlocks.h"
 #include "DescriptorWriter.h"
 #include <core/PSDBytes.h>
 #include <core/PSDCore.h>
@@ -10,11 +11,14 @@
 #include <DataIO.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
 
 typedef psdtest::DescriptorBytes Bytes;
+
+const std::string kCorpus = SHARED_CORPUS_DIR;
 
 // A layer's blocks and the document's, in one stream.
 struct Document {
@@ -277,6 +281,120 @@ TEST(PSDPatternTable, EachPatternDecodedOnceWithinItsLimits)
 	PSDPatternTable roomy(context);
 	ASSERT_TRUE(roomy.Find("small") != nullptr);
 	EXPECT_FLOAT_EQ(210 / 255.0f, roomy.Find("small")->Sample(1, 2));
+}
+
+// The style of a layer that has only this block.
+PSDLayerStyleSettings styleFrom(uint32 key, const std::vector<uint8>& block)
+{
+	Document document;
+	document.Add(key, block);
+	const PSDModelContext context = document.Context();
+	PSDPatternTable patterns(context);
+	return psdReadLayerStyle(context, document.layer, patterns);
+}
+
+const PSDEffectSettings* firstShown(const PSDLayerStyleSettings& style, PSDEffectKind kind)
+{
+	for (const PSDEffectSettings& effect : style.effects) {
+		if (effect.kind == kind && effect.enabled)
+			return &effect;
+	}
+	return nullptr;
+}
+
+void expectSameColour(const PSDColour& expected, const PSDColour& read, const std::string& where)
+{
+	for (int c = 0; c < 3; c++)
+		EXPECT_NEAR(expected.value[c], read.value[c], 1 / 255.0) << where << " channel " << c;
+}
+
+// Photoshop writes the older binary block beside the descriptor: for every
+// layer of the corpus that has both, the effects the older block can hold
+// read as the descriptor's (a bevel's size and depth it holds only
+// roughly, and shadows and glows no spread).
+TEST(PSDStyleSettings, LegacyEffectsReadAsTheirDescriptorForm)
+{
+	if (!std::filesystem::is_directory(kCorpus))
+		GTEST_SKIP() << "no corpus at " << kCorpus;
+	// A layer's descriptor comes just before its older block.
+	std::vector<uint8> descriptor;
+	int compared = 0;
+	for (const CorpusBlock& block : find_corpus_blocks(kCorpus, {"lrFX", "lfx2"})) {
+		if (block.key == "lfx2") {
+			descriptor = block.data;
+			continue;
+		}
+		if (descriptor.empty())
+			continue;
+		const PSDLayerStyleSettings old = styleFrom(psdKey("lrFX"), block.data);
+		const PSDLayerStyleSettings current = styleFrom(psdKey("lfx2"), descriptor);
+		descriptor.clear();
+		for (PSDEffectKind kind :
+		     {PSD_EFFECT_DROP_SHADOW, PSD_EFFECT_INNER_SHADOW, PSD_EFFECT_OUTER_GLOW,
+		      PSD_EFFECT_INNER_GLOW, PSD_EFFECT_COLOUR_OVERLAY, PSD_EFFECT_BEVEL}) {
+			const std::string where = block.file + ", effect " + std::to_string(kind);
+			const PSDEffectSettings* read = firstShown(old, kind);
+			const PSDEffectSettings* expected = firstShown(current, kind);
+			ASSERT_EQ(expected != nullptr, read != nullptr) << where;
+			if (read == nullptr)
+				continue;
+			compared++;
+			EXPECT_EQ(expected->blendMode, read->blendMode) << where;
+			// Percentages against bytes of 255.
+			EXPECT_NEAR(expected->opacity, read->opacity, 0.5 / 255 + 0.005) << where;
+			expectSameColour(expected->paint.colour, read->paint.colour, where);
+			EXPECT_EQ(expected->angle, read->angle) << where;
+			if (kind != PSD_EFFECT_BEVEL) {
+				EXPECT_EQ(expected->size, read->size) << where;
+				EXPECT_EQ(expected->distance, read->distance) << where;
+				continue;
+			}
+			EXPECT_EQ(expected->bevel.style, read->bevel.style) << where;
+			EXPECT_EQ(expected->bevel.up, read->bevel.up) << where;
+			EXPECT_EQ(expected->bevel.shadow.blendMode, read->bevel.shadow.blendMode) << where;
+			EXPECT_NEAR(expected->bevel.shadow.opacity, read->bevel.shadow.opacity,
+			            0.5 / 255 + 0.005)
+			    << where;
+			expectSameColour(expected->bevel.shadow.colour, read->bevel.shadow.colour, where);
+		}
+	}
+	EXPECT_GE(compared, 4);
+}
+
+// Cut short anywhere, or claiming more records than it holds, the older
+// block gives the effects whose records are whole, within their caps.
+TEST(PSDStyleSettings, DamagedLegacyEffectsKeepWhatIsWhole)
+{
+	Bytes shadow;
+	shadow.data = {'8', 'B', 'I', 'M', 'd', 's', 'd', 'w'};
+	shadow.U32(41).U32(0).U32(5 << 16).U32(0).U32(90u << 16).U32(0x7fffffff);
+	shadow.U16(0).U16(65535).U16(0).U16(0).U16(0);
+	shadow.data.insert(shadow.data.end(), {'8', 'B', 'I', 'M', 'm', 'u', 'l', ' ', 1, 0, 255});
+	Bytes block;
+	block.U16(0).U16(2);
+	block.data.insert(block.data.end(), shadow.data.begin(), shadow.data.end());
+	// A bevel whose record says more than the block has left.
+	block.data.insert(block.data.end(), {'8', 'B', 'I', 'M', 'b', 'e', 'v', 'l', 0, 0, 0, 78});
+	block.U32(2).U32(0);
+
+	const PSDLayerStyleSettings whole = styleFrom(psdKey("lrFX"), block.data);
+	ASSERT_EQ(1u, whole.effects.size());
+	const PSDEffectSettings& read = whole.effects[0];
+	EXPECT_EQ(PSD_EFFECT_DROP_SHADOW, read.kind);
+	EXPECT_EQ(5, read.size);
+	EXPECT_EQ(90, read.angle);
+	EXPECT_EQ(PSD_BLEND_MULTIPLY, read.blendMode);
+	EXPECT_EQ(1, read.paint.colour.value[0]);
+	EXPECT_EQ(1, read.opacity);
+	for (size_t length = 0; length < block.data.size(); length++) {
+		const std::vector<uint8> cut(block.data.begin(), block.data.begin() + length);
+		const PSDLayerStyleSettings settings = styleFrom(psdKey("lrFX"), cut);
+		EXPECT_LE(settings.effects.size(), 1u) << length;
+		for (const PSDEffectSettings& effect : settings.effects) {
+			EXPECT_EQ(PSD_EFFECT_DROP_SHADOW, effect.kind);
+			EXPECT_LE(effect.size, kPSDMostEffectSize);
+		}
+	}
 }
 
 } // namespace

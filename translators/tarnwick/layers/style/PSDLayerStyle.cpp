@@ -1,5 +1,6 @@
 #include "PSDLayerStyle.h"
 
+#include "PSDLegacyEffects.h"
 #include "PSDPaintReading.h"
 #include "PSDPatternTable.h"
 
@@ -8,9 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-// Photoshop sets no effect size past this many pixels.
-const double kMostSize = 250;
 
 double clamp(double value, double low, double high)
 {
@@ -73,7 +71,7 @@ void readBevel(const PSDDescriptor& d, const PSDModelContext& context, PSDEffect
 	bevel.smooth = d.Enum("bvlT", "SfBL") == "SfBL";
 	bevel.depth = clamp(d.Number("srgR", 100) / 100, 0.01, 10);
 	bevel.up = d.Enum("bvlD", "In  ") != "Out ";
-	effect->size = clamp(d.Number("blur", 5), 0, kMostSize);
+	effect->size = clamp(d.Number("blur", 5), 0, kPSDMostEffectSize);
 	bevel.soften = clamp(d.Number("Sftn", 0), 0, 16);
 	effect->contour = readContour(d.Child("TrnS"));
 }
@@ -87,7 +85,7 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 	effect.blendMode = psdBlendModeFromName(d.Enum("Md  ", "Nrml"));
 	effect.opacity = (float)clamp(d.Number("Opct", 100) / 100, 0, 1);
 	effect.spread = clamp(d.Number("Ckmt", 0) / 100, 0, 1);
-	effect.size = clamp(d.Number("blur", 0), 0, kMostSize);
+	effect.size = clamp(d.Number("blur", 0), 0, kPSDMostEffectSize);
 	effect.distance = d.Number("Dstn", 0);
 	switch (kind) {
 	case PSD_EFFECT_DROP_SHADOW:
@@ -108,7 +106,7 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 		effect.contour = readContour(d.Child("MpgS"));
 		break;
 	case PSD_EFFECT_STROKE: {
-		effect.size = clamp(d.Number("Sz  ", 1), 0, kMostSize);
+		effect.size = clamp(d.Number("Sz  ", 1), 0, kPSDMostEffectSize);
 		const std::string style = d.Enum("Styl", "OutF");
 		effect.position = style == "InsF"   ? PSD_STROKE_INSIDE
 		                  : style == "CtrF" ? PSD_STROKE_CENTRE
@@ -129,6 +127,11 @@ PSDEffectSettings readEffect(PSDEffectKind kind, const PSDDescriptor& d,
 		return effect;
 	}
 	effect.paint.colour = psdReadColour(d.Child("Clr "), context.mode);
+	// A glow of a gradient takes its first colour, as Photoshop's binary
+	// form of the same glow does.
+	PSDGradientSettings gradient;
+	if (d.Child("Clr ") == nullptr && psdReadGradient(d, context.mode, &gradient))
+		std::copy_n(gradient.colours.front().value, gradient.channels, effect.paint.colour.value);
 	return effect;
 }
 
@@ -157,21 +160,12 @@ void readKind(PSDEffectKind kind, const char* key, const char* listKey, const PS
 		effects->push_back(readEffect(kind, *effect, context, patterns));
 }
 
-} // namespace
-
-PSDLayerStyleSettings psdReadLayerStyle(const PSDModelContext& context, const PSDLayer& layer,
-                                        PSDPatternTable& patterns)
+void readStyle(const PSDDescriptor& style, const PSDModelContext& context,
+               PSDPatternTable& patterns, PSDLayerStyleSettings* settings)
 {
-	PSDLayerStyleSettings settings;
-	// 'lmfx' and 'lfx2' keep a version of their own in front of the
-	// descriptor's.
-	PSDDescriptor style;
-	if (!psdReadDescriptorBlock(context, layer, psdKey("lmfx"), 4, &style) &&
-	    !psdReadDescriptorBlock(context, layer, psdKey("lfx2"), 4, &style))
-		return settings;
 	// The style's scale ('Scl ') is already in its sizes.
-	settings.enabled = style.Bool("masterFXSwitch", true);
-	std::vector<PSDEffectSettings>& effects = settings.effects;
+	settings->enabled = style.Bool("masterFXSwitch", true);
+	std::vector<PSDEffectSettings>& effects = settings->effects;
 	readKind(PSD_EFFECT_DROP_SHADOW, "DrSh", "dropShadowMulti", style, context, patterns, &effects);
 	readKind(PSD_EFFECT_OUTER_GLOW, "OrGl", nullptr, style, context, patterns, &effects);
 	readKind(PSD_EFFECT_PATTERN_OVERLAY, "patternFill", nullptr, style, context, patterns,
@@ -186,6 +180,22 @@ PSDLayerStyleSettings psdReadLayerStyle(const PSDModelContext& context, const PS
 	         &effects);
 	readKind(PSD_EFFECT_STROKE, "FrFX", "frameFXMulti", style, context, patterns, &effects);
 	readKind(PSD_EFFECT_BEVEL, "ebbl", nullptr, style, context, patterns, &effects);
+}
+
+} // namespace
+
+PSDLayerStyleSettings psdReadLayerStyle(const PSDModelContext& context, const PSDLayer& layer,
+                                        PSDPatternTable& patterns)
+{
+	PSDLayerStyleSettings settings;
+	// 'lmfx' and 'lfx2' keep a version of their own in front of the
+	// descriptor's.
+	PSDDescriptor style;
+	if (psdReadDescriptorBlock(context, layer, psdKey("lmfx"), 4, &style) ||
+	    psdReadDescriptorBlock(context, layer, psdKey("lfx2"), 4, &style))
+		readStyle(style, context, patterns, &settings);
+	else if (!psdReadLegacyEffects(context, layer, &settings))
+		return settings;
 
 	const PSDBlock* interior = layer.Block(psdKey("infx"));
 	uint8 asGroup = 0;

@@ -1,7 +1,8 @@
 #ifndef PSD_LAYER_STYLE_H
 #define PSD_LAYER_STYLE_H
 
-// A layer's style ('lfx2', or 'lmfx' where a shape layer has several strokes):
+// A layer's style ('lfx2', or 'lmfx' where a shape layer has several strokes,
+// or the older 'lrFX' where neither is there):
 // its effects with their parameters, read once. Sizes and distances are in
 // document pixels, angles in degrees with the global light already taken
 // where an effect uses it.
@@ -13,6 +14,9 @@
 
 struct PSDModelContext;
 class PSDPatternTable;
+
+// Photoshop sets no effect size past this many pixels.
+const double kPSDMostEffectSize = 250;
 
 // Photoshop's order, from the bottom up: the layer's own pixels lie between
 // the outer glow and the overlays.
