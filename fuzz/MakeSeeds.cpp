@@ -343,6 +343,41 @@ LayerBlock seedStyle()
 	return {"lfx2", style.Effects()};
 }
 
+// The older binary form of a style: a drop shadow and a bevel.
+LayerBlock seedLegacyStyle()
+{
+	Bytes block;
+	appendBig16(block, 0);
+	appendBig16(block, 2);
+	auto record = [&](const char* key, const Bytes& body) {
+		block.insert(block.end(), {'8', 'B', 'I', 'M'});
+		block.insert(block.end(), key, key + 4);
+		appendBig32(block, (uint32_t)body.size());
+		block.insert(block.end(), body.begin(), body.end());
+	};
+	const Bytes black = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+	const Bytes multiply = {'8', 'B', 'I', 'M', 'm', 'u', 'l', ' '};
+	Bytes shadow;
+	for (uint32_t value : {0u, 3u << 16, 0u, 120u << 16, 4u << 16})
+		appendBig32(shadow, value);
+	shadow.insert(shadow.end(), black.begin(), black.end());
+	shadow.insert(shadow.end(), multiply.begin(), multiply.end());
+	shadow.insert(shadow.end(), {1, 0, 191});
+	record("dsdw", shadow);
+	Bytes bevel;
+	for (uint32_t value : {0u, 120u << 16, 3u << 16, 5u << 16})
+		appendBig32(bevel, value);
+	const Bytes screen = {'8', 'B', 'I', 'M', 's', 'c', 'r', 'n'};
+	bevel.insert(bevel.end(), screen.begin(), screen.end());
+	bevel.insert(bevel.end(), multiply.begin(), multiply.end());
+	const Bytes white = {0, 0, 255, 255, 255, 255, 255, 255, 0, 0};
+	bevel.insert(bevel.end(), white.begin(), white.end());
+	bevel.insert(bevel.end(), black.begin(), black.end());
+	bevel.insert(bevel.end(), {2, 191, 191, 1, 0, 0});
+	record("bevl", bevel);
+	return {"lrFX", block};
+}
+
 // Adjustment blocks as stored: inversion, brightness and contrast, exposure,
 // levels.
 std::vector<LayerBlock> seedAdjustments()
@@ -387,6 +422,9 @@ bool writeLayerSeeds()
 	LayerRecord shape = fill;
 	shape.blocks.push_back(squarePath(0.2, 0.25, 0.7, 0.8));
 	shape.blocks.push_back(seedStyle());
+	LayerRecord older = fill;
+	older.blocks.push_back(squarePath(0.3, 0.2, 0.8, 0.6));
+	older.blocks.push_back(seedLegacyStyle());
 	LayerRecord feathered = seedLayer(2, 2, 20, 4);
 	feathered.maskData = maskData(0, 0, 12, 24, 0);
 	feathered.maskData[17] = 16; // parameters follow: a feather of 3 pixels
@@ -423,6 +461,7 @@ bool writeLayerSeeds()
 	seed("group.psd", {stack[0], end, stack[1], stack[2], group, fill});
 	seed("unbalanced.psd", {end, stack[1], end, fill, group, group});
 	seed("shape-with-effects.psd", {stack[0], shape});
+	seed("shape-with-older-effects.psd", {stack[0], older});
 	seed("masks-and-blending.psd", {stack[0], feathered, blending, zipped});
 	seed("adjustments.psd", adjustments);
 	return ok;
