@@ -30,7 +30,7 @@ public:
 	// effect does not use it.
 	virtual int32 DistanceRange() const { return 0; }
 	// The bytes its blurs hold over a shape's area `width` wide.
-	virtual uint64 HeldBytes(int32 width) const { return 0; }
+	virtual uint64 HeldBytes(int32 /* width */) const { return 0; }
 	// The rows of the shape and of its distance it asks for while making a
 	// row.
 	virtual void Looks(PSDRowSpan* alpha, PSDRowSpan* distance) const = 0;

@@ -14,7 +14,7 @@ namespace {
 const double kPi = 3.14159265358979323846;
 
 // The slope's height over the area, 0 to 1, before it is blurred.
-class PSDBevelHeight : private PSDBlurSource {
+class PSDBevelHeight final : private PSDBlurSource {
 public:
 	PSDBevelHeight(PSDLayerShape& shape, const PSDBevelSettings& bevel, double size, double radius)
 	    : fShape(shape), fStyle(bevel.style), fSmooth(bevel.smooth), fSize(std::max(size, 1.0)),

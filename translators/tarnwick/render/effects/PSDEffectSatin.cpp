@@ -12,7 +12,7 @@ namespace {
 const double kPi = 3.14159265358979323846;
 
 // The shape moved by (dx, dy), blurred by an effect size.
-class PSDMovedShape : private PSDBlurSource {
+class PSDMovedShape final : private PSDBlurSource {
 public:
 	PSDMovedShape(PSDLayerShape& shape, int32 dx, int32 dy, double size)
 	    : fShape(shape), fDX(dx), fDY(dy),

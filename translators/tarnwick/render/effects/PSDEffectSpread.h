@@ -11,7 +11,7 @@
 // The shape grown outward by `radius` pixels (shrunk where negative), or
 // with `inverse` the same of the space around it, blurred by an effect size;
 // beyond the area the plane's edge goes on.
-class PSDBlurredSpread : private PSDBlurSource {
+class PSDBlurredSpread final : private PSDBlurSource {
 public:
 	PSDBlurredSpread(PSDLayerShape& shape, double radius, bool inverse, double size);
 
