@@ -26,7 +26,7 @@ public:
 
 	PSDRect Extent() const override { return fBounds; }
 	PSDRect Paintable() const override { return fBounds; }
-	PSDRect Box() const override { return fBounds; }
+	PSDBounds Box() const override { return toBounds(fBounds); }
 	void Shape(const PSDRect& area, float* shape, size_t stride) override
 	{
 		for (int32 y = area.top; y < area.bottom; y++) {

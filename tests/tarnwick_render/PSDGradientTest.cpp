@@ -125,7 +125,7 @@ TEST(PSDGradient, DescriptorStopsInTheDocumentsMode)
 
 TEST(PSDGradient, GeometryPlacesStartAndEnd)
 {
-	const PSDRect box = {0, 0, 32, 32};
+	const PSDBounds box = {0, 0, 32, 32};
 	// 90 degrees points up; pixels are sampled at their integer coordinates.
 	PSDGradientGeometry up(PSD_GRADIENT_LINEAR, 90, 1, 0, 0, false, box);
 	EXPECT_DOUBLE_EQ(up.At(5, 0), 1);
@@ -155,6 +155,13 @@ TEST(PSDGradient, GeometryPlacesStartAndEnd)
 	EXPECT_DOUBLE_EQ(angle.At(16, 24), 0.25);
 	EXPECT_DOUBLE_EQ(angle.At(8, 16), 0.5);
 	EXPECT_GT(angle.At(24, 15), 0.95);
+
+	// A box where a polygon's anchors lie, between whole pixels: its ends
+	// still round down, from (0.92, 0.93) and (29.61, 29.61).
+	PSDGradientGeometry polygon(PSD_GRADIENT_LINEAR, -45, 1, 0, 0, false,
+	                            {0.92, 0.93, 29.61, 29.61});
+	EXPECT_NEAR(polygon.At(0, 0), 0, 1e-12);
+	EXPECT_NEAR(polygon.At(29, 29), 1, 1e-12);
 
 	// Scale and offset: half the reach, centred a quarter of the box to the right.
 	PSDGradientGeometry moved(PSD_GRADIENT_LINEAR, 0, 0.5, 0.25, 0, false, box);
@@ -239,7 +246,7 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 		box.right = box.left + 32;
 		box.bottom = box.top + 32;
 		ASSERT_TRUE(fills[k].present) << k;
-		PSDGradientFill fill(fills[k].paint.gradient, document, box);
+		PSDGradientFill fill(fills[k].paint.gradient, document, toBounds(box));
 		std::vector<std::vector<float>> planes = Render(fill, box);
 		// One pixel in from the shape's antialiased edges.
 		double difference = 0;
@@ -272,7 +279,7 @@ TEST(PSDGradient, FillsMatchPhotoshopsMergedImage)
 	ASSERT_EQ(merged.size(), (size_t)width * height * 4);
 	document = {0, 0, (int32)width, (int32)height};
 	ASSERT_TRUE(fills[0].present);
-	PSDGradientFill fill(fills[0].paint.gradient, document, document);
+	PSDGradientFill fill(fills[0].paint.gradient, document, toBounds(document));
 	std::vector<std::vector<float>> planes = Render(fill, document);
 	for (size_t i = 0; i < (size_t)width * height; i++) {
 		ASSERT_EQ(Byte(planes[3][i]), merged[i * 4 + 3]) << i;

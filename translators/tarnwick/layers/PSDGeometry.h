@@ -24,6 +24,21 @@ inline PSDRect intersection(const PSDRect& a, const PSDRect& b)
 	return r;
 }
 
+// A rectangle not rounded to whole pixels: where a path's anchors lie.
+struct PSDBounds {
+	double left, top, right, bottom;
+};
+
+inline PSDBounds toBounds(const PSDRect& r)
+{
+	return {(double)r.left, (double)r.top, (double)r.right, (double)r.bottom};
+}
+
+inline bool isEmpty(const PSDBounds& b)
+{
+	return !(b.right > b.left && b.bottom > b.top);
+}
+
 // Hostile rectangles sit near the ends of 32 bits; growing one stops well
 // short of them.
 inline PSDRect grown(const PSDRect& r, int32 by)

@@ -108,6 +108,9 @@ struct PSDModelLayer {
 	PSDLayerStyleSettings style;
 	// A type layer's text box, which its effects align with; else empty.
 	PSDRect textBox = {0, 0, 0, 0};
+	// A shape shown by its kept pixels: where its path's anchors lie, which
+	// its effects align with; else empty.
+	PSDBounds keptShapeBounds = {0, 0, 0, 0};
 
 	std::vector<PSDModelLayer> children; // a group's, bottom first
 };

@@ -272,6 +272,16 @@ void readStroke(const PSDModelContext& context, const PSDLayer& record, PSDModel
 		layer->stroke.enabled = false;
 }
 
+// Where the anchors of a shape shown by its kept pixels lie; its path is not
+// its mask, and one past the limits only leaves the bounds empty.
+void readKeptShapeBounds(const PSDModelContext& context, const PSDLayer& record, PSDBounds* bounds)
+{
+	PSDModelVectorMask path;
+	std::string overLimits;
+	if (readVectorMask(context, record, &path, &overLimits) && path.present)
+		*bounds = path.path.anchorBounds;
+}
+
 // False, with the reason, for a layer past the context's limits.
 bool readLayer(const PSDModelContext& context, const PSDLayers& records, int index,
                uint32 blendMode, bool group, PSDPatternTable& patterns, PSDModelLayer* read,
@@ -312,6 +322,8 @@ bool readLayer(const PSDModelContext& context, const PSDLayers& records, int ind
 	if ((group || drawnFill || !hasFillBlock(record)) &&
 	    !readVectorMask(context, record, &layer.vectorMask, reason))
 		return false;
+	if (!group && !drawnFill && hasFillBlock(record))
+		readKeptShapeBounds(context, record, &layer.keptShapeBounds);
 	if (layer.kind == PSD_LAYER_FILL) {
 		readFill(context, record, patterns, &layer);
 		if (layer.kind == PSD_LAYER_FILL && layer.vectorMask.present)

@@ -244,5 +244,7 @@ status_t psdReadVectorPath(const uint8* data, size_t length, int32 documentWidth
 	if (!close())
 		return B_NO_MEMORY;
 	path->anchorBox = anchors.Pixels();
+	if (!isEmpty(path->anchorBox))
+		path->anchorBounds = {anchors.left, anchors.top, anchors.right, anchors.bottom};
 	return B_OK;
 }

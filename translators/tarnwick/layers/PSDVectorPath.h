@@ -39,11 +39,12 @@ struct PSDOutline {
 struct PSDVectorPath {
 	bool inverted = false;
 	bool disabled = false;
-	bool startsFilled = false;        // the initial fill record asks for all pixels
-	                                  // (what an empty path shows)
-	uint32 knots = 0;                 // read, all subpaths together
-	PSDRect anchorBox = {0, 0, 0, 0}; // the pixels the anchor points span
-	double rows = 0;                  // crossed by its edges, all together: what filling it costs
+	bool startsFilled = false;             // the initial fill record asks for all pixels
+	                                       // (what an empty path shows)
+	uint32 knots = 0;                      // read, all subpaths together
+	PSDRect anchorBox = {0, 0, 0, 0};      // the pixels the anchor points span
+	PSDBounds anchorBounds = {0, 0, 0, 0}; // where they lie, unrounded
+	double rows = 0; // crossed by its edges, all together: what filling it costs
 	std::vector<PSDOutline> outlines;
 	std::vector<PSDOutlinePoint> points; // document pixels
 };

@@ -94,12 +94,12 @@ void PSDLayerPainter::InitFill()
 	const PSDRect canvas = {0, 0, fTarget.width, fTarget.height};
 	// A gradient or pattern aligns with the layer: its shape, or else its
 	// user mask's rectangle, or else the document.
-	PSDRect box = canvas;
+	PSDBounds box = toBounds(canvas);
 	if (fLayer.fillPaint.paint.kind == PSD_PAINT_SOLID) {
 	} else if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0) {
-		box = fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+		box = toBounds(fTarget.Canvas(fLayer.vectorMask.path.anchorBox));
 	} else if (!isEmpty(fLayer.fillBox)) {
-		box = fTarget.Canvas(fLayer.fillBox);
+		box = toBounds(fTarget.Canvas(fLayer.fillBox));
 	}
 	fFill = psdMakeFill(fLayer.fillPaint.paint, fTarget, box);
 	fExtent = canvas;
@@ -255,13 +255,20 @@ void PSDLayerPainter::ApplyUserMask(Readers& readers, const PSDRect& area, float
 	}
 }
 
-PSDRect PSDLayerPainter::Box() const
+PSDBounds PSDLayerPainter::Box() const
 {
 	if (fLayer.vectorMask.present && fLayer.vectorMask.path.knots > 0)
-		return fTarget.Canvas(fLayer.vectorMask.path.anchorBox);
+		return toBounds(fTarget.Canvas(fLayer.vectorMask.path.anchorBox));
+	// Effects align with where a shape's anchors lie, not the pixels they
+	// reach, as Photoshop's gradients on polygons show.
+	const PSDBounds& shape = fLayer.keptShapeBounds;
+	if (!isEmpty(shape)) {
+		const double s = fTarget.scale;
+		return {shape.left * s, shape.top * s, shape.right * s, shape.bottom * s};
+	}
 	if (!isEmpty(fLayer.textBox))
-		return fTarget.Canvas(fLayer.textBox);
-	return fBounds;
+		return toBounds(fTarget.Canvas(fLayer.textBox));
+	return toBounds(fBounds);
 }
 
 void PSDLayerPainter::Paint(const PSDRect& area, float* const colour[], float* shape, size_t stride)

@@ -47,7 +47,7 @@ public:
 	PSDRect Paintable() const override { return fPaintable; }
 	// The box its effects align with: a shape's path anchors, a type
 	// layer's text box, else the layer's bounds.
-	PSDRect Box() const override;
+	PSDBounds Box() const override;
 	// An adjustment layer's transform; its Paint gives the masks' shape.
 	const PSDAdjustment* Adjustment() const { return fAdjustment.get(); }
 	bool IsAdjustment() const { return fIsAdjustment; }

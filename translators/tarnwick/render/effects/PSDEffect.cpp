@@ -28,7 +28,7 @@ void PSDEffect::Start(PSDLayerShape& shape)
 	fCoverage.resize((size_t)shape.Width());
 	const PSDPaintSettings& paint = fSettings.paint;
 	fPaint = psdMakeFill(paint, fTarget,
-	                     paint.kind == PSD_PAINT_SOLID ? PSDRect{0, 0, 0, 0} : shape.Box());
+	                     paint.kind == PSD_PAINT_SOLID ? PSDBounds{0, 0, 0, 0} : shape.Box());
 }
 
 double psdEffectBlurRadius(double size)

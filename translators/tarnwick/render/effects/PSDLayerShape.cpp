@@ -72,9 +72,9 @@ PSDLayerShape::PSDLayerShape(PSDShapeSource& source, const PSDRect& area, int32 
 {
 }
 
-PSDRect PSDLayerShape::Box()
+PSDBounds PSDLayerShape::Box()
 {
-	const PSDRect box = fSource.Box();
+	const PSDBounds box = fSource.Box();
 	if (!isEmpty(box))
 		return box;
 	// Painted row by row, before the planes' rows are made.
@@ -92,5 +92,5 @@ PSDRect PSDLayerShape::Box()
 			bounds.bottom = std::max(bounds.bottom, y + 1);
 		}
 	}
-	return bounds.right <= bounds.left ? PSDRect{0, 0, 0, 0} : bounds;
+	return bounds.right <= bounds.left ? PSDBounds{0, 0, 0, 0} : toBounds(bounds);
 }

@@ -70,7 +70,7 @@ public:
 	const float* Distance(int32 y) { return fDistance.Row(y); }
 	// The box effects align with: the source's, or where it has none the box
 	// of the shape's pixels in the area.
-	PSDRect Box();
+	PSDBounds Box();
 
 private:
 	class AlphaRows : public PSDEffectRows {

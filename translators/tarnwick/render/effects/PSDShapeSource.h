@@ -22,7 +22,7 @@ public:
 	virtual PSDRect Paintable() const = 0;
 	// The box effects align with: a shape's path anchors, else the layer's
 	// bounds; empty when it has neither.
-	virtual PSDRect Box() const = 0;
+	virtual PSDBounds Box() const = 0;
 	// The shape (0 to 1) over area, inside Paintable(); rows stride floats
 	// apart.
 	virtual void Shape(const PSDRect& area, float* shape, size_t stride) = 0;

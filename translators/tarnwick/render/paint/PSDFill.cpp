@@ -75,7 +75,7 @@ void PSDPatternFill::Sample(size_t at, float* values) const
 }
 
 std::unique_ptr<PSDFill> psdMakeFill(const PSDPaintSettings& paint, const PSDRenderTarget& target,
-                                     const PSDRect& box)
+                                     const PSDBounds& box)
 {
 	const PSDRect canvas = {0, 0, target.width, target.height};
 	if (paint.kind == PSD_PAINT_GRADIENT) {

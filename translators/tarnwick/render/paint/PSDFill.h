@@ -66,6 +66,6 @@ private:
 // positions in document pixels are scaled to the canvas. Gradients are
 // sampled at pixels' corners, by fill layers and layer effects alike.
 std::unique_ptr<PSDFill> psdMakeFill(const PSDPaintSettings& paint, const PSDRenderTarget& target,
-                                     const PSDRect& box);
+                                     const PSDBounds& box);
 
 #endif

@@ -10,7 +10,7 @@ const int kTableSteps = 4096;
 } // namespace
 
 PSDGradientFill::PSDGradientFill(const PSDGradientSettings& gradient, const PSDRect& document,
-                                 const PSDRect& layer, double pixel)
+                                 const PSDBounds& layer, double pixel)
     : fGradient(gradient), fGeometry(gradient, layer, document, pixel)
 {
 	int entry = Channels() + 1;

@@ -16,7 +16,7 @@ public:
 	// for a shape layer, else the document); a document pixel is `pixel`
 	// canvas pixels.
 	PSDGradientFill(const PSDGradientSettings& gradient, const PSDRect& document,
-	                const PSDRect& layer, double pixel = 1);
+	                const PSDBounds& layer, double pixel = 1);
 
 	int Channels() const { return fGradient.Channels(); }
 	void SampleAt(double offset) { fGeometry.SampleAt(offset); }

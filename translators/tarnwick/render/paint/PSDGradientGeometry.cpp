@@ -17,11 +17,11 @@ double FloorPixel(double value, double pixel)
 
 PSDGradientGeometry::PSDGradientGeometry(PSDGradientShape shape, double angle, double scale,
                                          double offsetX, double offsetY, bool reverse,
-                                         const PSDRect& box, double pixel)
+                                         const PSDBounds& box, double pixel)
     : fShape(shape), fReverse(reverse)
 {
-	double width = (double)box.right - box.left;
-	double height = (double)box.bottom - box.top;
+	double width = box.right - box.left;
+	double height = box.bottom - box.top;
 	double centerX = box.left + width / 2 + offsetX * width;
 	double centerY = box.top + height / 2 + offsetY * height;
 	double radians = angle * kPi / 180;
@@ -55,11 +55,12 @@ PSDGradientGeometry::PSDGradientGeometry(PSDGradientShape shape, double angle, d
 	fAngle = std::atan2(-fVectorY, fVectorX);
 }
 
-PSDGradientGeometry::PSDGradientGeometry(const PSDGradientSettings& gradient, const PSDRect& layer,
-                                         const PSDRect& document, double pixel)
+PSDGradientGeometry::PSDGradientGeometry(const PSDGradientSettings& gradient,
+                                         const PSDBounds& layer, const PSDRect& document,
+                                         double pixel)
     : PSDGradientGeometry(gradient.shape, gradient.angle, gradient.scale, gradient.offsetX,
                           gradient.offsetY, gradient.reverse,
-                          gradient.alignWithLayer ? layer : document, pixel)
+                          gradient.alignWithLayer ? layer : toBounds(document), pixel)
 {
 }
 

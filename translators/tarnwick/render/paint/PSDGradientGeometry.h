@@ -16,11 +16,11 @@
 class PSDGradientGeometry {
 public:
 	PSDGradientGeometry(PSDGradientShape shape, double angle, double scale, double offsetX,
-	                    double offsetY, bool reverse, const PSDRect& box, double pixel = 1);
+	                    double offsetY, bool reverse, const PSDBounds& box, double pixel = 1);
 
 	// A gradient's: the box is the layer's when aligned with it, else the
 	// document's.
-	PSDGradientGeometry(const PSDGradientSettings& gradient, const PSDRect& layer,
+	PSDGradientGeometry(const PSDGradientSettings& gradient, const PSDBounds& layer,
 	                    const PSDRect& document, double pixel);
 
 	// t along the gradient, not clamped: 0 at the start, 1 at the end.
